@@ -1,0 +1,10 @@
+#pragma once
+// The subcommands of kelmora-calc. Each Add…Command registers its options on the application and
+// sets `exitCode` when it runs.
+#include <CLI/CLI.hpp>
+
+namespace kelmora::cli {
+
+void AddSpectrumCommand(CLI::App& app, int& exitCode);
+
+}  // namespace kelmora::cli
