@@ -5,7 +5,7 @@
 
 #include "geometry/Polygon.h"
 #include "geometry/RectGeometry.h"
-#include "geometry/VectorOps.h"
+#include "model/PlanEdges.h"
 
 namespace kelmora {
 
@@ -38,16 +38,6 @@ std::vector<PlanPolygon> RoofFootprints(const std::vector<CRoof>& roofs) {
     return footprints;
 }
 
-// True when every edge of the closed polygon (a two-point polygon has one edge) is at least 1 m long.
-bool EdgesAtLeastOneMetre(const PlanPolygon& polygon) {
-    const std::size_t n = polygon.size();
-    const std::size_t edges = n == 2 ? 1 : n;
-    for (std::size_t i = 0; i < edges; ++i) {
-        if (Distance2D(polygon[i], polygon[(i + 1) % n]) < 1.0) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 int GenerateWallsFromRoofs(CBuilding& building) {
@@ -60,10 +50,11 @@ int GenerateWallsFromRoofs(CBuilding& building) {
 
     std::vector<CBuildingWall> created;
     for (const PlanPolygon& footprint : RoofFootprints(building.roofs)) {
-        if (!EdgesAtLeastOneMetre(footprint)) return -1;
         CBuildingWall wall;
-        for (const CVertex2D& v : footprint)
+        for (const CVertex2D& v : footprint) {
             wall.polyline.vertices.push_back({v.x, v.y, h});
+        }
+        if (!PlanEdgesAtLeast(wall.polyline.vertices, true, 1.0)) return -1;
         wall.closed = 1;
         wall.diffractStart = 1;
         wall.diffractEnd = 1;

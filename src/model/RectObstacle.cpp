@@ -4,8 +4,9 @@ namespace kelmora {
 
 void CRectObstacle::Serialize(CArchive& ar) {
     kelmora::Serialize(ar, rect);
-    for (std::int32_t& d : diffracts)
+    for (std::int32_t& d : diffracts) {
         ar.Io(d);
+    }
     ar.Io(wedgeType);
     ar.Io(reflects);
     ar.Io(obstructs);

@@ -46,8 +46,9 @@ double WallArea(const CRoom& room) {
     const std::size_t n = v.size();
     if (n < 3) return 0.0;
     double perimeter = 0.0;
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i < n; ++i) {
         perimeter += Distance2D(Plan(v[i]), Plan(v[(i + 1) % n]));
+    }
     return std::fabs(room.ceilingZ - room.floorZ) * perimeter;
 }
 
