@@ -11,6 +11,8 @@ namespace kelmora {
 namespace {
 
 constexpr double kUnitWavelength = 343.7;  // Hz
+constexpr int kKnife = 0;
+constexpr int kRightAngle = 1;
 
 TEST(PathDifference, DetourOverEdgeSignedByCrossing) {
     const CVector3D s{0, 0, 0}, r{10, 0, 0}, e{5, 0, 5};
@@ -35,22 +37,22 @@ struct ChartCase {
 TEST(WedgeDiffractionCorrection, ChartValues) {
     const ChartCase cases[] = {
         // Knife wedge.
-        {kKnifeWedge, 10.0, -23.0},
-        {kKnifeWedge, 1.0, -13.0},
-        {kKnifeWedge, 0.5, -11.033683},
-        {kKnifeWedge, 0.0, -5.0},
-        {kKnifeWedge, -0.05, -2.895233},
-        {kKnifeWedge, -0.324, -0.000005},
-        {kKnifeWedge, -0.325, 0.0},
-        {kKnifeWedge, -5.0, 0.0},
+        {kKnife, 10.0, -23.0},
+        {kKnife, 1.0, -13.0},
+        {kKnife, 0.5, -11.033683},
+        {kKnife, 0.0, -5.0},
+        {kKnife, -0.05, -2.895233},
+        {kKnife, -0.324, -0.000005},
+        {kKnife, -0.325, 0.0},
+        {kKnife, -5.0, 0.0},
         // Right-angle wedge (any non-zero type).
-        {kRightAngleWedge, 10.0, -20.5},
-        {kRightAngleWedge, 1.0, -10.5},
-        {kRightAngleWedge, 0.5, -8.533683},
-        {kRightAngleWedge, 0.0, -2.5},
-        {kRightAngleWedge, -0.05, -0.395233},
-        {kRightAngleWedge, -0.0718, -0.000601},
-        {kRightAngleWedge, -0.0719, 0.0},
+        {kRightAngle, 10.0, -20.5},
+        {kRightAngle, 1.0, -10.5},
+        {kRightAngle, 0.5, -8.533683},
+        {kRightAngle, 0.0, -2.5},
+        {kRightAngle, -0.05, -0.395233},
+        {kRightAngle, -0.0718, -0.000601},
+        {kRightAngle, -0.0719, 0.0},
         {2, 1.0, -10.5},
     };
     for (const ChartCase& c : cases) {
@@ -65,8 +67,8 @@ TEST(WedgeDiffractionCorrection, ContinuousAcrossBreakpoints) {
     const struct {
         int wedgeType;
         double breakpoint;
-    } cases[] = {{kKnifeWedge, -0.324},       {kKnifeWedge, 0.0},      {kKnifeWedge, 1.0},
-                 {kRightAngleWedge, -0.0718}, {kRightAngleWedge, 0.0}, {kRightAngleWedge, 1.0}};
+    } cases[] = {{kKnife, -0.324},       {kKnife, 0.0},      {kKnife, 1.0},
+                 {kRightAngle, -0.0718}, {kRightAngle, 0.0}, {kRightAngle, 1.0}};
     for (const auto& c : cases) {
         const double left =
             WedgeDiffractionCorrection(c.wedgeType, kUnitWavelength, c.breakpoint / 2.0 - 1e-9);
@@ -77,7 +79,7 @@ TEST(WedgeDiffractionCorrection, ContinuousAcrossBreakpoints) {
 }
 
 TEST(WedgeDiffractionCorrection, DeeperShadowNeverLessAttenuation) {
-    for (int type : {kKnifeWedge, kRightAngleWedge}) {
+    for (int type : {kKnife, kRightAngle}) {
         double previous = WedgeDiffractionCorrection(type, kUnitWavelength, -0.5);
         for (double n = -0.999; n < 20.0; n += 0.001) {
             const double value = WedgeDiffractionCorrection(type, kUnitWavelength, n / 2.0);

@@ -48,7 +48,7 @@ double FresnelNumber(double frequency, double pathDifference) {
 }
 
 double WedgeDiffractionCorrection(int wedgeType, double frequency, double pathDifference) {
-    const WedgeChart& chart = wedgeType == kKnifeWedge ? kKnifeChart : kRightAngleChart;
+    const WedgeChart& chart = wedgeType == 0 ? kKnifeChart : kRightAngleChart;
     return ChartValue(chart, FresnelNumber(frequency, pathDifference));
 }
 

@@ -15,10 +15,6 @@ inline constexpr double kSpeedOfSound = 343.7;
 // reflection correction (the sound grazes the face and is reflected in full).
 inline constexpr double kNearFaceDistance = 0.3;
 
-// Wedge types of barriers, slopes and faces.
-inline constexpr int kKnifeWedge = 0;       // ナイフウェッジ
-inline constexpr int kRightAngleWedge = 1;  // 直角ウェッジ
-
 // Path difference δ = |S−E| + |E−R| − |S−R| of the detour from source S over edge point E to
 // receiver R; +δ when the straight line S–R crosses the obstacle (R in the shadow), −δ otherwise.
 double PathDifference(const CVector3D& source, const CVector3D& receiver, const CVector3D& edge,
@@ -28,8 +24,9 @@ double PathDifference(const CVector3D& source, const CVector3D& receiver, const 
 double FresnelNumber(double frequency, double pathDifference);
 
 // Diffraction correction [dB, ≤ 0 in the shadow] of one edge from its chart: the knife-wedge chart
-// for wedge type 0, the right-angle-wedge chart for any other type. Both charts are 0 dB below their
-// lower Fresnel number (−0.324 knife, −0.0718 right angle) and −13 / −10.5 dB at N = 1.
+// for wedge type 0 (ナイフウェッジ), the right-angle-wedge chart for any other type (直角ウェッジ). Both
+// charts are 0 dB below their lower Fresnel number (−0.324 knife, −0.0718 right angle) and −13 / −10.5 dB at
+// N = 1.
 double WedgeDiffractionCorrection(int wedgeType, double frequency, double pathDifference);
 
 // 10·log10 g(N) [dB] with g(x) = 0.5 / (1 + (10·x)^(2/3))^1.5 and N = 2·|δ|·f / 343.7: the share of
