@@ -1,0 +1,198 @@
+#include "platform/raster/PlanRasterizer.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPoint>
+#include <QPolygon>
+#include <QRectF>
+#include <QString>
+#include <algorithm>
+#include <cstdlib>
+#include <variant>
+
+namespace kelmora {
+
+namespace {
+
+constexpr const char* kOriginalFace = "ＭＳ Ｐゴシック";
+
+QColor ToQColor(const Rgb& c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+Qt::PenStyle ToQtPenStyle(PenStyle style) {
+    switch (style) {
+        case PenStyle::Solid:
+            return Qt::SolidLine;
+        case PenStyle::Dash:
+            return Qt::DashLine;
+        case PenStyle::Dot:
+            return Qt::DotLine;
+        case PenStyle::DashDot:
+            return Qt::DashDotLine;
+        case PenStyle::DashDotDot:
+            return Qt::DashDotDotLine;
+        case PenStyle::None:
+            return Qt::NoPen;
+    }
+    return Qt::SolidLine;
+}
+
+Qt::BrushStyle ToQtHatch(HatchStyle hatch) {
+    switch (hatch) {
+        case HatchStyle::Horizontal:
+            return Qt::HorPattern;
+        case HatchStyle::Vertical:
+            return Qt::VerPattern;
+        case HatchStyle::ForwardDiagonal:
+            return Qt::FDiagPattern;
+        case HatchStyle::BackwardDiagonal:
+            return Qt::BDiagPattern;
+        case HatchStyle::Cross:
+            return Qt::CrossPattern;
+        case HatchStyle::DiagonalCross:
+            return Qt::DiagCrossPattern;
+    }
+    return Qt::DiagCrossPattern;
+}
+
+QPolygon ToQPolygon(const std::vector<ClientPoint>& points) {
+    QPolygon polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const ClientPoint& p : points)
+        polygon.append(QPoint(p.x, p.y));
+    return polygon;
+}
+
+// The box between two corners given in any order, right and bottom edges excluded as for any filled
+// area of the plan.
+QRectF BoxBetween(int x1, int y1, int x2, int y2) {
+    const int left = std::min(x1, x2);
+    const int top = std::min(y1, y2);
+    return QRectF(left, top, std::max(x1, x2) - left, std::max(y1, y2) - top);
+}
+
+class LayerPainter {
+public:
+    LayerPainter(QImage& target, const QImage* picture)
+        : painter_(&target), target_(target), picture_(picture) {
+        painter_.setRenderHint(QPainter::Antialiasing, false);
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    }
+
+    void operator()(const FillPrimitive& p) { painter_.fillRect(target_.rect(), ToQColor(p.color)); }
+
+    void operator()(const PicturePrimitive& p) {
+        if (picture_ == nullptr || picture_->isNull()) return;
+        painter_.drawImage(QRectF(p.left, p.top, p.width, p.height), *picture_, QRectF(picture_->rect()));
+    }
+
+    void operator()(const PolylinePrimitive& p) {
+        if (p.points.size() < 2) return;
+        Begin(p.pen, Brush{}, p.op);
+        painter_.drawPolyline(ToQPolygon(p.points));
+        End();
+    }
+
+    void operator()(const PolygonPrimitive& p) {
+        if (p.points.size() < 3) return;
+        Begin(p.pen, p.brush, p.op);
+        painter_.drawPolygon(ToQPolygon(p.points),
+                             p.rule == FillRule::Winding ? Qt::WindingFill : Qt::OddEvenFill);
+        End();
+    }
+
+    void operator()(const RectanglePrimitive& p) {
+        Begin(p.pen, p.brush, p.op);
+        painter_.drawRect(BoxBetween(p.corner1.x, p.corner1.y, p.corner2.x, p.corner2.y));
+        End();
+    }
+
+    void operator()(const EllipsePrimitive& p) {
+        Begin(p.pen, p.brush, p.op);
+        painter_.drawEllipse(BoxBetween(p.left, p.top, p.right, p.bottom));
+        End();
+    }
+
+    void operator()(const TextPrimitive& p) {
+        const QFont font = PlanFont(p.font);
+        const QFontMetrics metrics(font);
+        const QString text = QString::fromStdString(p.text);
+        const int w = metrics.horizontalAdvance(text);
+        const int h = metrics.height();
+        const ClientPoint topLeft = AnchoredTopLeft(p.at, p.anchor, w, h);
+        if (p.opaque) painter_.fillRect(topLeft.x, topLeft.y, w, h, ToQColor(p.backColor));
+        painter_.setFont(font);
+        painter_.setPen(ToQColor(p.textColor));
+        painter_.drawText(topLeft.x, topLeft.y + metrics.ascent(), text);
+    }
+
+private:
+    void Begin(const Pen& pen, const Brush& brush, RasterOp op) {
+        if (pen.style == PenStyle::None) {
+            painter_.setPen(Qt::NoPen);
+        } else {
+            QPen qpen(ToQColor(pen.color), std::max(1, pen.width), ToQtPenStyle(pen.style), Qt::RoundCap,
+                      Qt::RoundJoin);
+            painter_.setPen(qpen);
+        }
+        switch (brush.kind) {
+            case Brush::Kind::None:
+                painter_.setBrush(Qt::NoBrush);
+                break;
+            case Brush::Kind::Solid:
+                painter_.setBrush(ToQColor(brush.color));
+                break;
+            case Brush::Kind::Hatch:
+                painter_.setBrush(QBrush(ToQColor(brush.color), ToQtHatch(brush.hatch)));
+                if (brush.opaqueBackground) {
+                    painter_.setBackgroundMode(Qt::OpaqueMode);
+                    painter_.setBackground(ToQColor(brush.background));
+                }
+                break;
+        }
+        if (op == RasterOp::Invert) painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
+    }
+
+    void End() {
+        painter_.setBackgroundMode(Qt::TransparentMode);
+        painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+
+    QPainter painter_;
+    QImage& target_;
+    const QImage* picture_;
+};
+
+}  // namespace
+
+QImage NewLayerImage(int width, int height) {
+    return QImage(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+}
+
+QFont PlanFont(const FontSpec& spec) {
+    QFont font;
+    const bool substitute = spec.face.empty() || spec.face == kOriginalFace;
+    font.setFamilies({substitute ? QString(kPlanFontFamily) : QString::fromStdString(spec.face),
+                      QString(kPlanFontFamily)});
+    font.setPixelSize(spec.heightPx != 0 ? std::abs(spec.heightPx) : 15);
+    if (spec.weight > 0) font.setWeight(static_cast<QFont::Weight>(std::clamp(spec.weight, 100, 900)));
+    font.setItalic(spec.italic);
+    font.setUnderline(spec.underline);
+    font.setStrikeOut(spec.strikeOut);
+    return font;
+}
+
+QSize TextExtent(const FontSpec& spec, const std::string& text) {
+    const QFontMetrics metrics(PlanFont(spec));
+    return {metrics.horizontalAdvance(QString::fromStdString(text)), metrics.height()};
+}
+
+void RasterizeLayer(QImage& target, const DisplayLayer& layer, const QImage* picture) {
+    if (target.isNull()) return;
+    LayerPainter painter(target, picture);
+    for (const Primitive& p : layer)
+        std::visit(painter, p);
+}
+
+}  // namespace kelmora
