@@ -2,8 +2,9 @@
 // Plan polygon operations on building footprints, room outlines and path strips [m, m²].
 // Polygons are open vertex lists (the first vertex is not repeated), in either orientation; they are
 // brought to clockwise closed rings before the polygon algebra runs. z of space points is ignored.
-// Intersection and union of self-intersecting input throw std::exception whose what() is
-// "Boost.Geometry Overlay invalid input exception".
+// Polygons are not validated: when the polygon library cannot resolve invalid input (self-intersecting
+// rings) intersection and union throw std::exception whose what() is "Boost.Geometry Overlay invalid input
+// exception"; coordinates that are not finite always raise that error.
 #include <optional>
 #include <vector>
 
