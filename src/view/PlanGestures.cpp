@@ -55,6 +55,8 @@ GestureEffect OnButtonDown(PlanViewState& view, MouseButton button, const Modifi
                            ClientPoint point) {
     GestureEffect effect;
     if (view.dragMode != kNoGesture) return effect;
+    // A preview line left standing by mouse moves without a button goes before the gesture starts.
+    EraseRubberBand(view, effect.screenInversions);
     view.dragMode = DragModeFor(button, keys);
     view.dragStart = point;
     view.dragLast = point;

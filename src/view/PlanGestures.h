@@ -47,9 +47,11 @@ std::optional<GestureKeys> KeysOfDragMode(int dragMode);
 struct PlanViewState {
     CKelmoraViewData viewData;
     int dragMode = kNoGesture;
-    ClientPoint dragStart;         // where the button went down
-    ClientPoint dragLast;          // the last point acted on (pan, zoom) or the rubber band's free end
-    bool rubberBandShown = false;  // the line dragStart → dragLast stands inverted on the screen
+    ClientPoint dragStart;  // where the button went down
+    ClientPoint dragLast;   // the last point acted on (pan, zoom) or the rubber band's free end
+    // The line dragStart → dragLast stands inverted on the screen (a rubber band, or a preview line
+    // drawn by mouse moves without a button).
+    bool rubberBandShown = false;
 };
 
 inline constexpr long long kPanStepSquaredPx = 100;  // a pan moves the picture once the mouse is > 10 px on
@@ -85,7 +87,8 @@ struct GestureEffect {
     std::optional<GestureRelease> ended;  // set by the release that ended a gesture
 };
 
-// A press starts a gesture unless one is running (then it is ignored).
+// A press starts a gesture unless one is running (then it is ignored). A line still standing inverted
+// from dragStart to dragLast (a preview line) is erased first.
 GestureEffect OnButtonDown(PlanViewState& view, MouseButton button, const ModifierKeys& keys,
                            ClientPoint point);
 

@@ -132,16 +132,5 @@ TEST(ViewRecord, EveryTruncationFailsWithTheFileFormatMessage) {
     }
 }
 
-TEST(ViewRecord, ImpossibleRecordCountIsRefusedBeforeReading) {
-    // A count of two records followed by the bytes of only one.
-    ViewRecord r;
-    CArchive out;
-    out.WriteInt32(2);
-    r.Serialize(out);
-    CArchive in(out.Bytes().data(), out.Bytes().size());
-    std::vector<ViewRecord> loaded;
-    EXPECT_THROW(SerializeList(in, loaded, ViewRecord::kMinArchiveBytes), ArchiveError);
-}
-
 }  // namespace
 }  // namespace kelmora

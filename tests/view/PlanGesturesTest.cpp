@@ -188,6 +188,18 @@ TEST(PlanGestures, CancelErasesTheRubberBandAndFreesTheMouse) {
     EXPECT_FALSE(CancelGesture(view).releaseMouse);
 }
 
+TEST(PlanGestures, PressErasesAStandingPreviewLine) {
+    PlanViewState view = BlankView();
+    view.dragStart = {3, 4};
+    view.dragLast = {40, 44};
+    view.rubberBandShown = true;
+    const GestureEffect e = OnButtonDown(view, MouseButton::Left, kNone, {41, 44});
+    using Line = std::pair<ClientPoint, ClientPoint>;
+    EXPECT_EQ(Lines(e), (std::vector<Line>{{{3, 4}, {40, 44}}}));
+    EXPECT_FALSE(view.rubberBandShown);
+    EXPECT_EQ(view.dragStart, (ClientPoint{41, 44}));
+}
+
 TEST(PlanGestures, IdleMovesExplainNavigationOnlyWithoutADialog) {
     PlanViewState view = BlankView();
     EXPECT_STREQ(OnMouseMove(view, {1, 1}, 0).statusText, kNavigationHelpText);

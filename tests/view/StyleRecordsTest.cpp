@@ -215,21 +215,5 @@ TEST(TextInfo, AnchorsPlaceTheTextBox) {
     EXPECT_EQ(AnchoredTopLeft({100, 200}, 9, 41, 15), (ClientPoint{100, 200}));
 }
 
-TEST(TextInfo, DefaultLabelIsBlueOnWhiteInTheJapaneseFont) {
-    CTextInfo info;
-    info.anchor = 8;
-    DisplayLayer layer;
-    info.Draw(layer, {500, 300}, "(100m, 0m)");
-    ASSERT_EQ(layer.size(), 1u);
-    const auto& text = std::get<TextPrimitive>(layer[0]);
-    EXPECT_EQ(text.at, (ClientPoint{500, 300}));
-    EXPECT_EQ(text.anchor, 8);
-    EXPECT_EQ(text.text, "(100m, 0m)");
-    EXPECT_EQ(text.textColor, kBlue);
-    EXPECT_EQ(text.backColor, (Rgb{255, 255, 255}));
-    EXPECT_EQ(text.font.heightPx, 15);
-    EXPECT_EQ(text.font.face, "ＭＳ Ｐゴシック");
-}
-
 }  // namespace
 }  // namespace kelmora
