@@ -78,17 +78,6 @@ TEST(WedgeDiffractionCorrection, ContinuousAcrossBreakpoints) {
     }
 }
 
-TEST(WedgeDiffractionCorrection, DeeperShadowNeverLessAttenuation) {
-    for (int type : {kKnife, kRightAngle}) {
-        double previous = WedgeDiffractionCorrection(type, kUnitWavelength, -0.5);
-        for (double n = -0.999; n < 20.0; n += 0.001) {
-            const double value = WedgeDiffractionCorrection(type, kUnitWavelength, n / 2.0);
-            EXPECT_LE(value, previous + 0.005) << "type " << type << " N " << n;
-            previous = value;
-        }
-    }
-}
-
 TEST(EdgeEnergyRatio, ValuesAndSignIndependence) {
     const struct {
         double n;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "calc/LongJob.h"
 #include "calc/RunHost.h"
 
 namespace kelmora {
@@ -69,6 +70,12 @@ public:
 private:
     std::mutex mutex_;
     std::condition_variable ended_;
+};
+
+// A job with an empty body, for the pieces of a run that need a job's cancel flag and error text.
+class IdleJob : public CLongJob {
+public:
+    void Run() override {}
 };
 
 }  // namespace kelmora

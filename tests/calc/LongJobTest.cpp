@@ -89,12 +89,6 @@ TEST(LongJob, FirstWriteErrorIsTheOneKept) {
     EXPECT_EQ(host.ends, std::vector<int>{kJobError});
 }
 
-TEST(LongJob, PostEndWithoutHostReportsNothing) {
-    ScriptedJob job([](ScriptedJob&) {});
-    EXPECT_FALSE(job.PostEnd(kJobNormalEnd));
-    EXPECT_EQ(job.state(), 0);
-}
-
 TEST(LongJob, WorkerThreadStopsOnCancelAndCanRunAgain) {
     FakeRunHost host;
     std::atomic<bool> started = false;
@@ -150,14 +144,6 @@ TEST(LongJobTexts, ProgressAndFinalMessages) {
         if (!message) continue;
         EXPECT_EQ(message->text, c.text);
         EXPECT_EQ(message->icon, c.icon);
-    }
-}
-
-TEST(RunHost, SaveDialogsOfTheOutputFiles) {
-    EXPECT_EQ(FileRequestFor(OutputFile::Breakdown).defaultExtension, "csv");
-    EXPECT_EQ(FileRequestFor(OutputFile::MaximumResult).defaultExtension, "txt");
-    for (OutputFile f : {OutputFile::Breakdown, OutputFile::AverageResult, OutputFile::MaximumResult}) {
-        EXPECT_EQ(FileRequestFor(f).file, f);
     }
 }
 
