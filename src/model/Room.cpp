@@ -8,6 +8,25 @@
 
 namespace kelmora {
 
+namespace {
+
+// Nesting level of the opening being read on this thread.
+thread_local int openingReadDepth = 0;
+
+// Counts one level of opening nesting while a contained list is read.
+class OpeningReadLevel {
+public:
+    OpeningReadLevel() {
+        if (openingReadDepth >= kMaxOpeningNesting) throw ArchiveError();
+        ++openingReadDepth;
+    }
+    ~OpeningReadLevel() { --openingReadDepth; }
+    OpeningReadLevel(const OpeningReadLevel&) = delete;
+    OpeningReadLevel& operator=(const OpeningReadLevel&) = delete;
+};
+
+}  // namespace
+
 void CWindow::Serialize(CArchive& ar) {
     kelmora::Serialize(ar, rect);
     ar.Io(areaFromRect);
@@ -17,7 +36,12 @@ void CWindow::Serialize(CArchive& ar) {
     ar.Io(belongsTo);
     ar.Io(isOutdoorSource);
     ar.Io(q);
-    SerializeList(ar, containedOpenings, kMinArchiveBytes);
+    if (ar.IsLoading()) {
+        const OpeningReadLevel level;
+        SerializeList(ar, containedOpenings, kMinArchiveBytes);
+    } else {
+        SerializeList(ar, containedOpenings, kMinArchiveBytes);
+    }
     ar.Io(memo);
 }
 

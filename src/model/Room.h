@@ -24,6 +24,10 @@ inline constexpr std::int32_t kOnWall = 0;     // 壁に属する
 inline constexpr std::int32_t kOnCeiling = 1;  // 天井に属する
 inline constexpr std::int32_t kOnFloor = 2;    // 床に属する
 
+// Deepest nesting of openings that a file may hold (an opening directly in a room is level 1). Reading
+// a deeper chain fails as a damaged file instead of exhausting the stack.
+inline constexpr int kMaxOpeningNesting = 256;
+
 class CWindow {
 public:
     CWindow() = default;
@@ -33,6 +37,7 @@ public:
     CWindow(CWindow&&) = default;
     CWindow& operator=(CWindow&&) = default;
 
+    // Reading fails with ArchiveError for openings nested deeper than kMaxOpeningNesting.
     virtual void Serialize(CArchive& ar);
 
     friend bool operator==(const CWindow&, const CWindow&) = default;
