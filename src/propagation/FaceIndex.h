@@ -1,0 +1,2 @@
+#pragma once
+namespace kelmora { using FaceIndex = int; inline constexpr FaceIndex kNoFace = -1; }
