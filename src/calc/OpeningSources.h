@@ -1,0 +1,76 @@
+#pragma once
+// Building-opening sources: the sound of the sources inside a room carried to the outside through the
+// room's openings that radiate outdoors.
+//
+// Each such opening is cut into patches of at most 1 m × 1 m, and every pair (patch, room source)
+// becomes one source placed 0.2 m outside the patch. Its power follows the room-acoustics chain:
+// sound power in the room → sound pressure at the opening (direct field plus reverberant field through
+// the room constant R) → minus the opening's transmission loss → plus 10·log10 of the patch area.
+#include <string>
+#include <vector>
+
+#include "geometry/Vector.h"
+#include "model/Band.h"
+#include "model/Building.h"
+#include "model/Noise.h"
+#include "model/Room.h"
+#include "model/Sound.h"
+
+namespace kelmora {
+
+// One cell of an opening's patch grid.
+struct OpeningPatch {
+    const CWindow* opening = nullptr;  // the opening the cell lies in (the outer one or a contained one)
+    double area = 0.0;                 // m²
+    CVector3D centre;                  // m
+};
+
+// The patches of an opening: first those of its contained openings (recursively, in stored order),
+// then, when the opening radiates outdoors, its own cells of at most 1 m along side A (outer loop) and
+// 1 m along side B (inner loop), leaving out the cells whose centre lies in one of its contained
+// openings. The patches point into `opening`, which must outlive them.
+std::vector<OpeningPatch> OpeningPatches(const CWindow& opening);
+
+// The room's total inner surface S [m²]: computed from its shape when computeFromShape is 1, else the
+// entered surfaceArea.
+double RoomSurfaceArea(const CRoom& room);
+
+// The room's mean absorption coefficient per band: the entered one, or — computed from the shape —
+// the absorption area of ceiling, floor and walls (less the openings in each) and of the openings,
+// divided by the surface area. A shape without an outline absorbs nothing.
+CBand RoomMeanAbsorption(const CRoom& room);
+
+// The absorption area [m²] per band of an opening: its absorption times its area less that of its
+// contained openings, plus the absorption areas of the contained openings.
+CBand OpeningAbsorptionArea(const CWindow& opening);
+
+// The room constant R = ᾱ·S / (1 − ᾱ) [m²] per band of the mean absorption ᾱ.
+CBand RoomConstant(const CBand& meanAbsorption, double surfaceArea);
+
+// The unit normal of the opening's face turned to point out of the room, away from the source at
+// `sourcePosition`. A wall opening of a room with an outline points away from the outline (the side of
+// the probe 0.5 m in front of the opening's centre that lies outside in plan); a horizontal opening, or
+// any opening of a room without an outline, points away from the side of the source.
+CVector3D OpeningOutwardNormal(const CRoom& room, const CWindow& opening, const CVector3D& sourcePosition);
+
+// The source that `roomSource` makes at `patch`: a copy of the room source placed 0.2 m along the
+// outward normal `n` from the patch centre, with the Q of the patch's opening and both power spectra
+// turned into Lw − TL + C + 10·log10(patch area), where TL is the opening's transmission loss and
+// C = 10·log10(Q·cos θ / (4π r²) + 1/R) the room term at the patch (Q of the room source, r and θ from
+// the room source to the new position; C = 0 where it cannot be formed: R = 0, r = 0 or a bracket
+// that is not > 0). TL and R are read at each band's frequency.
+CSound OpeningSource(const CSound& roomSource, const OpeningPatch& patch, const CVector3D& n,
+                     const CBand& roomConstant);
+
+// The memo of an opening source: the non-empty ones of the three memos joined with ":".
+std::string OpeningSourceMemo(const std::string& buildingMemo, const std::string& roomMemo,
+                              const std::string& openingMemo);
+
+// The opening sources of every building, room with sources and top-level opening, in stored order:
+// patch by patch, and for each patch every room source in turn.
+std::vector<CSound> OpeningSourcesOf(const std::vector<CBuilding>& buildings);
+
+// Replaces the model's openingSources with those of its buildings.
+void BuildOpeningSources(CNoise& noise);
+
+}  // namespace kelmora
