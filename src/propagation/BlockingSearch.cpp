@@ -1,0 +1,123 @@
+#include "propagation/BlockingSearch.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "geometry/VectorOps.h"
+#include "propagation/Diffraction.h"
+#include "propagation/DiffractionCorrection.h"
+#include "propagation/FaceEdges.h"
+
+namespace kelmora {
+namespace {
+
+// The frequency [Hz] at which obstacles are compared by how much they attenuate.
+constexpr double kComparisonFrequency = 1000.0;
+
+struct CCandidate {
+    FaceIndex face = kNoFace;
+    bool crossing = false;
+    double distanceToEnd = 0.0;         // of the point where the segment meets the face's plane [m]
+    std::optional<double> attenuation;  // single diffraction correction at 1 kHz [dB], once computed
+};
+
+bool IsExcluded(std::span<const FaceIndex> excluded, FaceIndex face) {
+    return std::find(excluded.begin(), excluded.end(), face) != excluded.end();
+}
+
+bool AllDiffract(const CRectObstacle& face, const CSideFlags& sides) {
+    for (int k = 0; k < kSideCount; ++k) {
+        if (sides[k] && face.diffracts[k] == 0) return false;
+    }
+    return true;
+}
+
+CBlockingResult Rejected() {
+    CBlockingResult r;
+    r.rejected = true;
+    return r;
+}
+
+}  // namespace
+
+CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end,
+                                  std::span<const CRectObstacle> scene, std::span<const FaceIndex> excluded) {
+    std::vector<CCandidate> candidates;
+    for (FaceIndex f = 0; f < static_cast<FaceIndex>(scene.size()); ++f) {
+        const CRectObstacle& face = scene[f];
+        if (face.obstructs == 0) continue;
+        const CFaceCorners corners = FaceCorners(face);
+        const std::optional<CFaceHit> hit = IntersectSegmentFace(corners, start, end);
+        if (!hit) continue;
+        if (hit->inside) {
+            if (IsExcluded(excluded, f)) continue;
+            // Straight through an obstacle that offers no edge to pass over.
+            if (face.wedgeType < 0 || DiffractingSideCount(face) == 0) return Rejected();
+        } else if (!AllDiffract(face, EdgesFacing(corners, hit->point))) {
+            continue;
+        }
+        candidates.push_back({f, hit->inside, Distance(hit->point, end), std::nullopt});
+    }
+
+    // Computes (once) how much a candidate attenuates; false when its correction cannot be formed.
+    const auto attenuate = [&](CCandidate& c) {
+        if (c.attenuation) return true;
+        const std::optional<CBand> d = SingleDiffractionCorrection(scene[c.face], start, end);
+        if (!d) return false;
+        c.attenuation = d->levelAt(kComparisonFrequency);
+        return true;
+    };
+
+    if (candidates.size() >= 2) {
+        // Obstacles close together along the segment act as one: keep the more attenuating of each
+        // close pair (the one nearer to the end on equal values), walking from the far end of the list.
+        std::stable_sort(candidates.begin(), candidates.end(), [](const CCandidate& a, const CCandidate& b) {
+            return a.distanceToEnd < b.distanceToEnd;
+        });
+        for (int i = static_cast<int>(candidates.size()) - 2; i >= 0; --i) {
+            CCandidate& nearer = candidates[i];
+            CCandidate& farther = candidates[i + 1];
+            if (!(farther.distanceToEnd - nearer.distanceToEnd < kObstacleMergeDistance)) continue;
+            if (!attenuate(nearer) || !attenuate(farther)) return Rejected();
+            const int loser = *farther.attenuation < *nearer.attenuation ? i : i + 1;
+            candidates.erase(candidates.begin() + loser);
+        }
+    }
+    if (candidates.size() >= 2) {
+        for (CCandidate& c : candidates) {
+            if (!attenuate(c)) return Rejected();
+        }
+        std::stable_sort(candidates.begin(), candidates.end(), [](const CCandidate& a, const CCandidate& b) {
+            return *a.attenuation < *b.attenuation;
+        });
+        candidates.resize(2);
+    }
+
+    CBlockingResult result;
+    result.count = static_cast<int>(candidates.size());
+    if (result.count == 1) {
+        const std::optional<CDiffractionPoint> p =
+            MinPathDifferencePoint(scene[candidates[0].face], start, end);
+        if (!p) return Rejected();
+        result.x = candidates[0].face;
+        result.pointX = p->point;
+        result.crossX = p->crossing;
+    } else if (result.count == 2) {
+        FaceIndex x = candidates[0].face;
+        FaceIndex y = candidates[1].face;
+        const std::optional<CDoubleEdgePoints> p = MinPathDoubleDiffraction(scene[x], start, end, scene[y]);
+        if (!p) return Rejected();
+        if (!p->xFirst) std::swap(x, y);
+        result.x = x;
+        result.pointX = p->first;
+        result.crossX = p->crossFirst;
+        result.y = y;
+        result.pointY = p->second;
+        result.crossY = p->crossSecond;
+    }
+    return result;
+}
+
+}  // namespace kelmora

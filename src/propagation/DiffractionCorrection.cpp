@@ -1,0 +1,186 @@
+#include "propagation/DiffractionCorrection.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "calc/acoustics/BandTransmission.h"
+#include "calc/acoustics/Formulas.h"
+#include "propagation/Diffraction.h"
+#include "propagation/FaceEdges.h"
+
+namespace kelmora {
+namespace {
+
+// A spectrum of the given representation with every value at `value`.
+CBand Spectrum(int kind, double value) {
+    CBand b;
+    b.kind = kind;
+    b.fill(value);
+    return b;
+}
+
+double Energy(double level) {
+    return std::pow(10.0, level / 10.0);
+}
+
+// Energy share of a side term in band i; a side whose correction failed passes no sound (−100 dB).
+double TermEnergy(const std::optional<CBand>& term, int i) {
+    return term ? Energy(term->value(i)) : Energy(kNoSoundLevel);
+}
+
+bool AreAdjacent(int a, int b) {
+    return NextSide(a) == b || NextSide(b) == a;
+}
+
+// Combines the corrections of a face's diffracting sides into the correction of the face, by the
+// shares of energy that pass each edge: two adjacent edges bound a quadrant, two opposite edges a strip
+// (its far edge taken as the half-plane beyond it), three or four edges a finite face.
+//   term(k):   the correction over side k alone;
+//   beyond(k): the correction over the half-plane beyond side k (the far edge of a strip).
+// Empty when the face has a single diffracting side whose term failed, or when the combined energy is
+// not positive in some band.
+template <typename Term, typename Beyond>
+std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& diffracts, int kind, Term term,
+                                  Beyond beyond) {
+    std::array<int, kSideCount> sides{};
+    int n = 0;
+    for (int k = 0; k < kSideCount; ++k) {
+        if (diffracts[k] != 0) sides[n++] = k;
+    }
+    if (n == 0) return Spectrum(kind, kNoSoundLevel);
+    if (n == 1) return term(sides[0]);
+
+    // The terms in the places of the formulas: d[0], d[1] for two sides; for three sides d[0] is the side
+    // opposite the one that does not diffract and d[1], d[2] its neighbours; for four sides A, B, C, D.
+    enum class Layout { kQuadrant, kStrip, kThreeSides, kFourSides };
+    Layout layout = Layout::kFourSides;
+    std::array<std::optional<CBand>, kSideCount> d;
+    if (n == 2) {
+        layout = AreAdjacent(sides[0], sides[1]) ? Layout::kQuadrant : Layout::kStrip;
+        d[0] = term(sides[0]);
+        d[1] = layout == Layout::kQuadrant ? term(sides[1]) : beyond(sides[1]);
+    } else if (n == 3) {
+        int open = 0;
+        while (diffracts[open] != 0)
+            ++open;
+        layout = Layout::kThreeSides;
+        d[0] = term(OppositeSide(open));
+        d[1] = term(NextSide(open));
+        d[2] = term(PreviousSide(open));
+    } else {
+        for (int k = 0; k < kSideCount; ++k)
+            d[k] = term(k);
+    }
+
+    CBand combined = Spectrum(kind, 0.0);
+    for (int i = 0; i < combined.bandCount(); ++i) {
+        const double e0 = TermEnergy(d[0], i);
+        const double e1 = TermEnergy(d[1], i);
+        double e = 0.0;
+        switch (layout) {
+            case Layout::kQuadrant:
+                e = e0 + (1.0 - e0) * e1;
+                break;
+            case Layout::kStrip:
+                e = 1.0 - std::abs(e0 - e1);
+                break;
+            case Layout::kThreeSides:
+                e = e0 + (1.0 - e0) * (e1 + TermEnergy(d[2], i));
+                break;
+            case Layout::kFourSides: {
+                const double e2 = TermEnergy(d[2], i);
+                e = e0 + e2 + (1.0 - e0 - e2) * (e1 + TermEnergy(d[3], i));
+                break;
+            }
+        }
+        if (!(e > 0.0)) return std::nullopt;
+        combined.value(i) = 10.0 * std::log10(e);
+    }
+    return combined;
+}
+
+// The wedge chart of one edge in every band, without refreshing the other representations.
+std::optional<CBand> EdgeCorrectionBands(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
+                                         int side, int kind) {
+    const std::optional<CEdgePoint> e = EdgeDiffractionPoint(face, s, r, side);
+    if (!e) return std::nullopt;
+    const double delta = PathDifference(s, r, e->edge, e->crossing);
+    CBand correction = Spectrum(kind, 0.0);
+    for (int i = 0; i < correction.bandCount(); ++i)
+        correction.value(i) = WedgeDiffractionCorrection(face.wedgeType, bandFrequency(kind, i), delta);
+    return correction;
+}
+
+std::optional<CBand> DoubleEdgeBands(const CRectObstacle& x, const CVector3D& s, const CVector3D& r,
+                                     int sideX, const CRectObstacle& y, int sideY, int kind) {
+    if (x.wedgeType < 0 || y.wedgeType < 0) return std::nullopt;
+    if (DiffractingSideCount(x) == 0 || DiffractingSideCount(y) == 0) return std::nullopt;
+    const int wedge =
+        x.wedgeType == kKnifeEdgeWedge && y.wedgeType == kKnifeEdgeWedge ? kKnifeEdgeWedge : kRightAngleWedge;
+    const std::optional<CDoubleEdgePoints> p = DoubleEdgePoints(x, s, r, sideX, y, sideY);
+    if (!p) return std::nullopt;
+    const CRectObstacle& first = p->xFirst ? x : y;
+    const CRectObstacle& second = p->xFirst ? y : x;
+    const std::optional<CDoublePathDifferences> delta =
+        DoublePathDifferences(first, s, r, p->first, p->second, second);
+    if (!delta) return std::nullopt;
+
+    // The dominant edge, plus the other edge as seen from it.
+    const double dominant = std::max(delta->first, delta->second);
+    const double other = delta->second <= delta->first ? delta->secondFromFirst : delta->firstFromSecond;
+    CBand correction = Spectrum(kind, 0.0);
+    for (int i = 0; i < correction.bandCount(); ++i) {
+        const double f = bandFrequency(kind, i);
+        correction.value(i) =
+            WedgeDiffractionCorrection(wedge, f, dominant) + WedgeDiffractionCorrection(wedge, f, other);
+    }
+    return correction;
+}
+
+}  // namespace
+
+std::optional<CBand> SingleEdgeCorrection(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
+                                          int side, int kind) {
+    std::optional<CBand> correction = EdgeCorrectionBands(face, s, r, side, kind);
+    if (correction) correction->syncRepresentations();
+    return correction;
+}
+
+std::optional<CBand> SingleDiffractionCorrection(const CRectObstacle& face, const CVector3D& s,
+                                                 const CVector3D& r, int kind) {
+    std::optional<CBand> correction = CombineSides(
+        face.diffracts, kind, [&](int k) { return EdgeCorrectionBands(face, s, r, k, kind); },
+        [&](int k) { return EdgeCorrectionBands(FaceBeyondEdge(face, k), s, r, 0, kind); });
+    if (!correction) return std::nullopt;
+    if (!face.tl.allEqual(0.0) && !ApplyTransmission(*correction, face.tl)) return std::nullopt;
+    correction->syncRepresentations();
+    return correction;
+}
+
+std::optional<CBand> DoubleEdgeCorrection(const CRectObstacle& x, const CVector3D& s, const CVector3D& r,
+                                          int sideX, const CRectObstacle& y, int sideY, int kind) {
+    std::optional<CBand> correction = DoubleEdgeBands(x, s, r, sideX, y, sideY, kind);
+    if (correction) correction->syncRepresentations();
+    return correction;
+}
+
+std::optional<CBand> DoubleDiffractionCorrection(const CRectObstacle& x, const CVector3D& s,
+                                                 const CVector3D& r, const CRectObstacle& y, int kind) {
+    // The term of one side of x (or of the half-plane beyond it): the sides of y combined over it.
+    const auto overY = [&](const CRectObstacle& xFace, int sideX) {
+        return CombineSides(
+            y.diffracts, kind, [&](int j) { return DoubleEdgeBands(xFace, s, r, sideX, y, j, kind); },
+            [&](int j) { return DoubleEdgeBands(xFace, s, r, sideX, FaceBeyondEdge(y, j), 0, kind); });
+    };
+    std::optional<CBand> correction = CombineSides(
+        x.diffracts, kind, [&](int i) { return overY(x, i); },
+        [&](int i) { return overY(FaceBeyondEdge(x, i), 0); });
+    if (!correction) return std::nullopt;
+    if (!x.tl.allEqual(0.0) && !y.tl.allEqual(0.0) && !ApplyTransmission(*correction, x.tl, y.tl))
+        return std::nullopt;
+    correction->syncRepresentations();
+    return correction;
+}
+
+}  // namespace kelmora

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "geometry/RectGeometry.h"
+#include "propagation/Diffraction.h"
+#include "propagation/FaceEdges.h"
+#include "propagation/ObstacleFixtures.h"
+
+namespace kelmora {
+namespace {
+
+// Points of the plane x = 0 of a 100 m × 5 m barrier, and the sides that lie between them and the barrier.
+TEST(EdgesFacing, SidesWhoseOuterHalfPlaneHoldsThePoint) {
+    const CFaceCorners c = FaceCorners(Barrier(0.0, 5.0));
+    struct Case {
+        CVector3D q;
+        CSideFlags facing;
+    };
+    const std::vector<Case> cases = {
+        {{0, 0, 7}, {true, false, false, false}},     // above the top
+        {{0, -60, 2}, {false, true, false, false}},   // beyond the end at y = −50 only
+        {{0, 0, -1}, {false, false, true, false}},    // below the foot
+        {{0, 60, 2}, {false, false, false, true}},    // beyond the end at y = +50 only
+        {{0, 60, 7}, {true, false, false, true}},     // corner regions: two adjacent sides
+        {{0, -60, 7}, {true, true, false, false}},    //
+        {{0, -60, -1}, {false, true, true, false}},   //
+        {{0, 60, -1}, {false, false, true, true}},    //
+        {{0, 49, 5.5}, {true, false, false, false}},  // above the top near an end: not the end
+    };
+    for (const Case& c0 : cases)
+        EXPECT_EQ(EdgesFacing(c, c0.q), c0.facing) << c0.q;
+}
+
+TEST(IntersectSegmentFace, OnFaceBesideItOrMissingThePlane) {
+    const CRectObstacle wall = Barrier(0.0, 5.0);
+    const auto through = IntersectSegmentFace(wall, {-10, 0, 1}, {10, 0, 3});
+    ASSERT_TRUE(through);
+    EXPECT_TRUE(Near(through->point, {0, 0, 2}));
+    EXPECT_TRUE(through->inside);
+    const auto above = IntersectSegmentFace(wall, {-10, 0, 6}, {10, 0, 6});
+    ASSERT_TRUE(above);
+    EXPECT_FALSE(above->inside);
+    // Within 1 mm of the top still counts as on the face.
+    EXPECT_TRUE(IntersectSegmentFace(wall, {-10, 0, 5.0009}, {10, 0, 5.0009})->inside);
+    EXPECT_FALSE(IntersectSegmentFace(wall, {-10, 0, 1}, {-1, 0, 1}));  // stops short of the plane
+    EXPECT_FALSE(IntersectSegmentFace(wall, {0, -10, 1}, {0, 10, 1}));  // lies in the plane
+}
+
+TEST(WidenForEdge, StandsForTheHalfPlaneOfTheSide) {
+    const CFaceCorners c = FaceCorners(Barrier(0.0, 5.0));
+    const CFaceCorners top = WidenForEdge(c, 0);
+    // The top side stays on its line and keeps its direction; the face reaches far down and along.
+    EXPECT_TRUE(Near(SideStart(top, 0), {0, 5050, 5}, 1e-9));
+    EXPECT_TRUE(Near(SideEnd(top, 0), {0, -5050, 5}, 1e-9));
+    EXPECT_TRUE(PointInFace(top, {0, 4000, -3000}, 0.001));
+    EXPECT_FALSE(PointInFace(top, {0, 0, 5.01}, 0.001));
+    const CFaceCorners end = WidenForEdge(c, 1);  // the end at y = −50: everything at y > −50
+    EXPECT_TRUE(PointInFace(end, {0, 3000, 2000}, 0.001));
+    EXPECT_FALSE(PointInFace(end, {0, -50.01, 2}, 0.001));
+}
+
+TEST(FaceBeyondEdge, HalfPlaneOnTheFarSideWithOnlyItsSideADiffracting) {
+    CRectObstacle wall = Barrier(0.0, 5.0, kAllSides, 50.0, 1.0);
+    wall.name = "壁";
+    const CRectObstacle below = FaceBeyondEdge(wall, 2);  // beyond the foot at z = 1
+    EXPECT_EQ(below.diffracts, (SideMask{1, 0, 0, 0}));
+    EXPECT_EQ(below.name, "壁");
+    const CFaceCorners c = FaceCorners(below);
+    // Side A lies on the old foot, in the old foot's direction (towards +y).
+    EXPECT_NEAR(c[0].z, 1.0, 1e-9);
+    EXPECT_NEAR(c[1].z, 1.0, 1e-9);
+    EXPECT_GT(c[1].y, c[0].y);
+    EXPECT_TRUE(PointInFace(c, {0, 0, 0.5}, 0.001));
+    EXPECT_TRUE(PointInFace(c, {0, 3000, -2000}, 0.001));
+    EXPECT_FALSE(PointInFace(c, {0, 0, 1.5}, 0.001));
+}
+
+TEST(EdgeDiffractionPoint, TopOfABarrierCrossedOrPassedAbove) {
+    const CRectObstacle wall = Barrier(0.0, 5.0);
+    const auto crossed = EdgeDiffractionPoint(wall, {-10, 0, 1}, {10, 0, 1}, 0);
+    ASSERT_TRUE(crossed);
+    EXPECT_TRUE(Near(crossed->edge, {0, 0, 5}));
+    EXPECT_TRUE(Near(crossed->onPlane, {0, 0, 1}));
+    EXPECT_TRUE(crossed->crossing);
+    // Oblique path: the edge point is where the path line passes closest to the top line.
+    const auto oblique = EdgeDiffractionPoint(wall, {-10, -10, 1}, {10, 10, 1}, 0);
+    ASSERT_TRUE(oblique);
+    EXPECT_TRUE(Near(oblique->edge, {0, 0, 5}));
+    const auto above = EdgeDiffractionPoint(wall, {-10, 0, 6}, {10, 0, 6}, 0);
+    ASSERT_TRUE(above);
+    EXPECT_TRUE(Near(above->edge, {0, 0, 5}));
+    EXPECT_FALSE(above->crossing);
+    // A path that reaches the plane beyond the end is still crossing for the top's half-plane.
+    const auto pastEnd = EdgeDiffractionPoint(wall, {-10, 80, 1}, {10, 80, 1}, 0);
+    ASSERT_TRUE(pastEnd);
+    EXPECT_TRUE(pastEnd->crossing);
+    EXPECT_FALSE(EdgeDiffractionPoint(wall, {-10, 0, 1}, {-5, 0, 1}, 0));  // never reaches the plane
+}
+
+TEST(EdgeDiffractionPoint, EdgeOffsetMovesOnlyPointsOfTheTop) {
+    CRectObstacle screen = Barrier(0.0, 5.0, kAllSides);
+    screen.edgeOffset = {1.5, 0, 0};
+    const auto top = EdgeDiffractionPoint(screen, {-10, 0, 1}, {10, 0, 1}, 0);
+    ASSERT_TRUE(top);
+    EXPECT_TRUE(Near(top->edge, {1.5, 0, 5}));
+    EXPECT_TRUE(Near(top->onPlane, {1.5, 0, 1}));
+    const auto end = EdgeDiffractionPoint(screen, {-10, 0, 1}, {10, 0, 1}, 3);
+    ASSERT_TRUE(end);
+    EXPECT_TRUE(Near(end->edge, {0, 50, 1}));
+}
+
+TEST(MinPathDifferencePoint, SideWithTheSmallestDetourWins) {
+    const CRectObstacle wall = Barrier(0.0, 5.0, SideMask{1, 1, 0, 1});
+    // Mid-way the top is the shortest way round (δ 1.54 m against 98 m round the ends).
+    const auto middle = MinPathDifferencePoint(wall, {-10, 0, 1}, {10, 0, 1});
+    ASSERT_TRUE(middle);
+    EXPECT_TRUE(Near(middle->point, {0, 0, 5}));
+    EXPECT_TRUE(middle->crossing);
+    // 2 m from the end at y = 50 the way round it (δ 0.40 m) beats the top (1.54 m).
+    const auto nearEnd = MinPathDifferencePoint(wall, {-10, 48, 1}, {10, 48, 1});
+    ASSERT_TRUE(nearEnd);
+    EXPECT_TRUE(Near(nearEnd->point, {0, 50, 1}));
+    // Passing beside the end (non-crossing for that side) gives the negative, smallest difference.
+    const auto beside = MinPathDifferencePoint(wall, {-10, 52, 1}, {10, 52, 1});
+    ASSERT_TRUE(beside);
+    EXPECT_TRUE(Near(beside->point, {0, 50, 1}));
+    EXPECT_FALSE(beside->crossing);
+    EXPECT_FALSE(MinPathDifferencePoint(Barrier(0.0, 5.0, kNoSide), {-10, 0, 1}, {10, 0, 1}));
+}
+
+// S (0,0,1) → R (100,0,1) over tops at x = 50 (8 m) and x = 80 (6 m).
+TEST(DoubleEdgePoints, MeetingOrderAndPointsOverTwoCrossedTops) {
+    const CRectObstacle near = Barrier(50.0, 8.0);
+    const CRectObstacle far = Barrier(80.0, 6.0);
+    const CVector3D s{0, 0, 1};
+    const CVector3D r{100, 0, 1};
+    for (const bool nearGivenFirst : {true, false}) {
+        const auto p = nearGivenFirst ? DoubleEdgePoints(near, s, r, 0, far, 0)
+                                      : DoubleEdgePoints(far, s, r, 0, near, 0);
+        ASSERT_TRUE(p);
+        EXPECT_EQ(p->xFirst, nearGivenFirst);
+        EXPECT_TRUE(Near(p->first, {50, 0, 8}));
+        EXPECT_TRUE(Near(p->second, {80, 0, 6}));
+        EXPECT_TRUE(p->crossFirst);
+        EXPECT_TRUE(p->crossSecond);
+    }
+    // The far top (3 m) lies below the line from the near top to R (3.8 m there): not crossed.
+    const auto low = DoubleEdgePoints(near, s, r, 0, Barrier(80.0, 3.0), 0);
+    ASSERT_TRUE(low);
+    EXPECT_TRUE(low->crossFirst);
+    EXPECT_FALSE(low->crossSecond);
+}
+
+TEST(DoubleEdgePoints, CrossedPairRefinedWhereEachEdgeSeesTheOther) {
+    // A level top at x = 50 (8 m) and a top at x = 80 sloping from 2 m at y = 50 to 10 m at y = −50. The
+    // plane through R and the first top cuts the second at E2' = (80, 27.5, 3.8); the first point is
+    // searched on the way S → E2', the second from the first point to R (worked out by hand).
+    CRectObstacle sloping = Barrier(80.0, 6.0);
+    sloping.rect = {{80, 50, 2}, {80, -50, 10}, {80, -50, 0}};
+    const auto p = DoubleEdgePoints(Barrier(50.0, 8.0), {0, 0, 1}, {100, 0, 1}, 0, sloping, 0);
+    ASSERT_TRUE(p);
+    EXPECT_TRUE(p->crossFirst);
+    EXPECT_TRUE(p->crossSecond);
+    EXPECT_TRUE(Near(p->first, {50, 17.250586781, 8}, 1e-8));
+    EXPECT_TRUE(Near(p->second, {80, 7.119793942, 5.430416485}, 1e-8));
+}
+
+TEST(MinPathDoubleDiffraction, ShortestPairOfSides) {
+    // Close to the end at y = +50 of both barriers the way round the ends is shorter than over the tops.
+    const CRectObstacle near = Barrier(50.0, 8.0, SideMask{1, 0, 0, 1});
+    const CRectObstacle far = Barrier(80.0, 6.0, SideMask{1, 0, 0, 1});
+    const auto overTops = MinPathDoubleDiffraction(near, {0, 0, 1}, {100, 0, 1}, far);
+    ASSERT_TRUE(overTops);
+    EXPECT_TRUE(Near(overTops->first, {50, 0, 8}));
+    const auto roundEnds = MinPathDoubleDiffraction(near, {0, 49, 1}, {100, 49, 1}, far);
+    ASSERT_TRUE(roundEnds);
+    EXPECT_TRUE(Near(roundEnds->first, {50, 50, 1}));
+    EXPECT_TRUE(Near(roundEnds->second, {80, 50, 1}));
+    EXPECT_FALSE(MinPathDoubleDiffraction(near, {0, 0, 1}, {100, 0, 1}, Barrier(80.0, 6.0, kNoSide)));
+}
+
+TEST(DoublePathDifferences, SignedByTheSegmentsThroughEachFace) {
+    const auto d = DoublePathDifferences(Barrier(50.0, 8.0), {0, 0, 1}, {100, 0, 1}, {50, 0, 8}, {80, 0, 6},
+                                         Barrier(80.0, 6.0));
+    ASSERT_TRUE(d);
+    // Worked out by hand: √(50²+7²)·2 − 100, √(80²+5²) + √(20²+5²) − 100, ...
+    EXPECT_NEAR(d->first, 0.9752444909, 1e-9);
+    EXPECT_NEAR(d->second, 0.7716258375, 1e-9);
+    EXPECT_NEAR(d->secondFromFirst, 0.1944986394, 1e-9);
+    EXPECT_NEAR(d->firstFromSecond, 0.3981172928, 1e-9);
+    // A first face that the path passes above counts negative.
+    const auto above = DoublePathDifferences(Barrier(50.0, 0.5), {0, 0, 1}, {100, 0, 1}, {50, 0, 0.5},
+                                             {80, 0, 6}, Barrier(80.0, 6.0));
+    ASSERT_TRUE(above);
+    EXPECT_LT(above->first, 0.0);
+    EXPECT_GT(above->second, 0.0);
+    EXPECT_FALSE(DoublePathDifferences(Barrier(150.0, 8.0), {0, 0, 1}, {100, 0, 1}, {150, 0, 8}, {80, 0, 6},
+                                       Barrier(80.0, 6.0)));
+}
+
+}  // namespace
+}  // namespace kelmora
