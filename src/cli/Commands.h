@@ -6,5 +6,6 @@
 namespace kelmora::cli {
 
 void AddSpectrumCommand(CLI::App& app, int& exitCode);
+void AddRenderCommand(CLI::App& app, int& exitCode);
 
 }  // namespace kelmora::cli
