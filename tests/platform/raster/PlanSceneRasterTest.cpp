@@ -89,18 +89,5 @@ TEST(PlanSceneRaster, RoofUnderEditGetsAThreePixelOutline) {
     EXPECT_EQ(Count(Render(roofEditor), belowSouthSide, kGreen), 80);
 }
 
-TEST(PlanSceneRaster, SelectedSourcesAreFilledOthersHollow) {
-    EditState edit;
-    const QImage idle = Render(edit);
-    // The outdoor source at (60, 20) m is client (300, 200).
-    EXPECT_EQ(idle.pixel(305, 200), kRed);
-    EXPECT_EQ(idle.pixel(300, 200), kSky);
-    edit.editMode = kOutdoorSourceChangeMode;
-    edit.currentOutdoorSource = 0;
-    const QImage selected = Render(edit);
-    EXPECT_EQ(selected.pixel(300, 200), kRed);
-    EXPECT_EQ(selected.pixel(303, 203), kRed);
-}
-
 }  // namespace
 }  // namespace kelmora
