@@ -23,8 +23,15 @@ struct CPathStrip {
     CVector3D receiver;
     std::array<CVector3D, 4> corners;
     std::vector<CVertex2D> polygon;  // the corners in plan
-    CVertex2D boxMin;                // plan bounding box of the corners
-    CVertex2D boxMax;
+
+    // The strip's own frame: plan coordinates along u from S and along n; the strip covers
+    // −7.5 ≤ along ≤ length + 7.5 and −7.5 ≤ across ≤ 7.5. Not set up (framed = false) when S and R
+    // share their plan position or have coordinates that are not finite.
+    bool framed = false;
+    CVertex2D origin;
+    CVertex2D u;
+    CVertex2D n;
+    double length = 0.0;  // plan distance S–R [m]
 };
 
 CPathStrip MakePathStrip(const CVector3D& s, const CVector3D& r);

@@ -1,10 +1,13 @@
 // The whole scene of one source–point pair: the path strip, the order of the faces and degenerate paths.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "SceneFixtures.h"
+#include "geometry/Polygon.h"
+#include "geometry/RectGeometry.h"
 #include "model/Noise.h"
 #include "propagation/Scene.h"
 #include "propagation/ScenePathStrip.h"
@@ -21,6 +24,42 @@ TEST(SceneBuild, PathStripReachesBeyondSAndRAndLiesOnTheGroundPlane) {
     EXPECT_TRUE(SamePoint(strip[1], {28.5, 50.5, 0}));
     EXPECT_TRUE(SamePoint(strip[2], {40.5, 41.5, 0}));
     EXPECT_TRUE(SamePoint(strip[3], {1.5, -10.5, 0}));
+}
+
+TEST(SceneBuild, QuickStripTestsAgreeWithThePolygonAlgebra) {
+    // Walls and roofs scattered around two strips, many of them ending on or just beside the strip's
+    // edges: the reach tests answer as the plan polygon operations do.
+    std::mt19937 random(20240611);
+    std::uniform_real_distribution<double> coordinate(-30.0, 130.0);
+    std::uniform_int_distribution<int> snap(0, 3);
+    const double nudges[] = {0.0, 1e-9, -1e-9, 1e-3, -1e-3};
+    for (const CVector3D& r : {CVector3D{100, 0, 0}, CVector3D{80, 60, 0}}) {
+        const CPathStrip strip = MakePathStrip({0, 0, 0}, r);
+        const auto point = [&]() {
+            CVertex2D p{coordinate(random), coordinate(random)};
+            // Every other point is moved onto the strip's left edge line, give or take a nudge.
+            if (snap(random) < 2) {
+                const double along = coordinate(random);
+                const double across = 7.5 + nudges[snap(random)];
+                p = Plan(strip.corners[0]) +
+                    along / 115.0 * (Plan(strip.corners[1]) - Plan(strip.corners[0]));
+                p = p + (across - 7.5) * strip.n;
+            }
+            return p;
+        };
+        for (int k = 0; k < 3000; ++k) {
+            const CVertex2D a = point();
+            const CVertex2D b = point();
+            ASSERT_EQ(SegmentCrossesStrip(a, b, strip), SegmentCrossesPolygon2D(a, b, strip.polygon)) << k;
+            const CMyRect roof{
+                {a.x, a.y, 5}, {b.x, b.y, 5}, {b.x + 0.3 * (a.y - b.y), b.y + 0.3 * (b.x - a.x), 5}};
+            const auto c = RectCorners2D(roof);
+            const bool direct = IntersectionArea2D({c.begin(), c.end()}, strip.polygon) > 0.0 ||
+                                SegmentCrossesPolygon2D(c[0], c[1], strip.polygon) ||
+                                SegmentCrossesPolygon2D(c[1], c[2], strip.polygon);
+            ASSERT_EQ(RoofReachesStrip(roof, strip), direct) << k;
+        }
+    }
 }
 
 TEST(SceneBuild, FacesComeInBuildingWallGroundOrder) {
