@@ -1,0 +1,288 @@
+#include "propagation/PathSearch.h"
+
+#include <array>
+#include <optional>
+
+#include "geometry/Plane.h"
+#include "geometry/VectorOps.h"
+#include "propagation/BlockingSearch.h"
+#include "propagation/Diffraction.h"
+#include "propagation/FaceEdges.h"
+#include "propagation/PathReflections.h"
+
+namespace kelmora {
+namespace {
+
+// A face that can carry a reflection node: it reflects, and not both of its sides absorb everything.
+bool CanReflect(const CRectObstacle& face) {
+    return face.reflects != 0 && !(face.absorptionLeft.allEqual(1.0) && face.absorptionRight.allEqual(1.0));
+}
+
+bool SameReflectingFace(const CPathRInfo& a, const CPathRInfo& b) {
+    return a.face != kNoFace && a.face == b.face;
+}
+
+// The faces a leg arriving at node n must not count as its own obstacles.
+std::array<FaceIndex, 4> LegExclusions(const CPropagationPath& path, std::size_t n) {
+    return {path[n].face, path[n].diffractorX, path[n].diffractorY, path[n - 1].face};
+}
+
+// The image path S → reflections → R for a sequence of faces, processed from the receiver's leg on.
+void ProcessSequence(const CVector3D& s, const CVector3D& r, std::span<const FaceIndex> faces,
+                     std::span<const CRectObstacle> scene, std::vector<CPropagationPath>& out) {
+    CPropagationPath path;
+    path.reserve(faces.size() + 2);
+    path.push_back(EndNode(s));
+    for (const FaceIndex f : faces) {
+        const CFaceCorners c = FaceCorners(scene[f]);
+        path.push_back(ReflectionNode(f, MirrorPoint(path.back().image, c[0], c[1], c[2])));
+    }
+    path.push_back(EndNode(r));
+    if (!ComputeReflectionPoints(path, scene)) return;
+    const std::size_t last = path.size() - 1;
+    ProcessLeg(std::move(path), last, scene, out);
+}
+
+// Places obstacles on leg m of a copy of the path and continues with the legs before it.
+void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, const CVector3D& pointX,
+                  std::int32_t crossX, FaceIndex y, const CVector3D& pointY, std::int32_t crossY,
+                  std::span<const CRectObstacle> scene, std::vector<CPropagationPath>& out) {
+    CPropagationPath copy = path;
+    if (!SetLegDiffraction(copy, m, x, pointX, crossX, y, pointY, crossY, scene)) return;
+    RecomputeImages(copy, m, scene);
+    if (!ComputeReflectionPoints(copy, scene)) return;
+    ProcessLeg(std::move(copy), m - 1, scene, out);
+}
+
+// The travelled path with the leg's first obstacle left out: the previous reflection is aimed at it.
+void TryReaimed(const CPropagationPath& path, std::size_t n, const CVector3D& aim,
+                std::span<const CRectObstacle> scene, std::vector<CPropagationPath>& out) {
+    const CPathRInfo& prev = path[n - 1];
+    if (prev.reflectState == kNoReflectionPoint) return;
+    if (prev.face == kNoFace) {
+        ProcessLeg(path, n - 1, scene, out);
+        return;
+    }
+    if (prev.face == path[n].face) return;
+    CPropagationPath copy = path;
+    if (ReflectionPointOfNode(copy, n - 1, aim, scene)) ProcessLeg(std::move(copy), n - 1, scene, out);
+}
+
+// Whether the sub-segment a–b meets the obstacle's plane on the obstacle (empty: not at all).
+std::optional<bool> HitsObstacle(std::span<const CRectObstacle> scene, FaceIndex f, const CVector3D& a,
+                                 const CVector3D& b) {
+    const std::optional<CFaceHit> hit = IntersectSegmentFace(scene[f], a, b);
+    if (!hit) return std::nullopt;
+    return hit->inside;
+}
+
+// The recorded diffractions of the leg arriving at node k lie where the leg crosses the obstacles.
+bool LegDiffractionsHold(const CPropagationPath& path, std::size_t k, std::span<const CRectObstacle> scene) {
+    const CPathRInfo& node = path[k];
+    const CVector3D& from = path[k - 1].point;
+    const auto passesThrough = [&](FaceIndex f, const CVector3D& a, const CVector3D& b) {
+        const std::optional<bool> hit = HitsObstacle(scene, f, a, b);
+        return hit && *hit;
+    };
+    const auto passesBeside = [&](FaceIndex f, const CVector3D& a, const CVector3D& b) {
+        const std::optional<bool> hit = HitsObstacle(scene, f, a, b);
+        return hit && !*hit;
+    };
+    if (node.crossX == kNoDiffraction) return node.crossY == kNoDiffraction;
+    if (node.crossX == kPassesOver && node.crossY == kNoDiffraction)
+        return passesThrough(node.diffractorX, from, node.point);
+    if (node.crossX == kPassesOver && node.crossY == kPassesBeside)
+        return passesThrough(node.diffractorX, from, node.point) &&
+               passesBeside(node.diffractorY, node.pointX, node.point);
+    if (node.crossX == kPassesBeside && node.crossY == kPassesOver)
+        return passesBeside(node.diffractorX, from, node.pointY) &&
+               passesThrough(node.diffractorY, from, node.point);
+    if (node.crossX == kPassesOver && node.crossY == kPassesOver)
+        return passesThrough(node.diffractorX, from, node.pointY) &&
+               passesThrough(node.diffractorY, node.pointX, node.point);
+    return false;  // non-crossing diffractions are never kept from the search
+}
+
+// Distance of a reflection point from its face [m]: 0 on the face, else from the nearest side it lies
+// beside, else from the nearest corner.
+double DistanceFromFace(const CFaceCorners& c, const CVector3D& p) {
+    constexpr double kOnFace = 0.001;
+    if (PointInFace(c, p, kOnFace)) return 0.0;
+    std::optional<double> best;
+    for (int k = 0; k < kSideCount; ++k) {
+        const CVector3D& a = SideStart(c, k);
+        const CVector3D& b = SideEnd(c, k);
+        if (PositionOnRay(a, b, ProjectPointOnLine(p, a, b)) != kWithinReach) continue;
+        const double d = DistancePointLine(p, a, b);
+        if (!best || d < *best) best = d;
+    }
+    if (best) return *best;
+    double nearest = Distance(p, c[0]);
+    for (int k = 1; k < kSideCount; ++k)
+        nearest = std::min(nearest, Distance(p, c[k]));
+    return nearest;
+}
+
+bool ClearOfNeighbours(const CPropagationPath& path, std::span<const CRectObstacle> scene) {
+    const std::size_t last = path.size() - 1;
+    if (last >= 2 && !HasCrossedDiffraction(path[1]) &&
+        !(Distance(path[0].point, path[1].point) > kMinReflectionClearance)) {
+        return false;
+    }
+    for (std::size_t i = 1; i < last; ++i) {
+        if (!(Distance(IncomingPoint(path, i), path[i].point) > kMinReflectionClearance)) return false;
+        // The last reflection may see the receiver close to its plane when nothing lies between them.
+        if (i + 1 == last && !HasCrossedDiffraction(path[last])) continue;
+        const CFaceCorners c = FaceCorners(scene[path[i].face]);
+        if (!(DistancePointPlane(OutgoingPoint(path, i), c[0], c[1], c[2]) > kMinReflectionClearance))
+            return false;
+    }
+    return true;
+}
+
+bool OppositeSides(int a, int b) {
+    return a * b < 0;
+}
+
+}  // namespace
+
+std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVector3D& r,
+                                                   std::span<const CRectObstacle> scene, int maxReflections) {
+    std::vector<CPropagationPath> out;
+    ProcessSequence(s, r, {}, scene, out);
+
+    std::vector<FaceIndex> reflectors;
+    for (FaceIndex f = 0; f < static_cast<FaceIndex>(scene.size()); ++f) {
+        if (CanReflect(scene[f])) reflectors.push_back(f);
+    }
+    if (reflectors.empty()) return out;
+    const int longest = std::min<long long>(maxReflections, static_cast<long long>(scene.size()));
+    std::vector<std::size_t> digits;
+    std::vector<FaceIndex> sequence;
+    for (int k = 1; k <= longest; ++k) {
+        // Every sequence of k reflectors, the first varying slowest.
+        digits.assign(k, 0);
+        sequence.assign(k, reflectors[0]);
+        while (true) {
+            ProcessSequence(s, r, sequence, scene, out);
+            int d = k - 1;
+            while (d >= 0 && digits[d] + 1 == reflectors.size()) {
+                digits[d] = 0;
+                sequence[d] = reflectors[0];
+                --d;
+            }
+            if (d < 0) break;
+            sequence[d] = reflectors[++digits[d]];
+        }
+    }
+    return out;
+}
+
+void ProcessLeg(CPropagationPath path, std::size_t n, std::span<const CRectObstacle> scene,
+                std::vector<CPropagationPath>& out) {
+    if (n == 0) {
+        ValidateAndEmit(std::move(path), scene, out);
+        return;
+    }
+    const CPathRInfo& node = path[n];
+    if (node.crossX != kNoDiffraction) {
+        if (ComputeReflectionPoints(path, scene)) ProcessLeg(std::move(path), n - 1, scene, out);
+        return;
+    }
+    if (node.reflectState == kNoReflectionPoint) return;
+
+    const CPathRInfo& prev = path[n - 1];
+    const CVector3D end = node.point;
+    CVector3D start = prev.image;
+    if (prev.face != kNoFace) {
+        const CFaceCorners c = FaceCorners(scene[prev.face]);
+        start = ProjectPointOnPlane(prev.image, c[0], c[1], c[2]);
+    }
+    const std::array<FaceIndex, 4> excluded = LegExclusions(path, n);
+    const CBlockingResult b = FindBlockingFaces(start, end, scene, excluded);
+    if (b.rejected) return;
+
+    if (b.count == 0) {
+        if (prev.reflectState != kNoReflectionPoint && !SameReflectingFace(prev, node))
+            ProcessLeg(std::move(path), n - 1, scene, out);
+        return;
+    }
+
+    TryReaimed(path, n, b.pointX, scene, out);
+    if (b.count == 1) {
+        // The obstacle may also lie on an earlier leg of the unfolded image path.
+        for (std::size_t m = n; m >= 1; --m)
+            TryPlacement(path, m, b.x, b.pointX, kPassesOver, kNoFace, {}, kNoDiffraction, scene, out);
+        return;
+    }
+
+    // Both obstacles on one leg, with the crossings the search may have misjudged.
+    constexpr std::array<std::array<std::int32_t, 2>, 3> kJointCrossings = {
+        {{kPassesOver, kPassesOver}, {kPassesOver, kPassesBeside}, {kPassesBeside, kPassesOver}}};
+    for (const auto& [crossX, crossY] : kJointCrossings) {
+        for (std::size_t m = n; m >= 1; --m)
+            TryPlacement(path, m, b.x, b.pointX, crossX, b.y, b.pointY, crossY, scene, out);
+    }
+    // Each obstacle alone on its own leg, the second one on a later leg than the first.
+    const std::optional<CDiffractionPoint> qX = MinPathDifferencePoint(scene[b.x], start, end);
+    const std::optional<CDiffractionPoint> qY = MinPathDifferencePoint(scene[b.y], start, end);
+    if (qX && qY) {
+        for (std::size_t mY = n; mY >= 2; --mY) {
+            for (std::size_t mX = mY - 1; mX >= 1; --mX) {
+                CPropagationPath copy = path;
+                if (!SetLegDiffraction(copy, mY, b.y, qY->point, kPassesOver, kNoFace, {}, kNoDiffraction,
+                                       scene))
+                    continue;
+                TryPlacement(copy, mX, b.x, qX->point, kPassesOver, kNoFace, {}, kNoDiffraction, scene, out);
+            }
+        }
+    }
+    // The first obstacle alone on an earlier leg.
+    if (qX && node.reflectState != kNoReflectionPoint) {
+        for (std::size_t m = n - 1; m >= 1; --m) {
+            if (SameReflectingFace(path[m], path[m + 1])) break;
+            TryPlacement(path, m, b.x, qX->point, kPassesOver, kNoFace, {}, kNoDiffraction, scene, out);
+        }
+    }
+}
+
+void ValidateAndEmit(CPropagationPath path, std::span<const CRectObstacle> scene,
+                     std::vector<CPropagationPath>& out) {
+    const std::size_t last = path.size() - 1;
+    for (std::size_t k = last; k >= 1; --k) {
+        if (!LegDiffractionsHold(path, k, scene)) return;
+    }
+    RecomputeImages(path, 1, scene);
+    const std::optional<ReflectionQuality> quality = ComputeReflectionPoints(path, scene);
+    if (!quality || *quality == kSomePointMissing) return;
+    if (!ClearOfNeighbours(path, scene)) return;
+
+    for (std::size_t i = 1; i < last; ++i) {
+        CPathRInfo& node = path[i];
+        const CFaceCorners c = FaceCorners(scene[node.face]);
+        const double off = DistanceFromFace(c, node.point);
+        if (off > kMaxReflectionPointOffFace) return;
+        node.reflectState = off == 0.0 ? kOnFace : kNearFace;
+        // The sound must not reach a diffraction point of the leg from the other side of the face.
+        if (node.crossX == kNoDiffraction) continue;
+        const int from = SideOfPlane(path[i - 1].point, c[0], c[1], c[2]);
+        if (OppositeSides(SideOfPlane(node.pointX, c[0], c[1], c[2]), from)) return;
+        if (node.crossY != kNoDiffraction && OppositeSides(SideOfPlane(node.pointY, c[0], c[1], c[2]), from))
+            return;
+    }
+
+    // Legs without recorded diffraction must be free, apart from obstacles they pass beside.
+    for (std::size_t k = last; k >= 1; --k) {
+        if (path[k].crossX != kNoDiffraction) continue;
+        const std::array<FaceIndex, 4> excluded = LegExclusions(path, k);
+        const CBlockingResult b = FindBlockingFaces(path[k - 1].point, path[k].point, scene, excluded);
+        if (b.rejected) return;
+        if (b.count == 0) continue;
+        if (b.crossX || (b.count == 2 && b.crossY)) return;
+        if (!SetLegDiffraction(path, k, b.x, b.pointX, kPassesBeside, b.y, b.pointY, kPassesBeside, scene))
+            return;
+    }
+    out.push_back(std::move(path));
+}
+
+}  // namespace kelmora
