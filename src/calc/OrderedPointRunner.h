@@ -42,7 +42,8 @@ int PointThreadCount(int requested);
 // (whichever thread noticed a failure first), every point before it is handed on in full, then the
 // text that the failing point wrote before it failed, and its exception is rethrown. A failure of
 // `begin` or `emit` ends the run at that point. Points after a failure are abandoned at their next
-// write or not started; all worker threads are joined before the exception leaves.
+// write or not started (a point that writes nothing runs to its end); all worker threads are joined
+// before the exception leaves.
 void RunPointsInOrder(int count, const OrderedPointTasks& tasks, OrderedPointSettings settings = {});
 
 }  // namespace kelmora
