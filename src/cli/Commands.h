@@ -6,6 +6,8 @@
 namespace kelmora::cli {
 
 void AddSpectrumCommand(CLI::App& app, int& exitCode);
+void AddDumpCommand(CLI::App& app, int& exitCode);
+void AddLoadCommand(CLI::App& app, int& exitCode);
 void AddRenderCommand(CLI::App& app, int& exitCode);
 
 }  // namespace kelmora::cli

@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     int exitCode = 0;
     kelmora::cli::AddSpectrumCommand(app, exitCode);
+    kelmora::cli::AddDumpCommand(app, exitCode);
+    kelmora::cli::AddLoadCommand(app, exitCode);
     kelmora::cli::AddRenderCommand(app, exitCode);
     CLI11_PARSE(app, argc, argv);
     return exitCode;
