@@ -1,0 +1,51 @@
+# Run by ctest: cmake -DCALC=<kelmora-calc> -DJSON=<factory.json> -DWORK=<scratch folder> -P RoundTrip.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(run expected_status)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL expected_status)
+    message(FATAL_ERROR "${ARGN}\nexited with ${status}, expected ${expected_status}\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+run(0 ${CALC} load ${JSON} -o ${WORK}/first.kel)
+run(0 ${CALC} dump ${WORK}/first.kel)
+file(WRITE ${WORK}/dumped.json "${out}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${JSON} ${WORK}/dumped.json RESULT_VARIABLE differs)
+if(differs)
+  message(FATAL_ERROR "dump does not print the bundled JSON text (see ${WORK}/dumped.json)")
+endif()
+run(0 ${CALC} load ${WORK}/dumped.json -o ${WORK}/second.kel)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/first.kel ${WORK}/second.kel
+                RESULT_VARIABLE differs)
+if(differs)
+  message(FATAL_ERROR "file → JSON → file changed the bytes")
+endif()
+
+# A value of the wrong kind: exit status 1, the JSON pointer on stderr, the old project untouched.
+file(READ ${JSON} text)
+string(REPLACE "\"maxReflections\": 2" "\"maxReflections\": \"2\"" text "${text}")
+file(WRITE ${WORK}/bad.json "${text}")
+run(1 ${CALC} load ${WORK}/bad.json -o ${WORK}/first.kel)
+if(NOT err MATCHES "/model/maxReflections: 整数が必要です")
+  message(FATAL_ERROR "unexpected message: ${err}")
+endif()
+run(1 ${CALC} load ${WORK}/bad.json -o ${WORK}/never.kel)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/first.kel ${WORK}/second.kel
+                RESULT_VARIABLE differs)
+if(differs OR EXISTS ${WORK}/never.kel)
+  message(FATAL_ERROR "a failed load wrote a project file")
+endif()
+
+# Not a project file, and no file at all: exit status 1, the message on stderr, nothing on stdout.
+run(1 ${CALC} dump ${JSON})
+if(NOT err MATCHES "予期しないファイル形式です。" OR NOT out STREQUAL "")
+  message(FATAL_ERROR "unexpected result of dumping a JSON file: ${err}")
+endif()
+run(1 ${CALC} dump ${WORK}/missing.kel)
+if(NOT err MATCHES "ドキュメントを開くことに失敗しました。")
+  message(FATAL_ERROR "unexpected result of dumping a missing file: ${err}")
+endif()
