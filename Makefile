@@ -18,6 +18,7 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	./scripts/fuzz.sh 60
 
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
