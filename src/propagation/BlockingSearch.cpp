@@ -13,8 +13,8 @@
 namespace kelmora {
 namespace {
 
-// The frequency [Hz] at which obstacles are compared by how much they attenuate.
-constexpr double kComparisonFrequency = 1000.0;
+// The one-third-octave band (1 kHz) in which obstacles are compared by how much they attenuate.
+constexpr int kComparisonBand = 13;
 
 struct CCandidate {
     FaceIndex face = kNoFace;
@@ -64,10 +64,8 @@ CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end,
     // Computes (once) how much a candidate attenuates; false when its correction cannot be formed.
     const auto attenuate = [&](CCandidate& c) {
         if (c.attenuation) return true;
-        const std::optional<CBand> d = SingleDiffractionCorrection(scene[c.face], start, end);
-        if (!d) return false;
-        c.attenuation = d->levelAt(kComparisonFrequency);
-        return true;
+        c.attenuation = SingleDiffractionBand(scene[c.face], start, end, kComparisonBand);
+        return c.attenuation.has_value();
     };
 
     if (candidates.size() >= 2) {

@@ -12,6 +12,18 @@
 namespace kelmora {
 namespace {
 
+// The bands of a spectrum that a computation fills: every band of the representation, or one band only
+// (the others stay at 0 dB).
+struct CBandRange {
+    int kind = 2;
+    int first = 0;
+    int end = 0;  // one past the last band
+};
+
+CBandRange AllBands(int kind) {
+    return {kind, 0, bandCount(kind)};
+}
+
 // A spectrum of the given representation with every value at `value`.
 CBand Spectrum(int kind, double value) {
     CBand b;
@@ -41,14 +53,14 @@ bool AreAdjacent(int a, int b) {
 // Empty when the face has a single diffracting side whose term failed, or when the combined energy is
 // not positive in some band.
 template <typename Term, typename Beyond>
-std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& diffracts, int kind, Term term,
-                                  Beyond beyond) {
+std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& diffracts,
+                                  const CBandRange& bands, Term term, Beyond beyond) {
     std::array<int, kSideCount> sides{};
     int n = 0;
     for (int k = 0; k < kSideCount; ++k) {
         if (diffracts[k] != 0) sides[n++] = k;
     }
-    if (n == 0) return Spectrum(kind, kNoSoundLevel);
+    if (n == 0) return Spectrum(bands.kind, kNoSoundLevel);
     if (n == 1) return term(sides[0]);
 
     // The terms in the places of the formulas: d[0], d[1] for two sides; for three sides d[0] is the side
@@ -73,8 +85,8 @@ std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& di
             d[k] = term(k);
     }
 
-    CBand combined = Spectrum(kind, 0.0);
-    for (int i = 0; i < combined.bandCount(); ++i) {
+    CBand combined = Spectrum(bands.kind, 0.0);
+    for (int i = bands.first; i < bands.end; ++i) {
         const double e0 = TermEnergy(d[0], i);
         const double e1 = TermEnergy(d[1], i);
         double e = 0.0;
@@ -102,13 +114,24 @@ std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& di
 
 // The wedge chart of one edge in every band, without refreshing the other representations.
 std::optional<CBand> EdgeCorrectionBands(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
-                                         int side, int kind) {
+                                         int side, const CBandRange& bands) {
     const std::optional<CEdgePoint> e = EdgeDiffractionPoint(face, s, r, side);
     if (!e) return std::nullopt;
     const double delta = PathDifference(s, r, e->edge, e->crossing);
-    CBand correction = Spectrum(kind, 0.0);
-    for (int i = 0; i < correction.bandCount(); ++i)
-        correction.value(i) = WedgeDiffractionCorrection(face.wedgeType, bandFrequency(kind, i), delta);
+    CBand correction = Spectrum(bands.kind, 0.0);
+    for (int i = bands.first; i < bands.end; ++i)
+        correction.value(i) = WedgeDiffractionCorrection(face.wedgeType, bandFrequency(bands.kind, i), delta);
+    return correction;
+}
+
+// The correction over one face in the given bands, before the other representations are refreshed.
+std::optional<CBand> SingleDiffractionBands(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
+                                            const CBandRange& bands) {
+    std::optional<CBand> correction = CombineSides(
+        face.diffracts, bands, [&](int k) { return EdgeCorrectionBands(face, s, r, k, bands); },
+        [&](int k) { return EdgeCorrectionBands(FaceBeyondEdge(face, k), s, r, 0, bands); });
+    if (!correction) return std::nullopt;
+    if (!face.tl.allEqual(0.0) && !ApplyTransmission(*correction, face.tl)) return std::nullopt;
     return correction;
 }
 
@@ -142,20 +165,26 @@ std::optional<CBand> DoubleEdgeBands(const CRectObstacle& x, const CVector3D& s,
 
 std::optional<CBand> SingleEdgeCorrection(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
                                           int side, int kind) {
-    std::optional<CBand> correction = EdgeCorrectionBands(face, s, r, side, kind);
+    std::optional<CBand> correction = EdgeCorrectionBands(face, s, r, side, AllBands(kind));
     if (correction) correction->syncRepresentations();
     return correction;
 }
 
 std::optional<CBand> SingleDiffractionCorrection(const CRectObstacle& face, const CVector3D& s,
                                                  const CVector3D& r, int kind) {
-    std::optional<CBand> correction = CombineSides(
-        face.diffracts, kind, [&](int k) { return EdgeCorrectionBands(face, s, r, k, kind); },
-        [&](int k) { return EdgeCorrectionBands(FaceBeyondEdge(face, k), s, r, 0, kind); });
-    if (!correction) return std::nullopt;
-    if (!face.tl.allEqual(0.0) && !ApplyTransmission(*correction, face.tl)) return std::nullopt;
-    correction->syncRepresentations();
+    std::optional<CBand> correction = SingleDiffractionBands(face, s, r, AllBands(kind));
+    if (correction) correction->syncRepresentations();
     return correction;
+}
+
+std::optional<double> SingleDiffractionBand(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
+                                            int band) {
+    // Every term of the combinations lies in (0, 1] and a transmission loss only adds energy, so no band
+    // fails on its own: the correction fails as a whole (an edge point not found) or not at all, and one
+    // band computed alone has the full spectrum's value and failure.
+    const std::optional<CBand> correction = SingleDiffractionBands(face, s, r, {2, band, band + 1});
+    if (!correction) return std::nullopt;
+    return correction->value(band);
 }
 
 std::optional<CBand> DoubleEdgeCorrection(const CRectObstacle& x, const CVector3D& s, const CVector3D& r,
@@ -170,11 +199,12 @@ std::optional<CBand> DoubleDiffractionCorrection(const CRectObstacle& x, const C
     // The term of one side of x (or of the half-plane beyond it): the sides of y combined over it.
     const auto overY = [&](const CRectObstacle& xFace, int sideX) {
         return CombineSides(
-            y.diffracts, kind, [&](int j) { return DoubleEdgeBands(xFace, s, r, sideX, y, j, kind); },
+            y.diffracts, AllBands(kind),
+            [&](int j) { return DoubleEdgeBands(xFace, s, r, sideX, y, j, kind); },
             [&](int j) { return DoubleEdgeBands(xFace, s, r, sideX, FaceBeyondEdge(y, j), 0, kind); });
     };
     std::optional<CBand> correction = CombineSides(
-        x.diffracts, kind, [&](int i) { return overY(x, i); },
+        x.diffracts, AllBands(kind), [&](int i) { return overY(x, i); },
         [&](int i) { return overY(FaceBeyondEdge(x, i), 0); });
     if (!correction) return std::nullopt;
     if (!x.tl.allEqual(0.0) && !y.tl.allEqual(0.0) && !ApplyTransmission(*correction, x.tl, y.tl))

@@ -24,6 +24,11 @@ std::optional<CBand> SingleEdgeCorrection(const CRectObstacle& face, const CVect
 std::optional<CBand> SingleDiffractionCorrection(const CRectObstacle& face, const CVector3D& s,
                                                  const CVector3D& r, int kind = 2);
 
+// Band `band` of the one-third-octave SingleDiffractionCorrection, computed alone (the obstacles of a
+// segment are ranked by their value at 1 kHz); empty exactly when the full correction fails.
+std::optional<double> SingleDiffractionBand(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
+                                            int band);
+
 // The correction over side `sideX` of x and side `sideY` of y: the dominant edge plus the other edge
 // seen from it. Knife-edge chart when both faces are knife wedges, else the right-angle chart. Empty for
 // a ground face or a face without diffracting side.

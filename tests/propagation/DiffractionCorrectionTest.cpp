@@ -182,3 +182,28 @@ TEST(DoubleDiffractionCorrection, FailedTermsCountAsSilenceExceptForASingleSide)
 
 }  // namespace
 }  // namespace kelmora
+
+namespace kelmora {
+namespace {
+
+// Obstacles are ranked by their 1 kHz value computed alone; it must be the full spectrum's value.
+TEST(SingleDiffractionBand, SameValueAndFailureAsTheFullSpectrumAt1kHz) {
+    CRectObstacle transmitting = Barrier(0.0, 5.0, kAllSides, 5.0, 1.0);
+    transmitting.tl = CBand::Filled(8.0);
+    const std::vector<CRectObstacle> faces = {
+        Barrier(0.0, 5.0), Barrier(0.0, 5.0, SideMask{1, 0, 1, 0}, 50.0, -3.0),
+        Barrier(0.0, 5.0, SideMask{1, 1, 0, 1}, 5.0, 1.0), transmitting};
+    for (const CVector3D& through : {CVector3D{0, 3, 4}, CVector3D{0, 0, 7}, CVector3D{0, 7, 0.5}}) {
+        for (const CRectObstacle& face : faces) {
+            const CVector3D s = through + CVector3D{-10, 1, 0.5};
+            const CVector3D r = through + CVector3D{30, -3, -2};
+            const auto full = SingleDiffractionCorrection(face, s, r);
+            ASSERT_TRUE(full);
+            EXPECT_EQ(SingleDiffractionBand(face, s, r, k1kHz), full->levelAt(1000.0));
+        }
+    }
+    EXPECT_FALSE(SingleDiffractionBand(Barrier(0.0, 5.0), {-10, 0, 1}, {-5, 0, 1}, k1kHz));
+}
+
+}  // namespace
+}  // namespace kelmora
