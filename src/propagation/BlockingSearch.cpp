@@ -44,18 +44,23 @@ CBlockingResult Rejected() {
 
 CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end,
                                   std::span<const CRectObstacle> scene, std::span<const FaceIndex> excluded) {
+    return FindBlockingFaces(start, end, CFaceFrames(scene), excluded);
+}
+
+CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end, const CFaceFrames& scene,
+                                  std::span<const FaceIndex> excluded) {
     std::vector<CCandidate> candidates;
-    for (FaceIndex f = 0; f < static_cast<FaceIndex>(scene.size()); ++f) {
-        const CRectObstacle& face = scene[f];
+    for (FaceIndex f = 0; f < scene.size(); ++f) {
+        const CRectObstacle& face = scene.face(f);
         if (face.obstructs == 0) continue;
-        const CFaceCorners corners = FaceCorners(face);
-        const std::optional<CFaceHit> hit = IntersectSegmentFace(corners, start, end);
+        const CFaceFrame& frame = scene.frame(f);
+        const std::optional<CFaceHit> hit = IntersectSegmentFace(frame, start, end);
         if (!hit) continue;
         if (hit->inside) {
             if (IsExcluded(excluded, f)) continue;
             // Straight through an obstacle that offers no edge to pass over.
             if (face.wedgeType < 0 || DiffractingSideCount(face) == 0) return Rejected();
-        } else if (!AllDiffract(face, EdgesFacing(corners, hit->point))) {
+        } else if (!AllDiffract(face, EdgesFacing(frame.corners, hit->point))) {
             continue;
         }
         candidates.push_back({f, hit->inside, Distance(hit->point, end), std::nullopt});
@@ -64,7 +69,7 @@ CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end,
     // Computes (once) how much a candidate attenuates; false when its correction cannot be formed.
     const auto attenuate = [&](CCandidate& c) {
         if (c.attenuation) return true;
-        c.attenuation = SingleDiffractionBand(scene[c.face], start, end, kComparisonBand);
+        c.attenuation = SingleDiffractionBand(CEdgeFace(scene, c.face), start, end, kComparisonBand);
         return c.attenuation.has_value();
     };
 
@@ -97,7 +102,7 @@ CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end,
     result.count = static_cast<int>(candidates.size());
     if (result.count == 1) {
         const std::optional<CDiffractionPoint> p =
-            MinPathDifferencePoint(scene[candidates[0].face], start, end);
+            MinPathDifferencePoint(CEdgeFace(scene, candidates[0].face), start, end);
         if (!p) return Rejected();
         result.x = candidates[0].face;
         result.pointX = p->point;
@@ -105,7 +110,8 @@ CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end,
     } else if (result.count == 2) {
         FaceIndex x = candidates[0].face;
         FaceIndex y = candidates[1].face;
-        const std::optional<CDoubleEdgePoints> p = MinPathDoubleDiffraction(scene[x], start, end, scene[y]);
+        const std::optional<CDoubleEdgePoints> p =
+            MinPathDoubleDiffraction(CEdgeFace(scene, x), start, end, CEdgeFace(scene, y));
         if (!p) return Rejected();
         if (!p->xFirst) std::swap(x, y);
         result.x = x;

@@ -5,6 +5,7 @@
 
 #include "geometry/Vector.h"
 #include "model/RectObstacle.h"
+#include "propagation/FaceEdges.h"
 #include "propagation/FaceIndex.h"
 
 namespace kelmora {
@@ -32,5 +33,8 @@ inline constexpr double kObstacleMergeDistance = 5.0;
 // single diffraction correction at 1 kHz) are kept.
 CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end,
                                   std::span<const CRectObstacle> scene, std::span<const FaceIndex> excluded);
+// The same on a scene whose face frames are already made.
+CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end, const CFaceFrames& scene,
+                                  std::span<const FaceIndex> excluded);
 
 }  // namespace kelmora

@@ -6,7 +6,6 @@
 #include "calc/acoustics/Formulas.h"
 #include "geometry/Plane.h"
 #include "geometry/VectorOps.h"
-#include "propagation/FaceEdges.h"
 
 namespace kelmora {
 namespace {
@@ -29,13 +28,47 @@ double DetourLength(const CVector3D& s, const CVector3D& r, const CDoubleEdgePoi
     return length + Distance(from, r);
 }
 
+// One face of a double diffraction with what the search over its pairs of sides asks again and again
+// about the segment S–R, found once per side.
+class CSegmentEdges {
+public:
+    CSegmentEdges(const CEdgeFace& face, const CVector3D& s, const CVector3D& r)
+        : face_(face), s_(s), r_(r) {}
+
+    const CEdgeFace& face() const { return face_; }
+
+    // Where the line S–R comes closest to the side's line.
+    const CLinesClosestPoints& Nearest(int side) {
+        std::optional<CLinesClosestPoints>& n = nearest_[side];
+        if (!n) {
+            const CFaceCorners& c = face_.frame().corners;
+            n = ClosestPointsOfLines(s_, r_, SideStart(c, side), SideEnd(c, side));
+        }
+        return *n;
+    }
+
+    // EdgeDiffractionPoint of the side for the segment from `from` to `to`.
+    std::optional<CEdgePoint> Point(int side, const CVector3D& from, const CVector3D& to) {
+        if (!(from == s_ && to == r_)) return EdgeDiffractionPoint(face_, from, to, side);
+        std::optional<std::optional<CEdgePoint>>& p = direct_[side];
+        if (!p) p = EdgeDiffractionPoint(face_, s_, r_, side);
+        return *p;
+    }
+
+private:
+    const CEdgeFace& face_;
+    CVector3D s_;
+    CVector3D r_;
+    std::array<std::optional<CLinesClosestPoints>, kSideCount> nearest_;
+    std::array<std::optional<std::optional<CEdgePoint>>, kSideCount> direct_;
+};
+
 // The refinement of two crossed points: each edge point is searched again as seen from the other
 // obstacle's edge, where the planes through the path ends and the other edge cut the side.
-std::optional<CDoubleEdgePoints> RefineCrossedPair(const CRectObstacle& first, int firstSide,
-                                                   const CRectObstacle& second, int secondSide,
-                                                   const CVector3D& s, const CVector3D& r) {
-    const CFaceCorners c1 = FaceCorners(first);
-    const CFaceCorners c2 = FaceCorners(second);
+std::optional<CDoubleEdgePoints> RefineCrossedPair(CSegmentEdges& first, int firstSide, CSegmentEdges& second,
+                                                   int secondSide, const CVector3D& s, const CVector3D& r) {
+    const CFaceCorners& c1 = first.face().frame().corners;
+    const CFaceCorners& c2 = second.face().frame().corners;
     const CVector3D& a1 = SideStart(c1, firstSide);
     const CVector3D& b1 = SideEnd(c1, firstSide);
     const CVector3D& a2 = SideStart(c2, secondSide);
@@ -48,71 +81,31 @@ std::optional<CDoubleEdgePoints> RefineCrossedPair(const CRectObstacle& first, i
     const std::optional<CVector3D> e2 = IntersectSegmentPlane(a2, b2, PlaneFromPoints(r, a1, b1));
     const bool secondSeesR = e2 && PositionOnRay(a2, b2, *e2) == kWithinReach;
 
-    const std::optional<CEdgePoint> p1 = EdgeDiffractionPoint(first, s, secondSeesR ? *e2 : r, firstSide);
+    const std::optional<CEdgePoint> p1 = first.Point(firstSide, s, secondSeesR ? *e2 : r);
     if (!p1) return std::nullopt;
     const bool fromFirst = firstSeesS || (!secondSeesR && p1->crossing);
-    const std::optional<CEdgePoint> p2 =
-        EdgeDiffractionPoint(second, fromFirst ? p1->edge : s, r, secondSide);
+    const std::optional<CEdgePoint> p2 = second.Point(secondSide, fromFirst ? p1->edge : s, r);
     if (!p2) return std::nullopt;
     return CDoubleEdgePoints{p1->edge, p2->edge, p1->crossing, p2->crossing, true};
 }
 
-}  // namespace
-
-std::optional<CEdgePoint> EdgeDiffractionPoint(const CRectObstacle& face, const CVector3D& s,
-                                               const CVector3D& r, int side) {
-    const CFaceCorners widened = WidenForEdge(FaceCorners(face), side);
-    const std::optional<CPointPair> closest =
-        ClosestPointsSnapped(s, r, SideStart(widened, side), SideEnd(widened, side), kSnap);
-    if (!closest) return std::nullopt;
-    const std::optional<CFaceHit> hit = IntersectSegmentFace(widened, s, r);
-    if (!hit) return std::nullopt;
-    CEdgePoint result{closest->onB, hit->point, hit->inside};
-    if (side == 0) {
-        result.edge = result.edge + face.edgeOffset;
-        result.onPlane = result.onPlane + face.edgeOffset;
-    }
-    return result;
-}
-
-std::optional<CDiffractionPoint> MinPathDifferencePoint(const CRectObstacle& face, const CVector3D& s,
-                                                        const CVector3D& r) {
-    std::optional<CDiffractionPoint> best;
-    double bestDelta = std::numeric_limits<double>::infinity();
-    for (int k = 0; k < kSideCount; ++k) {
-        if (face.diffracts[k] == 0) continue;
-        const std::optional<CEdgePoint> e = EdgeDiffractionPoint(face, s, r, k);
-        if (!e) return std::nullopt;
-        const double delta = PathDifference(s, r, e->edge, e->crossing);
-        if (!best || delta < bestDelta) {
-            best = CDiffractionPoint{e->edge, e->crossing};
-            bestDelta = delta;
-        }
-    }
-    return best;
-}
-
-std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CRectObstacle& x, const CVector3D& s,
-                                                  const CVector3D& r, int sideX, const CRectObstacle& y,
-                                                  int sideY) {
+std::optional<CDoubleEdgePoints> DoubleEdgePointsOf(CSegmentEdges& x, const CVector3D& s, const CVector3D& r,
+                                                    int sideX, CSegmentEdges& y, int sideY) {
     // Which edge does the segment pass first? Compare where S–R comes closest to each side's line.
-    const CFaceCorners cx = FaceCorners(x);
-    const CFaceCorners cy = FaceCorners(y);
-    const CLinesClosestPoints nearX = ClosestPointsOfLines(s, r, SideStart(cx, sideX), SideEnd(cx, sideX));
-    const CLinesClosestPoints nearY = ClosestPointsOfLines(s, r, SideStart(cy, sideY), SideEnd(cy, sideY));
+    const CLinesClosestPoints& nearX = x.Nearest(sideX);
+    const CLinesClosestPoints& nearY = y.Nearest(sideY);
     if (nearX.relation == kLinesParallel || nearY.relation == kLinesParallel) return std::nullopt;
     const bool xFirst = !(Distance(s, nearY.onA) < Distance(s, nearX.onA));
 
-    const CRectObstacle& first = xFirst ? x : y;
-    const CRectObstacle& second = xFirst ? y : x;
+    CSegmentEdges& first = xFirst ? x : y;
+    CSegmentEdges& second = xFirst ? y : x;
     const int firstSide = xFirst ? sideX : sideY;
     const int secondSide = xFirst ? sideY : sideX;
 
-    const std::optional<CEdgePoint> p1 = EdgeDiffractionPoint(first, s, r, firstSide);
+    const std::optional<CEdgePoint> p1 = first.Point(firstSide, s, r);
     if (!p1) return std::nullopt;
     // Behind a crossed first edge the second edge is searched from that edge.
-    const std::optional<CEdgePoint> p2 =
-        EdgeDiffractionPoint(second, p1->crossing ? p1->edge : s, r, secondSide);
+    const std::optional<CEdgePoint> p2 = second.Point(secondSide, p1->crossing ? p1->edge : s, r);
     if (!p2) return std::nullopt;
 
     std::optional<CDoubleEdgePoints> result;
@@ -126,15 +119,75 @@ std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CRectObstacle& x, const 
     return result;
 }
 
-std::optional<CDoubleEdgePoints> MinPathDoubleDiffraction(const CRectObstacle& x, const CVector3D& s,
-                                                          const CVector3D& r, const CRectObstacle& y) {
+}  // namespace
+
+std::optional<CEdgePoint> EdgeDiffractionPoint(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
+                                               int side) {
+    const CFaceFrame& widened = face.halfPlane(side);
+    const std::optional<CPointPair> closest =
+        ClosestPointsSnapped(s, r, SideStart(widened.corners, side), SideEnd(widened.corners, side), kSnap);
+    if (!closest) return std::nullopt;
+    const std::optional<CFaceHit> hit = IntersectSegmentFace(widened, s, r);
+    if (!hit) return std::nullopt;
+    CEdgePoint result{closest->onB, hit->point, hit->inside};
+    if (side == 0) {
+        result.edge = result.edge + face.face().edgeOffset;
+        result.onPlane = result.onPlane + face.face().edgeOffset;
+    }
+    return result;
+}
+
+std::optional<CEdgePoint> EdgeDiffractionPoint(const CRectObstacle& face, const CVector3D& s,
+                                               const CVector3D& r, int side) {
+    return EdgeDiffractionPoint(CEdgeFace(face), s, r, side);
+}
+
+std::optional<CDiffractionPoint> MinPathDifferencePoint(const CEdgeFace& face, const CVector3D& s,
+                                                        const CVector3D& r) {
+    std::optional<CDiffractionPoint> best;
+    double bestDelta = std::numeric_limits<double>::infinity();
+    for (int k = 0; k < kSideCount; ++k) {
+        if (face.face().diffracts[k] == 0) continue;
+        const std::optional<CEdgePoint> e = EdgeDiffractionPoint(face, s, r, k);
+        if (!e) return std::nullopt;
+        const double delta = PathDifference(s, r, e->edge, e->crossing);
+        if (!best || delta < bestDelta) {
+            best = CDiffractionPoint{e->edge, e->crossing};
+            bestDelta = delta;
+        }
+    }
+    return best;
+}
+
+std::optional<CDiffractionPoint> MinPathDifferencePoint(const CRectObstacle& face, const CVector3D& s,
+                                                        const CVector3D& r) {
+    return MinPathDifferencePoint(CEdgeFace(face), s, r);
+}
+
+std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CEdgeFace& x, const CVector3D& s, const CVector3D& r,
+                                                  int sideX, const CEdgeFace& y, int sideY) {
+    CSegmentEdges ex(x, s, r);
+    CSegmentEdges ey(y, s, r);
+    return DoubleEdgePointsOf(ex, s, r, sideX, ey, sideY);
+}
+
+std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CRectObstacle& x, const CVector3D& s,
+                                                  const CVector3D& r, int sideX, const CRectObstacle& y,
+                                                  int sideY) {
+    return DoubleEdgePoints(CEdgeFace(x), s, r, sideX, CEdgeFace(y), sideY);
+}
+
+std::optional<CDoubleEdgePoints> MinPathDoubleDiffraction(const CEdgeFace& x, const CVector3D& s,
+                                                          const CVector3D& r, const CEdgeFace& y) {
+    CSegmentEdges ex(x, s, r);
+    CSegmentEdges ey(y, s, r);
     std::optional<CDoubleEdgePoints> best;
     double bestLength = std::numeric_limits<double>::infinity();
     for (int i = 0; i < kSideCount; ++i) {
-        if (x.diffracts[i] == 0) continue;
+        if (x.face().diffracts[i] == 0) continue;
         for (int j = 0; j < kSideCount; ++j) {
-            if (y.diffracts[j] == 0) continue;
-            const std::optional<CDoubleEdgePoints> p = DoubleEdgePoints(x, s, r, i, y, j);
+            if (y.face().diffracts[j] == 0) continue;
+            const std::optional<CDoubleEdgePoints> p = DoubleEdgePointsOf(ex, s, r, i, ey, j);
             if (!p) continue;
             const double length = DetourLength(s, r, *p);
             if (!best || length < bestLength) {
@@ -146,16 +199,18 @@ std::optional<CDoubleEdgePoints> MinPathDoubleDiffraction(const CRectObstacle& x
     return best;
 }
 
-std::optional<CDoublePathDifferences> DoublePathDifferences(const CRectObstacle& first, const CVector3D& s,
+std::optional<CDoubleEdgePoints> MinPathDoubleDiffraction(const CRectObstacle& x, const CVector3D& s,
+                                                          const CVector3D& r, const CRectObstacle& y) {
+    return MinPathDoubleDiffraction(CEdgeFace(x), s, r, CEdgeFace(y));
+}
+
+std::optional<CDoublePathDifferences> DoublePathDifferences(const CEdgeFace& first, const CVector3D& s,
                                                             const CVector3D& r, const CVector3D& p1,
-                                                            const CVector3D& p2,
-                                                            const CRectObstacle& second) {
-    const CFaceCorners c1 = FaceCorners(first);
-    const CFaceCorners c2 = FaceCorners(second);
-    const std::optional<CFaceHit> firstOnPath = IntersectSegmentFace(c1, s, r);
-    const std::optional<CFaceHit> secondOnPath = IntersectSegmentFace(c2, s, r);
-    const std::optional<CFaceHit> secondBehindFirst = IntersectSegmentFace(c2, p1, r);
-    const std::optional<CFaceHit> firstBeforeSecond = IntersectSegmentFace(c1, s, p2);
+                                                            const CVector3D& p2, const CEdgeFace& second) {
+    const std::optional<CFaceHit> firstOnPath = IntersectSegmentFace(first.frame(), s, r);
+    const std::optional<CFaceHit> secondOnPath = IntersectSegmentFace(second.frame(), s, r);
+    const std::optional<CFaceHit> secondBehindFirst = IntersectSegmentFace(second.frame(), p1, r);
+    const std::optional<CFaceHit> firstBeforeSecond = IntersectSegmentFace(first.frame(), s, p2);
     if (!firstOnPath || !secondOnPath || !secondBehindFirst || !firstBeforeSecond) return std::nullopt;
     return CDoublePathDifferences{
         PathDifference(s, r, p1, firstOnPath->inside),
@@ -163,6 +218,13 @@ std::optional<CDoublePathDifferences> DoublePathDifferences(const CRectObstacle&
         PathDifference(p1, r, p2, secondBehindFirst->inside),
         PathDifference(s, p2, p1, firstBeforeSecond->inside),
     };
+}
+
+std::optional<CDoublePathDifferences> DoublePathDifferences(const CRectObstacle& first, const CVector3D& s,
+                                                            const CVector3D& r, const CVector3D& p1,
+                                                            const CVector3D& p2,
+                                                            const CRectObstacle& second) {
+    return DoublePathDifferences(CEdgeFace(first), s, r, p1, p2, CEdgeFace(second));
 }
 
 }  // namespace kelmora

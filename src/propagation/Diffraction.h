@@ -5,10 +5,13 @@
 // A diffraction point is crossing when the segment passes through the obstacle (the receiving end lies
 // in its shadow, the path difference counts positive) and non-crossing ("交差無し") when the segment
 // passes beside it (the path difference counts negative).
+//
+// Each search is offered on a face and on a face prepared for repeated searches (CEdgeFace).
 #include <optional>
 
 #include "geometry/Vector.h"
 #include "model/RectObstacle.h"
+#include "propagation/FaceEdges.h"
 
 namespace kelmora {
 
@@ -24,6 +27,8 @@ struct CEdgePoint {
 // S–R is parallel to the side or does not meet the face's plane.
 std::optional<CEdgePoint> EdgeDiffractionPoint(const CRectObstacle& face, const CVector3D& s,
                                                const CVector3D& r, int side);
+std::optional<CEdgePoint> EdgeDiffractionPoint(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
+                                               int side);
 
 // A diffraction point and whether the segment passes through the obstacle there.
 struct CDiffractionPoint {
@@ -35,6 +40,8 @@ struct CDiffractionPoint {
 // earlier side wins ties). Empty when the face has no diffracting side or the point of any of its
 // diffracting sides cannot be found.
 std::optional<CDiffractionPoint> MinPathDifferencePoint(const CRectObstacle& face, const CVector3D& s,
+                                                        const CVector3D& r);
+std::optional<CDiffractionPoint> MinPathDifferencePoint(const CEdgeFace& face, const CVector3D& s,
                                                         const CVector3D& r);
 
 // The two diffraction points of S–R over two faces, in the order in which the segment meets the faces.
@@ -52,11 +59,15 @@ struct CDoubleEdgePoints {
 std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CRectObstacle& x, const CVector3D& s,
                                                   const CVector3D& r, int sideX, const CRectObstacle& y,
                                                   int sideY);
+std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CEdgeFace& x, const CVector3D& s, const CVector3D& r,
+                                                  int sideX, const CEdgeFace& y, int sideY);
 
 // The pair of diffracting sides of x and y whose points give the shortest travelled length (only the
 // crossed points count as detours; the first pair wins ties). Empty when no pair gives points.
 std::optional<CDoubleEdgePoints> MinPathDoubleDiffraction(const CRectObstacle& x, const CVector3D& s,
                                                           const CVector3D& r, const CRectObstacle& y);
+std::optional<CDoubleEdgePoints> MinPathDoubleDiffraction(const CEdgeFace& x, const CVector3D& s,
+                                                          const CVector3D& r, const CEdgeFace& y);
 
 // The four path differences [m] of a double diffraction at p1 (on the face met first) and p2.
 struct CDoublePathDifferences {
@@ -71,5 +82,8 @@ struct CDoublePathDifferences {
 std::optional<CDoublePathDifferences> DoublePathDifferences(const CRectObstacle& first, const CVector3D& s,
                                                             const CVector3D& r, const CVector3D& p1,
                                                             const CVector3D& p2, const CRectObstacle& second);
+std::optional<CDoublePathDifferences> DoublePathDifferences(const CEdgeFace& first, const CVector3D& s,
+                                                            const CVector3D& r, const CVector3D& p1,
+                                                            const CVector3D& p2, const CEdgeFace& second);
 
 }  // namespace kelmora

@@ -113,38 +113,46 @@ std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& di
 }
 
 // The wedge chart of one edge in every band, without refreshing the other representations.
-std::optional<CBand> EdgeCorrectionBands(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
+std::optional<CBand> EdgeCorrectionBands(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
                                          int side, const CBandRange& bands) {
     const std::optional<CEdgePoint> e = EdgeDiffractionPoint(face, s, r, side);
     if (!e) return std::nullopt;
     const double delta = PathDifference(s, r, e->edge, e->crossing);
     CBand correction = Spectrum(bands.kind, 0.0);
     for (int i = bands.first; i < bands.end; ++i)
-        correction.value(i) = WedgeDiffractionCorrection(face.wedgeType, bandFrequency(bands.kind, i), delta);
+        correction.value(i) =
+            WedgeDiffractionCorrection(face.face().wedgeType, bandFrequency(bands.kind, i), delta);
     return correction;
 }
 
 // The correction over one face in the given bands, before the other representations are refreshed.
-std::optional<CBand> SingleDiffractionBands(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
+std::optional<CBand> SingleDiffractionBands(const CEdgeFace& prepared, const CVector3D& s, const CVector3D& r,
                                             const CBandRange& bands) {
+    const CRectObstacle& face = prepared.face();
     std::optional<CBand> correction = CombineSides(
-        face.diffracts, bands, [&](int k) { return EdgeCorrectionBands(face, s, r, k, bands); },
-        [&](int k) { return EdgeCorrectionBands(FaceBeyondEdge(face, k), s, r, 0, bands); });
+        face.diffracts, bands, [&](int k) { return EdgeCorrectionBands(prepared, s, r, k, bands); },
+        [&](int k) {
+            const CRectObstacle beyond = FaceBeyondEdge(face, k);
+            return EdgeCorrectionBands(CEdgeFace(beyond), s, r, 0, bands);
+        });
     if (!correction) return std::nullopt;
     if (!face.tl.allEqual(0.0) && !ApplyTransmission(*correction, face.tl)) return std::nullopt;
     return correction;
 }
 
-std::optional<CBand> DoubleEdgeBands(const CRectObstacle& x, const CVector3D& s, const CVector3D& r,
-                                     int sideX, const CRectObstacle& y, int sideY, int kind) {
-    if (x.wedgeType < 0 || y.wedgeType < 0) return std::nullopt;
-    if (DiffractingSideCount(x) == 0 || DiffractingSideCount(y) == 0) return std::nullopt;
-    const int wedge =
-        x.wedgeType == kKnifeEdgeWedge && y.wedgeType == kKnifeEdgeWedge ? kKnifeEdgeWedge : kRightAngleWedge;
+std::optional<CBand> DoubleEdgeBands(const CEdgeFace& x, const CVector3D& s, const CVector3D& r, int sideX,
+                                     const CEdgeFace& y, int sideY, int kind) {
+    const CRectObstacle& xFace = x.face();
+    const CRectObstacle& yFace = y.face();
+    if (xFace.wedgeType < 0 || yFace.wedgeType < 0) return std::nullopt;
+    if (DiffractingSideCount(xFace) == 0 || DiffractingSideCount(yFace) == 0) return std::nullopt;
+    const int wedge = xFace.wedgeType == kKnifeEdgeWedge && yFace.wedgeType == kKnifeEdgeWedge
+                          ? kKnifeEdgeWedge
+                          : kRightAngleWedge;
     const std::optional<CDoubleEdgePoints> p = DoubleEdgePoints(x, s, r, sideX, y, sideY);
     if (!p) return std::nullopt;
-    const CRectObstacle& first = p->xFirst ? x : y;
-    const CRectObstacle& second = p->xFirst ? y : x;
+    const CEdgeFace& first = p->xFirst ? x : y;
+    const CEdgeFace& second = p->xFirst ? y : x;
     const std::optional<CDoublePathDifferences> delta =
         DoublePathDifferences(first, s, r, p->first, p->second, second);
     if (!delta) return std::nullopt;
@@ -165,19 +173,19 @@ std::optional<CBand> DoubleEdgeBands(const CRectObstacle& x, const CVector3D& s,
 
 std::optional<CBand> SingleEdgeCorrection(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
                                           int side, int kind) {
-    std::optional<CBand> correction = EdgeCorrectionBands(face, s, r, side, AllBands(kind));
+    std::optional<CBand> correction = EdgeCorrectionBands(CEdgeFace(face), s, r, side, AllBands(kind));
     if (correction) correction->syncRepresentations();
     return correction;
 }
 
 std::optional<CBand> SingleDiffractionCorrection(const CRectObstacle& face, const CVector3D& s,
                                                  const CVector3D& r, int kind) {
-    std::optional<CBand> correction = SingleDiffractionBands(face, s, r, AllBands(kind));
+    std::optional<CBand> correction = SingleDiffractionBands(CEdgeFace(face), s, r, AllBands(kind));
     if (correction) correction->syncRepresentations();
     return correction;
 }
 
-std::optional<double> SingleDiffractionBand(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
+std::optional<double> SingleDiffractionBand(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
                                             int band) {
     // Every term of the combinations lies in (0, 1] and a transmission loss only adds energy, so no band
     // fails on its own: the correction fails as a whole (an edge point not found) or not at all, and one
@@ -189,7 +197,7 @@ std::optional<double> SingleDiffractionBand(const CRectObstacle& face, const CVe
 
 std::optional<CBand> DoubleEdgeCorrection(const CRectObstacle& x, const CVector3D& s, const CVector3D& r,
                                           int sideX, const CRectObstacle& y, int sideY, int kind) {
-    std::optional<CBand> correction = DoubleEdgeBands(x, s, r, sideX, y, sideY, kind);
+    std::optional<CBand> correction = DoubleEdgeBands(CEdgeFace(x), s, r, sideX, CEdgeFace(y), sideY, kind);
     if (correction) correction->syncRepresentations();
     return correction;
 }
@@ -197,15 +205,23 @@ std::optional<CBand> DoubleEdgeCorrection(const CRectObstacle& x, const CVector3
 std::optional<CBand> DoubleDiffractionCorrection(const CRectObstacle& x, const CVector3D& s,
                                                  const CVector3D& r, const CRectObstacle& y, int kind) {
     // The term of one side of x (or of the half-plane beyond it): the sides of y combined over it.
-    const auto overY = [&](const CRectObstacle& xFace, int sideX) {
+    const CEdgeFace preparedY(y);
+    const auto overY = [&](const CEdgeFace& xFace, int sideX) {
         return CombineSides(
             y.diffracts, AllBands(kind),
-            [&](int j) { return DoubleEdgeBands(xFace, s, r, sideX, y, j, kind); },
-            [&](int j) { return DoubleEdgeBands(xFace, s, r, sideX, FaceBeyondEdge(y, j), 0, kind); });
+            [&](int j) { return DoubleEdgeBands(xFace, s, r, sideX, preparedY, j, kind); },
+            [&](int j) {
+                const CRectObstacle beyond = FaceBeyondEdge(y, j);
+                return DoubleEdgeBands(xFace, s, r, sideX, CEdgeFace(beyond), 0, kind);
+            });
     };
+    const CEdgeFace preparedX(x);
     std::optional<CBand> correction = CombineSides(
-        x.diffracts, AllBands(kind), [&](int i) { return overY(x, i); },
-        [&](int i) { return overY(FaceBeyondEdge(x, i), 0); });
+        x.diffracts, AllBands(kind), [&](int i) { return overY(preparedX, i); },
+        [&](int i) {
+            const CRectObstacle beyond = FaceBeyondEdge(x, i);
+            return overY(CEdgeFace(beyond), 0);
+        });
     if (!correction) return std::nullopt;
     if (!x.tl.allEqual(0.0) && !y.tl.allEqual(0.0) && !ApplyTransmission(*correction, x.tl, y.tl))
         return std::nullopt;

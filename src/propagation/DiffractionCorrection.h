@@ -11,6 +11,7 @@
 #include "geometry/Vector.h"
 #include "model/Band.h"
 #include "model/RectObstacle.h"
+#include "propagation/FaceEdges.h"
 
 namespace kelmora {
 
@@ -26,7 +27,7 @@ std::optional<CBand> SingleDiffractionCorrection(const CRectObstacle& face, cons
 
 // Band `band` of the one-third-octave SingleDiffractionCorrection, computed alone (the obstacles of a
 // segment are ranked by their value at 1 kHz); empty exactly when the full correction fails.
-std::optional<double> SingleDiffractionBand(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
+std::optional<double> SingleDiffractionBand(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
                                             int band);
 
 // The correction over side `sideX` of x and side `sideY` of y: the dominant edge plus the other edge

@@ -1,5 +1,7 @@
 #include "propagation/FaceEdges.h"
 
+#include <algorithm>
+
 #include "geometry/VectorOps.h"
 
 namespace kelmora {
@@ -19,11 +21,38 @@ int DiffractingSideCount(const CRectObstacle& face) {
     return n;
 }
 
+CFaceFrame MakeFaceFrame(const CFaceCorners& corners) {
+    CFaceFrame frame{corners, PlaneFromPoints(corners[0], corners[1], corners[2]), corners[0], corners[0]};
+    for (const CVector3D& c : corners) {
+        frame.low = {std::min(frame.low.x, c.x), std::min(frame.low.y, c.y), std::min(frame.low.z, c.z)};
+        frame.high = {std::max(frame.high.x, c.x), std::max(frame.high.y, c.y), std::max(frame.high.z, c.z)};
+    }
+    return frame;
+}
+
+namespace {
+// PointInFace accepts only points within 0.001 m of the face; a point this far [m] outside the box of the
+// corners is not on the face, and the test can be spared.
+constexpr double kClearlyOff = 0.01;
+
+bool OutsideBox(const CFaceFrame& frame, const CVector3D& p) {
+    return p.x < frame.low.x - kClearlyOff || p.y < frame.low.y - kClearlyOff ||
+           p.z < frame.low.z - kClearlyOff || p.x > frame.high.x + kClearlyOff ||
+           p.y > frame.high.y + kClearlyOff || p.z > frame.high.z + kClearlyOff;
+}
+}  // namespace
+
+std::optional<CFaceHit> IntersectSegmentFace(const CFaceFrame& frame, const CVector3D& a,
+                                             const CVector3D& b) {
+    const std::optional<CVector3D> point = IntersectSegmentPlane(a, b, frame.plane);
+    if (!point) return std::nullopt;
+    if (OutsideBox(frame, *point)) return CFaceHit{*point, false};
+    return CFaceHit{*point, PointInFace(frame.corners, *point, kOnFace)};
+}
+
 std::optional<CFaceHit> IntersectSegmentFace(const CFaceCorners& corners, const CVector3D& a,
                                              const CVector3D& b) {
-    const std::optional<CVector3D> point = IntersectSegmentFacePlane(a, b, corners);
-    if (!point) return std::nullopt;
-    return CFaceHit{*point, PointInFace(corners, *point, kOnFace)};
+    return IntersectSegmentFace(MakeFaceFrame(corners), a, b);
 }
 
 std::optional<CFaceHit> IntersectSegmentFace(const CRectObstacle& face, const CVector3D& a,
@@ -50,6 +79,18 @@ CFaceCorners WidenForEdge(const CFaceCorners& corners, int side) {
     widened[OppositeSide(side)] = corners[OppositeSide(side)] + along + away;
     widened[PreviousSide(side)] = corners[PreviousSide(side)] - along + away;
     return widened;
+}
+
+const CFaceFrame& CEdgeFrames::halfPlane(int side) const {
+    std::optional<CFaceFrame>& frame = halfPlanes_[side];
+    if (!frame) frame = MakeFaceFrame(WidenForEdge(frame_.corners, side));
+    return *frame;
+}
+
+CFaceFrames::CFaceFrames(std::span<const CRectObstacle> faces) : faces_(faces) {
+    frames_.reserve(faces.size());
+    for (const CRectObstacle& face : faces)
+        frames_.emplace_back(FaceCorners(face));
 }
 
 CRectObstacle FaceBeyondEdge(const CRectObstacle& face, int side) {

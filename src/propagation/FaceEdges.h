@@ -6,10 +6,13 @@
 // here), the side after D being A.
 #include <array>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "geometry/Plane.h"
 #include "geometry/RectGeometry.h"
 #include "model/RectObstacle.h"
+#include "propagation/FaceIndex.h"
 
 namespace kelmora {
 
@@ -45,8 +48,19 @@ struct CFaceHit {
     bool inside = false;  // the point lies on the face (within 0.001 m)
 };
 
+// The corners of a face (or of a half-plane stand-in) with the plane through its corners 1..3, kept for
+// repeated segment tests.
+struct CFaceFrame {
+    CFaceCorners corners;
+    CPlane plane;
+    CVector3D low;   // the corners' smallest x, y, z
+    CVector3D high;  // the corners' largest x, y, z
+};
+CFaceFrame MakeFaceFrame(const CFaceCorners& corners);
+
 // The point where the segment a–b meets the face's plane and whether it lies on the face; empty when
 // the segment does not meet the plane (both ends on one side, or the segment lying in the plane).
+std::optional<CFaceHit> IntersectSegmentFace(const CFaceFrame& frame, const CVector3D& a, const CVector3D& b);
 std::optional<CFaceHit> IntersectSegmentFace(const CFaceCorners& corners, const CVector3D& a,
                                              const CVector3D& b);
 std::optional<CFaceHit> IntersectSegmentFace(const CRectObstacle& face, const CVector3D& a,
@@ -62,6 +76,57 @@ CSideFlags EdgesFacing(const CFaceCorners& corners, const CVector3D& q);
 // of its ends and the opposite side moved 5000 m farther away, within the face's plane. The sides keep
 // their numbers.
 CFaceCorners WidenForEdge(const CFaceCorners& corners, int side);
+
+// The frame of a face and, made on first use, the frames of the half-planes bounded by its sides.
+class CEdgeFrames {
+public:
+    explicit CEdgeFrames(const CFaceCorners& corners) : frame_(MakeFaceFrame(corners)) {}
+
+    const CFaceFrame& frame() const { return frame_; }
+    // The frame of WidenForEdge(corners, side).
+    const CFaceFrame& halfPlane(int side) const;
+
+private:
+    CFaceFrame frame_;
+    mutable std::array<std::optional<CFaceFrame>, kSideCount> halfPlanes_;
+};
+
+// The faces of a scene with their frames, made once for the many segment tests of a search. It refers to
+// the faces, which must outlive it.
+class CFaceFrames {
+public:
+    explicit CFaceFrames(std::span<const CRectObstacle> faces);
+
+    std::span<const CRectObstacle> faces() const { return faces_; }
+    FaceIndex size() const { return static_cast<FaceIndex>(faces_.size()); }
+    const CRectObstacle& face(FaceIndex f) const { return faces_[f]; }
+    const CEdgeFrames& edgeFrames(FaceIndex f) const { return frames_[f]; }
+    const CFaceFrame& frame(FaceIndex f) const { return frames_[f].frame(); }
+    const CFaceCorners& corners(FaceIndex f) const { return frames_[f].frame().corners; }
+
+private:
+    std::span<const CRectObstacle> faces_;
+    std::vector<CEdgeFrames> frames_;
+};
+
+// A face prepared for the edge searches: the face with its edge frames, its own or those kept for a scene
+// face. It refers to the face (and the scene), which must outlive it.
+class CEdgeFace {
+public:
+    explicit CEdgeFace(const CRectObstacle& face) : face_(&face), own_(FaceCorners(face)), frames_(&*own_) {}
+    CEdgeFace(const CFaceFrames& scene, FaceIndex f) : face_(&scene.face(f)), frames_(&scene.edgeFrames(f)) {}
+    CEdgeFace(const CEdgeFace&) = delete;
+    CEdgeFace& operator=(const CEdgeFace&) = delete;
+
+    const CRectObstacle& face() const { return *face_; }
+    const CFaceFrame& frame() const { return frames_->frame(); }
+    const CFaceFrame& halfPlane(int side) const { return frames_->halfPlane(side); }
+
+private:
+    const CRectObstacle* face_;
+    std::optional<CEdgeFrames> own_;
+    const CEdgeFrames* frames_;
+};
 
 // The half-plane on the far side of `side`: the mirror image of the face across that side, widened for
 // its side A, which is the old side. Only side A diffracts; every other attribute is the face's.

@@ -9,11 +9,11 @@
 namespace kelmora {
 
 bool ReflectionPointOfNode(CPropagationPath& path, std::size_t n, const CVector3D& next,
-                           std::span<const CRectObstacle> scene) {
+                           const CFaceFrames& scene) {
     CPathRInfo& node = path[n];
-    const CRectObstacle& face = scene[node.face];
-    if (AbsorptionTowards(face, next).facing.allEqual(1.0)) return false;
-    const std::optional<CFaceHit> hit = IntersectSegmentFace(face, next, node.image);
+    const CFaceFrame& frame = scene.frame(node.face);
+    if (AbsorptionTowards(scene.face(node.face), frame.corners, next).facing.allEqual(1.0)) return false;
+    const std::optional<CFaceHit> hit = IntersectSegmentFace(frame, next, node.image);
     if (!hit) {
         node.reflectState = kNoReflectionPoint;
         return true;
@@ -23,8 +23,7 @@ bool ReflectionPointOfNode(CPropagationPath& path, std::size_t n, const CVector3
     return true;
 }
 
-std::optional<ReflectionQuality> ComputeReflectionPoints(CPropagationPath& path,
-                                                         std::span<const CRectObstacle> scene) {
+std::optional<ReflectionQuality> ComputeReflectionPoints(CPropagationPath& path, const CFaceFrames& scene) {
     const std::size_t last = path.size() - 1;
     for (std::size_t n = last - 1; n >= 1; --n) {
         const CPathRInfo& next = path[n + 1];
@@ -49,7 +48,7 @@ std::optional<ReflectionQuality> ComputeReflectionPoints(CPropagationPath& path,
     return quality;
 }
 
-void RecomputeImages(CPropagationPath& path, std::size_t a, std::span<const CRectObstacle> scene) {
+void RecomputeImages(CPropagationPath& path, std::size_t a, const CFaceFrames& scene) {
     for (std::size_t i = std::max<std::size_t>(a, 1); i + 1 < path.size(); ++i) {
         CPathRInfo& node = path[i];
         CVector3D from = path[i - 1].image;
@@ -58,14 +57,14 @@ void RecomputeImages(CPropagationPath& path, std::size_t a, std::span<const CRec
         } else if (node.crossX == kPassesOver) {
             from = node.pointX;
         }
-        const CFaceCorners c = FaceCorners(scene[node.face]);
+        const CFaceCorners& c = scene.corners(node.face);
         node.image = MirrorPoint(from, c[0], c[1], c[2]);
     }
 }
 
 bool SetLegDiffraction(CPropagationPath& path, std::size_t b, FaceIndex x, const CVector3D& pointX,
                        std::int32_t crossX, FaceIndex y, const CVector3D& pointY, std::int32_t crossY,
-                       std::span<const CRectObstacle> scene) {
+                       const CFaceFrames& scene) {
     CPathRInfo& node = path[b];
     node.diffractorX = x;
     node.diffractorY = y;
@@ -81,7 +80,7 @@ bool SetLegDiffraction(CPropagationPath& path, std::size_t b, FaceIndex x, const
     }
     if (node.face == kNoFace || !HasCrossedDiffraction(node)) return true;
     const CVector3D arriving = node.crossY == kPassesOver ? node.pointY : node.pointX;
-    const CFaceCorners c = FaceCorners(scene[node.face]);
+    const CFaceCorners& c = scene.corners(node.face);
     const int sideIn = SideOfPlane(arriving, c[0], c[1], c[2]);
     const int sideOut = SideOfPlane(OutgoingPoint(path, b), c[0], c[1], c[2]);
     return sideOut != 0 && (sideIn == 0 || sideIn == sideOut);

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "model/RectObstacle.h"
+#include "propagation/FaceEdges.h"
 #include "propagation/PathNode.h"
 
 namespace kelmora {
@@ -21,20 +22,19 @@ enum ReflectionQuality : int {
 // face's plane (reflectState 1 on the face, 2 beside it) or, when it does not, reflectState 0. False
 // when the side of the face towards `next` absorbs everything.
 bool ReflectionPointOfNode(CPropagationPath& path, std::size_t n, const CVector3D& next,
-                           std::span<const CRectObstacle> scene);
+                           const CFaceFrames& scene);
 
 // Places every reflection point from the last reflection back to the first, each aimed at the first
 // crossed diffraction point of the following leg (or the following node). A node followed by a leg with a
 // single non-crossing diffraction is left as it is. Empty on failure (a fully absorbing side, or a leg
 // with a second diffraction but no first); otherwise the quality, kSomePointMissing as soon as a node has
 // no reflection point.
-std::optional<ReflectionQuality> ComputeReflectionPoints(CPropagationPath& path,
-                                                         std::span<const CRectObstacle> scene);
+std::optional<ReflectionQuality> ComputeReflectionPoints(CPropagationPath& path, const CFaceFrames& scene);
 
 // Mirrors again, from node max(a, 1) on, each reflection node's incoming point (its leg's last crossed
 // diffraction point, else the previous node's image) in its face: a diffraction point acts as a new
 // source for the later reflections.
-void RecomputeImages(CPropagationPath& path, std::size_t a, std::span<const CRectObstacle> scene);
+void RecomputeImages(CPropagationPath& path, std::size_t a, const CFaceFrames& scene);
 
 // Records the diffractions of the leg arriving at node b (kNoFace for none: its cross flag becomes
 // kNoDiffraction and its point is left as it was). When node b reflects and the leg passes over an obstacle,
@@ -42,6 +42,6 @@ void RecomputeImages(CPropagationPath& path, std::size_t a, std::span<const CRec
 // outgoing point lie on opposite sides of its plane, or the outgoing point lies in it.
 bool SetLegDiffraction(CPropagationPath& path, std::size_t b, FaceIndex x, const CVector3D& pointX,
                        std::int32_t crossX, FaceIndex y, const CVector3D& pointY, std::int32_t crossY,
-                       std::span<const CRectObstacle> scene);
+                       const CFaceFrames& scene);
 
 }  // namespace kelmora

@@ -23,18 +23,18 @@ bool SameReflectingFace(const CPathRInfo& a, const CPathRInfo& b) {
 }
 
 // The faces a leg arriving at node n must not count as its own obstacles.
-std::array<FaceIndex, 4> LegExclusions(const CPropagationPath& path, std::size_t n) {
+CLegExclusions LegExclusions(const CPropagationPath& path, std::size_t n) {
     return {path[n].face, path[n].diffractorX, path[n].diffractorY, path[n - 1].face};
 }
 
 // The image path S → reflections → R for a sequence of faces, processed from the receiver's leg on.
 void ProcessSequence(const CVector3D& s, const CVector3D& r, std::span<const FaceIndex> faces,
-                     std::span<const CRectObstacle> scene, std::vector<CPropagationPath>& out) {
+                     const CSearchScene& scene, std::vector<CPropagationPath>& out) {
     CPropagationPath path;
     path.reserve(faces.size() + 2);
     path.push_back(EndNode(s));
     for (const FaceIndex f : faces) {
-        const CFaceCorners c = FaceCorners(scene[f]);
+        const CFaceCorners& c = scene.corners(f);
         path.push_back(ReflectionNode(f, MirrorPoint(path.back().image, c[0], c[1], c[2])));
     }
     path.push_back(EndNode(r));
@@ -46,7 +46,7 @@ void ProcessSequence(const CVector3D& s, const CVector3D& r, std::span<const Fac
 // Places obstacles on leg m of a copy of the path and continues with the legs before it.
 void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, const CVector3D& pointX,
                   std::int32_t crossX, FaceIndex y, const CVector3D& pointY, std::int32_t crossY,
-                  std::span<const CRectObstacle> scene, std::vector<CPropagationPath>& out) {
+                  const CSearchScene& scene, std::vector<CPropagationPath>& out) {
     CPropagationPath copy = path;
     if (!SetLegDiffraction(copy, m, x, pointX, crossX, y, pointY, crossY, scene)) return;
     RecomputeImages(copy, m, scene);
@@ -55,8 +55,8 @@ void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, cons
 }
 
 // The travelled path with the leg's first obstacle left out: the previous reflection is aimed at it.
-void TryReaimed(const CPropagationPath& path, std::size_t n, const CVector3D& aim,
-                std::span<const CRectObstacle> scene, std::vector<CPropagationPath>& out) {
+void TryReaimed(const CPropagationPath& path, std::size_t n, const CVector3D& aim, const CSearchScene& scene,
+                std::vector<CPropagationPath>& out) {
     const CPathRInfo& prev = path[n - 1];
     if (prev.reflectState == kNoReflectionPoint) return;
     if (prev.face == kNoFace) {
@@ -69,15 +69,15 @@ void TryReaimed(const CPropagationPath& path, std::size_t n, const CVector3D& ai
 }
 
 // Whether the sub-segment a–b meets the obstacle's plane on the obstacle (empty: not at all).
-std::optional<bool> HitsObstacle(std::span<const CRectObstacle> scene, FaceIndex f, const CVector3D& a,
+std::optional<bool> HitsObstacle(const CSearchScene& scene, FaceIndex f, const CVector3D& a,
                                  const CVector3D& b) {
-    const std::optional<CFaceHit> hit = IntersectSegmentFace(scene[f], a, b);
+    const std::optional<CFaceHit> hit = IntersectSegmentFace(scene.frame(f), a, b);
     if (!hit) return std::nullopt;
     return hit->inside;
 }
 
 // The recorded diffractions of the leg arriving at node k lie where the leg crosses the obstacles.
-bool LegDiffractionsHold(const CPropagationPath& path, std::size_t k, std::span<const CRectObstacle> scene) {
+bool LegDiffractionsHold(const CPropagationPath& path, std::size_t k, const CSearchScene& scene) {
     const CPathRInfo& node = path[k];
     const CVector3D& from = path[k - 1].point;
     const auto passesThrough = [&](FaceIndex f, const CVector3D& a, const CVector3D& b) {
@@ -123,7 +123,7 @@ double DistanceFromFace(const CFaceCorners& c, const CVector3D& p) {
     return nearest;
 }
 
-bool ClearOfNeighbours(const CPropagationPath& path, std::span<const CRectObstacle> scene) {
+bool ClearOfNeighbours(const CPropagationPath& path, const CSearchScene& scene) {
     const std::size_t last = path.size() - 1;
     if (last >= 2 && !HasCrossedDiffraction(path[1]) &&
         !(Distance(path[0].point, path[1].point) > kMinReflectionClearance)) {
@@ -133,7 +133,7 @@ bool ClearOfNeighbours(const CPropagationPath& path, std::span<const CRectObstac
         if (!(Distance(IncomingPoint(path, i), path[i].point) > kMinReflectionClearance)) return false;
         // The last reflection may see the receiver close to its plane when nothing lies between them.
         if (i + 1 == last && !HasCrossedDiffraction(path[last])) continue;
-        const CFaceCorners c = FaceCorners(scene[path[i].face]);
+        const CFaceCorners& c = scene.corners(path[i].face);
         if (!(DistancePointPlane(OutgoingPoint(path, i), c[0], c[1], c[2]) > kMinReflectionClearance))
             return false;
     }
@@ -147,16 +147,17 @@ bool OppositeSides(int a, int b) {
 }  // namespace
 
 std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVector3D& r,
-                                                   std::span<const CRectObstacle> scene, int maxReflections) {
+                                                   std::span<const CRectObstacle> faces, int maxReflections) {
+    const CSearchScene scene(faces);
     std::vector<CPropagationPath> out;
     ProcessSequence(s, r, {}, scene, out);
 
     std::vector<FaceIndex> reflectors;
-    for (FaceIndex f = 0; f < static_cast<FaceIndex>(scene.size()); ++f) {
-        if (CanReflect(scene[f])) reflectors.push_back(f);
+    for (FaceIndex f = 0; f < scene.size(); ++f) {
+        if (CanReflect(scene.face(f))) reflectors.push_back(f);
     }
     if (reflectors.empty()) return out;
-    const int longest = std::min<long long>(maxReflections, static_cast<long long>(scene.size()));
+    const int longest = std::min<long long>(maxReflections, static_cast<long long>(faces.size()));
     std::vector<std::size_t> digits;
     std::vector<FaceIndex> sequence;
     for (int k = 1; k <= longest; ++k) {
@@ -178,7 +179,7 @@ std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVe
     return out;
 }
 
-void ProcessLeg(CPropagationPath path, std::size_t n, std::span<const CRectObstacle> scene,
+void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
                 std::vector<CPropagationPath>& out) {
     if (n == 0) {
         ValidateAndEmit(std::move(path), scene, out);
@@ -195,11 +196,11 @@ void ProcessLeg(CPropagationPath path, std::size_t n, std::span<const CRectObsta
     const CVector3D end = node.point;
     CVector3D start = prev.image;
     if (prev.face != kNoFace) {
-        const CFaceCorners c = FaceCorners(scene[prev.face]);
+        const CFaceCorners& c = scene.corners(prev.face);
         start = ProjectPointOnPlane(prev.image, c[0], c[1], c[2]);
     }
-    const std::array<FaceIndex, 4> excluded = LegExclusions(path, n);
-    const CBlockingResult b = FindBlockingFaces(start, end, scene, excluded);
+    const CLegExclusions excluded = LegExclusions(path, n);
+    const CBlockingResult b = scene.Blocking(start, end, excluded);
     if (b.rejected) return;
 
     if (b.count == 0) {
@@ -224,8 +225,8 @@ void ProcessLeg(CPropagationPath path, std::size_t n, std::span<const CRectObsta
             TryPlacement(path, m, b.x, b.pointX, crossX, b.y, b.pointY, crossY, scene, out);
     }
     // Each obstacle alone on its own leg, the second one on a later leg than the first.
-    const std::optional<CDiffractionPoint> qX = MinPathDifferencePoint(scene[b.x], start, end);
-    const std::optional<CDiffractionPoint> qY = MinPathDifferencePoint(scene[b.y], start, end);
+    const std::optional<CDiffractionPoint> qX = MinPathDifferencePoint(CEdgeFace(scene, b.x), start, end);
+    const std::optional<CDiffractionPoint> qY = MinPathDifferencePoint(CEdgeFace(scene, b.y), start, end);
     if (qX && qY) {
         for (std::size_t mY = n; mY >= 2; --mY) {
             for (std::size_t mX = mY - 1; mX >= 1; --mX) {
@@ -246,8 +247,7 @@ void ProcessLeg(CPropagationPath path, std::size_t n, std::span<const CRectObsta
     }
 }
 
-void ValidateAndEmit(CPropagationPath path, std::span<const CRectObstacle> scene,
-                     std::vector<CPropagationPath>& out) {
+void ValidateAndEmit(CPropagationPath path, const CSearchScene& scene, std::vector<CPropagationPath>& out) {
     const std::size_t last = path.size() - 1;
     for (std::size_t k = last; k >= 1; --k) {
         if (!LegDiffractionsHold(path, k, scene)) return;
@@ -259,7 +259,7 @@ void ValidateAndEmit(CPropagationPath path, std::span<const CRectObstacle> scene
 
     for (std::size_t i = 1; i < last; ++i) {
         CPathRInfo& node = path[i];
-        const CFaceCorners c = FaceCorners(scene[node.face]);
+        const CFaceCorners& c = scene.corners(node.face);
         const double off = DistanceFromFace(c, node.point);
         if (off > kMaxReflectionPointOffFace) return;
         node.reflectState = off == 0.0 ? kOnFace : kNearFace;
@@ -274,8 +274,8 @@ void ValidateAndEmit(CPropagationPath path, std::span<const CRectObstacle> scene
     // Legs without recorded diffraction must be free, apart from obstacles they pass beside.
     for (std::size_t k = last; k >= 1; --k) {
         if (path[k].crossX != kNoDiffraction) continue;
-        const std::array<FaceIndex, 4> excluded = LegExclusions(path, k);
-        const CBlockingResult b = FindBlockingFaces(path[k - 1].point, path[k].point, scene, excluded);
+        const CLegExclusions excluded = LegExclusions(path, k);
+        const CBlockingResult b = scene.Blocking(path[k - 1].point, path[k].point, excluded);
         if (b.rejected) return;
         if (b.count == 0) continue;
         if (b.crossX || (b.count == 2 && b.crossY)) return;

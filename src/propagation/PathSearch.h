@@ -9,6 +9,7 @@
 #include "geometry/Vector.h"
 #include "model/RectObstacle.h"
 #include "propagation/PathNode.h"
+#include "propagation/PathSearchScene.h"
 
 namespace kelmora {
 
@@ -30,7 +31,7 @@ std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVe
 // Works on the leg arriving at node n of the path (and, recursively, on the earlier legs): finds its
 // obstacles, tries the path without them (re-aimed at the first one) and with them placed on this or an
 // earlier leg, and hands every completed path to ValidateAndEmit.
-void ProcessLeg(CPropagationPath path, std::size_t n, std::span<const CRectObstacle> scene,
+void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
                 std::vector<CPropagationPath>& out);
 
 // Checks a completed path and appends it to `out`: the recorded diffractions must lie where their legs
@@ -38,7 +39,6 @@ void ProcessLeg(CPropagationPath path, std::size_t n, std::span<const CRectObsta
 // neighbours by more than 0.3 m, the sound must stay on one side of each reflecting face, and the free
 // legs must be free, apart from obstacles they pass beside, which are recorded as non-crossing
 // diffractions.
-void ValidateAndEmit(CPropagationPath path, std::span<const CRectObstacle> scene,
-                     std::vector<CPropagationPath>& out);
+void ValidateAndEmit(CPropagationPath path, const CSearchScene& scene, std::vector<CPropagationPath>& out);
 
 }  // namespace kelmora

@@ -40,7 +40,11 @@ std::optional<double> FiniteLevel(double level) {
 }  // namespace
 
 CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CVector3D& p) {
-    const int side = SideFacing(face, p);
+    return AbsorptionTowards(face, FaceCorners(face), p);
+}
+
+CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CFaceCorners& c, const CVector3D& p) {
+    const int side = SideOfPlane(p, c[0], c[1], c[2]);
     if (side > 0) return {face.absorptionLeft, face.absorptionRight};
     if (side < 0) return {face.absorptionRight, face.absorptionLeft};
     // On the plane both count as the left side: the sound is taken to arrive on it.

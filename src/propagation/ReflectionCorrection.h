@@ -7,6 +7,7 @@
 // `absorptionLeft` and `diffuseLeft` belong to it.
 #include <optional>
 
+#include "geometry/Plane.h"
 #include "geometry/Vector.h"
 #include "model/Band.h"
 #include "model/RectObstacle.h"
@@ -20,6 +21,8 @@ struct CSideAbsorption {
     const CBand& other;
 };
 CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CVector3D& p);
+// The same with the face's corners already at hand.
+CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CFaceCorners& corners, const CVector3D& p);
 
 // True when the side facing p reflects diffusely ("散乱反射"); a point on the plane is taken as facing
 // the right side.

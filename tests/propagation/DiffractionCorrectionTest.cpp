@@ -199,10 +199,11 @@ TEST(SingleDiffractionBand, SameValueAndFailureAsTheFullSpectrumAt1kHz) {
             const CVector3D r = through + CVector3D{30, -3, -2};
             const auto full = SingleDiffractionCorrection(face, s, r);
             ASSERT_TRUE(full);
-            EXPECT_EQ(SingleDiffractionBand(face, s, r, k1kHz), full->levelAt(1000.0));
+            EXPECT_EQ(SingleDiffractionBand(CEdgeFace(face), s, r, k1kHz), full->levelAt(1000.0));
         }
     }
-    EXPECT_FALSE(SingleDiffractionBand(Barrier(0.0, 5.0), {-10, 0, 1}, {-5, 0, 1}, k1kHz));
+    const CRectObstacle wall = Barrier(0.0, 5.0);
+    EXPECT_FALSE(SingleDiffractionBand(CEdgeFace(wall), {-10, 0, 1}, {-5, 0, 1}, k1kHz));
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "geometry/RectGeometry.h"
+#include "geometry/VectorOps.h"
 #include "propagation/Diffraction.h"
 #include "propagation/FaceEdges.h"
 #include "propagation/ObstacleFixtures.h"
@@ -46,6 +48,42 @@ TEST(IntersectSegmentFace, OnFaceBesideItOrMissingThePlane) {
     EXPECT_TRUE(IntersectSegmentFace(wall, {-10, 0, 5.0009}, {10, 0, 5.0009})->inside);
     EXPECT_FALSE(IntersectSegmentFace(wall, {-10, 0, 1}, {-1, 0, 1}));  // stops short of the plane
     EXPECT_FALSE(IntersectSegmentFace(wall, {0, -10, 1}, {0, 10, 1}));  // lies in the plane
+}
+
+// The segment test spares the point-on-face test for points clearly outside the face's box; it must
+// answer exactly as the full test, also for points just around the rim of tilted faces.
+TEST(IntersectSegmentFace, SameAnswerAsThePointOnFaceTestAroundTheRim) {
+    std::mt19937 random(20240611);
+    std::uniform_real_distribution<double> coordinate(-50.0, 50.0);
+    std::uniform_real_distribution<double> nearRim(-0.03, 0.03);
+    std::uniform_real_distribution<double> along(-0.2, 1.2);
+    int checked = 0;
+    for (int face = 0; face < 200; ++face) {
+        CMyRect rect{{coordinate(random), coordinate(random), coordinate(random)},
+                     {coordinate(random), coordinate(random), coordinate(random)},
+                     {coordinate(random), coordinate(random), coordinate(random)}};
+        if (face % 2 == 0) {
+            // Walls and roofs mostly stand square to the axes, where the box fits the face closely.
+            rect.p2 = {rect.p2.x, rect.p1.y, rect.p1.z};
+            rect.p3 = face % 4 == 0 ? CVector3D{rect.p2.x, rect.p1.y, rect.p3.z}
+                                    : CVector3D{rect.p2.x, rect.p3.y, rect.p1.z};
+        }
+        const CFaceCorners c = RectCorners(rect);
+        const CFaceFrame frame = MakeFaceFrame(c);
+        const CVector3D n = UnitNormal(c[0], c[1], c[2]);
+        for (int k = 0; k < 50; ++k) {
+            // A point near side k % 4 (or beyond its ends), crossed by a short segment through the plane.
+            const int side = k % kSideCount;
+            const CVector3D outward = Normalize(SideStart(c, side) - c[(side + 3) % kSideCount]);
+            const CVector3D p = SideStart(c, side) + along(random) * (SideEnd(c, side) - SideStart(c, side)) +
+                                nearRim(random) * outward;
+            const auto hit = IntersectSegmentFace(frame, p + n, p - n);
+            ASSERT_TRUE(hit);
+            EXPECT_EQ(hit->inside, PointInFace(c, hit->point, 0.001)) << hit->point;
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 10000);
 }
 
 TEST(WidenForEdge, StandsForTheHalfPlaneOfTheSide) {

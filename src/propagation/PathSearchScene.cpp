@@ -1,0 +1,35 @@
+#include "propagation/PathSearchScene.h"
+
+#include <bit>
+
+namespace kelmora {
+
+std::size_t CSearchScene::CKeyHash::operator()(const CKey& key) const {
+    // FNV-1a over the words of the key.
+    std::uint64_t h = 1469598103934665603ull;
+    const auto mix = [&](std::uint64_t word) {
+        h ^= word;
+        h *= 1099511628211ull;
+    };
+    for (const std::uint64_t word : key.bits)
+        mix(word);
+    for (const FaceIndex f : key.excluded)
+        mix(static_cast<std::uint64_t>(static_cast<std::uint32_t>(f)));
+    return static_cast<std::size_t>(h);
+}
+
+CBlockingResult CSearchScene::Blocking(const CVector3D& start, const CVector3D& end,
+                                       const CLegExclusions& excluded) const {
+    const CKey key{{std::bit_cast<std::uint64_t>(start.x), std::bit_cast<std::uint64_t>(start.y),
+                    std::bit_cast<std::uint64_t>(start.z), std::bit_cast<std::uint64_t>(end.x),
+                    std::bit_cast<std::uint64_t>(end.y), std::bit_cast<std::uint64_t>(end.z)},
+                   excluded};
+    const auto found = blocking_.find(key);
+    if (found != blocking_.end()) return found->second;
+    const CBlockingResult result =
+        FindBlockingFaces(start, end, static_cast<const CFaceFrames&>(*this), excluded);
+    blocking_.emplace(key, result);
+    return result;
+}
+
+}  // namespace kelmora
