@@ -118,15 +118,16 @@ std::optional<CBand> DiffuseReflectionCorrection(const CRectObstacle& face, doub
     const CVector3D normal = Normalize(s - MirrorPoint(s, corners[0], corners[1], corners[2]));
     if (normal == CVector3D{}) return std::nullopt;
 
+    const CFaceFrames frames(scene);  // the legs of every cell are tested against the same faces
     CBand correction;
     correction.kind = kind;
     const int bands = correction.bandCount();
     std::array<double, kThirdOctaveBands> energy{};
     for (const CVector3D& p : grid.centres) {
-        const CBlockingResult outBlock = FindBlockingFaces(p, r, scene, ignored);
+        const CBlockingResult outBlock = FindBlockingFaces(p, r, frames, ignored);
         const std::optional<CBand> out = LegCorrection(outBlock, p, r, scene, kind);
         if (!out) continue;
-        const CBlockingResult inBlock = FindBlockingFaces(s, p, scene, ignored);
+        const CBlockingResult inBlock = FindBlockingFaces(s, p, frames, ignored);
         const std::optional<CBand> in = LegCorrection(inBlock, s, p, scene, kind);
         if (!in) continue;
         // Directions in which the cell sees the two legs: the first crossed edge, else the end.
