@@ -77,7 +77,8 @@ CSideFlags EdgesFacing(const CFaceCorners& corners, const CVector3D& q);
 // their numbers.
 CFaceCorners WidenForEdge(const CFaceCorners& corners, int side);
 
-// The frame of a face and, made on first use, the frames of the half-planes bounded by its sides.
+// The frame of a face and, made on first use, the frames of the half-planes bounded by its sides. Being
+// filled on use, it belongs to one search on one thread.
 class CEdgeFrames {
 public:
     explicit CEdgeFrames(const CFaceCorners& corners) : frame_(MakeFaceFrame(corners)) {}

@@ -86,19 +86,6 @@ TEST(IntersectSegmentFace, SameAnswerAsThePointOnFaceTestAroundTheRim) {
     EXPECT_EQ(checked, 10000);
 }
 
-TEST(WidenForEdge, StandsForTheHalfPlaneOfTheSide) {
-    const CFaceCorners c = FaceCorners(Barrier(0.0, 5.0));
-    const CFaceCorners top = WidenForEdge(c, 0);
-    // The top side stays on its line and keeps its direction; the face reaches far down and along.
-    EXPECT_TRUE(Near(SideStart(top, 0), {0, 5050, 5}, 1e-9));
-    EXPECT_TRUE(Near(SideEnd(top, 0), {0, -5050, 5}, 1e-9));
-    EXPECT_TRUE(PointInFace(top, {0, 4000, -3000}, 0.001));
-    EXPECT_FALSE(PointInFace(top, {0, 0, 5.01}, 0.001));
-    const CFaceCorners end = WidenForEdge(c, 1);  // the end at y = −50: everything at y > −50
-    EXPECT_TRUE(PointInFace(end, {0, 3000, 2000}, 0.001));
-    EXPECT_FALSE(PointInFace(end, {0, -50.01, 2}, 0.001));
-}
-
 TEST(FaceBeyondEdge, HalfPlaneOnTheFarSideWithOnlyItsSideADiffracting) {
     CRectObstacle wall = Barrier(0.0, 5.0, kAllSides, 50.0, 1.0);
     wall.name = "壁";
