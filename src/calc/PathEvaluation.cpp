@@ -1,0 +1,288 @@
+#include "calc/PathEvaluation.h"
+
+#include <array>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "calc/BreakdownLines.h"
+#include "calc/acoustics/AirAbsorption.h"
+#include "calc/acoustics/Formulas.h"
+#include "geometry/Plane.h"
+#include "geometry/VectorOps.h"
+#include "propagation/DiffractionCorrection.h"
+#include "propagation/DiffuseReflection.h"
+#include "propagation/FaceEdges.h"
+#include "propagation/PathNode.h"
+#include "propagation/PathSearch.h"
+#include "propagation/PathsInsideBuildings.h"
+#include "propagation/ReflectionCorrection.h"
+
+namespace kelmora {
+namespace {
+
+// A spectrum of representation `kind` with every band at `value`.
+CBand Uniform(int kind, double value) {
+    CBand band;
+    band.kind = kind;
+    band.fill(value);
+    return band;
+}
+
+// to += add, band by band (bands of another representation are read at the band's frequency).
+void AddPerBand(CBand& to, const CBand& add) {
+    if (to.kind != add.kind) {
+        to.addLevels(add);
+        return;
+    }
+    for (int i = 0; i < to.bandCount(); ++i)
+        to.value(i) += add.value(i);
+}
+
+// Value of band b of representation `kind` read from `spectrum`.
+double BandValue(const CBand& spectrum, int kind, int b) {
+    return spectrum.kind == kind ? spectrum.value(b) : spectrum.levelAt(bandFrequency(kind, b));
+}
+
+// The maximum level of a path or a source: the maximum power less the attenuation that turned the
+// average power into `level`.
+CBand MaximumLevel(const CSound& source, const CBand& level) {
+    CBand attenuation = level;
+    for (int i = 0; i < attenuation.bandCount(); ++i)
+        attenuation.value(i) -= source.powerAverage.value(i);
+    CBand maximum = source.powerMax;
+    AddPerBand(maximum, attenuation);
+    return maximum;
+}
+
+BreakdownFace FaceForBreakdown(const CRectObstacle& face) {
+    const CFaceCorners c = FaceCorners(face);
+    return {face.name,
+            {c[0], c[1], c[2], c[3]},
+            {face.diffracts[0] != 0, face.diffracts[1] != 0, face.diffracts[2] != 0, face.diffracts[3] != 0}};
+}
+
+// The correction sums and distances of one path, as its nodes are evaluated.
+struct PathSums {
+    explicit PathSums(int kind)
+        : diffraction(Uniform(kind, 0.0)), reflection(Uniform(kind, 0.0)), absorption(Uniform(kind, 0.0)) {}
+
+    CBand diffraction;              // diffraction corrections, transmission included
+    CBand reflection;               // specular and diffuse reflection corrections
+    CBand absorption;               // absorption at the reflecting faces
+    double pathLength = 0.0;        // m, travelled, with the detours over crossed diffraction points
+    double straightDistance = 0.0;  // m, straight from node to node
+};
+
+// Everything the evaluation of one pair's paths reads.
+struct PairContext {
+    std::span<const CRectObstacle> scene;
+    const CSound& source;
+    double temperature;
+    double humidity;
+    int kind;  // the representation of the source's spectra
+    CBreakdownWriter& w;
+};
+
+// The points of the leg arriving at node i ≥ 1.
+struct Leg {
+    CVector3D start;  // node i−1
+    CVector3D x;      // first diffraction point, or the start
+    CVector3D y;      // second diffraction point, or x
+    CVector3D end;    // node i
+};
+
+Leg LegOf(const CPropagationPath& path, std::size_t i) {
+    const CPathRInfo& node = path[i];
+    Leg leg;
+    leg.start = path[i - 1].point;
+    leg.x = node.crossX == kNoDiffraction ? leg.start : node.pointX;
+    leg.y = node.crossY == kNoDiffraction ? leg.x : node.pointY;
+    leg.end = node.point;
+    return leg;
+}
+
+// The distance travelled along the leg over its crossed diffraction points only.
+double TravelledLength(const CPathRInfo& node, const Leg& leg) {
+    CVector3D from = leg.start;
+    double length = 0.0;
+    if (node.crossX == kPassesOver) {
+        length += Distance(from, node.pointX);
+        from = node.pointX;
+    }
+    if (node.crossY == kPassesOver) {
+        length += Distance(from, node.pointY);
+        from = node.pointY;
+    }
+    return length + Distance(from, leg.end);
+}
+
+// Adds the leg's distances. After a diffuse reflection at the previous node the diffuse transfer
+// already holds the distance up to the last crossed diffraction point, so only the rest is travelled.
+void CountDistances(const PairContext& c, const CPropagationPath& path, std::size_t i, const Leg& leg,
+                    PathSums& sums) {
+    const CPathRInfo& node = path[i];
+    const CPathRInfo& previous = path[i - 1];
+    if (previous.face != kNoFace && IsDiffuseTowards(c.scene[previous.face], leg.end)) {
+        if (node.crossY == kPassesOver) {
+            sums.pathLength += Distance(leg.y, leg.end);
+        } else if (node.crossX == kPassesOver) {
+            sums.pathLength += Distance(leg.x, leg.end);
+        }
+    } else {
+        sums.pathLength += TravelledLength(node, leg);
+    }
+    sums.straightDistance += Distance(leg.start, leg.end);
+}
+
+void EvaluateDiffraction(const PairContext& c, const CPathRInfo& node, const Leg& leg, PathSums& sums) {
+    if (node.diffractorX == kNoFace) return;
+    const CRectObstacle& faceX = c.scene[node.diffractorX];
+    if (node.diffractorY == kNoFace) {
+        const CBand correction = SingleDiffractionCorrection(faceX, leg.start, leg.end, c.kind)
+                                     .value_or(Uniform(c.kind, kNoSoundLevel));
+        WriteSingleDiffraction(c.w, FaceForBreakdown(faceX), leg.start, leg.end, node.pointX,
+                               node.crossX == kPassesOver, correction);
+        AddPerBand(sums.diffraction, correction);
+        return;
+    }
+    const CRectObstacle& faceY = c.scene[node.diffractorY];
+    const CBand correction = DoubleDiffractionCorrection(faceX, leg.start, leg.end, faceY, c.kind)
+                                 .value_or(Uniform(c.kind, kNoSoundLevel));
+    WriteDoubleDiffraction(c.w, FaceForBreakdown(faceX), FaceForBreakdown(faceY), leg.start, leg.end,
+                           node.pointX, node.crossX == kPassesOver, node.pointY, node.crossY == kPassesOver,
+                           correction);
+    AddPerBand(sums.diffraction, correction);
+}
+
+void EvaluateSpecularReflection(const PairContext& c, const CPropagationPath& path, std::size_t i,
+                                const CVector3D& incoming, const CVector3D& mirrored, PathSums& sums) {
+    const CPathRInfo& node = path[i];
+    const CRectObstacle& face = c.scene[node.face];
+    const CFaceCorners corners = FaceCorners(face);
+    const CVector3D outgoing = OutgoingPoint(path, i);
+    SpecularOutcome outcome = SpecularOutcome::NearFace;
+    std::optional<CBand> correction;
+    if (DistancePointPlane(mirrored, corners[0], corners[1], corners[2]) > kNearFaceDistance) {
+        correction = SpecularReflectionCorrection(face, mirrored, outgoing, c.kind);
+        outcome = correction ? SpecularOutcome::Corrected : SpecularOutcome::NoCorrection;
+    }
+    WriteSpecularReflection(c.w, FaceForBreakdown(face), incoming, outgoing, node.point,
+                            node.reflectState == kOnFace, outcome, correction ? *correction : CBand());
+    if (correction) AddPerBand(sums.reflection, *correction);
+}
+
+void EvaluateDiffuseReflection(const PairContext& c, const CPropagationPath& path, std::size_t i,
+                               const Leg& leg, PathSums& sums) {
+    const CPathRInfo& node = path[i];
+    const CRectObstacle& face = c.scene[node.face];
+    const CVector3D outgoing = OutgoingPoint(path, i);
+    // The reflecting face, the leg's own diffractors and the face the leg starts from are no obstacles
+    // of the transfer's legs.
+    const std::array<FaceIndex, 4> ignored = {node.face, node.diffractorX, node.diffractorY,
+                                              path[i - 1].face};
+    const std::optional<CBand> correction =
+        DiffuseReflectionCorrection(face, c.source.q, leg.start, outgoing, c.scene, ignored, c.kind);
+    WriteDiffuseReflection(c.w, FaceForBreakdown(face), leg.start, outgoing,
+                           correction ? &*correction : nullptr);
+    if (correction) AddPerBand(sums.reflection, *correction);
+}
+
+// The absorption of the side the sound arrives from: the face side away from the mirrored incoming
+// point (the left side when the incoming point lies on the plane).
+void EvaluateAbsorption(const PairContext& c, const CRectObstacle& face, const CVector3D& mirrored,
+                        PathSums& sums) {
+    const CBand& alpha = AbsorptionTowards(face, mirrored).other;
+    CBand correction = Uniform(c.kind, 0.0);
+    for (int b = 0; b < correction.bandCount(); ++b)
+        correction.value(b) = AbsorptionCorrection(BandValue(alpha, c.kind, b));
+    WriteAbsorption(c.w, correction);
+    AddPerBand(sums.absorption, correction);
+}
+
+// The leg arriving at node i and the reflection at node i.
+void EvaluateNode(const PairContext& c, const CPropagationPath& path, std::size_t i, PathSums& sums) {
+    const CPathRInfo& node = path[i];
+    const Leg leg = LegOf(path, i);
+    if (node.face == kNoFace) {
+        CountDistances(c, path, i, leg, sums);
+        EvaluateDiffraction(c, node, leg, sums);
+        return;
+    }
+    const CRectObstacle& face = c.scene[node.face];
+    const CFaceCorners corners = FaceCorners(face);
+    const CVector3D incoming = IncomingPoint(path, i);
+    const CVector3D mirrored = MirrorPoint(incoming, corners[0], corners[1], corners[2]);
+    if (IsDiffuseTowards(face, leg.x)) {
+        // The diffuse transfer holds the distance attenuation and the diffractions of this leg.
+        EvaluateDiffuseReflection(c, path, i, leg, sums);
+    } else {
+        CountDistances(c, path, i, leg, sums);
+        EvaluateDiffraction(c, node, leg, sums);
+        EvaluateSpecularReflection(c, path, i, incoming, mirrored, sums);
+    }
+    EvaluateAbsorption(c, face, mirrored, sums);
+}
+
+// The level of one path at the point [dB per band].
+CBand PathLevel(const PairContext& c, const CPropagationPath& path) {
+    PathSums sums(c.kind);
+    for (std::size_t i = 1; i < path.size(); ++i)
+        EvaluateNode(c, path, i, sums);
+
+    CBand level = c.source.powerAverage;
+    // A source at the point itself travels no distance: neither spreading nor air absorption.
+    if (sums.pathLength > 0.0) {
+        const double spreading = PointSpreadingTerm(sums.straightDistance, c.source.q);
+        const CBand air = AirAbsorptionBand(sums.pathLength, c.temperature, c.humidity, c.kind);
+        for (int b = 0; b < level.bandCount(); ++b)
+            level.value(b) += spreading;
+        AddPerBand(level, air);
+        WritePathDistances(c.w, sums.pathLength, sums.straightDistance, spreading, c.temperature, c.humidity,
+                           air);
+    }
+    AddPerBand(level, sums.diffraction);
+    AddPerBand(level, sums.reflection);
+    AddPerBand(level, sums.absorption);
+    return level;
+}
+
+}  // namespace
+
+bool ComputeSourceAtPoint(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,
+                          double temperature, double humidity, int maxReflections, const CSound& source,
+                          const CVector3D& point, CBreakdownWriter& w, SourceLevels& levels) {
+    const std::vector<CPropagationPath> paths = DropPathsInsideBuildings(
+        FindPropagationPaths(source.position, point, scene, maxReflections), buildings);
+    if (paths.empty()) {
+        WriteNoPath(w);
+        return false;
+    }
+    const PairContext c{scene, source, temperature, humidity, source.powerAverage.kind, w};
+    CBand sum = Uniform(c.kind, kNoSoundLevel);
+    w.ChangeLevel(1);
+    const int pathCount = static_cast<int>(paths.size());
+    for (int k = 0; k < pathCount; ++k) {
+        WritePathHeading(w, k + 1, pathCount);
+        const CBand level = PathLevel(c, paths[static_cast<std::size_t>(k)]);
+        sum.addEnergy(level);
+        WritePathLevels(w, level, MaximumLevel(source, level));
+    }
+    levels.maximum = MaximumLevel(source, sum);
+    levels.average = std::move(sum);
+    WriteSourceLevels(w, levels.average, levels.maximum);
+    return true;
+}
+
+bool ComputeSourceAtPoint(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,
+                          double temperature, double humidity, int maxReflections, CSound& source,
+                          const CVector3D& point, CBreakdownWriter& w) {
+    SourceLevels levels;
+    const bool reached = ComputeSourceAtPoint(scene, buildings, temperature, humidity, maxReflections,
+                                              std::as_const(source), point, w, levels);
+    source.levelAverageAtPoint = std::move(levels.average);
+    source.levelMaxAtPoint = std::move(levels.maximum);
+    return reached;
+}
+
+}  // namespace kelmora
