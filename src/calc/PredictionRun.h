@@ -1,0 +1,43 @@
+#pragma once
+// CPredictionJob: the prediction run of a site model as a long job. It builds the building-opening
+// sources, offers the calculation breakdown file, computes the prediction points of the model's mode
+// (one point, a list or a grid) and, for lists and grids, offers and writes the LAeqT and LAmax result
+// files. Everything it needs from a user interface goes through the job's CRunHost.
+//
+// The points of a list or a grid are computed on several threads; each point's breakdown goes to its
+// own buffer and the buffers are written in point order, so every file is byte for byte the one a run
+// on one thread writes. The cancel flag is tested at every breakdown line and before each point's
+// breakdown is written out.
+#include <string>
+
+#include "calc/LongJob.h"
+#include "model/Noise.h"
+
+namespace kelmora {
+
+struct PredictionRunSettings {
+    int threads = 0;  // threads computing points; ≤ 0: one per core
+    int window = 0;   // finished points held ahead of the one being written; ≤ 0: twice the threads
+};
+
+class CPredictionJob : public CLongJob {
+public:
+    // The run works on `model` itself: its opening sources are rebuilt and its points receive their
+    // results. The model must outlive the job and stay unchanged while it runs.
+    explicit CPredictionJob(CNoise& model, PredictionRunSettings settings = {});
+    ~CPredictionJob() override;
+
+    // The job body: reports progress for every point of a list or a grid and ends with kJobNormalEnd,
+    // or kJobError after a file that cannot be opened (the job's error text names it). Cancels and
+    // write failures leave by exception (LongJob.h).
+    void Run() override;
+
+private:
+    CNoise& model_;
+    const PredictionRunSettings settings_;
+};
+
+// The text with which the single point's LAeqT is shown: "予測点の等価騒音レベルは%.1f[dB]です".
+std::string SinglePointLevelText(double laeq);
+
+}  // namespace kelmora
