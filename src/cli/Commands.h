@@ -9,5 +9,6 @@ void AddSpectrumCommand(CLI::App& app, int& exitCode);
 void AddDumpCommand(CLI::App& app, int& exitCode);
 void AddLoadCommand(CLI::App& app, int& exitCode);
 void AddRenderCommand(CLI::App& app, int& exitCode);
+void AddRunCommand(CLI::App& app, int& exitCode);
 
 }  // namespace kelmora::cli

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     kelmora::cli::AddDumpCommand(app, exitCode);
     kelmora::cli::AddLoadCommand(app, exitCode);
     kelmora::cli::AddRenderCommand(app, exitCode);
+    kelmora::cli::AddRunCommand(app, exitCode);
     CLI11_PARSE(app, argc, argv);
     return exitCode;
 }
