@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "SyntheticSite.h"
 #include "model/Noise.h"
 #include "propagation/PathSearch.h"
 #include "propagation/Scene.h"
@@ -13,34 +14,8 @@
 namespace kelmora {
 namespace {
 
-CGroundLine BarrierLine(std::vector<CVector3D> vertices, double from, double to, double height) {
-    CGroundLine line;
-    line.polyline.vertices = std::move(vertices);
-    line.absorptionLeft = CBand::Filled(0.2);
-    line.absorptionRight = CBand::Filled(0.2);
-    CWall wall;
-    wall.rangeStart = from;
-    wall.rangeEnd = to;
-    wall.height = height;
-    wall.absorptionLeft = CBand::Filled(0.1);
-    wall.absorptionRight = CBand::Filled(0.1);
-    line.walls.push_back(wall);
-    return line;
-}
-
-CBuilding BoxBuilding(double x0, double y0, double x1, double y1, double height) {
-    CBuilding building;
-    CRoof roof;
-    roof.face.rect = {{x0, y0, height}, {x1, y0, height}, {x1, y1, height}};
-    building.roofs.push_back(roof);
-    CBuildingWall wall;
-    wall.polyline.vertices = {{x0, y0, 0}, {x1, y0, 0}, {x1, y1, 0}, {x0, y1, 0}};
-    wall.closed = 1;
-    wall.topZ = height;
-    wall.absorption = CBand::Filled(0.1);
-    building.walls.push_back(wall);
-    return building;
-}
+using bench::BarrierLine;
+using bench::BoxBuilding;
 
 struct Site {
     CNoise model;

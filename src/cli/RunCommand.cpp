@@ -75,7 +75,7 @@ void AddRunCommand(CLI::App& app, int& exitCode) {
     cmd->add_option("project", opt->project, "project file")->required();
     AddRunChoiceOptions(*cmd, opt->choices);
     cmd->add_option("--threads", opt->threads, "threads computing points (default: one per core)")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Range(1, 1024));
     cmd->callback([opt, &exitCode] { exitCode = RunPrediction(*opt); });
 }
 
