@@ -56,9 +56,8 @@ CBand MaximumLevel(const CSound& source, const CBand& level) {
 }
 
 BreakdownFace FaceForBreakdown(const CRectObstacle& face) {
-    const CFaceCorners c = FaceCorners(face);
     return {face.name,
-            {c[0], c[1], c[2], c[3]},
+            FaceCorners(face),
             {face.diffracts[0] != 0, face.diffracts[1] != 0, face.diffracts[2] != 0, face.diffracts[3] != 0}};
 }
 
