@@ -15,6 +15,16 @@ int main(int argc, char** argv) {
     kelmora::cli::AddLoadCommand(app, exitCode);
     kelmora::cli::AddRenderCommand(app, exitCode);
     kelmora::cli::AddRunCommand(app, exitCode);
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        // A wrong command line is an ordinary failure of the command: status 1, message on stderr.
+        app.exit(e);
+        return 1;
+    }
     return exitCode;
 }

@@ -41,7 +41,8 @@ std::optional<CVector3D> IntersectSegmentFacePlane(const CVector3D& a, const CVe
                                                    const CFaceCorners& corners);
 
 // True when p lies on the face: within 0.001 m of its plane (fixed, whatever tol is), and either strictly
-// inside the quadrilateral or within tol [m] of the infinite line of one of its sides.
+// inside the quadrilateral or within tol [m] of one of its sides (the side itself, end points included,
+// not the side's infinite line, which would accept points far out along its extension).
 bool PointInFace(const CFaceCorners& corners, const CVector3D& p, double tol);
 
 // Height z [m] of the plane through p0, p1, p2 above the plan point (x, y); empty for a vertical plane

@@ -2,7 +2,9 @@
 
 // The polygon library's robust rescaling leaves a factor that GCC's optimiser cannot prove initialised,
 // and one of its headers announces a deprecated include; neither concerns this code.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #define BOOST_ALLOW_DEPRECATED_HEADERS
 
 #include <algorithm>

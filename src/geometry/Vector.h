@@ -33,21 +33,41 @@ struct CPlane {
     friend bool operator==(const CPlane&, const CPlane&) = default;
 };
 
-inline CVector3D operator+(const CVector3D& a, const CVector3D& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline CVector3D operator-(const CVector3D& a, const CVector3D& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline CVector3D operator*(double s, const CVector3D& v) { return {s * v.x, s * v.y, s * v.z}; }
-inline double Dot(const CVector3D& a, const CVector3D& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline CVector3D operator+(const CVector3D& a, const CVector3D& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline CVector3D operator-(const CVector3D& a, const CVector3D& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline CVector3D operator*(double s, const CVector3D& v) {
+    return {s * v.x, s * v.y, s * v.z};
+}
+inline double Dot(const CVector3D& a, const CVector3D& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 inline CVector3D Cross(const CVector3D& a, const CVector3D& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-inline CVertex2D operator+(const CVertex2D& a, const CVertex2D& b) { return {a.x + b.x, a.y + b.y}; }
-inline CVertex2D operator-(const CVertex2D& a, const CVertex2D& b) { return {a.x - b.x, a.y - b.y}; }
-inline CVertex2D operator*(double s, const CVertex2D& v) { return {s * v.x, s * v.y}; }
-inline double Dot(const CVertex2D& a, const CVertex2D& b) { return a.x * b.x + a.y * b.y; }
+inline CVertex2D operator+(const CVertex2D& a, const CVertex2D& b) {
+    return {a.x + b.x, a.y + b.y};
+}
+inline CVertex2D operator-(const CVertex2D& a, const CVertex2D& b) {
+    return {a.x - b.x, a.y - b.y};
+}
+inline CVertex2D operator*(double s, const CVertex2D& v) {
+    return {s * v.x, s * v.y};
+}
+inline double Dot(const CVertex2D& a, const CVertex2D& b) {
+    return a.x * b.x + a.y * b.y;
+}
 // The plan cross product a × b (z component of the 3-D cross product).
-inline double Cross(const CVertex2D& a, const CVertex2D& b) { return a.x * b.y - a.y * b.x; }
+inline double Cross(const CVertex2D& a, const CVertex2D& b) {
+    return a.x * b.y - a.y * b.x;
+}
 
-inline CVertex2D Plan(const CVector3D& v) { return {v.x, v.y}; }
+inline CVertex2D Plan(const CVector3D& v) {
+    return {v.x, v.y};
+}
 
 }  // namespace kelmora

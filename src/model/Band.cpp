@@ -7,8 +7,9 @@
 namespace kelmora {
 namespace {
 
-constexpr std::array<double, kThirdOctaveBands> kThirdFrequency = {
-    50, 63, 80, 100, 125, 160, 200, 250, 315, 400, 500, 630, 800, 1000, 1250, 1600, 2000, 2500, 3150, 4000, 5000};
+constexpr std::array<double, kThirdOctaveBands> kThirdFrequency = {50,   63,   80,   100,  125,  160,  200,
+                                                                   250,  315,  400,  500,  630,  800,  1000,
+                                                                   1250, 1600, 2000, 2500, 3150, 4000, 5000};
 constexpr std::array<double, kThirdOctaveBands> kThirdAWeighting = {
     -30.2, -26.2, -22.5, -19.1, -16.1, -13.4, -10.9, -8.6, -6.6, -4.8, -3.2,
     -1.9,  -0.8,  0.0,   0.6,   1.0,   1.2,   1.3,   1.2,  1.0,  0.5};
@@ -24,7 +25,9 @@ double EnergySum(double a, double b) {
 
 }  // namespace
 
-int bandCount(int kind) { return kind == 0 ? 1 : kind == 1 ? kOctaveBands : kThirdOctaveBands; }
+int bandCount(int kind) {
+    return kind == 0 ? 1 : kind == 1 ? kOctaveBands : kThirdOctaveBands;
+}
 
 double bandFrequency(int kind, int i) {
     if (kind == 1) return kOctaveFrequency[i];
@@ -38,7 +41,9 @@ double aWeighting(int kind, int i) {
     return 0.0;
 }
 
-double PointSpreadingTerm(double r, double q) { return 10.0 * std::log10(q) - 11.0 - 20.0 * std::log10(r); }
+double PointSpreadingTerm(double r, double q) {
+    return 10.0 * std::log10(q) - 11.0 - 20.0 * std::log10(r);
+}
 
 CBand CBand::Filled(double value) {
     CBand b;
@@ -46,15 +51,22 @@ CBand CBand::Filled(double value) {
     return b;
 }
 
-int CBand::bandCount() const { return kelmora::bandCount(kind); }
+int CBand::bandCount() const {
+    return kelmora::bandCount(kind);
+}
 
-double& CBand::value(int i) { return kind == 0 ? overall : kind == 1 ? octave[i] : third[i]; }
+double& CBand::value(int i) {
+    return kind == 0 ? overall : kind == 1 ? octave[i] : third[i];
+}
 
-double CBand::value(int i) const { return kind == 0 ? overall : kind == 1 ? octave[i] : third[i]; }
+double CBand::value(int i) const {
+    return kind == 0 ? overall : kind == 1 ? octave[i] : third[i];
+}
 
 double CBand::overallLevel() const {
     double s = 0.0;
-    for (int i = 0; i < bandCount(); ++i) s += std::pow(10.0, value(i) / 10.0);
+    for (int i = 0; i < bandCount(); ++i)
+        s += std::pow(10.0, value(i) / 10.0);
     return s > 0.0 ? 10.0 * std::log10(s) : kNoSoundLevel;
 }
 
@@ -72,7 +84,8 @@ double CBand::levelAt(double f) const {
 }
 
 void CBand::fill(double v) {
-    for (int i = 0; i < bandCount(); ++i) value(i) = v;
+    for (int i = 0; i < bandCount(); ++i)
+        value(i) = v;
 }
 
 bool CBand::allEqual(double v) const {
@@ -87,7 +100,8 @@ void CBand::addEnergy(const CBand& other) {
         overall = EnergySum(other.overallLevel(), overall);
         return;
     }
-    for (int i = 0; i < bandCount(); ++i) value(i) = EnergySum(value(i), other.levelAt(bandFrequency(kind, i)));
+    for (int i = 0; i < bandCount(); ++i)
+        value(i) = EnergySum(value(i), other.levelAt(bandFrequency(kind, i)));
 }
 
 void CBand::addLevels(const CBand& other) {
@@ -95,7 +109,8 @@ void CBand::addLevels(const CBand& other) {
         overall += other.overallLevel();
         return;
     }
-    for (int i = 0; i < bandCount(); ++i) value(i) += other.levelAt(bandFrequency(kind, i));
+    for (int i = 0; i < bandCount(); ++i)
+        value(i) += other.levelAt(bandFrequency(kind, i));
 }
 
 void CBand::multiplyLevels(const CBand& other) {
@@ -103,11 +118,13 @@ void CBand::multiplyLevels(const CBand& other) {
         overall *= other.overallLevel();
         return;
     }
-    for (int i = 0; i < bandCount(); ++i) value(i) *= other.levelAt(bandFrequency(kind, i));
+    for (int i = 0; i < bandCount(); ++i)
+        value(i) *= other.levelAt(bandFrequency(kind, i));
 }
 
 void CBand::scale(double k) {
-    for (int i = 0; i < bandCount(); ++i) value(i) *= k;
+    for (int i = 0; i < bandCount(); ++i)
+        value(i) *= k;
 }
 
 void CBand::syncRepresentations() {
@@ -122,12 +139,14 @@ void CBand::syncRepresentations() {
         }
     } else {
         overall = overallLevel();
-        for (int i = 0; i < kOctaveBands; ++i) octave[i] = third[kOctaveCentreThird[i]];
+        for (int i = 0; i < kOctaveBands; ++i)
+            octave[i] = third[kOctaveCentreThird[i]];
     }
 }
 
 void CBand::addAWeighting() {
-    for (int i = 0; i < bandCount(); ++i) value(i) += aWeighting(kind, i);
+    for (int i = 0; i < bandCount(); ++i)
+        value(i) += aWeighting(kind, i);
 }
 
 void CBand::toPowerFromPointSpl(double r, double q) {
@@ -145,8 +164,10 @@ void CBand::applyPointSpreading(double r, double q) {
 void CBand::Serialize(CArchive& ar) {
     ar.Io(kind);
     ar.Io(overall);
-    for (double& v : octave) ar.Io(v);
-    for (double& v : third) ar.Io(v);
+    for (double& v : octave)
+        ar.Io(v);
+    for (double& v : third)
+        ar.Io(v);
     ar.Io(title);
 }
 

@@ -1,2 +1,5 @@
 #pragma once
-namespace kelmora { using FaceIndex = int; inline constexpr FaceIndex kNoFace = -1; }
+namespace kelmora {
+using FaceIndex = int;
+inline constexpr FaceIndex kNoFace = -1;
+}  // namespace kelmora

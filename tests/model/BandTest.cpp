@@ -40,12 +40,14 @@ TEST(Band, AddEnergyOfEqualBandsAddsThreeDecibels) {
     CBand a = CBand::Filled(60.0);
     a.overall = 12.0;
     a.addEnergy(CBand::Filled(60.0));
-    for (double v : a.third) EXPECT_NEAR(v, 63.0103, 1e-4);
+    for (double v : a.third)
+        EXPECT_NEAR(v, 63.0103, 1e-4);
     // The stored overall value is not refreshed by arithmetic.
     EXPECT_EQ(a.overall, 12.0);
     CBand b = CBand::Filled(60.0);
     b.addEnergy(CBand::Filled(-100.0));
-    for (double v : b.third) EXPECT_NEAR(v, 60.0, 1e-6);
+    for (double v : b.third)
+        EXPECT_NEAR(v, 60.0, 1e-6);
 }
 
 TEST(Band, AddEnergyOfNoEnergyGivesNoSound) {
@@ -57,7 +59,8 @@ TEST(Band, AddEnergyOfNoEnergyGivesNoSound) {
 
 TEST(Band, LevelAtPicksTheBandContainingTheFrequency) {
     CBand b;
-    for (int i = 0; i < 21; ++i) b.third[i] = i;
+    for (int i = 0; i < 21; ++i)
+        b.third[i] = i;
     struct Case {
         double f;
         double expected;
@@ -67,7 +70,8 @@ TEST(Band, LevelAtPicksTheBandContainingTheFrequency) {
                           Case{1000.0, 13}, Case{5000.0, 20}, Case{5000.0 * sixth, 20}, Case{6000.0, 20}}) {
         EXPECT_EQ(b.levelAt(c.f), c.expected) << "f = " << c.f;
     }
-    for (int i = 0; i < 21; ++i) EXPECT_EQ(b.levelAt(bandFrequency(2, i)), i);
+    for (int i = 0; i < 21; ++i)
+        EXPECT_EQ(b.levelAt(bandFrequency(2, i)), i);
 
     const CBand oct = OctaveBand({1, 2, 3, 4, 5, 6, 7});
     EXPECT_EQ(oct.levelAt(20.0), 1);
@@ -108,7 +112,8 @@ TEST(Band, SyncRepresentations) {
     EXPECT_DOUBLE_EQ(oct.overall, oct.overallLevel());
 
     CBand third;
-    for (int i = 0; i < 21; ++i) third.third[i] = 10 * i;
+    for (int i = 0; i < 21; ++i)
+        third.third[i] = 10 * i;
     third.syncRepresentations();
     // Octaves take the third band at their centre frequency, not the sum of their thirds.
     const std::array<double, 7> centres = {10, 40, 70, 100, 130, 160, 190};
@@ -129,7 +134,8 @@ TEST(Band, AWeightingTable) {
     EXPECT_DOUBLE_EQ(flat.third[17], 1.3);
     EXPECT_DOUBLE_EQ(flat.third[20], 0.5);
     // The octave table agrees with the third table at the octave centres.
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(aWeighting(1, i), aWeighting(2, 3 * i + 1));
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(aWeighting(1, i), aWeighting(2, 3 * i + 1));
     EXPECT_EQ(aWeighting(0, 0), 0.0);
     EXPECT_EQ(bandFrequency(0, 0), 0.0);
 }
@@ -139,17 +145,21 @@ TEST(Band, PointSourceConversionAndSpreading) {
     EXPECT_NEAR(PointSpreadingTerm(10.0, 1.0), -31.0, 1e-12);
     CBand b = CBand::Filled(60.0);
     b.toPowerFromPointSpl(3.0, 2.0);
-    for (double v : b.third) EXPECT_NEAR(v, 77.53, 0.005);
+    for (double v : b.third)
+        EXPECT_NEAR(v, 77.53, 0.005);
     b.applyPointSpreading(3.0, 2.0);
-    for (double v : b.third) EXPECT_NEAR(v, 60.0, 1e-12);
+    for (double v : b.third)
+        EXPECT_NEAR(v, 60.0, 1e-12);
 }
 
 TEST(Band, SerializeRoundTripKeepsAllThreeRepresentations) {
     CBand b;
     b.kind = 1;
     b.overall = 1.5;
-    for (int i = 0; i < 7; ++i) b.octave[i] = -i - 0.25;
-    for (int i = 0; i < 21; ++i) b.third[i] = i * 1.1;
+    for (int i = 0; i < 7; ++i)
+        b.octave[i] = -i - 0.25;
+    for (int i = 0; i < 21; ++i)
+        b.third[i] = i * 1.1;
     b.title = "コンプレッサ";
     CArchive out;
     b.Serialize(out);

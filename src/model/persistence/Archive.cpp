@@ -7,7 +7,8 @@
 
 namespace kelmora {
 
-static_assert(std::endian::native == std::endian::little, "the archive writes host-order little-endian values");
+static_assert(std::endian::native == std::endian::little,
+              "the archive writes host-order little-endian values");
 
 ArchiveError::ArchiveError() : std::runtime_error(kUnexpectedFileFormat) {}
 
@@ -82,7 +83,8 @@ void CArchive::WriteString(const std::string& utf8) {
         put32(static_cast<std::uint32_t>(n & 0xFFFFFFFFu));
         put32(static_cast<std::uint32_t>(n >> 32));
     }
-    for (char16_t c : text) put16(static_cast<std::uint16_t>(c));
+    for (char16_t c : text)
+        put16(static_cast<std::uint16_t>(c));
 }
 
 void CArchive::ReadBytes(void* dst, std::size_t n) {
@@ -188,6 +190,8 @@ void Serialize(CArchive& ar, CMyRect& r) {
     Serialize(ar, r.p3);
 }
 
-void Serialize(CArchive& ar, CPolyline& line) { SerializeList(ar, line.vertices, kVector3DBytes); }
+void Serialize(CArchive& ar, CPolyline& line) {
+    SerializeList(ar, line.vertices, kVector3DBytes);
+}
 
 }  // namespace kelmora

@@ -5,6 +5,7 @@
 //
 // Reading works on bytes held in memory and checks every count and length against the bytes
 // left, so a damaged file fails with ArchiveError and never drives a huge allocation.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -94,11 +95,14 @@ template <typename T>
 void SerializeList(CArchive& ar, std::vector<T>& list, std::size_t minElementBytes) {
     if (ar.IsStoring()) {
         ar.WriteInt32(static_cast<std::int32_t>(list.size()));
-        for (T& item : list) SerializeElement(ar, item);
+        for (T& item : list)
+            SerializeElement(ar, item);
     } else {
         list.clear();
         const std::size_t n = ar.ReadCount(minElementBytes);
-        list.reserve(n);
+        // The count is bounded by the bytes left, but nested lists could each reserve that much:
+        // reserve a modest amount and let a genuinely long list grow as it is read.
+        list.reserve(std::min<std::size_t>(n, 1024));
         for (std::size_t i = 0; i < n; ++i) {
             T item;
             SerializeElement(ar, item);
