@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build demo test format clean
+.PHONY: deps configure build demo test format check-format clean
 
 deps:
 	@if [ "$$(id -u)" -eq 0 ] || command -v sudo >/dev/null; then ./scripts/install-deps.sh; fi
@@ -17,11 +17,15 @@ demo: build
 	./scripts/demo.sh $(BUILD)
 
 test: build
+	./scripts/check-format.sh
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	./scripts/fuzz.sh 60
 
 format:
-	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+check-format:
+	./scripts/check-format.sh
 
 clean:
 	rm -rf $(BUILD)
