@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/CommandProject.h"
 #include "cli/Commands.h"
 #include "model/persistence/ProjectFile.h"
 #include "model/persistence/ProjectJson.h"
@@ -11,16 +12,9 @@ namespace kelmora::cli {
 namespace {
 
 int RunDump(const std::string& path) {
-    std::string text;
-    try {
-        text = ProjectJsonText(ReadProjectFile(path));
-    } catch (const ProjectFileError& e) {
-        std::fprintf(stderr, "%s (%s)\n", e.what(), e.reason().c_str());
-        return 1;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
-        return 1;
-    }
+    const std::optional<ProjectDocument> doc = ReadCommandProject(path);
+    if (!doc) return 1;
+    const std::string text = ProjectJsonText(*doc);
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
         std::fprintf(stderr, "標準出力に書き込めません\n");
         return 1;

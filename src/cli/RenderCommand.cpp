@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/CommandProject.h"
 #include "cli/Commands.h"
 #include "model/persistence/ProjectFile.h"
 #include "platform/raster/BackgroundPicture.h"
@@ -86,16 +87,9 @@ int RunRender(const RenderOptions& opt) {
                      opt.size.c_str());
         return 2;
     }
-    ProjectDocument doc;
-    try {
-        doc = ReadProjectFile(fs::path(opt.project));
-    } catch (const ProjectFileError& e) {
-        std::fprintf(stderr, "%s (%s)\n", e.what(), e.reason().c_str());
-        return 1;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s: %s\n", opt.project.c_str(), e.what());
-        return 1;
-    }
+    const std::optional<ProjectDocument> project = ReadCommandProject(opt.project);
+    if (!project) return 1;
+    const ProjectDocument& doc = *project;
     EnsureGuiApplication();
 
     // The first window takes the first record; without one it is a new window without a picture.

@@ -12,6 +12,7 @@
 #include "calc/PredictionRun.h"
 #include "calc/PrintfFormat.h"
 #include "cli/CliRunHost.h"
+#include "cli/CommandProject.h"
 #include "cli/Commands.h"
 #include "model/persistence/ProjectFile.h"
 
@@ -46,16 +47,9 @@ bool PrintLevels(const CCalcInfo& calcInfo, const CliRunChoices& choices) {
 }
 
 int RunPrediction(const RunOptions& opt) {
-    ProjectDocument doc;
-    try {
-        doc = ReadProjectFile(opt.project);
-    } catch (const ProjectFileError& e) {
-        std::fprintf(stderr, "%s (%s)\n", e.what(), e.reason().c_str());
-        return 1;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s: %s\n", opt.project.c_str(), e.what());
-        return 1;
-    }
+    std::optional<ProjectDocument> project = ReadCommandProject(opt.project);
+    if (!project) return 1;
+    ProjectDocument& doc = *project;
     CPredictionJob job(doc.model, {opt.threads, 0});
     const int status = RunJobFromCommandLine(job, opt.choices);
     if (status != 0) return status;
