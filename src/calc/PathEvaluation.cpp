@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "acoustics/AirAbsorption.h"
+#include "acoustics/Formulas.h"
 #include "calc/BreakdownLines.h"
-#include "calc/acoustics/AirAbsorption.h"
-#include "calc/acoustics/Formulas.h"
 #include "geometry/Plane.h"
 #include "geometry/VectorOps.h"
 #include "propagation/DiffractionCorrection.h"

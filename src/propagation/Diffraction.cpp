@@ -3,7 +3,7 @@
 #include <limits>
 #include <utility>
 
-#include "calc/acoustics/Formulas.h"
+#include "acoustics/Formulas.h"
 #include "geometry/Plane.h"
 #include "geometry/VectorOps.h"
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <cmath>
 
-#include "calc/acoustics/BandTransmission.h"
-#include "calc/acoustics/Formulas.h"
+#include "acoustics/BandTransmission.h"
+#include "acoustics/Formulas.h"
 #include "propagation/Diffraction.h"
 #include "propagation/FaceEdges.h"
 

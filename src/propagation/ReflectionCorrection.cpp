@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "calc/acoustics/Formulas.h"
+#include "acoustics/Formulas.h"
 #include "geometry/Plane.h"
 #include "propagation/Diffraction.h"
 #include "propagation/FaceEdges.h"

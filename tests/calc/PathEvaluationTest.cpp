@@ -12,8 +12,8 @@
 #include <limits>
 
 #include "RunSites.h"
+#include "acoustics/AirAbsorption.h"
 #include "calc/TextOutput.h"
-#include "calc/acoustics/AirAbsorption.h"
 #include "propagation/Scene.h"
 
 namespace kelmora {

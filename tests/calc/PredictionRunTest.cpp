@@ -11,10 +11,10 @@
 
 #include "FakeRunHost.h"
 #include "RunSites.h"
+#include "acoustics/AirAbsorption.h"
 #include "calc/PointPrediction.h"
 #include "calc/PrintfFormat.h"
 #include "calc/TextOutput.h"
-#include "calc/acoustics/AirAbsorption.h"
 
 namespace kelmora {
 namespace {

@@ -1,4 +1,4 @@
-#include "calc/acoustics/AirAbsorption.h"
+#include "acoustics/AirAbsorption.h"
 
 #include <cmath>
 

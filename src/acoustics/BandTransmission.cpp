@@ -1,8 +1,8 @@
-#include "calc/acoustics/BandTransmission.h"
+#include "acoustics/BandTransmission.h"
 
 #include <optional>
 
-#include "calc/acoustics/Formulas.h"
+#include "acoustics/Formulas.h"
 
 namespace kelmora {
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "calc/acoustics/BandTransmission.h"
+#include "acoustics/BandTransmission.h"
 
 namespace kelmora {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "calc/acoustics/Formulas.h"
+#include "acoustics/Formulas.h"
 
 namespace kelmora {
 namespace {

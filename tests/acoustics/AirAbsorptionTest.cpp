@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "calc/acoustics/AirAbsorption.h"
+#include "acoustics/AirAbsorption.h"
 
 namespace kelmora {
 namespace {

@@ -1,4 +1,4 @@
-#include "calc/acoustics/Formulas.h"
+#include "acoustics/Formulas.h"
 
 #include <cmath>
 
