@@ -45,13 +45,19 @@ bool AreAdjacent(int a, int b) {
     return NextSide(a) == b || NextSide(b) == a;
 }
 
+// An obstacle never makes the sound louder than it would be without it.
+void LimitToNoGain(CBand& correction, const CBandRange& bands) {
+    for (int i = bands.first; i < bands.end; ++i)
+        correction.value(i) = std::min(correction.value(i), 0.0);
+}
+
 // Combines the corrections of a face's diffracting sides into the correction of the face, by the
 // shares of energy that pass each edge: two adjacent edges bound a quadrant, two opposite edges a strip
 // (its far edge taken as the half-plane beyond it), three or four edges a finite face.
 //   term(k):   the correction over side k alone;
 //   beyond(k): the correction over the half-plane beyond side k (the far edge of a strip).
 // Empty when the face has a single diffracting side whose term failed, or when the combined energy is
-// not positive in some band.
+// not positive in some band. The result is at most 0 dB in every band.
 template <typename Term, typename Beyond>
 std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& diffracts,
                                   const CBandRange& bands, Term term, Beyond beyond) {
@@ -61,22 +67,25 @@ std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& di
         if (diffracts[k] != 0) sides[n++] = k;
     }
     if (n == 0) return Spectrum(bands.kind, kNoSoundLevel);
-    if (n == 1) return term(sides[0]);
+    if (n == 1) {
+        std::optional<CBand> single = term(sides[0]);
+        if (single) LimitToNoGain(*single, bands);
+        return single;
+    }
 
     // The terms in the places of the formulas: d[0], d[1] for two sides; for three sides d[0] is the side
     // opposite the one that does not diffract and d[1], d[2] its neighbours; for four sides A, B, C, D.
-    enum class Layout { kQuadrant, kStrip, kThreeSides, kFourSides };
-    Layout layout = Layout::kFourSides;
+    SideLayout layout = SideLayout::kFourSides;
     std::array<std::optional<CBand>, kSideCount> d;
     if (n == 2) {
-        layout = AreAdjacent(sides[0], sides[1]) ? Layout::kQuadrant : Layout::kStrip;
+        layout = AreAdjacent(sides[0], sides[1]) ? SideLayout::kQuadrant : SideLayout::kStrip;
         d[0] = term(sides[0]);
-        d[1] = layout == Layout::kQuadrant ? term(sides[1]) : beyond(sides[1]);
+        d[1] = layout == SideLayout::kQuadrant ? term(sides[1]) : beyond(sides[1]);
     } else if (n == 3) {
         int open = 0;
         while (diffracts[open] != 0)
             ++open;
-        layout = Layout::kThreeSides;
+        layout = SideLayout::kThreeSides;
         d[0] = term(OppositeSide(open));
         d[1] = term(NextSide(open));
         d[2] = term(PreviousSide(open));
@@ -86,28 +95,14 @@ std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& di
     }
 
     CBand combined = Spectrum(bands.kind, 0.0);
+    const int used = layout == SideLayout::kFourSides ? 4 : layout == SideLayout::kThreeSides ? 3 : 2;
     for (int i = bands.first; i < bands.end; ++i) {
-        const double e0 = TermEnergy(d[0], i);
-        const double e1 = TermEnergy(d[1], i);
-        double e = 0.0;
-        switch (layout) {
-            case Layout::kQuadrant:
-                e = e0 + (1.0 - e0) * e1;
-                break;
-            case Layout::kStrip:
-                e = 1.0 - std::abs(e0 - e1);
-                break;
-            case Layout::kThreeSides:
-                e = e0 + (1.0 - e0) * (e1 + TermEnergy(d[2], i));
-                break;
-            case Layout::kFourSides: {
-                const double e2 = TermEnergy(d[2], i);
-                e = e0 + e2 + (1.0 - e0 - e2) * (e1 + TermEnergy(d[3], i));
-                break;
-            }
-        }
-        if (!(e > 0.0)) return std::nullopt;
-        combined.value(i) = 10.0 * std::log10(e);
+        std::array<double, kSideCount> shares{};
+        for (int k = 0; k < used; ++k)
+            shares[k] = TermEnergy(d[k], i);
+        const std::optional<double> level = CombinedSideLevel(layout, shares);
+        if (!level) return std::nullopt;
+        combined.value(i) = *level;
     }
     return combined;
 }
@@ -170,6 +165,28 @@ std::optional<CBand> DoubleEdgeBands(const CEdgeFace& x, const CVector3D& s, con
 }
 
 }  // namespace
+
+std::optional<double> CombinedSideLevel(SideLayout layout, const std::array<double, kSideCount>& d) {
+    double e = 0.0;
+    switch (layout) {
+        case SideLayout::kQuadrant:
+            e = d[0] + (1.0 - d[0]) * d[1];
+            break;
+        case SideLayout::kStrip:
+            e = 1.0 - std::abs(d[0] - d[1]);
+            break;
+        case SideLayout::kThreeSides:
+            e = d[0] + (1.0 - d[0]) * (d[1] + d[2]);
+            break;
+        case SideLayout::kFourSides:
+            e = d[0] + d[2] + (1.0 - d[0] - d[2]) * (d[1] + d[3]);
+            break;
+    }
+    if (!(e > 0.0)) return std::nullopt;
+    // When the sound passes several edges in their bright zone, the shares can add up to more than the
+    // whole: an obstacle never makes the sound louder than it would be without it.
+    return std::min(10.0 * std::log10(e), 0.0);
+}
 
 std::optional<CBand> SingleEdgeCorrection(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
                                           int side, int kind) {

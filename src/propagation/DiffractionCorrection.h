@@ -6,6 +6,7 @@
 // evaluated at its nominal centre frequency, the overall value at 0 Hz. A correction that cannot be
 // formed (an edge point not found, a non-positive energy sum, a failed transmission combination) is
 // reported as empty; the path evaluation then counts −100 dB in every band.
+#include <array>
 #include <optional>
 
 #include "geometry/Vector.h"
@@ -15,13 +16,30 @@
 
 namespace kelmora {
 
+// How the diffracting sides of a face lie, for the combination of their corrections.
+enum class SideLayout {
+    kQuadrant,    // two adjacent sides
+    kStrip,       // two opposite sides
+    kThreeSides,  // every side but one
+    kFourSides,
+};
+
+// The correction [dB] of a face from the energy shares d = 10^(D/10) that pass its diffracting sides,
+// in the places of the formulas: two adjacent sides d[0] + (1 − d[0])·d[1]; two opposite sides
+// 1 − |d[0] − d[1]|, d[1] being the share of the half-plane beyond the far side; three sides
+// d[0] + (1 − d[0])·(d[1] + d[2]), d[0] the side opposite the one that does not diffract and d[1], d[2]
+// its neighbours; four sides A … D d[0] + d[2] + (1 − d[0] − d[2])·(d[1] + d[3]). Limited to at most
+// 0 dB; empty when the sum is not positive.
+std::optional<double> CombinedSideLevel(SideLayout layout, const std::array<double, kSideCount>& d);
+
 // The wedge chart correction of one side from its diffraction point's path difference.
 std::optional<CBand> SingleEdgeCorrection(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
                                           int side, int kind = 2);
 
 // The correction over one face, combining the corrections of its diffracting sides as the energy shares
-// that pass each side (a face without diffracting side gives −100 dB), then the sound transmitted
-// through the face where its transmission loss is positive.
+// that pass each side (a face without diffracting side gives −100 dB) and limited to at most 0 dB in
+// every band (an obstacle never amplifies), then the sound transmitted through the face where its
+// transmission loss is positive.
 std::optional<CBand> SingleDiffractionCorrection(const CRectObstacle& face, const CVector3D& s,
                                                  const CVector3D& r, int kind = 2);
 
@@ -37,9 +55,9 @@ std::optional<CBand> DoubleEdgeCorrection(const CRectObstacle& x, const CVector3
                                           int sideX, const CRectObstacle& y, int sideY, int kind = 2);
 
 // The correction over two faces: the sides of x combined as for one face, each of its terms itself the
-// combination over the sides of y; then the transmission through both faces where both let sound
-// through. A failed term counts as −100 dB wherever a failed side would for one face, and fails the
-// whole where the face has a single diffracting side.
+// combination over the sides of y, both combinations limited to at most 0 dB in every band; then the
+// transmission through both faces where both let sound through. A failed term counts as −100 dB wherever a
+// failed side would for one face, and fails the whole where the face has a single diffracting side.
 std::optional<CBand> DoubleDiffractionCorrection(const CRectObstacle& x, const CVector3D& s,
                                                  const CVector3D& r, const CRectObstacle& y, int kind = 2);
 

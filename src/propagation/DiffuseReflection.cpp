@@ -142,10 +142,14 @@ std::optional<CBand> DiffuseReflectionCorrection(const CRectObstacle& face, doub
         else if (inBlock.count >= 1)
             inward = inBlock.pointX;
 
+        // A cell the sound reaches from behind the face, or that the receiver sees from behind it,
+        // reflects nothing towards the receiver.
+        const double cosIn = std::cos(AngleBetween(normal, inward - p));
+        const double cosOut = std::cos(AngleBetween(normal, outward - p));
+        if (!(cosIn > 0.0 && cosOut > 0.0)) continue;
         const double rIn = Distance(s, p);
         const double rOut = Distance(p, r);
-        const double geometry = grid.cellArea * std::cos(AngleBetween(normal, inward - p)) *
-                                std::cos(AngleBetween(normal, outward - p)) / (rIn * rIn * rOut * rOut);
+        const double geometry = grid.cellArea * cosIn * cosOut / (rIn * rIn * rOut * rOut);
         for (int i = 0; i < bands; ++i) {
             const double rho = 1.0 - BandValue(absorption, kind, i);
             energy[i] += geometry * rho * std::pow(10.0, (in->value(i) + out->value(i)) / 10.0);

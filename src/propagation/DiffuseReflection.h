@@ -35,7 +35,9 @@ CFaceGrid SubdivideFace(const CMyRect& rect, double cellSize);
 // about a quarter of S's distance from the face (at least 1 m), within that distance plus 15 m of the
 // path. ρ = 1 − the absorption of the side facing R; d_in, d_out the diffraction energy shares of the two
 // legs found in the scene, `ignored` faces not counting as obstacles. A cell whose leg is blocked, or
-// whose leg's diffraction correction cannot be formed, contributes nothing; no contribution at all gives
+// whose leg's diffraction correction cannot be formed, contributes nothing; so does a cell that the
+// sound reaches, or that the receiver sees, from behind the face (either cosine not positive, the
+// direction of a leg being its first crossed diffraction point); no contribution at all gives
 // −100 dB. Empty when S lies in the face's plane or the face does not reach the path's neighbourhood.
 std::optional<CBand> DiffuseReflectionCorrection(const CRectObstacle& face, double q, const CVector3D& s,
                                                  const CVector3D& r, std::span<const CRectObstacle> scene,

@@ -208,3 +208,59 @@ TEST(SingleDiffractionBand, SameValueAndFailureAsTheFullSpectrumAt1kHz) {
 
 }  // namespace
 }  // namespace kelmora
+
+namespace kelmora {
+namespace {
+
+// The combination of the sides over synthetic energy shares: the literal formulas wherever they give
+// at most 0 dB, 0 dB where the shares add up to more than the whole energy (sound passing several edges
+// in their bright zone), and no value where the sum is not positive.
+TEST(CombinedSideLevel, LiteralFormulasLimitedToNoGain) {
+    const double shares[] = {0.1, 0.5, 1.0};
+    struct Table {
+        SideLayout layout;
+        int sides;
+        double (*literal)(const std::array<double, kSideCount>& d);
+    };
+    const Table tables[] = {
+        {SideLayout::kQuadrant, 2, [](const auto& d) { return d[0] + (1 - d[0]) * d[1]; }},
+        {SideLayout::kStrip, 2, [](const auto& d) { return 1 - std::abs(d[0] - d[1]); }},
+        {SideLayout::kThreeSides, 3, [](const auto& d) { return d[0] + (1 - d[0]) * (d[1] + d[2]); }},
+        {SideLayout::kFourSides, 4,
+         [](const auto& d) { return d[0] + d[2] + (1 - d[0] - d[2]) * (d[1] + d[3]); }},
+    };
+    int limited = 0;
+    for (const Table& t : tables) {
+        int combinations = 1;
+        for (int k = 0; k < t.sides; ++k)
+            combinations *= 3;
+        for (int c = 0; c < combinations; ++c) {
+            std::array<double, kSideCount> d{};
+            for (int k = 0, rest = c; k < t.sides; ++k, rest /= 3)
+                d[k] = shares[rest % 3];
+            SCOPED_TRACE(testing::Message() << static_cast<int>(t.layout) << ": " << d[0] << " " << d[1]
+                                            << " " << d[2] << " " << d[3]);
+            const double e = t.literal(d);
+            const std::optional<double> level = CombinedSideLevel(t.layout, d);
+            if (!(e > 0.0)) {
+                EXPECT_FALSE(level);
+                continue;
+            }
+            ASSERT_TRUE(level);
+            EXPECT_LE(*level, 0.0);
+            if (e <= 1.0) {
+                EXPECT_NEAR(*level, 10.0 * std::log10(e), 1e-12);
+            } else {
+                EXPECT_EQ(*level, 0.0);
+                ++limited;
+            }
+        }
+    }
+    // Three sides with d = 0.5, 1, 1 would give +2.4 dB; four sides with 0.1 0.5 0.1 0.5 +0.9 dB.
+    EXPECT_EQ(*CombinedSideLevel(SideLayout::kThreeSides, {0.5, 1.0, 1.0, 0.0}), 0.0);
+    EXPECT_EQ(*CombinedSideLevel(SideLayout::kFourSides, {0.1, 0.5, 0.1, 0.5}), 0.0);
+    EXPECT_GT(limited, 20);
+}
+
+}  // namespace
+}  // namespace kelmora
