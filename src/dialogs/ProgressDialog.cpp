@@ -60,8 +60,10 @@ ProgressDialog::ProgressDialog(CLongJob& job, UserQuestions& questions, QWidget*
 }
 
 ProgressDialog::~ProgressDialog() {
-    // The worker talks to this dialog until it has ended.
-    if (!finished_) job_.RequestCancel();
+    // The worker talks to this dialog until it has ended. Once it has, the dialog no longer touches the
+    // job, which may already be gone.
+    if (finished_) return;
+    job_.RequestCancel();
     job_.Join();
 }
 
