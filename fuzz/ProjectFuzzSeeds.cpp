@@ -1,5 +1,6 @@
-// Writes the seed corpus of the project reader fuzzer into a folder:
-//   project-fuzz-seeds FOLDER EXAMPLE.json
+// Writes the seed corpus of the project reader fuzzer into a folder, and with a second folder the JSON
+// forms of the same projects for the JSON reader fuzzer:
+//   project-fuzz-seeds FOLDER EXAMPLE.json [JSON-FOLDER]
 // The seeds are the example project, the sample model of the tests, a new project, a chain of
 // nested openings and a project with single-byte strings and long length prefixes.
 #include <cstdio>
@@ -48,8 +49,8 @@ ProjectDocument OpeningChain(int depth) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s FOLDER EXAMPLE.json\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s FOLDER EXAMPLE.json [JSON-FOLDER]\n", argv[0]);
         return 2;
     }
     const std::string folder = argv[1];
@@ -65,6 +66,15 @@ int main(int argc, char** argv) {
         Write(folder + "/prefix.kel",
               NewProjectWithImagePath({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                        0x01, 0,    0,    0,    0,    0,    0,    0,    0x41, 0x00}));
+        if (argc == 4) {
+            const std::string jsonFolder = argv[3];
+            for (const char* name : {"example", "sample", "new", "openings", "ansi", "prefix"}) {
+                std::ifstream project(folder + "/" + name + ".kel", std::ios::binary);
+                const Bytes bytes((std::istreambuf_iterator<char>(project)), {});
+                const std::string text = ProjectJsonText(ReadProject(bytes));
+                Write(jsonFolder + "/" + name + ".json", Bytes(text.begin(), text.end()));
+            }
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

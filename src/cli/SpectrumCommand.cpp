@@ -1,13 +1,12 @@
 // `kelmora-calc spectrum`: A-weights a measured one-third-octave sound pressure spectrum and
 // converts it to the sound power level of a point source.
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "cli/Commands.h"
+#include "editing/BandEditor.h"
 #include "model/Band.h"
-#include "model/persistence/TextCodec.h"
+#include "model/persistence/BandLibrary.h"
 
 namespace kelmora::cli {
 namespace {
@@ -19,31 +18,29 @@ struct SpectrumOptions {
     bool weighted = false;
 };
 
-// Reads the first line "title,v1,...,v21" of a CP932 CSV file.
-bool ReadSpectrumLine(const std::string& path, CBand& band, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "ファイルを開けません: " + path;
+// The first spectrum of a band library file, or the message that refuses the file.
+bool ReadSpectrum(const std::string& path, CBand& band, std::string& error) {
+    BandLibraryRead read = ReadBandLibraryFile(path);
+    if (read.message) {
+        error = read.message->text;
         return false;
     }
-    std::string line;
-    std::getline(in, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::stringstream fields(line);
-    std::string title;
-    std::getline(fields, title, ',');
-    band = CBand{};
-    band.title = Cp932ToUtf8(title);
+    band = std::move(read.spectra.front());
+    return true;
+}
+
+// The band editor's checks of a measured spectrum and of the conversion's distance and Q.
+bool CheckSpectrum(const CBand& band, const SpectrumOptions& opt, std::string& error) {
+    const BandEditorCaller& levels = BandEditorCallerFor(BandSpectrum::kSourceAveragePower);
     for (int i = 0; i < kThirdOctaveBands; ++i) {
-        std::string v;
-        if (!std::getline(fields, v, ',')) {
-            error = "21個のバンド値が必要です: " + path;
+        if (!(band.third[i] >= levels.min && band.third[i] <= levels.max)) {
+            error = BandRangeMessage(levels.min, levels.max) + " (" + BandFieldLabels()[i] + "Hz)";
             return false;
         }
-        try {
-            band.third[i] = std::stod(v);
-        } catch (const std::exception&) {
-            error = "数値ではありません: " + v;
+    }
+    for (const ValidationResult& issue : {CheckConversionDistance(opt.distance), CheckConversionQ(opt.q)}) {
+        if (issue) {
+            error = issue->message + (issue->field == "q" ? " (--q)" : " (--distance)");
             return false;
         }
     }
@@ -53,7 +50,7 @@ bool ReadSpectrumLine(const std::string& path, CBand& band, std::string& error) 
 int RunSpectrum(const SpectrumOptions& opt) {
     CBand band;
     std::string error;
-    if (!ReadSpectrumLine(opt.file, band, error)) {
+    if (!ReadSpectrum(opt.file, band, error) || !CheckSpectrum(band, opt, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
@@ -70,9 +67,11 @@ int RunSpectrum(const SpectrumOptions& opt) {
 void AddSpectrumCommand(CLI::App& app, int& exitCode) {
     auto opt = std::make_shared<SpectrumOptions>();
     CLI::App* cmd = app.add_subcommand("spectrum", "A-weighted level and sound power of a measured spectrum");
-    cmd->add_option("file", opt->file, "CSV line: title and 21 one-third-octave levels [dB]")->required();
-    cmd->add_option("--distance", opt->distance, "measuring distance [m]");
-    cmd->add_option("--q", opt->q, "directivity factor Q");
+    cmd->add_option("file", opt->file,
+                    "band library CSV: its first spectrum, a title and 21 one-third-octave levels [dB]")
+        ->required();
+    cmd->add_option("--distance", opt->distance, "measuring distance [m], at least 0.001");
+    cmd->add_option("--q", opt->q, "directivity factor Q, at least 1");
     cmd->add_flag("--weighted", opt->weighted, "the levels are A-weighted already");
     cmd->callback([opt, &exitCode] { exitCode = RunSpectrum(*opt); });
 }

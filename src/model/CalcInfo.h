@@ -3,6 +3,7 @@
 // vertical grid — with the grid settings and the generated grid (which is stored, not regenerated).
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,6 +19,11 @@ inline constexpr std::int32_t kSinglePointMode = 0;     // １個
 inline constexpr std::int32_t kPointListMode = 1;       // 複数
 inline constexpr std::int32_t kHorizontalGridMode = 2;  // 水平面格子状
 inline constexpr std::int32_t kVerticalGridMode = 3;    // 鉛直面格子状
+
+// The terrain height [m] below the plan position of a point (the point's Z may steer the query).
+using GroundHeightQuery = std::function<double(const CVector3D&)>;
+// A plan window's client position [px] → model point [m]: the window's zoom, then its calibration.
+using ClientToModelMap = std::function<CVector3D(const CVertex2D&)>;
 
 class CCalcInfo {
 public:
@@ -39,6 +45,18 @@ public:
     // the generated grid (modes 2 and 3, and any other value).
     std::span<const CPredictivePoint> PredictionPoints() const;
     std::span<CPredictivePoint> PredictionPoints();
+
+    // Replaces gridPoints by the horizontal grid over a plan window's client rectangle of
+    // imageWidth × imageHeight pixels from the client origin: (columnDivisions + 1)·(rowDivisions + 1)
+    // points, column by column from the left, each column from the bottom edge up, at gridHeight
+    // above the ground. Divisions below 1 give no points.
+    void generateHorizontalGrid(double imageWidth, double imageHeight, const ClientToModelMap& clientToModel,
+                                const GroundHeightQuery& groundHeightAt);
+    // Replaces gridPoints by the vertical grid over the plan line lineStart → lineEnd: one column at
+    // each of the columnDivisions + 1 positions along the line, each from gridHeight to gridTopHeight
+    // above the local ground in rowDivisions steps, bottom to top. The ground is asked with the Z of
+    // the previous point of the column (0 for the first). Divisions below 1 give no points.
+    void generateVerticalGrid(const GroundHeightQuery& groundHeightAt);
 
     std::int32_t mode = kSinglePointMode;
     CPredictivePoint singlePoint;

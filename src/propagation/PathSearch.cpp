@@ -263,9 +263,11 @@ void ValidateAndEmit(CPropagationPath path, const CSearchScene& scene, std::vect
         const double off = DistanceFromFace(c, node.point);
         if (off > kMaxReflectionPointOffFace) return;
         node.reflectState = off == 0.0 ? kOnFace : kNearFace;
-        // The sound must not reach a diffraction point of the leg from the other side of the face.
+        // The sound must not reach a diffraction point of the leg from the other side of the face. A
+        // previous reflection on the same face lies in its plane, whatever rounding says of its side.
         if (node.crossX == kNoDiffraction) continue;
-        const int from = SideOfPlane(path[i - 1].point, c[0], c[1], c[2]);
+        const int from =
+            SameReflectingFace(path[i - 1], node) ? 0 : SideOfPlane(path[i - 1].point, c[0], c[1], c[2]);
         if (OppositeSides(SideOfPlane(node.pointX, c[0], c[1], c[2]), from)) return;
         if (node.crossY != kNoDiffraction && OppositeSides(SideOfPlane(node.pointY, c[0], c[1], c[2]), from))
             return;

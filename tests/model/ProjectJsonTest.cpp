@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <functional>
@@ -251,6 +252,7 @@ TEST(ProjectJson, OpeningNestingIsBounded) {
     };
     const ProjectDocument deepest = chain(kMaxOpeningNesting);
     EXPECT_EQ(ProjectFromJson(ProjectToJson(deepest)), deepest);
+    EXPECT_EQ(ParseProjectJson(ProjectJsonText(deepest)), deepest);  // within the text's nesting bound
     try {
         ProjectFromJson(ProjectToJson(chain(kMaxOpeningNesting + 1)));
         ADD_FAILURE() << "read";
@@ -263,6 +265,40 @@ TEST(ProjectJson, OpeningNestingIsBounded) {
     }
     // The refusal leaves the next read unaffected.
     EXPECT_EQ(ProjectFromJson(ProjectToJson(deepest)), deepest);
+}
+
+// A value replaced by arrays nested far deeper than any project is refused before it is parsed, at the
+// bracket that goes too deep; brackets inside strings are text.
+TEST(ProjectJson, NestingOfTheTextIsBounded) {
+    ProjectDocument doc;
+    doc.model.outdoorSources.resize(1);
+    doc.model.outdoorSources[0].memo = std::string(5000, '[') + "{\"";
+    const std::string text = ProjectJsonText(doc);
+    EXPECT_EQ(ParseProjectJson(text), doc);
+
+    const std::string band = "\"powerAverage\": ";
+    const std::size_t at = text.find(band) + band.size();
+    const std::size_t lineStart = text.rfind('\n', at) + 1;
+    const std::size_t line = 1 + std::count(text.begin(), text.begin() + at, '\n');
+    // The spectrum lies 4 levels deep: document, model, list, source.
+    for (const int depth : {kMaxJsonNesting - 4, 100000}) {
+        const std::string nested = text.substr(0, at) + std::string(depth, '[') + std::string(depth, ']') +
+                                   text.substr(text.find('}', at) + 1);
+        try {
+            ParseProjectJson(nested);
+            ADD_FAILURE() << "parsed";
+        } catch (const ProjectJsonError& e) {
+            if (depth < kMaxJsonNesting) {
+                // Within the bound the reader judges the value itself.
+                EXPECT_EQ(e.problem(), "オブジェクトが必要です") << e.what();
+                continue;
+            }
+            EXPECT_EQ(e.pointer(), "");
+            const std::size_t column = at - lineStart + 1 + (kMaxJsonNesting - 4);
+            EXPECT_EQ(e.problem(), "JSON の入れ子が深すぎます（1024 段まで）: 行 " + std::to_string(line) +
+                                       ", 列 " + std::to_string(column));
+        }
+    }
 }
 
 TEST(ProjectJson, PrintedFormKeepsPlainArraysOnOneLine) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "propagation/ObstacleFixtures.h"
@@ -196,6 +197,66 @@ TEST(FindPropagationPaths, ScreensPlacedOnEitherLegOfAGroundReflection) {
     // The split placement records each screen alone on its leg.
     EXPECT_EQ(paths[3][1].diffractorX, 0);
     EXPECT_EQ(paths[3][2].diffractorX, 1);
+}
+
+// A point of the plan moved to an arbitrary place: turned by 0.37 rad about the vertical, tilted by
+// 0.05 rad and shifted far from the origin, so that points computed on a face's plane come out a
+// rounding error off it.
+CVector3D Displaced(const CVector3D& p) {
+    const double c = std::cos(0.37);
+    const double s = std::sin(0.37);
+    const CVector3D turned{c * p.x - s * p.y, s * p.x + c * p.y, p.z};
+    const double ct = std::cos(0.05);
+    const double st = std::sin(0.05);
+    return {turned.x + 1234.567, ct * turned.y - st * turned.z + 765.4321,
+            st * turned.y + ct * turned.z + 12.3};
+}
+
+CRectObstacle Displaced(CRectObstacle face) {
+    face.rect = {Displaced(face.rect.p1), Displaced(face.rect.p2), Displaced(face.rect.p3)};
+    return face;
+}
+
+// A screen over reflecting ground with two reflections: over the top; ground before the screen; ground
+// beyond it; and ground, top, ground again on the same face. The second reflection's leg crosses the top,
+// and the first reflection lies in the ground's plane: however rounding places it, the sound reaches the
+// top from the ground's upper side. Over a patch of receivers, the displaced site has the four paths of
+// the plain one, at the same places.
+TEST(FindPropagationPaths, GroundTopGroundOnOneFaceOverAPatchOfReceivers) {
+    const std::vector<CRectObstacle> plain = {Screen(50.0, 5.0), Ground()};
+    const std::vector<CRectObstacle> displaced = {Displaced(plain[0]), Displaced(plain[1])};
+    const CVector3D s{0, 0, 2};
+    int fourth = 0;
+    for (int i = 0; i < 10; ++i) {
+        for (int j = 0; j < 10; ++j) {
+            const CVector3D r{100 + 0.1 * i, 0.1 * j, 3};
+            SCOPED_TRACE(testing::Message() << "R " << r.x << " " << r.y);
+            const std::vector<CPropagationPath> expected = FindPropagationPaths(s, r, plain, 2);
+            ASSERT_EQ(expected.size(), 4u);
+            const CPropagationPath& twice = expected[3];
+            ASSERT_EQ(twice.size(), 4u);
+            EXPECT_EQ(twice[1].face, 1);
+            EXPECT_EQ(twice[2].face, 1);
+            EXPECT_EQ(twice[2].crossX, kPassesOver);
+            EXPECT_LT(twice[1].point.x, 50.0);
+            EXPECT_GT(twice[2].point.x, 50.0);
+
+            const std::vector<CPropagationPath> paths =
+                FindPropagationPaths(Displaced(s), Displaced(r), displaced, 2);
+            ASSERT_EQ(paths.size(), expected.size());
+            for (std::size_t k = 0; k < paths.size(); ++k) {
+                ASSERT_EQ(paths[k].size(), expected[k].size()) << k;
+                for (std::size_t n = 0; n < paths[k].size(); ++n) {
+                    EXPECT_EQ(paths[k][n].face, expected[k][n].face);
+                    EXPECT_EQ(paths[k][n].crossX, expected[k][n].crossX);
+                    EXPECT_TRUE(Near(paths[k][n].point, Displaced(expected[k][n].point), 1e-6))
+                        << k << " " << n;
+                }
+            }
+            fourth += paths.size() == 4 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(fourth, 100);
 }
 
 // S (0,0,1) → R (100,0,1) over screens at x = 20 (4 m), 50 (8 m) and 80 (6 m).

@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <optional>
+#include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "model/persistence/TextCodec.h"
@@ -560,6 +563,39 @@ void Print(const Json& j, int depth, std::string& out) {
     out += isObject ? '}' : ']';
 }
 
+// Where the text first opens an array or an object deeper than `maxDepth`, as a line and a column
+// counted from 1 (the column in bytes); empty when it never does. Brackets inside strings do not count.
+// The scan ignores every other syntax rule: the parser judges those.
+std::optional<std::pair<std::size_t, std::size_t>> FirstTooDeep(std::string_view text, int maxDepth) {
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > maxDepth) return std::pair{line, i - lineStart + 1};
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 ProjectJson ProjectToJson(const ProjectDocument& doc) {
@@ -585,6 +621,11 @@ std::string ProjectJsonText(const ProjectDocument& doc) {
 }
 
 ProjectDocument ParseProjectJson(std::string_view text) {
+    // Nesting without bound would exhaust the stack of the recursive walks over a parsed value.
+    if (const auto at = FirstTooDeep(text, kMaxJsonNesting)) {
+        Fail("", "JSON の入れ子が深すぎます（" + std::to_string(kMaxJsonNesting) + " 段まで）: 行 " +
+                     std::to_string(at->first) + ", 列 " + std::to_string(at->second));
+    }
     ProjectJson json;
     try {
         json = ProjectJson::parse(text);

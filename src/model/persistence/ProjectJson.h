@@ -49,8 +49,12 @@ ProjectDocument ProjectFromJson(const ProjectJson& json);
 // plain values (spectrum bands, points) on one line; UTF-8 text, ending with a newline.
 std::string FormatProjectJson(const ProjectJson& json);
 std::string ProjectJsonText(const ProjectDocument& doc);
-// Parses JSON text and reads the project from it; a syntax error is a ProjectJsonError of the whole
-// document naming the line and column.
+// The deepest nesting of arrays and objects a JSON project may hold: room for openings nested as deep
+// as the file allows (two levels each) and the records around them.
+inline constexpr int kMaxJsonNesting = 1024;
+
+// Parses JSON text and reads the project from it; a syntax error, or arrays and objects nested deeper
+// than kMaxJsonNesting, is a ProjectJsonError of the whole document naming the line and column.
 ProjectDocument ParseProjectJson(std::string_view text);
 
 }  // namespace kelmora

@@ -166,4 +166,25 @@ std::string Utf8ToCp932(const std::string& text) {
     return out;
 }
 
+std::string Cp932Unencodable(const std::string& text) {
+    Iconv cv("CP932", "UTF-8");
+    std::string missing;
+    std::string converted;
+    for (std::size_t i = 0; i < text.size();) {
+        std::uint32_t cp = 0;
+        const std::size_t len = DecodeUtf8(text, i, cp);
+        std::string character = len == 0 ? std::string("\xEF\xBF\xBD") : text.substr(i, len);
+        i += len == 0 ? 1 : len;
+        if (len != 0 && cp < 0x80) continue;
+        const char* in = character.data();
+        std::size_t left = character.size();
+        converted.clear();
+        // A lone surrogate is valid here (see Utf16ToUtf8) but has no CP932 form.
+        const bool surrogate = cp >= 0xD800 && cp < 0xE000;
+        if (len != 0 && !surrogate && cv.Convert(in, left, converted)) continue;
+        if (missing.find(character) == std::string::npos) missing += character;
+    }
+    return missing;
+}
+
 }  // namespace kelmora

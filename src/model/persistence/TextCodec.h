@@ -15,5 +15,8 @@ std::u16string Utf8ToUtf16(const std::string& text);
 std::string Cp932ToUtf8(const std::string& bytes);
 // UTF-8 → CP932 bytes; a character that CP932 cannot encode becomes "?".
 std::string Utf8ToCp932(const std::string& text);
+// The characters of the UTF-8 text that CP932 cannot encode, each once, in the order of their first
+// appearance (an invalid byte counts as U+FFFD); empty when the whole text converts without loss.
+std::string Cp932Unencodable(const std::string& text);
 
 }  // namespace kelmora
