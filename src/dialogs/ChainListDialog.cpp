@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -11,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/ShiftAmountDialog.h"
+#include "dialogs/UserMessageBox.h"
 
 namespace kelmora {
 
@@ -131,9 +131,7 @@ void ChainListDialog::Carry(const ListUpdate& update) {
     else
         ShowSelection();
     EnableButtons();
-    if (update.message)
-        QMessageBox::warning(this, QString::fromStdString(update.message->caption),
-                             QString::fromStdString(update.message->text));
+    if (update.message) ShowUserMessage(this, *update.message);
 }
 
 void ChainListDialog::FillRows() {
@@ -186,7 +184,7 @@ void ChainListDialog::HandOver(const ChainStep& step) {
 
 void ChainListDialog::AddShiftedCopy() {
     if (!list_.IsButtonEnabled(kShiftedCopyButtonId)) return;
-    ShiftAmountDialog amount([this](double h, double v) { return list_.ShiftFieldOutOfRange(h, v); }, this);
+    ShiftAmountDialog amount(list_, this);
     if (amount.exec() != QDialog::Accepted) return;
     HandOver(list_.AddShiftedCopy(amount.horizontal(), amount.vertical()));
 }

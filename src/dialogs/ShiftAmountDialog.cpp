@@ -2,21 +2,16 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cmath>
-#include <utility>
 
+#include "dialogs/UserMessageBox.h"
 #include "editing/ChainList.h"
 
 namespace kelmora {
 
-ShiftAmountDialog::ShiftAmountDialog(std::function<int(double, double)> fieldOutOfRange, QWidget* parent)
-    : QDialog(parent), fieldOutOfRange_(std::move(fieldOutOfRange)) {
+ShiftAmountDialog::ShiftAmountDialog(const ChainList& list, QWidget* parent) : QDialog(parent), list_(list) {
     setWindowTitle(QString::fromUtf8("地表線移動量　＜左右は地表面ポリライン矢印方向に対して＞"));
     horizontalField_ = new QLineEdit(QStringLiteral("0"), this);
     verticalField_ = new QLineEdit(QStringLiteral("0"), this);
@@ -38,31 +33,17 @@ ShiftAmountDialog::ShiftAmountDialog(std::function<int(double, double)> fieldOut
     layout->addWidget(buttons);
 }
 
-void ShiftAmountDialog::Refuse(QLineEdit* field) {
-    QMessageBox::warning(this, QStringLiteral("Kelmora"), QString::fromUtf8("数字を入力してください。"));
-    field->setFocus();
-    field->selectAll();
-}
-
-bool ShiftAmountDialog::Read(QLineEdit* field, double& value) {
-    // Japanese input methods type full-width digits, signs and points: compatibility normalisation
-    // turns them into their ASCII forms before the number is read in the C locale.
-    const QString text = field->text().normalized(QString::NormalizationForm_KC).trimmed();
-    bool ok = false;
-    value = QLocale::c().toDouble(text, &ok);
-    if (ok && std::isfinite(value)) return true;
-    Refuse(field);
-    return false;
-}
-
 void ShiftAmountDialog::accept() {
     double h = 0.0;
     double v = 0.0;
-    if (!Read(horizontalField_, h) || !Read(verticalField_, v)) return;
-    if (fieldOutOfRange_) {
-        const int field = fieldOutOfRange_(h, v);
-        if (field == kShiftHorizontalFieldId) return Refuse(horizontalField_);
-        if (field == kShiftVerticalFieldId) return Refuse(verticalField_);
+    const std::optional<UserMessage> refused = list_.ReadShiftDistances(
+        horizontalField_->text().toStdString(), verticalField_->text().toStdString(), h, v);
+    if (refused) {
+        ShowUserMessage(this, *refused);
+        QLineEdit* field = refused->focusControl == kShiftVerticalFieldId ? verticalField_ : horizontalField_;
+        field->setFocus();
+        field->selectAll();
+        return;
     }
     horizontal_ = h;
     vertical_ = v;

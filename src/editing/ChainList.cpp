@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "editing/CurrentItems.h"
+#include "editing/FieldParser.h"
 #include "editing/NewItems.h"
 
 namespace kelmora {
@@ -226,7 +227,8 @@ ListUpdate ChainList::Generate() {
     CBuilding* building = CurrentBuilding(wc, edit);
     if (building == nullptr) return {};
     int generated = 0;
-    ListMessage failure;
+    UserMessage failure;
+    failure.icon = MessageIcon::kWarning;
     try {
         switch (extra()) {
             case ListExtra::WallsFromRoofs:
@@ -250,7 +252,8 @@ ListUpdate ChainList::Generate() {
         // Shapes the polygon library refuses (coordinates from a damaged file): nothing is generated,
         // and the user learns why instead of losing the program.
         ListUpdate update;
-        update.message = ListMessage{failure.caption, e.what()};
+        failure.text = e.what();
+        update.message = failure;
         return update;
     }
     if (generated <= 0) {
@@ -316,6 +319,19 @@ int ChainList::ShiftFieldOutOfRange(double h, double v) const {
     if (!IsFinite(ShiftedCopy(source, h, 0.0).polyline)) return kShiftHorizontalFieldId;
     if (!IsFinite(ShiftedCopy(source, 0.0, v).polyline)) return kShiftVerticalFieldId;
     return 0;
+}
+
+std::optional<UserMessage> ChainList::ReadShiftDistances(std::string_view horizontalText,
+                                                         std::string_view verticalText, double& h,
+                                                         double& v) const {
+    FieldReader reader;
+    reader.Number(horizontalText, "horizontal", kShiftHorizontalFieldId, h)
+        .Number(verticalText, "vertical", kShiftVerticalFieldId, v);
+    if (!reader.ok()) return FieldMessage(*reader.issue());
+    // A distance that moves the line beyond the largest coordinate is no usable number either.
+    if (const int field = ShiftFieldOutOfRange(h, v); field != 0)
+        return FieldMessage({ValidationKind::kRange, kNotANumberMessage, "", field});
+    return std::nullopt;
 }
 
 ChainStep ChainList::AddShiftedCopy(double h, double v) {

@@ -14,27 +14,21 @@
 // ChainStep for the dialog to finish with.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editing/ChainStep.h"
 #include "editing/EditTransaction.h"
 #include "editing/ListTable.h"
+#include "model/UserMessage.h"
 
 namespace kelmora {
 
-// A message box the list shows.
-struct ListMessage {
-    std::string caption;
-    std::string text;
-
-    friend bool operator==(const ListMessage&, const ListMessage&) = default;
-};
-
 // What an action inside the list asks of its window.
 struct ListUpdate {
-    std::vector<int> hints;    // redraw hints for the plan windows, in order
-    bool rowsChanged = false;  // the rows must be refilled
-    std::optional<ListMessage> message;
+    std::vector<int> hints;              // redraw hints for the plan windows, in order
+    bool rowsChanged = false;            // the rows must be refilled
+    std::optional<UserMessage> message;  // a message box to show afterwards
 };
 
 class ChainList {
@@ -77,13 +71,16 @@ public:
     ChainStep Add();
     // "変更...": hands the selected item to its editor.
     ChainStep Change();
-    // "選択地表線移動追加..." after its dialog: appends the selected ground line moved h [m] to the left of
-    // its direction and raised v [m], and hands it to the editor as an addition. Nothing happens (an
-    // empty step) when no line is selected or when the moved line would not be finite.
+    // The two fields of the dialog of "選択地表線移動追加...": the horizontal distance h [m] (left of
+    // the line's direction positive) and the vertical distance v [m]. Each must be a finite number (there
+    // is no range), and the selected line moved by them must keep finite coordinates; otherwise the
+    // message of the first field refused, which then takes the focus.
+    std::optional<UserMessage> ReadShiftDistances(std::string_view horizontalText,
+                                                  std::string_view verticalText, double& h, double& v) const;
+    // "選択地表線移動追加..." after its dialog: appends the selected ground line moved by h and v, and
+    // hands it to the editor as an addition. Nothing happens (an empty step) when no line is selected
+    // or when the distances are refused.
     ChainStep AddShiftedCopy(double h, double v);
-    // Which field of the shift dialog makes the moved line leave the finite numbers: the horizontal
-    // (1036) or vertical (1038) distance; 0 when the line can be moved by them.
-    int ShiftFieldOutOfRange(double h, double v) const;
 
     // "OK" and "キャンセル" (also Esc and the close box).
     ChainStep Ok();
@@ -94,6 +91,9 @@ private:
     void WithItems(F&& f) const;
     ListUpdate Swap(int row, int other);
     ChainStep HandOver(int row, ListExit exit);
+    // The field (1036 or 1038) whose distance would move the selected line out of the finite numbers,
+    // or 0.
+    int ShiftFieldOutOfRange(double h, double v) const;
 
     EditTransaction& tx_;
     EditLevel level_;

@@ -158,6 +158,15 @@ TEST_F(ChainListDialogTest, EscapeTakesTheCancelPathAndAddHandsTheNewItemOver) {
     EXPECT_EQ(host.tx.edit().currentOutdoorSource, 2);
 }
 
+TEST_F(ChainListDialogTest, ACascadePressesTheListsOwnButtonOnceShown) {
+    ChainStep step = host.tx.StartChain(EditCommand::GroundLines, kCentre);
+    step.open->cascadePress = -1;
+    auto dialog = Show(step);
+    QTRY_COMPARE(host.applied.size(), std::size_t{1});
+    EXPECT_EQ(host.applied[0].outcome, ChainOutcome::Discarded);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
 TEST_F(ChainListDialogTest, GenerationButtonIsHiddenInTheListOfAnOpeningsOpenings) {
     host.tx.StartChain(EditCommand::Buildings, kCentre);
     Enter(kRoomListMode);

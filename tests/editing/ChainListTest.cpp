@@ -67,6 +67,10 @@ Seen After(const ChainList& list, const ListUpdate& update) {
     return {update.hints, list.SelectedRow(), list.RowCount()};
 }
 
+std::optional<UserMessage> Failure(const char* caption, const char* text) {
+    return UserMessage{caption, text, MessageIcon::kWarning, 0};
+}
+
 std::string Wide(int n) {
     std::string s;
     for (int i = 0; i < n; ++i)
@@ -440,13 +444,23 @@ TEST(ChainList, ShiftedCopyOfTheSelectedGroundLineGoesToTheEditorAsAnAddition) {
     EXPECT_TRUE(lines.IsButtonEnabled(kShiftedCopyButtonId));
     EXPECT_FALSE(lines.IsButtonShown(kGenerateButtonId));
 
-    EXPECT_EQ(lines.ShiftFieldOutOfRange(std::numeric_limits<double>::quiet_NaN(), 0),
-              kShiftHorizontalFieldId);
-    EXPECT_EQ(lines.ShiftFieldOutOfRange(0, std::numeric_limits<double>::infinity()), kShiftVerticalFieldId);
-    EXPECT_EQ(lines.ShiftFieldOutOfRange(0, 1.7e308), 0);
-    EXPECT_EQ(lines.ShiftFieldOutOfRange(0, -1.7e308), 0);
+    // The fields: any finite number, typed as Japanese input methods type it; the first refused field
+    // is named with the framework's message.
+    double h = 0;
+    double v = 0;
+    EXPECT_EQ(lines.ReadShiftDistances(" －２．５ ", "1e3", h, v), std::nullopt);
+    EXPECT_EQ(h, -2.5);
+    EXPECT_EQ(v, 1000.0);
+    const UserMessage notANumber{"Kelmora", "数字を入力してください。", MessageIcon::kWarning,
+                                 kShiftHorizontalFieldId};
+    EXPECT_EQ(lines.ReadShiftDistances("nan", "x", h, v), notANumber);
+    UserMessage vertical = notANumber;
+    vertical.focusControl = kShiftVerticalFieldId;
+    EXPECT_EQ(lines.ReadShiftDistances("0", "1m", h, v), vertical);
+    EXPECT_EQ(lines.ReadShiftDistances("0", "-1.7e308", h, v), std::nullopt);
+    // A distance that carries a coordinate of the line beyond the largest number is refused too.
     tx.workingCopy().groundLines[0].polyline.vertices[0].z = 1e308;
-    EXPECT_EQ(lines.ShiftFieldOutOfRange(0, 1e308), kShiftVerticalFieldId) << "the first vertex overflows";
+    EXPECT_EQ(lines.ReadShiftDistances("0", "1e308", h, v), vertical);
     EXPECT_TRUE(lines.AddShiftedCopy(0, 1e308).Empty());
     EXPECT_EQ(tx.workingCopy().groundLines.size(), 2u);
     tx.workingCopy().groundLines[0].polyline.vertices[0].z = 0;
@@ -494,16 +508,27 @@ TEST(ChainList, GenerationAppendsAndSelectsTheLastRowOrSaysWhyItCannot) {
         ChainList walls(tx);
         walls.Open();
         const ListUpdate none = walls.Generate();
-        EXPECT_EQ(none.message, (ListMessage{"外壁生成エラー", "屋上矩形が定義されていません"}));
+        EXPECT_EQ(none.message, Failure("外壁生成エラー", "屋上矩形が定義されていません"));
         EXPECT_TRUE(none.hints.empty());
         EXPECT_EQ(walls.RowCount(), 1);
 
         CRoof narrow;
         narrow.face.rect = {{0, 0, 5}, {10, 0, 5}, {10, 0.9, 5}};
         CurrentBuilding(tx.workingCopy(), tx.edit())->roofs = {narrow};
-        EXPECT_EQ(walls.Generate().message, (ListMessage{"外壁生成エラー", "1m未満の外壁は生成できません"}));
+        EXPECT_EQ(walls.Generate().message, Failure("外壁生成エラー", "1m未満の外壁は生成できません"));
         EXPECT_EQ(walls.RowCount(), 1);
         EXPECT_EQ(walls.SelectedRow(), 0);
+
+        // Roofs whose union the polygon library refuses (coordinates near the largest number, from a
+        // damaged file): its reason is told and nothing is generated.
+        CRoof huge;
+        huge.face.rect = {{0, 0, 5}, {1e308, 0, 5}, {1e308, 1e308, 5}};
+        CRoof square;
+        square.face.rect = {{0, 0, 5}, {10, 0, 5}, {10, 10, 5}};
+        CurrentBuilding(tx.workingCopy(), tx.edit())->roofs = {square, huge};
+        EXPECT_EQ(walls.Generate().message,
+                  Failure("外壁生成エラー", "Boost.Geometry Overlay invalid input exception"));
+        EXPECT_EQ(walls.RowCount(), 1);
     }
     {
         // Wall openings from the room's 20 m × 10 m outline: four, after the existing one.
@@ -517,9 +542,9 @@ TEST(ChainList, GenerationAppendsAndSelectsTheLastRowOrSaysWhyItCannot) {
 
         CRoom* room = CurrentRoom(tx.workingCopy(), tx.edit());
         room->ceilingZ = 0.5;
-        EXPECT_EQ(openings.Generate().message, (ListMessage{"壁生成エラー", "1m未満の壁は生成できません"}));
+        EXPECT_EQ(openings.Generate().message, Failure("壁生成エラー", "1m未満の壁は生成できません"));
         room->outline.vertices.clear();
-        EXPECT_EQ(openings.Generate().message, (ListMessage{"壁生成エラー", "室形状が定義されていません"}));
+        EXPECT_EQ(openings.Generate().message, Failure("壁生成エラー", "室形状が定義されていません"));
         EXPECT_EQ(openings.RowCount(), 5);
     }
 }
