@@ -549,26 +549,5 @@ TEST(ChainList, GenerationAppendsAndSelectsTheLastRowOrSaysWhyItCannot) {
     }
 }
 
-TEST(ChainList, ClosingTheOutermostListCommitsOnlyItsCollection) {
-    const CNoise site = SampleModel();
-    EditTransaction tx = ListOpen(EditLevel::Building);
-    ChainList buildings(tx);
-    buildings.Open();
-    buildings.Delete();
-    tx.workingCopy().groundLines.clear();
-    const ChainStep ok = buildings.Ok();
-    EXPECT_EQ(ok.outcome, ChainOutcome::Committed);
-    EXPECT_EQ(tx.model().buildings.size(), 1u);
-    EXPECT_EQ(tx.model().groundLines, site.groundLines);
-
-    EditTransaction cancelled = ListOpen(EditLevel::Building);
-    ChainList list(cancelled);
-    list.Open();
-    list.Delete();
-    EXPECT_EQ(list.Cancel().outcome, ChainOutcome::Discarded);
-    EXPECT_EQ(cancelled.model(), site);
-    EXPECT_FALSE(cancelled.modified());
-}
-
 }  // namespace
 }  // namespace kelmora
