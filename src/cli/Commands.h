@@ -11,5 +11,6 @@ void AddLoadCommand(CLI::App& app, int& exitCode);
 void AddRenderCommand(CLI::App& app, int& exitCode);
 void AddRunCommand(CLI::App& app, int& exitCode);
 void AddMergeCommand(CLI::App& app, int& exitCode);
+void AddClusterCommand(CLI::App& app, int& exitCode);
 
 }  // namespace kelmora::cli

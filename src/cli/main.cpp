@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     kelmora::cli::AddRenderCommand(app, exitCode);
     kelmora::cli::AddRunCommand(app, exitCode);
     kelmora::cli::AddMergeCommand(app, exitCode);
+    kelmora::cli::AddClusterCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
