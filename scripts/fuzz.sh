@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs the fuzzers for a while: scripts/fuzz.sh [SECONDS] [TARGET] (default 60 seconds shared by all
-# targets; TARGET is project-reader, project-json or band-library to run one of them for all the time).
+# targets; TARGET is project-reader, project-json, band-library or part-reader to run one of them for all the time).
 # Builds them with clang in their own folder (FUZZ_BUILD, default build-fuzz) with the sanitizers,
 # seeds them (the example project and the sample model; sample band library files), and keeps the
 # corpus each grows between runs. Exits non-zero on a finding; the input that caused it is saved in
@@ -11,7 +11,7 @@ ONLY=${2:-}
 FUZZ_BUILD=${FUZZ_BUILD:-build-fuzz}
 cd "$(dirname "$0")/.."
 
-TARGETS="project-reader project-json band-library"
+TARGETS="project-reader project-json band-library part-reader"
 if [ -n "$ONLY" ]; then
     TARGETS="$ONLY"
 fi
@@ -26,20 +26,24 @@ if [ ! -f "$FUZZ_BUILD/CMakeCache.txt" ]; then
         -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 cmake --build "$FUZZ_BUILD" --target project-reader-fuzzer project-json-fuzzer project-fuzz-seeds \
-    band-library-fuzzer
+    band-library-fuzzer part-reader-fuzzer
 
 work="$FUZZ_BUILD/fuzz"
 mkdir -p "$work/findings"
 
-# run NAME DICT CORPUS SEEDS...: one fuzzer for its share of the time, growing its own corpus.
+# run NAME DICT CORPUS SEEDS... (DICT - for none): one fuzzer for its share of the time, growing its own corpus.
 run() {
     name=$1
     dict=$2
     corpus=$3
     shift 3
     mkdir -p "$corpus"
+    dictflag=
+    if [ "$dict" != "-" ]; then
+        dictflag="-dict=$dict"
+    fi
     "$work/$name-fuzzer" -max_total_time="$share" -timeout=10 -rss_limit_mb=2048 \
-        -dict="$dict" -artifact_prefix="$work/findings/$name-" -print_final_stats=1 \
+        $dictflag -artifact_prefix="$work/findings/$name-" -print_final_stats=1 \
         "$corpus" "$@"
 }
 
@@ -57,6 +61,11 @@ for target in $TARGETS; do
             ;;
         band-library)
             run band-library fuzz/BandLibrary.dict "$work/corpus-band-library" fuzz/band-library-seeds
+            ;;
+        part-reader)
+            mkdir -p "$work/part-seeds"
+            ASAN_OPTIONS=detect_leaks=0 "$work/part-reader-fuzzer" --seeds "$work/part-seeds"
+            run part-reader - "$work/corpus-part-reader" "$work/part-seeds"
             ;;
         *)
             echo "fuzz.sh: unknown target $target" >&2

@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
     kelmora::cli::AddLoadCommand(app, exitCode);
     kelmora::cli::AddRenderCommand(app, exitCode);
     kelmora::cli::AddRunCommand(app, exitCode);
+    kelmora::cli::AddMergeCommand(app, exitCode);
+    kelmora::cli::AddClusterCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
