@@ -18,11 +18,11 @@ namespace {
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Information:
+        case MessageIcon::kInformation:
             return QMessageBox::Information;
-        case MessageIcon::Exclamation:
+        case MessageIcon::kWarning:
             return QMessageBox::Warning;
-        case MessageIcon::Error:
+        case MessageIcon::kError:
             break;
     }
     return QMessageBox::Critical;
