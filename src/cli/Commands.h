@@ -10,5 +10,6 @@ void AddDumpCommand(CLI::App& app, int& exitCode);
 void AddLoadCommand(CLI::App& app, int& exitCode);
 void AddRenderCommand(CLI::App& app, int& exitCode);
 void AddRunCommand(CLI::App& app, int& exitCode);
+void AddMapCommand(CLI::App& app, int& exitCode);
 
 }  // namespace kelmora::cli

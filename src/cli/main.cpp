@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     kelmora::cli::AddLoadCommand(app, exitCode);
     kelmora::cli::AddRenderCommand(app, exitCode);
     kelmora::cli::AddRunCommand(app, exitCode);
+    kelmora::cli::AddMapCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
