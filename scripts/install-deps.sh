@@ -21,6 +21,8 @@ qt6-base-dev
 qt6-base-dev-tools
 libgl-dev
 fonts-noto-cjk
+qt6-svg-dev
+libgdal-dev
 "
 missing=""
 for p in $PACKAGES; do

@@ -237,10 +237,15 @@ void WriteVectorMap(const NoiseMap& map, const fs::path& path, GisFormat format,
         return;
     }
     if (map.vertical) throw GisExportError("鉛直断面は地図のGISファイルにできません: " + path.string());
-    const std::unique_ptr<OGRSpatialReference> srs = SpatialReference(options);
+    std::unique_ptr<OGRSpatialReference> srs = SpatialReference(options);
+    const bool geojson = format == GisFormat::GeoJson;
+    if (!srs && !geojson) {
+        // A GeoPackage layer without one would be taken as degrees; this one marks plain metres.
+        srs = std::make_unique<OGRSpatialReference>();
+        srs->SetLocalCS("Undefined cartesian SRS");
+    }
     const QuietErrors quiet;
     ReplaceFileByWriting(path, [&](const fs::path& file) {
-        const bool geojson = format == GisFormat::GeoJson;
         Dataset dataset = CreateDataset(geojson ? "GeoJSON" : "GPKG", file, 0, 0, 0, GDT_Unknown, {});
         {
             FeatureWriter writer(*dataset, srs.get(), geojson, file);
