@@ -19,8 +19,8 @@ namespace kelmora {
 // What a map shows and how it is classed.
 struct NoiseMapKind {
     MapQuantity quantity = MapQuantity::LAeqT;
-    bool difference = false;           // levels of scenario A minus those of scenario B
-    std::optional<double> gridHeight;  // m above ground of a horizontal grid, for the legend
+    bool difference = false;                          // levels of scenario A minus those of scenario B
+    std::optional<double> gridHeight = std::nullopt;  // m above ground of a horizontal grid, for the legend
 };
 
 struct NoiseMap {
