@@ -86,11 +86,25 @@ LevelGrid MapGrid(const MapOptions& opt, const CCalcInfo& calc, MapQuantity& qua
     return DifferenceGrid(grid, b);
 }
 
+// Pads UTF-8 text to a terminal width: wide (CJK) characters take two columns.
+std::string PadRight(const std::string& text, int columns) {
+    int width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        // Three-byte characters from U+3000 on (kana, kanji, full-width forms) are wide.
+        width += length == 3 && c >= 0xE3 ? 2 : 1;
+        i += static_cast<std::size_t>(length);
+    }
+    return text + std::string(static_cast<std::size_t>(std::max(0, columns - width)), ' ');
+}
+
 void PrintBandAreas(const NoiseMap& map) {
-    std::printf("%-12s %12s\n", "区分[dB]", map.vertical ? "面積[m·m]" : "面積[m2]");
+    std::printf("%s%12s\n", PadRight("区分[dB]", 12).c_str(), map.vertical ? "面積[m·m]" : "面積[m2]");
     for (const LevelBand& band : map.bands) {
         const double area = BandArea(band);
-        if (area > 0.0) std::printf("%-12s %12.1f\n", ClassLabel(map.classes, band.classIndex).c_str(), area);
+        if (area > 0.0)
+            std::printf("%s%12.1f\n", PadRight(ClassLabel(map.classes, band.classIndex), 12).c_str(), area);
     }
 }
 

@@ -26,9 +26,8 @@ ProjectDocument ExampleProject() {
 // The example's LAeqT over its 10 × 10 horizontal grid, as a run wrote it (CP932, CR LF).
 NoiseMap ExampleMap(const ProjectDocument& doc) {
     MapQuantity quantity = MapQuantity::Unknown;
-    LevelGrid grid =
-        ReadResultFile(std::string(KELMORA_SOURCE_DIR) + "/tests/platform/raster/factory-grid-laeq.txt",
-                       doc.model.calcInfo, &quantity);
+    LevelGrid grid = ReadResultFile(std::string(KELMORA_SOURCE_DIR) + "/examples/factory-grid-laeq.txt",
+                                    doc.model.calcInfo, &quantity);
     EXPECT_EQ(quantity, MapQuantity::LAeqT);
     return BuildNoiseMap(std::move(grid), EvenClasses(35, 5, 10), EuropeanScheme(),
                          {quantity, false, doc.model.calcInfo.gridHeight});
