@@ -57,18 +57,22 @@ int HoleCount(const LevelBand& band) {
     return n;
 }
 
-// The level of the piecewise-linear surface at p, found on its triangles by barycentric weights.
+// The level of the piecewise-linear surface at p: on the triangle that holds p (all three edges turn
+// left towards it), from the plane through the triangle's corners lifted to their levels.
 std::optional<double> LevelOnTriangles(const LevelSurface& s, const MapPoint& p) {
+    const auto left = [](const MapPoint& a, const MapPoint& b, const MapPoint& q) {
+        return (b.x() - a.x()) * (q.y() - a.y()) - (b.y() - a.y()) * (q.x() - a.x()) >= -1e-12;
+    };
     for (const auto& t : s.triangles) {
         const MapPoint& a = s.nodes[t[0]];
         const MapPoint& b = s.nodes[t[1]];
         const MapPoint& c = s.nodes[t[2]];
-        const double det = (b.x() - a.x()) * (c.y() - a.y()) - (c.x() - a.x()) * (b.y() - a.y());
-        const double wb = ((p.x() - a.x()) * (c.y() - a.y()) - (c.x() - a.x()) * (p.y() - a.y())) / det;
-        const double wc = ((b.x() - a.x()) * (p.y() - a.y()) - (p.x() - a.x()) * (b.y() - a.y())) / det;
-        const double wa = 1.0 - wb - wc;
-        if (wa >= -1e-12 && wb >= -1e-12 && wc >= -1e-12)
-            return wa * s.levels[t[0]] + wb * s.levels[t[1]] + wc * s.levels[t[2]];
+        if (!left(a, b, p) || !left(b, c, p) || !left(c, a, p)) continue;
+        // Normal of the lifted plane: (b − a) × (c − a) in (x, y, level).
+        const double ux = b.x() - a.x(), uy = b.y() - a.y(), uf = s.levels[t[1]] - s.levels[t[0]];
+        const double vx = c.x() - a.x(), vy = c.y() - a.y(), vf = s.levels[t[2]] - s.levels[t[0]];
+        const double nx = uy * vf - uf * vy, ny = uf * vx - ux * vf, nf = ux * vy - uy * vx;
+        return s.levels[t[0]] - (nx * (p.x() - a.x()) + ny * (p.y() - a.y())) / nf;
     }
     return std::nullopt;
 }
