@@ -24,6 +24,8 @@ fonts-noto-cjk
 libssl-dev
 slurm-wlm
 munge
+qt6-svg-dev
+libgdal-dev
 "
 missing=""
 for p in $PACKAGES; do
