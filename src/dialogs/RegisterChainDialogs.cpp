@@ -1,10 +1,15 @@
 // The chain dialogs of the program, one line each.
 #include "dialogs/ChainDialogRegistry.h"
 #include "dialogs/ChainListDialog.h"
+#include "dialogs/EditorDialog.h"
+#include "dialogs/SizeChangeDialog.h"
 
 namespace kelmora {
 
 void RegisterChainDialogs(ChainDialogRegistry& registry) {
+    registry.Register(kSizeChangeMode, [](ChainHost& host, const DialogRequest& request, QWidget* parent) {
+        return new SizeChangeDialog(host, request, parent);
+    });
     registry.RegisterList(EditLevel::GroundLine, &ChainListDialog::Make);
     registry.RegisterList(EditLevel::Wall, &ChainListDialog::Make);
     registry.RegisterList(EditLevel::Building, &ChainListDialog::Make);
@@ -14,6 +19,16 @@ void RegisterChainDialogs(ChainDialogRegistry& registry) {
     registry.RegisterList(EditLevel::Opening, &ChainListDialog::Make);
     registry.RegisterList(EditLevel::RoomSource, &ChainListDialog::Make);
     registry.RegisterList(EditLevel::OutdoorSource, &ChainListDialog::Make);
+    // The editors: one window for all, each built from its editor's field table.
+    registry.RegisterEditor(EditLevel::GroundLine, &EditorDialog::Make);
+    registry.RegisterEditor(EditLevel::Wall, &EditorDialog::Make);
+    registry.RegisterEditor(EditLevel::Building, &EditorDialog::Make);
+    registry.RegisterEditor(EditLevel::Roof, &EditorDialog::Make);
+    registry.RegisterEditor(EditLevel::ExteriorWall, &EditorDialog::Make);
+    registry.RegisterEditor(EditLevel::Room, &EditorDialog::Make);
+    registry.RegisterEditor(EditLevel::Opening, &EditorDialog::Make);
+    registry.RegisterEditor(EditLevel::RoomSource, &EditorDialog::Make);
+    registry.RegisterEditor(EditLevel::OutdoorSource, &EditorDialog::Make);
 }
 
 }  // namespace kelmora

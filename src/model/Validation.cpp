@@ -11,8 +11,6 @@ namespace kelmora {
 
 namespace {
 
-constexpr double kLargestDouble = std::numeric_limits<double>::max();
-
 // Controls that take the focus (ids of the editors' dialog resources).
 constexpr int kAddVertexButton = 1004;
 constexpr int kDeleteVertexButton = 1018;  // the point list's "削除"; focus for an edge too short
@@ -56,6 +54,10 @@ ValidationResult CheckNumberRange(double value, double low, double high, const c
     return ValidationIssue{ValidationKind::kRange, NumberRangeMessage(low, high), field, controlId};
 }
 
+ValidationResult CheckNumberRange(double value, FieldLimits limits, const char* field, int controlId) {
+    return CheckNumberRange(value, limits.low, limits.high, field, controlId);
+}
+
 ValidationResult CheckIntegerRange(std::int32_t value, std::int32_t low, std::int32_t high, const char* field,
                                    int controlId) {
     if (value >= low && value <= high) return std::nullopt;
@@ -65,9 +67,9 @@ ValidationResult CheckIntegerRange(std::int32_t value, std::int32_t low, std::in
 // ---- Ground lines and walls ----
 
 ValidationResult ValidateGroundVertexEntry(const CVector3D& entry) {
-    return FirstIssue([&] { return CheckNumberRange(entry.x, -10000.0, 100000.0, "vertexX", 1006); },
-                      [&] { return CheckNumberRange(entry.y, -10000.0, 100000.0, "vertexY", 1014); },
-                      [&] { return CheckNumberRange(entry.z, -10000.0, 10000.0, "vertexZ", 1022); });
+    return FirstIssue([&] { return CheckNumberRange(entry.x, kGroundVertexPlanLimits, "vertexX", 1006); },
+                      [&] { return CheckNumberRange(entry.y, kGroundVertexPlanLimits, "vertexY", 1014); },
+                      [&] { return CheckNumberRange(entry.z, kGroundVertexHeightLimits, "vertexZ", 1022); });
 }
 
 ValidationResult ValidateGroundLineVertexCount(const CGroundLine& line) {
@@ -94,13 +96,18 @@ ValidationResult ValidateGroundLine(const CGroundLine& line) {
 
 ValidationResult ValidateWall(const CWall& wall) {
     return FirstIssue(
-        [&] { return CheckNumberRange(wall.rangeStart, 0.0, 100000.0, "rangeStart", 1010); },
-        [&] { return CheckNumberRange(wall.rangeEnd, 0.0, 100000.0, "rangeEnd", 1018); },
-        [&] { return CheckNumberRange(wall.height, 0.0, 100.0, "height", 1055); },
-        [&] { return CheckNumberRange(wall.offsetHorizontal, -100.0, 100.0, "offsetHorizontal", 1036); },
-        [&] { return CheckNumberRange(wall.offsetVertical, 0.0, 100.0, "offsetVertical", 1038); },
-        [&] { return CheckNumberRange(wall.slopeHorizontal, 0.0, 1000.0, "slopeHorizontal", 1051); },
-        [&] { return CheckNumberRange(wall.slopeVertical, 0.0, 1000.0, "slopeVertical", 1052); },
+        [&] { return CheckNumberRange(wall.rangeStart, kWallRangeLimits, "rangeStart", 1010); },
+        [&] { return CheckNumberRange(wall.rangeEnd, kWallRangeLimits, "rangeEnd", 1018); },
+        [&] { return CheckNumberRange(wall.height, kWallHeightLimits, "height", 1055); },
+        [&] {
+            return CheckNumberRange(wall.offsetHorizontal, kWallOffsetHorizontalLimits, "offsetHorizontal",
+                                    1036);
+        },
+        [&] {
+            return CheckNumberRange(wall.offsetVertical, kWallOffsetVerticalLimits, "offsetVertical", 1038);
+        },
+        [&] { return CheckNumberRange(wall.slopeHorizontal, kSlopeDistanceLimits, "slopeHorizontal", 1051); },
+        [&] { return CheckNumberRange(wall.slopeVertical, kSlopeDistanceLimits, "slopeVertical", 1052); },
         [&]() -> ValidationResult {
             if (wall.rangeStart >= wall.rangeEnd) {
                 return Check("範囲終点（地表線開始点からの長さ[m]）を始点より後ろにしてください", "rangeEnd",
@@ -149,7 +156,7 @@ ValidationResult ValidateBuildingWall(const CBuildingWall& wall) {
 ValidationResult ValidateRoom(const CRoom& room) {
     // The entered area is checked even while the area is computed from the shape.
     if (ValidationResult issue =
-            CheckNumberRange(room.surfaceArea, 1.0, kLargestDouble, "surfaceArea", 1040)) {
+            CheckNumberRange(room.surfaceArea, kRoomSurfaceAreaLimits, "surfaceArea", 1040)) {
         return issue;
     }
     const std::size_t n = room.outline.vertices.size();
@@ -164,15 +171,16 @@ ValidationResult ValidateRoom(const CRoom& room) {
 }
 
 ValidationResult ValidateOpening(const CWindow& opening, const RectEntry& entry) {
-    if (ValidationResult issue = CheckNumberRange(opening.q, 1.0, kLargestDouble, "q", 1019)) return issue;
-    return ValidateRectEntry(entry);
+    return FirstIssue([&] { return CheckNumberRange(opening.area, kOpeningAreaLimits, "area", 1040); },
+                      [&] { return CheckNumberRange(opening.q, kDirectivityLimits, "q", 1019); },
+                      [&] { return ValidateRectEntry(entry); });
 }
 
 ValidationResult ValidateSource(const CSound& source) {
     return FirstIssue(
-        [&] { return CheckNumberRange(source.q, 1.0, kLargestDouble, "q", 1019); },
-        [&] { return CheckNumberRange(source.duration, 0.0, kLargestDouble, "duration", 1167); },
-        [&] { return CheckNumberRange(source.eventsPerHour, 0.0, kLargestDouble, "eventsPerHour", 1021); });
+        [&] { return CheckNumberRange(source.q, kDirectivityLimits, "q", 1019); },
+        [&] { return CheckNumberRange(source.duration, kEventDurationLimits, "duration", 1167); },
+        [&] { return CheckNumberRange(source.eventsPerHour, kEventsPerHourLimits, "eventsPerHour", 1021); });
 }
 
 // ---- Prediction settings ----

@@ -7,6 +7,7 @@
 // message, and a failed check of the editor, reported in a message box titled "入力チェック". Both
 // name the field concerned and the control that takes the focus.
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -39,6 +40,30 @@ inline constexpr const char* kCheckCaption = "入力チェック";
 // Shown by the framework for a numeric field that does not parse as a number.
 inline constexpr const char* kNotANumberMessage = "数字を入力してください。";
 
+// ---- Limits of the editors' numeric fields ----
+
+// The values a numeric field takes, limits included, in the field's unit.
+struct FieldLimits {
+    double low = 0.0;
+    double high = 0.0;
+};
+
+inline constexpr double kLargestFieldValue = std::numeric_limits<double>::max();
+
+inline constexpr FieldLimits kGroundVertexPlanLimits{-10000.0, 100000.0};      // m, vertex X and Y
+inline constexpr FieldLimits kGroundVertexHeightLimits{-10000.0, 10000.0};     // m, vertex Z
+inline constexpr FieldLimits kWallRangeLimits{0.0, 100000.0};                  // m along the ground line
+inline constexpr FieldLimits kWallHeightLimits{0.0, 100.0};                    // m
+inline constexpr FieldLimits kWallOffsetHorizontalLimits{-100.0, 100.0};       // m, left of the line +
+inline constexpr FieldLimits kWallOffsetVerticalLimits{0.0, 100.0};            // m, gap above the ground
+inline constexpr FieldLimits kSlopeDistanceLimits{0.0, 1000.0};                // m, shoulder to foot
+inline constexpr FieldLimits kRoomSurfaceAreaLimits{1.0, kLargestFieldValue};  // m²
+// m²; a negative or unbounded area would make the opening radiate a power that is no number.
+inline constexpr FieldLimits kOpeningAreaLimits{0.0, kLargestFieldValue};
+inline constexpr FieldLimits kDirectivityLimits{1.0, kLargestFieldValue};    // Q of openings and sources
+inline constexpr FieldLimits kEventDurationLimits{0.0, kLargestFieldValue};  // s
+inline constexpr FieldLimits kEventsPerHourLimits{0.0, kLargestFieldValue};  // 1/h
+
 // ---- Range checks of the dialog framework ----
 
 // A range limit as the range messages print it: the shortest form of up to 15 significant digits
@@ -51,6 +76,7 @@ std::string IntegerRangeMessage(std::int32_t low, std::int32_t high);
 
 // A value outside low..high (limits included; NaN is outside every range) gives the range message.
 ValidationResult CheckNumberRange(double value, double low, double high, const char* field, int controlId);
+ValidationResult CheckNumberRange(double value, FieldLimits limits, const char* field, int controlId);
 ValidationResult CheckIntegerRange(std::int32_t value, std::int32_t low, std::int32_t high, const char* field,
                                    int controlId);
 
@@ -81,7 +107,8 @@ ValidationResult ValidateBuildingWall(const CBuildingWall& wall);
 // "OK" of the room editor and the check before its lists open: surface area ≥ 1 m², no outline or at
 // least 3 vertices, edges ≥ 1 m in plan, ceiling ≥ 1 m above the floor.
 ValidationResult ValidateRoom(const CRoom& room);
-// "OK" / "適用" / "包含する開口部情報..." of the opening editor: Q ≥ 1, then the rectangle entry.
+// "OK" / "適用" / "包含する開口部情報..." of the opening editor: the entered area ≥ 0 (also while the
+// area is taken from the rectangle), Q ≥ 1, then the rectangle entry.
 ValidationResult ValidateOpening(const CWindow& opening, const RectEntry& entry);
 // The indoor and outdoor source editors: Q ≥ 1, duration ≥ 0, events per hour ≥ 0.
 ValidationResult ValidateSource(const CSound& source);

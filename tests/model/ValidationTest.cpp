@@ -137,6 +137,11 @@ TEST(Validation, RectangleEntryOfRoofsAndOpenings) {
     EXPECT_EQ(ValidateOpening(opening, cases[1].first)->kind, ValidationKind::kRange);
     opening.q = 1.0;
     EXPECT_EQ(ValidateOpening(opening, cases[1].first), rising);
+    // A negative entered area is refused even while the rectangle gives the area.
+    opening.area = -0.001;
+    EXPECT_EQ(ValidateOpening(opening, cases[0].first)->field, "area");
+    opening.area = std::nan("");
+    EXPECT_EQ(ValidateOpening(opening, cases[0].first)->field, "area");
 }
 
 TEST(Validation, ExteriorWallOutlineAndHeights) {

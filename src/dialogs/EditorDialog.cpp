@@ -1,0 +1,398 @@
+#include "dialogs/EditorDialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cstring>
+#include <utility>
+
+namespace kelmora {
+
+namespace {
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QString ControlName(int controlId) {
+    return QStringLiteral("control%1").arg(controlId);
+}
+
+// The entry fields of a vertex, after which the point list is shown.
+bool IsVertexEntry(const VertexListSpec& spec, int controlId) {
+    return controlId != 0 && (controlId == spec.xId || controlId == spec.yId || controlId == spec.zId);
+}
+
+QMessageBox::Icon IconOf(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::kWarning:
+            return QMessageBox::Warning;
+        case MessageIcon::kError:
+            return QMessageBox::Critical;
+        case MessageIcon::kInformation:
+            break;
+    }
+    return QMessageBox::Information;
+}
+
+struct VertexButton {
+    int id;
+    const char* text;
+};
+
+constexpr VertexButton kVertexButtons[] = {
+    {kVertexAddId, "追加"},         {kVertexChangeId, "変更"}, {kVertexDeleteId, "削除"},
+    {kVertexDeleteAllId, "全削除"}, {kVertexInsertId, "挿入"}, {kVertexCopyId, "数値コピー"},
+};
+
+}  // namespace
+
+EditorDialog::EditorDialog(ChainHost& host, const DialogRequest& request, std::unique_ptr<ChainEditor> editor,
+                           QWidget* parent)
+    : ChainDialog(host, request, parent), editor_(std::move(editor)) {
+    Build();
+    ToControls();
+    RefreshVertexList();
+    RefreshEnabling();
+}
+
+EditorDialog::~EditorDialog() = default;
+
+ChainDialog* EditorDialog::Make(ChainHost& host, const DialogRequest& request, QWidget* parent) {
+    std::unique_ptr<ChainEditor> editor = MakeChainEditor(host.transaction(), request.editMode);
+    if (!editor) return nullptr;
+    return new EditorDialog(host, request, std::move(editor), parent);
+}
+
+void EditorDialog::Build() {
+    auto* top = new QVBoxLayout(this);
+    QFormLayout* plain = nullptr;  // the rows outside a titled box, since the last box
+    QFormLayout* boxed = nullptr;
+    const char* group = nullptr;
+    const std::optional<VertexListSpec>& vertexSpec = editor_->vertexList();
+    bool entrySeen = false;
+    bool vertexListShown = !vertexSpec.has_value();
+
+    for (const EditorField& field : editor_->form().fields()) {
+        // The point list follows its entry fields and the notes that explain them.
+        if (!vertexListShown && entrySeen && !IsVertexEntry(*vertexSpec, field.controlId) &&
+            field.kind != FieldKind::kNote) {
+            BuildVertexList(top);
+            vertexListShown = true;
+            plain = nullptr;
+            group = nullptr;
+        }
+        if (vertexSpec && IsVertexEntry(*vertexSpec, field.controlId)) entrySeen = true;
+
+        QFormLayout* form = nullptr;
+        if (field.group != nullptr) {
+            if (group == nullptr || std::strcmp(group, field.group) != 0) {
+                auto* box = new QGroupBox(Text(field.group), this);
+                boxed = new QFormLayout(box);
+                top->addWidget(box);
+                group = field.group;
+                plain = nullptr;
+            }
+            form = boxed;
+        } else {
+            if (plain == nullptr) {
+                plain = new QFormLayout;
+                top->addLayout(plain);
+            }
+            group = nullptr;
+            form = plain;
+        }
+        BuildRow(field, form);
+    }
+    if (!vertexListShown) BuildVertexList(top);
+    top->addWidget(BuildButtons());
+}
+
+QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
+    const int id = field.controlId;
+    std::vector<QWidget*>& row = rowWidgets_[id];
+    QLabel* label = nullptr;
+    if (field.kind == FieldKind::kNumber || field.kind == FieldKind::kText ||
+        field.kind == FieldKind::kChoice || (field.kind == FieldKind::kRadios && field.label[0] != '\0')) {
+        label = new QLabel(Text(field.label), this);
+        row.push_back(label);
+    }
+    QWidget* control = nullptr;
+    switch (field.kind) {
+        case FieldKind::kNumber:
+        case FieldKind::kText: {
+            auto* edit = new QLineEdit(this);
+            lineEdits_[id] = edit;
+            if (field.kind == FieldKind::kNumber) BindField(id, edit);
+            control = edit;
+            break;
+        }
+        case FieldKind::kChoice: {
+            auto* combo = new QComboBox(this);
+            for (const char* choice : field.choices)
+                combo->addItem(Text(choice));
+            combos_[id] = combo;
+            connect(combo, &QComboBox::activated, this, [this] {
+                FromControls();
+                RefreshEnabling();
+            });
+            control = combo;
+            break;
+        }
+        case FieldKind::kRadios: {
+            auto* holder = new QWidget(this);
+            auto* layout = new QHBoxLayout(holder);
+            layout->setContentsMargins(0, 0, 0, 0);
+            auto* group = new QButtonGroup(this);
+            for (std::size_t i = 0; i < field.choices.size(); ++i) {
+                auto* radio = new QRadioButton(Text(field.choices[i]), holder);
+                if (i < field.choiceIds.size()) radio->setObjectName(ControlName(field.choiceIds[i]));
+                group->addButton(radio, static_cast<int>(i));
+                layout->addWidget(radio);
+            }
+            layout->addStretch();
+            radios_[id] = group;
+            if (label != nullptr && !group->buttons().isEmpty()) label->setBuddy(group->buttons().front());
+            control = holder;
+            break;
+        }
+        case FieldKind::kFlag: {
+            auto* check = new QCheckBox(Text(field.label), this);
+            flags_[id] = check;
+            connect(check, &QCheckBox::clicked, this, [this, id] {
+                FromControls();
+                Carry(editor_->Changed(id));
+            });
+            control = check;
+            break;
+        }
+        case FieldKind::kSpectrum:
+        case FieldKind::kSubList:
+        case FieldKind::kAction: {
+            auto* button = new QPushButton(Text(field.label), this);
+            button->setAutoDefault(false);
+            buttons_[id] = button;
+            BindButton(id, button);
+            if (field.kind == FieldKind::kSpectrum) {
+                connect(button, &QPushButton::clicked, this, [this, id] { OnSpectrum(id); });
+            } else {
+                connect(button, &QPushButton::clicked, this, [this, id] {
+                    FromControls();
+                    Carry(editor_->Press(id));
+                });
+            }
+            control = button;
+            break;
+        }
+        case FieldKind::kNote: {
+            auto* note = new QLabel(Text(field.label), this);
+            note->setWordWrap(true);
+            control = note;
+            break;
+        }
+    }
+    if (id != 0) control->setObjectName(ControlName(id));
+    row.push_back(control);
+
+    QWidget* shown = control;
+    if (field.hint != nullptr) {
+        auto* holder = new QWidget(this);
+        auto* layout = new QHBoxLayout(holder);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(control);
+        auto* hint = new QLabel(Text(field.hint), holder);
+        layout->addWidget(hint);
+        row.push_back(hint);
+        shown = holder;
+    }
+    if (label != nullptr) {
+        if (field.kind != FieldKind::kRadios) label->setBuddy(control);
+        form->addRow(label, shown);
+    } else {
+        form->addRow(shown);
+    }
+    return control;
+}
+
+void EditorDialog::BuildVertexList(QVBoxLayout* layout) {
+    const VertexListSpec& spec = *editor_->vertexList();
+    vertexList_ = new QTreeWidget(this);
+    vertexList_->setObjectName(ControlName(kVertexListId));
+    vertexList_->setAccessibleName(QStringLiteral("座標値"));
+    vertexList_->setRootIsDecorated(false);
+    vertexList_->setUniformRowHeights(true);
+    vertexList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    vertexList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    vertexList_->setAllColumnsShowFocus(true);
+    QStringList headers;
+    for (const char* header : spec.headers)
+        headers << Text(header);
+    vertexList_->setHeaderLabels(headers);
+    vertexList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    vertexList_->setMinimumHeight(140);
+    connect(vertexList_, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = vertexList_->selectedItems();
+        if (selected.isEmpty()) return;
+        editor_->SelectVertex(vertexList_->indexOfTopLevelItem(selected.front()));
+        RefreshEnabling();
+    });
+    layout->addWidget(vertexList_);
+
+    auto* row = new QHBoxLayout;
+    for (const VertexButton& b : kVertexButtons) {
+        auto* button = new QPushButton(Text(b.text), this);
+        button->setAutoDefault(false);
+        button->setObjectName(ControlName(b.id));
+        buttons_[b.id] = button;
+        BindButton(b.id, button);
+        const int id = b.id;
+        connect(button, &QPushButton::clicked, this, [this, id] {
+            FromControls();
+            Carry(editor_->Press(id));
+        });
+        row->addWidget(button);
+    }
+    layout->addLayout(row);
+}
+
+QWidget* EditorDialog::BuildButtons() {
+    auto* holder = new QWidget(this);
+    auto* row = new QHBoxLayout(holder);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch();
+    const auto add = [&](int id, const char* text, auto action) {
+        auto* button = new QPushButton(Text(text), holder);
+        button->setObjectName(ControlName(id));
+        button->setAutoDefault(false);
+        BindButton(id, button);
+        connect(button, &QPushButton::clicked, this, [this, action] {
+            FromControls();
+            Carry((editor_.get()->*action)());
+        });
+        row->addWidget(button);
+        return button;
+    };
+    add(kOkButtonId, "OK", &ChainEditor::Ok)->setDefault(true);
+    if (editor_->buttons().apply) add(kApplyButtonId, "適用", &ChainEditor::Apply);
+    add(kCancelButtonId, "キャンセル", &ChainEditor::Cancel);
+    if (editor_->buttons().cascade) {
+        add(kAllOkButtonId, "All OK", &ChainEditor::AllOk);
+        add(kAllCancelButtonId, "All Cancel", &ChainEditor::AllCancel);
+    }
+    return holder;
+}
+
+void EditorDialog::FromControls() {
+    EditorForm& form = editor_->form();
+    for (const auto& [id, edit] : lineEdits_)
+        form.SetText(id, edit->text().toStdString());
+    for (const auto& [id, combo] : combos_)
+        form.SetValue(id, combo->currentIndex());
+    for (const auto& [id, group] : radios_)
+        form.SetValue(id, std::max(0, group->checkedId()));
+    for (const auto& [id, check] : flags_)
+        form.SetValue(id, check->isChecked() ? 1 : 0);
+}
+
+void EditorDialog::ToControls() {
+    const EditorForm& form = editor_->form();
+    for (const auto& [id, edit] : lineEdits_) {
+        const QString text = QString::fromStdString(form.Text(id));
+        if (edit->text() != text) edit->setText(text);
+    }
+    for (const auto& [id, combo] : combos_) {
+        const QSignalBlocker block(combo);
+        combo->setCurrentIndex(form.Value(id));
+    }
+    for (const auto& [id, group] : radios_) {
+        if (QAbstractButton* radio = group->button(form.Value(id))) radio->setChecked(true);
+    }
+    for (const auto& [id, check] : flags_) {
+        const QSignalBlocker block(check);
+        check->setChecked(form.Value(id) != 0);
+    }
+}
+
+void EditorDialog::RefreshEnabling() {
+    for (const auto& [id, widgets] : rowWidgets_) {
+        if (id == 0) continue;
+        const bool enabled = editor_->IsButtonEnabled(id);
+        for (QWidget* widget : widgets)
+            widget->setEnabled(enabled);
+    }
+    if (vertexList_ != nullptr) {
+        for (const VertexButton& b : kVertexButtons)
+            buttons_[b.id]->setEnabled(editor_->IsButtonEnabled(b.id));
+    }
+}
+
+void EditorDialog::RefreshVertexList() {
+    if (vertexList_ == nullptr) return;
+    const QSignalBlocker block(vertexList_);
+    vertexList_->clear();
+    const std::vector<CVector3D>* vertices = editor_->Vertices();
+    if (vertices == nullptr) return;
+    const int columns = static_cast<int>(editor_->vertexList()->headers.size());
+    for (const CVector3D& vertex : *vertices) {
+        QStringList cells;
+        for (const std::string& cell : VertexListEditing::RowTexts(vertex, columns))
+            cells << QString::fromStdString(cell);
+        vertexList_->addTopLevelItem(new QTreeWidgetItem(cells));
+    }
+    if (QTreeWidgetItem* item = vertexList_->topLevelItem(editor_->selectedVertex())) {
+        vertexList_->setCurrentItem(item);
+        vertexList_->scrollToItem(item);
+    }
+}
+
+void EditorDialog::Carry(const EditorReply& reply) {
+    ToControls();
+    RefreshVertexList();
+    RefreshEnabling();
+    for (int hint : reply.hints)
+        host().UpdateViews(hint);
+    if (reply.message) {
+        ShowMessage(*reply.message);
+        const int id = reply.message->focusControl;
+        if (const auto it = lineEdits_.find(id); it != lineEdits_.end()) {
+            it->second->setFocus();
+            it->second->selectAll();
+        } else if (const auto button = buttons_.find(id); button != buttons_.end()) {
+            button->second->setFocus();
+        }
+    }
+    if (reply.close) Finish(*reply.close, reply.accepted ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void EditorDialog::ShowMessage(const UserMessage& message) {
+    QMessageBox box(IconOf(message.icon), QString::fromStdString(message.caption),
+                    QString::fromStdString(message.text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void EditorDialog::OnSpectrum(int controlId) {
+    const EditorField* field = editor_->form().Find(controlId);
+    if (field == nullptr) return;
+    CBand spectrum = editor_->form().Spectrum(controlId);
+    if (EditSpectrum(BandEditorCallerFor(field->spectrum), spectrum)) {
+        editor_->form().SetSpectrum(controlId, std::move(spectrum));
+    }
+}
+
+bool EditorDialog::EditSpectrum(const BandEditorCaller&, CBand&) {
+    return false;
+}
+
+}  // namespace kelmora

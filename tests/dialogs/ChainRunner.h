@@ -1,0 +1,121 @@
+#pragma once
+// A document's side of an editing chain for the widget tests: it carries out each step of the
+// transaction as the desktop program does — the redraw hints recorded, the next dialog made by the
+// program's registry and shown (window-modal lists and building editor, modeless editors), the
+// continuation queued for a fresh turn of the event loop. A list that no dialog serves yet is left to
+// the test (List), and presses its own button during a cascade.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "dialogs/ChainDialogRegistry.h"
+#include "dialogs/ChainHost.h"
+
+namespace kelmora::testing {
+
+class ChainRunner : public ChainHost {
+public:
+    explicit ChainRunner(const CNoise& site) {
+        RegisterChainDialogs(registry_);
+        tx_.Load(site, "/work/site.kel", false);
+    }
+    ~ChainRunner() override {
+        if (dialog) delete dialog.data();
+    }
+
+    EditTransaction& transaction() override { return tx_; }
+    void UpdateViews(int hint) override { hints.push_back(hint); }
+    CKelmoraViewData* activeViewData() override { return nullptr; }
+    QWidget* dialogParent() override { return nullptr; }
+
+    void Apply(const ChainStep& step) override {
+        hints.insert(hints.end(), step.hints.begin(), step.hints.end());
+        if (step.outcome != ChainOutcome::None) outcome = step.outcome;
+        if (step.open) Open(*step.open);
+        hints.insert(hints.end(), step.hintsAfterShow.begin(), step.hintsAfterShow.end());
+        if (step.resume) QTimer::singleShot(0, [this] { Apply(tx_.ResumeChain()); });
+    }
+
+    // The menu command; returns once the first dialog is up.
+    void Start(EditCommand command) { Apply(tx_.StartChain(command, {400, 300})); }
+
+    // The open list without a dialog of its own closes (and hands `row` to its editor).
+    void List(ListExit exit, int row = -1) {
+        ASSERT_TRUE(IsListMode(tx_.editMode()));
+        ASSERT_FALSE(dialog);
+        Apply(tx_.ListClosed(exit, row));
+    }
+
+    // Waits until the chain shows the dialog of `editMode` (or, for 0, has ended).
+    bool WaitFor(int editMode) {
+        return QTest::qWaitFor(
+            [&] {
+                if (editMode == kIdleMode) return tx_.editMode() == kIdleMode && !dialog;
+                if (tx_.editMode() != editMode) return false;
+                return IsListMode(editMode) && !registry_.Find(editMode) ? !dialog
+                                                                         : dialog && dialog->isVisible();
+            },
+            3000);
+    }
+
+    CNoise& working() { return tx_.workingCopy(); }
+
+    QPointer<ChainDialog> dialog;  // the dialog on screen, if any
+    std::vector<int> hints;
+    ChainOutcome outcome = ChainOutcome::None;
+
+private:
+    void Open(const DialogRequest& request) {
+        const ChainDialogFactory* factory = registry_.Find(request.editMode);
+        if (factory == nullptr) {
+            if (request.cascadePress != 0)
+                QTimer::singleShot(0, [this, press = request.cascadePress] {
+                    Apply(tx_.ListClosed(press > 0 ? ListExit::Ok : ListExit::Cancel));
+                });
+            return;
+        }
+        ChainDialog* opened = (*factory)(*this, request, dialogParent());
+        ASSERT_NE(opened, nullptr) << request.editMode;
+        QObject::connect(opened, &QDialog::finished, opened, &QObject::deleteLater);
+        dialog = opened;
+        if (request.modal) {
+            opened->open();
+        } else {
+            opened->show();
+        }
+    }
+
+    EditTransaction tx_;
+    ChainDialogRegistry registry_;
+};
+
+// Answers the next message box with its OK button; its caption and text are kept.
+class MessageBoxAnswer {
+public:
+    MessageBoxAnswer() {
+        QTimer::singleShot(0, [this] { Answer(); });
+    }
+    std::string caption;
+    std::string text;
+
+private:
+    void Answer() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            if (++tries_ < 200) QTimer::singleShot(10, [this] { Answer(); });
+            return;
+        }
+        caption = box->windowTitle().toStdString();
+        text = box->text().toStdString();
+        box->accept();
+    }
+    int tries_ = 0;
+};
+
+}  // namespace kelmora::testing
