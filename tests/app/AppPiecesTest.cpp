@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "QtTestApplication.h"
+#include "app/DataFolder.h"
+#include "app/MainWindow.h"
+#include "app/PlanView.h"
+#include "app/ScriptedQuestions.h"
+#include "app/WindowPlacement.h"
+#include "view/ViewTransform.h"
+
+namespace kelmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(WindowPlacement, StoredRectanglesKeepTheirExclusiveEdgesAndStayOnTheScreen) {
+    const QRect r(10, 20, 300, 200);
+    EXPECT_EQ(ToFrameRect(r), (FrameRect{10, 20, 310, 220}));
+    EXPECT_EQ(ToQRect(ToFrameRect(r)), r);
+
+    const QRect screen(0, 0, 1920, 1040);
+    struct Case {
+        FrameRect stored;
+        std::optional<QRect> placed;
+    };
+    const Case cases[] = {
+        {{100, 100, 1100, 800}, QRect(100, 100, 1000, 700)},    // on the screen: as stored
+        {{1800, 900, 2800, 1600}, QRect(920, 340, 1000, 700)},  // off to the right and below: pulled in
+        {{-500, -50, 500, 650}, QRect(0, 0, 1000, 700)},        // off to the left and above
+        {{0, 0, 4000, 3000}, QRect(0, 0, 1920, 1040)},          // larger than the screen: shrunk to it
+        {{0, 0, 0, 0}, std::nullopt},                           // empty: the system places the window
+        {{-2147483647 - 1, 0, 2147483647, 10}, QRect(0, 0, 1920, 10)},  // extreme values do not overflow
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RestoredMainWindowRect(c.stored, screen), c.placed) << c.stored.left << "," << c.stored.top;
+}
+
+class Folders : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / ("kelmora-folders-" + std::to_string(::getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root / "bin");
+    }
+    void TearDown() override { fs::remove_all(root); }
+    fs::path root;
+};
+
+TEST_F(Folders, DataFolderFromTheVariableBesideTheProgramOrPerUser) {
+    EXPECT_EQ(ChooseDataFolder((root / "env").c_str(), root / "bin", root / "user"), root / "env");
+    EXPECT_TRUE(fs::is_directory(root / "env"));
+    EXPECT_EQ(ChooseDataFolder(nullptr, root / "bin", root / "user"), root / "bin" / "Data");
+    EXPECT_EQ(ChooseDataFolder("", root / "bin", root / "user"), root / "bin" / "Data")
+        << "empty means unset";
+
+    // A program folder where no "Data" can be made (here a file stands in the way): the user's folder.
+    std::ofstream(root / "blocked") << "x";
+    EXPECT_EQ(ChooseDataFolder(nullptr, root / "blocked", root / "user"), root / "user" / "Data");
+    EXPECT_EQ(ChooseDataFolder(nullptr, root / "blocked", root / "blocked"), std::nullopt);
+    EXPECT_EQ(ChooseDataFolder((root / "blocked" / "x").c_str(), root / "bin", root / "user"), std::nullopt)
+        << "a variable naming an impossible folder is not silently replaced";
+}
+
+// A chain dialog for the tests: a list with OK and Cancel.
+class FakeList : public ChainDialog {
+public:
+    FakeList(ChainHost& host, const DialogRequest& request, QWidget* parent)
+        : ChainDialog(host, request, parent) {
+        auto* ok = new QPushButton(QStringLiteral("OK"), this);
+        auto* cancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
+        BindButton(kOkButtonId, ok);
+        BindButton(kCancelButtonId, cancel);
+        connect(ok, &QPushButton::clicked, this, [this] { Finish(transaction().ListClosed(ListExit::Ok)); });
+        connect(cancel, &QPushButton::clicked, this,
+                [this] { Finish(transaction().ListClosed(ListExit::Cancel), Rejected); });
+    }
+};
+
+class Desktop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::TestApplication();
+        QStandardPaths::setTestModeEnabled(true);
+        context.questions = &questions;
+        RegisterChainDialogs(context.registry);
+        context.registry.RegisterList(EditLevel::OutdoorSource,
+                                      [](ChainHost& host, const DialogRequest& request, QWidget* parent) {
+                                          return new FakeList(host, request, parent);
+                                      });
+        window = std::make_unique<MainWindow>(context);
+        window->show();
+        doc = window->documents().Open(QString::fromUtf8(KELMORA_EXAMPLE_PROJECT));
+        ASSERT_NE(doc, nullptr);
+    }
+    void TearDown() override {
+        window->documents().CloseAllSilently();
+        window.reset();
+    }
+
+    testing::ScriptedQuestions questions;
+    AppContext context;
+    std::unique_ptr<MainWindow> window;
+    KelmoraDocument* doc = nullptr;
+};
+
+TEST_F(Desktop, OpenDialogHoldsTheDocumentAndItsCommandsUntilItCloses) {
+    doc->RunCommand(EditCommand::OutdoorSources);
+    auto* list = window->findChild<FakeList*>();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->windowTitle(), QString::fromUtf8("屋外音源情報一覧"));
+    EXPECT_EQ(list->windowModality(), Qt::WindowModal);
+    for (QAction* command :
+         {window->actions().groundLines, window->actions().buildings, window->actions().outdoorSources,
+          window->actions().prediction, window->actions().sizeChange, window->actions().picture})
+        EXPECT_FALSE(command->isEnabled()) << command->text().toStdString();
+    EXPECT_FALSE(window->documents().Close(*doc)) << "not while its list is open";
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+
+    list->PressButton(kOkButtonId);
+    EXPECT_EQ(doc->transaction().editMode(), kIdleMode);
+    EXPECT_TRUE(window->actions().groundLines->isEnabled());
+    EXPECT_TRUE(doc->transaction().modified()) << "the outermost OK commits";
+    EXPECT_TRUE(doc->transaction().path().empty());
+    QTRY_VERIFY(window->findChild<FakeList*>() == nullptr);
+}
+
+TEST_F(Desktop, DialogNotYetBuiltUnwindsItsChain) {
+    const CNoise before = doc->transaction().model();
+    doc->RunCommand(EditCommand::GroundLines);
+    EXPECT_EQ(questions.told.back(), QString::fromUtf8("「地表線情報一覧」はまだ用意されていません。"));
+    EXPECT_EQ(doc->transaction().editMode(), kIdleMode);
+    EXPECT_FALSE(doc->transaction().modified());
+}
+
+TEST_F(Desktop, SizeDialogTakesItsPositionFromARightClickAndClosesAsBack) {
+    PlanView* view = doc->views().front();
+    doc->RunCommand(EditCommand::SizeChange);
+    ChainDialog* dialog = doc->openDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("サイズ変更"));
+    QTest::mouseClick(view, Qt::RightButton, {}, QPoint(120, 80));
+    const QList<QLineEdit*> fields = dialog->findChildren<QLineEdit*>();
+    ASSERT_EQ(fields.size(), 6);
+    // Order of the rows: on-screen length, logical length, position X, position Y, logical X, Y.
+    EXPECT_EQ(fields[2]->text(), QStringLiteral("120"));
+    EXPECT_EQ(fields[3]->text(), QStringLiteral("80"));
+
+    // Esc leaves the values alone; the close box goes back.
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(doc->transaction().editMode(), kSizeChangeMode);
+    dialog->close();
+    EXPECT_EQ(doc->transaction().editMode(), kIdleMode);
+    EXPECT_TRUE(window->actions().sizeChange->isEnabled());
+}
+
+TEST_F(Desktop, SizeDialogApplyCalibratesTheActiveWindowOnly) {
+    window->documents().NewWindow(*doc);  // asks for a picture: cancelled, a blank window
+    ASSERT_EQ(doc->views().size(), 2u);
+    PlanView* first = doc->views()[0];
+    PlanView* second = doc->views()[1];
+    doc->SetActiveView(first);
+    const CKelmoraViewData secondBefore = second->viewData();
+    doc->RunCommand(EditCommand::SizeChange);
+    ChainDialog* dialog = doc->openDialog();
+    ASSERT_NE(dialog, nullptr);
+    const QList<QLineEdit*> fields = dialog->findChildren<QLineEdit*>();
+    ASSERT_EQ(fields.size(), 6);
+    fields[0]->setText(QStringLiteral("200"));  // 200 px …
+    fields[1]->setText(QStringLiteral("50"));   // … are 50 m
+    fields[2]->setText(QStringLiteral("0"));
+    fields[3]->setText(QStringLiteral("300"));
+    fields[4]->setText(QStringLiteral("0"));
+    fields[5]->setText(QStringLiteral("0"));
+    dialog->PressButton(1005);
+    const CVertex2D p = ModelToClient(first->viewData(), {50, 0, 0});
+    EXPECT_NEAR(p.x, 200, 1e-6);
+    EXPECT_NEAR(p.y, 300, 1e-6);
+    EXPECT_EQ(second->viewData(), secondBefore);
+    EXPECT_TRUE(doc->transaction().modified());
+    dialog->PressButton(kOkButtonId);  // "戻る"
+    EXPECT_EQ(doc->transaction().editMode(), kIdleMode);
+}
+
+}  // namespace
+}  // namespace kelmora
