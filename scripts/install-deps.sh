@@ -21,6 +21,7 @@ qt6-base-dev
 qt6-base-dev-tools
 libgl-dev
 fonts-noto-cjk
+qt6-translations-l10n
 "
 missing=""
 for p in $PACKAGES; do
