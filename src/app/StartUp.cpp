@@ -28,6 +28,8 @@ void InstallJapaneseTranslations(QCoreApplication& app) {
 void PrepareApplication(QApplication& app) {
     // QApplication took the locale from the environment; "1.500" must never become "1,500".
     std::setlocale(LC_NUMERIC, "C");
+    // Qt's own dialogs show dates and sizes the Japanese way; fields never parse through a locale.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     InstallJapaneseTranslations(app);
 
     const QFont font = QApplication::font();
