@@ -2,10 +2,14 @@
 
 #include <unistd.h>
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
+#include <QUrl>
 #include <filesystem>
 #include <fstream>
 
@@ -191,6 +195,23 @@ TEST_F(Desktop, SizeDialogApplyCalibratesTheActiveWindowOnly) {
     EXPECT_TRUE(doc->transaction().modified());
     dialog->PressButton(kOkButtonId);  // "戻る"
     EXPECT_EQ(doc->transaction().editMode(), kIdleMode);
+}
+
+TEST_F(Desktop, FilesDroppedOnTheWindowOpenAsDocuments) {
+    const fs::path copy =
+        fs::temp_directory_path() / ("kelmora-dropped-" + std::to_string(::getpid()) + ".kel");
+    fs::copy_file(KELMORA_EXAMPLE_PROJECT, copy, fs::copy_options::overwrite_existing);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(copy.string())),
+                  QUrl(QStringLiteral("https://example.org/site.kel"))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    ASSERT_EQ(window->documents().documents().size(), 2u) << "the local file opens, the web address does not";
+    EXPECT_EQ(window->documents().documents()[1]->title(), QString::fromStdString(copy.filename().string()));
+    fs::remove(copy);
 }
 
 TEST_F(Desktop, UnderlayLiesBetweenTheBackgroundAndTheSite) {
