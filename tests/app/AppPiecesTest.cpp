@@ -214,6 +214,37 @@ TEST_F(Desktop, FilesDroppedOnTheWindowOpenAsDocuments) {
     fs::remove(copy);
 }
 
+TEST_F(Desktop, BackgroundPictureChangesUnderTheSameCalibration) {
+    const fs::path folder = fs::temp_directory_path() / ("kelmora-pictures-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    QImage picture(640, 480, QImage::Format_RGB32);
+    picture.fill(QColor(10, 120, 30));
+    ASSERT_TRUE(picture.save(QString::fromStdString((folder / "site.png").string())));
+    std::ofstream(folder / "broken.jpg") << "not a picture";
+    const QString title = QString::fromUtf8("読み込むファイルを指定してください");
+
+    PlanView* view = doc->views().front();
+    const CKelmoraViewData before = view->viewData();
+    questions.files[title] = (folder / "site.png").string();
+    doc->RunCommand(EditCommand::ChangePicture);
+    EXPECT_TRUE(view->hasPicture());
+    EXPECT_EQ(view->viewData().imagePath, (folder / "site.png").string());
+    EXPECT_EQ(view->viewData().imageWidth, 640);
+    EXPECT_EQ(view->viewData().calibration, before.calibration);
+    EXPECT_EQ(view->viewData().zoom, before.zoom);
+    EXPECT_TRUE(doc->transaction().modified());
+
+    // A file that does not decode: the message, and the picture before it stays.
+    questions.files[title] = (folder / "broken.jpg").string();
+    doc->RunCommand(EditCommand::ChangePicture);
+    ASSERT_FALSE(questions.told.isEmpty());
+    EXPECT_TRUE(questions.told.back().startsWith(QString::fromUtf8("背景画像の読込に失敗しました.\n") +
+                                                 QString::fromStdString((folder / "broken.jpg").string())));
+    EXPECT_TRUE(view->hasPicture());
+    EXPECT_EQ(view->viewData().imagePath, (folder / "site.png").string());
+    fs::remove_all(folder);
+}
+
 TEST_F(Desktop, UnderlayLiesBetweenTheBackgroundAndTheSite) {
     PlanView* view = doc->views().front();
     const QColor mapColour(200, 0, 200);
