@@ -26,6 +26,7 @@ slurm-wlm
 munge
 qt6-svg-dev
 libgdal-dev
+qt6-translations-l10n
 "
 missing=""
 for p in $PACKAGES; do
