@@ -17,6 +17,7 @@
 #include "dialogs/ProgressDialog.h"
 #include "dialogs/UserQuestions.h"
 #include "model/persistence/ProjectFile.h"
+#include "view/noisemap/PlanMapState.h"
 
 namespace kelmora {
 
@@ -69,6 +70,9 @@ public:
     bool calculating() const { return progress_ != nullptr; }
     ProgressDialog* progressDialog() const { return progress_; }
     UserQuestions& questions() const { return *services_.questions; }
+    // The noise map its plan windows show: from its last grid run or an opened result file.
+    PlanMapState& noiseMap() { return map_; }
+    const PlanMapState& noiseMap() const { return map_; }
 
     // ---- ChainHost ----
 
@@ -106,6 +110,7 @@ private:
     std::unique_ptr<CPredictionJob> job_;
     QPointer<ProgressDialog> progress_;
     bool resumeQueued_ = false;
+    PlanMapState map_;
 };
 
 }  // namespace kelmora

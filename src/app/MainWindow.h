@@ -1,7 +1,8 @@
 #pragma once
 // The main window of the desktop program: the window area holding the plan windows, the menus and the
 // toolbar (CommandActions), the status bar, files dropped on it, and the session: the settings file and
-// the document backups written when it closes and read when the program starts.
+// the document backups written when it closes and read when the program starts. The noise maps on the
+// plan windows have their own controller (MapController).
 #include <QMainWindow>
 #include <filesystem>
 #include <optional>
@@ -14,6 +15,8 @@ class QMdiArea;
 class QMdiSubWindow;
 
 namespace kelmora {
+
+class MapController;
 
 // What the program is started with.
 struct AppContext {
@@ -33,6 +36,7 @@ public:
     DocumentManager& documents() { return *documents_; }
     QMdiArea& area() { return *area_; }
     const CommandActions& actions() const { return actions_; }
+    MapController& maps() { return *maps_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -60,6 +64,7 @@ private:
     DocumentServices services_;
     DocumentManager* documents_;
     CommandActions actions_;
+    MapController* maps_;
 };
 
 }  // namespace kelmora

@@ -6,11 +6,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
-#include <variant>
 
 #include "app/KelmoraDocument.h"
 #include "app/OffsetDialogs.h"
 #include "platform/raster/BackgroundPicture.h"
+#include "platform/raster/MapPicture.h"
 #include "platform/raster/PlanRasterizer.h"
 #include "propagation/GroundModel.h"
 #include "view/ClickActions.h"
@@ -36,15 +36,6 @@ ModifierKeys KeysOf(Qt::KeyboardModifiers flags) {
     // Shift and Ctrl as flagged with the event, Alt as held right now.
     return {flags.testFlag(Qt::ShiftModifier), flags.testFlag(Qt::ControlModifier),
             QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier)};
-}
-
-// How many primitives at the start of a base layer paint the background and the picture.
-std::size_t BackgroundPrimitives(const DisplayLayer& layer) {
-    std::size_t n = 0;
-    while (n < layer.size() && (std::holds_alternative<FillPrimitive>(layer[n]) ||
-                                std::holds_alternative<PicturePrimitive>(layer[n])))
-        ++n;
-    return n;
 }
 
 constexpr QColor kBackgroundColour(240, 248, 255);
@@ -116,20 +107,8 @@ void PlanView::ChangeBackground() {
     document_.Apply({});
 }
 
-void PlanView::SetUnderlay(Underlay underlay) {
-    underlay_ = std::move(underlay);
-    if (layersBuilt_) Update(5);
-}
-
 void PlanView::RedrawBase() {
-    const DisplayLayer& layer = lists_.base;
-    const std::size_t background = BackgroundPrimitives(layer);
-    const QImage* picture = picture_.isNull() ? nullptr : &picture_;
-    RasterizeLayer(
-        base_, DisplayLayer(layer.begin(), layer.begin() + static_cast<std::ptrdiff_t>(background)), picture);
-    if (underlay_) underlay_(base_, state_.viewData);
-    RasterizeLayer(base_, DisplayLayer(layer.begin() + static_cast<std::ptrdiff_t>(background), layer.end()),
-                   picture);
+    RasterizeLayer(base_, lists_.base, picture());
 }
 
 void PlanView::RebuildLayers() {
@@ -151,8 +130,14 @@ void PlanView::Update(int hint) {
         return;
     }
     const EditTransaction& tx = document_.transaction();
-    const PlanSceneInputs inputs{tx.model(), tx.workingCopy(), tx.edit(), state_.viewData,
-                                 !picture_.isNull()};
+    PlanSceneInputs inputs{tx.model(), tx.workingCopy(), tx.edit(), state_.viewData, !picture_.isNull()};
+    // The map goes into the base layer only; it is measured against the stored model for its
+    // out-of-date mark.
+    PlanMapLayers map;
+    if (effect.redrawBase)
+        map = document_.noiseMap().Layers(state_.viewData, base_.width(), PlanTextWidth(), tx.model());
+    inputs.mapBeneath = &map.beneath;
+    inputs.mapAbove = &map.above;
     UpdateLayers(lists_, hint, inputs);
     if (effect.redrawBase) RedrawBase();
     switch (effect.compose) {

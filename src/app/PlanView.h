@@ -4,11 +4,10 @@
 // per redraw hint, turns mouse gestures into pan, zoom and the clicks that feed the open dialog, and
 // is the PlanPickingHost of those clicks (marks on the screen, messages, the two offset dialogs).
 //
-// A layer can be slid in under the site drawing (SetUnderlay): it is painted on the base layer after
-// the background and the picture and before the model, e.g. a noise map.
+// The document's noise map, when shown, is part of the base layer's display list: its bands under the
+// site drawing, its legend at the top-right corner over it — the same list a picture export draws.
 #include <QImage>
 #include <QWidget>
-#include <functional>
 
 #include "view/DisplayList.h"
 #include "view/PickingHost.h"
@@ -29,6 +28,8 @@ public:
     CKelmoraViewData& viewData() { return state_.viewData; }
     const CKelmoraViewData& viewData() const { return state_.viewData; }
     bool hasPicture() const { return !picture_.isNull(); }
+    // The background picture, or null.
+    const QImage* picture() const { return picture_.isNull() ? nullptr : &picture_; }
 
     // Window set-up: the view data of a stored window record (its picture decoded again; a missing
     // file leaves none), or, without a record, the default transforms over a background picture the
@@ -40,13 +41,11 @@ public:
     // The document-changed notification with a redraw hint (0–6).
     void Update(int hint);
 
-    using Underlay = std::function<void(QImage& baseLayer, const CKelmoraViewData& view)>;
-    // Paints `underlay` on every redraw of the base layer, under the site drawing; empty removes it.
-    void SetUnderlay(Underlay underlay);
-
     // What the window shows now (the composed layer with any marks), for tests and picture export.
     const QImage& shownImage() const { return screen_; }
     const QImage& baseLayer() const { return base_; }
+    // The display lists of the two layers as last drawn.
+    const PlanDisplayList& displayList() const { return lists_; }
 
     // PlanPickingHost.
     void DrawOnScreen(const DisplayLayer& primitives) override;
@@ -84,7 +83,6 @@ private:
     QImage base_;
     QImage composed_;
     QImage screen_;
-    Underlay underlay_;
     bool layersBuilt_ = false;
 };
 

@@ -249,29 +249,5 @@ TEST_F(Desktop, BackgroundPictureChangesUnderTheSameCalibration) {
     fs::remove_all(folder);
 }
 
-TEST_F(Desktop, UnderlayLiesBetweenTheBackgroundAndTheSite) {
-    PlanView* view = doc->views().front();
-    const QColor mapColour(200, 0, 200);
-    view->SetUnderlay([&](QImage& layer, const CKelmoraViewData&) { layer.fill(mapColour); });
-    const QImage& shown = view->shownImage();
-    int map = 0;
-    int sky = 0;
-    int roofs = 0;
-    for (int y = 0; y < shown.height(); ++y) {
-        for (int x = 0; x < shown.width(); ++x) {
-            const QRgb c = shown.pixel(x, y) & 0xFFFFFF;
-            map += c == (mapColour.rgb() & 0xFFFFFF);
-            sky += c == (qRgb(240, 248, 255) & 0xFFFFFF);
-            roofs += c == (qRgb(0, 255, 0) & 0xFFFFFF);
-        }
-    }
-    EXPECT_GT(map, shown.width() * shown.height() / 2) << "the map covers the background";
-    EXPECT_EQ(sky, 0);
-    EXPECT_GT(roofs, 200) << "the site is drawn over the map";
-    view->SetUnderlay({});
-    EXPECT_EQ(view->shownImage().pixel(shown.width() - 1, shown.height() - 1) & 0xFFFFFF,
-              qRgb(240, 248, 255) & 0xFFFFFF);
-}
-
 }  // namespace
 }  // namespace kelmora

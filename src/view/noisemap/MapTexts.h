@@ -31,6 +31,8 @@ inline constexpr std::string_view kMenuShowLAeqT = "等価騒音レベル LAeqT(
 inline constexpr std::string_view kMenuShowLAmax = "最大騒音レベル LAmax(&X)";
 inline constexpr std::string_view kMenuOpenResultFile = "計算結果ファイルを開く(&R)...";
 inline constexpr std::string_view kMenuShowSection = "鉛直断面(&D)...";
+inline constexpr std::string_view kMenuDifferenceMap = "差分マップ(&F)...";
+inline constexpr std::string_view kMenuSaveMapPicture = "騒音マップを画像で保存(&P)...";
 // Their status-bar prompts, phrased as those of the other items.
 inline constexpr std::string_view kPromptShowMap = "騒音マップの表示/非表示を切り替えます";
 inline constexpr std::string_view kPromptShowIsoLines = "騒音マップの等値線の表示/非表示を切り替えます";
@@ -40,12 +42,47 @@ inline constexpr std::string_view kPromptShowLAmax = "騒音マップに最大�
 inline constexpr std::string_view kPromptOpenResultFile =
     "以前の計算結果ファイルを開いて騒音マップを表示します";
 inline constexpr std::string_view kPromptShowSection = "鉛直面格子の計算結果を断面図で表示します";
+inline constexpr std::string_view kPromptDifferenceMap =
+    "2つの計算結果ファイルのレベルの差を騒音マップで表示します";
+inline constexpr std::string_view kPromptSaveMapPicture =
+    "表示中の騒音マップを PNG または SVG の画像ファイルに保存します";
 
 // The open-file dialog of a result file.
 inline constexpr std::string_view kResultFileDialogTitle = "表示する計算結果ファイルを指定してください";
 inline constexpr std::string_view kResultFileDialogFilter =
     "text File (*.txt)|*.txt|すべてのファイル (*.*)|*.*||";
-// Caption of the message box of a result file that cannot be shown.
+// Caption of the message boxes of noise maps (a result file that cannot be shown, a picture not saved).
 inline constexpr std::string_view kResultFileMessageCaption = "騒音マップ";
+// First line of the message of a result file that cannot be shown; the reason follows.
+inline constexpr std::string_view kResultFileUnusable = "この計算結果ファイルは騒音マップにできません。";
+// First line of the message of grid results of a run that make no map; the reason follows.
+inline constexpr std::string_view kRunResultsUnusable = "計算結果から騒音マップを作れませんでした。";
+
+// The two open-file dialogs of a difference map: scenario A, then scenario B, whose levels are
+// subtracted from A's.
+inline constexpr std::string_view kDifferenceFirstTitle =
+    "差分マップ: 比較する計算結果ファイル (A) を指定してください";
+inline constexpr std::string_view kDifferenceSecondTitle =
+    "差分マップ: 差し引く計算結果ファイル (B) を指定してください";
+inline constexpr std::string_view kDifferenceQuantitiesDiffer = "LAeqT と LAmax の差は作れません。";
+
+// Saving a map or a section as a picture: the save dialog and its messages.
+inline constexpr std::string_view kSaveMapPictureTitle =
+    "騒音マップを保存する画像ファイル名を指定してください";
+inline constexpr std::string_view kSaveSectionPictureTitle =
+    "鉛直断面を保存する画像ファイル名を指定してください";
+inline constexpr std::string_view kMapPictureFileFilter = "PNG画像 (*.png)|*.png|SVG画像 (*.svg)|*.svg||";
+inline constexpr std::string_view kPictureExtensionWrong =
+    "画像ファイルの拡張子は .png か .svg にしてください。";
+inline constexpr std::string_view kPictureNotSaved = "画像ファイルを保存できませんでした。";
+
+// The window of a vertical section.
+inline constexpr std::string_view kSectionWindowTitle = "鉛直断面";
+inline constexpr std::string_view kSectionLevelLabel = "表示するレベル(&L):";
+inline constexpr std::string_view kSectionSaveButton = "画像として保存(&S)...";
+inline constexpr std::string_view kSectionCloseButton = "閉じる(&C)";
+// The status bar's mark of a map whose model has been edited since its results were computed.
+inline constexpr std::string_view kStatusMapOutOfDate =
+    "騒音マップ: モデル変更後の結果です（再計算してください）";
 
 }  // namespace kelmora

@@ -11,7 +11,9 @@ namespace kelmora {
 
 namespace {
 
-constexpr int kLegendInset = 8;  // px from the client area's corner
+constexpr int kLegendInset = 8;            // px from the client area's corner
+constexpr double kDifferenceRange = 10.0;  // dB either side of no change
+constexpr double kDifferenceStep = 2.0;    // dB
 
 }  // namespace
 
@@ -56,10 +58,16 @@ void PlanMapState::TakeResultFile(LevelGrid grid, MapQuantity quantity, const CN
     shown_ = true;
 }
 
+void PlanMapState::TakeDifference(LevelGrid difference, MapQuantity quantity, const CNoise& model) {
+    TakeResultFile(std::move(difference), quantity, model);
+    difference_ = true;
+}
+
 void PlanMapState::Clear() {
     laeq_.reset();
     lamax_.reset();
     vertical_ = false;
+    difference_ = false;
     cache_.reset();
 }
 
@@ -90,7 +98,15 @@ const NoiseMap* PlanMapState::Map() {
         if (!classesChosen_) SetClasses(EuropeanScheme(), EvenClasses(35, 5, 10));
         const bool maximum = showing_ == MapQuantity::LAmax ? lamax_.has_value() : !laeq_.has_value();
         const MapQuantity quantity = maximum ? MapQuantity::LAmax : averageQuantity_;
-        cache_ = BuildNoiseMap(maximum ? *lamax_ : *laeq_, classes_, scheme_, {quantity, false, gridHeight_});
+        const LevelGrid& grid = maximum ? *lamax_ : *laeq_;
+        const NoiseMapKind kind{quantity, difference_, gridHeight_};
+        if (difference_) {
+            LevelClasses classes = DifferenceClasses(kDifferenceRange, kDifferenceStep);
+            const ColourScheme scheme = DivergingScheme(classes.ClassCount());
+            cache_ = BuildNoiseMap(grid, std::move(classes), scheme, kind);
+        } else {
+            cache_ = BuildNoiseMap(grid, classes_, scheme_, kind);
+        }
     }
     return &*cache_;
 }

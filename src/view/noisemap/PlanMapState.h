@@ -48,11 +48,16 @@ public:
     void TakeRunResults(const CNoise& model);
     // A result file opened onto the plan: the one level it holds (LAeqT when its header does not say).
     void TakeResultFile(LevelGrid grid, MapQuantity quantity, const CNoise& model);
+    // The difference of two scenarios' result files of the same grid (DifferenceGrid): levels in dB
+    // classed from −10 to +10 dB in 2 dB steps in the diverging scheme, whatever classes the level maps
+    // use.
+    void TakeDifference(LevelGrid difference, MapQuantity quantity, const CNoise& model);
     void Clear();
 
     bool HasMap() const { return laeq_.has_value() || lamax_.has_value(); }
     bool Has(MapQuantity quantity) const;
     bool IsSection() const { return vertical_; }
+    bool IsDifference() const { return difference_; }
 
     // Menu toggles.
     void SetShown(bool on) { shown_ = on; }
@@ -86,6 +91,7 @@ private:
     std::optional<LevelGrid> laeq_;
     std::optional<LevelGrid> lamax_;
     bool vertical_ = false;
+    bool difference_ = false;
     double gridHeight_ = 0.0;
     std::uint64_t fingerprint_ = 0;
     bool shown_ = true;

@@ -156,6 +156,32 @@ TEST(PlanMapState, ResultFilesAndVerticalGridsShowWhatTheyHold) {
     EXPECT_TRUE(state.IsSection());  // the previous map stays
 }
 
+TEST(PlanMapState, DifferenceMapsKeepTheirOwnClassesUntilTheNextLevelMap) {
+    const CNoise model = SiteWithGridRun();
+    PlanMapState state;
+    state.SetClasses(ClassicScheme(), EvenClasses(40, 10, 10));
+    LevelGrid louder = GridFromPoints(model.calcInfo.gridPoints, 3, 4, MapQuantity::LAeqT);
+    const LevelGrid plain = louder;
+    for (double& level : louder.levels)
+        level += 1.0;
+    state.TakeDifference(DifferenceGrid(louder, plain), MapQuantity::LAeqT, model);
+    ASSERT_TRUE(state.IsDifference());
+    const NoiseMap* map = state.Map();
+    EXPECT_EQ(map->legend.heading, "LAeqT の差 [dB]");
+    EXPECT_TRUE(map->classes.signedLabels);
+    EXPECT_DOUBLE_EQ(map->classes.limits.front(), -10.0);
+    EXPECT_DOUBLE_EQ(map->classes.limits.back(), 10.0);
+    // Every node is 1 dB louder: all of the grid lies in the class [0, +2).
+    for (const LevelBand& band : map->bands)
+        EXPECT_EQ(BandArea(band) > 0, map->classes.Lower(band.classIndex) == 0.0) << band.classIndex;
+
+    // The next run is a level map again, in the classes chosen for level maps.
+    state.TakeRunResults(model);
+    EXPECT_FALSE(state.IsDifference());
+    EXPECT_EQ(state.Map()->legend.heading, "等価騒音レベル LAeqT [dB]");
+    EXPECT_EQ(state.Map()->legend.entries.back().label, "< 40");
+}
+
 TEST(PlanMapState, MapLiesUnderTheSiteDrawingAndTheLegendOverIt) {
     const CNoise model = SiteWithGridRun();
     PlanMapState state;

@@ -1,0 +1,273 @@
+#include "app/MapController.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QStatusBar>
+
+#include "app/DocumentManager.h"
+#include "app/MapPictureFile.h"
+#include "app/PlanView.h"
+#include "app/SectionWindow.h"
+#include "calc/LongJob.h"
+#include "view/noisemap/MapTexts.h"
+#include "view/noisemap/ResultFile.h"
+
+namespace kelmora {
+
+namespace {
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QAction* MakeItem(QObject* owner, std::string_view text, std::string_view prompt, bool checkable) {
+    auto* action = new QAction(Text(text), owner);
+    action->setStatusTip(Text(prompt));
+    action->setCheckable(checkable);
+    return action;
+}
+
+bool IsGridMode(int mode) {
+    return mode == kHorizontalGridMode || mode == kVerticalGridMode;
+}
+
+}  // namespace
+
+MapController::MapController(QMainWindow& window, QMenu& viewMenu, DocumentManager& documents,
+                             UserQuestions& questions)
+    : QObject(&window), window_(window), documents_(documents), questions_(questions) {
+    MapActions& a = actions_;
+    a.showMap = MakeItem(this, kMenuShowMap, kPromptShowMap, true);
+    a.isoLines = MakeItem(this, kMenuShowIsoLines, kPromptShowIsoLines, true);
+    a.legend = MakeItem(this, kMenuShowLegend, kPromptShowLegend, true);
+    a.laeq = MakeItem(this, kMenuShowLAeqT, kPromptShowLAeqT, true);
+    a.lamax = MakeItem(this, kMenuShowLAmax, kPromptShowLAmax, true);
+    auto* levels = new QActionGroup(this);
+    levels->addAction(a.laeq);
+    levels->addAction(a.lamax);
+    a.openResultFile = MakeItem(this, kMenuOpenResultFile, kPromptOpenResultFile, false);
+    a.differenceMap = MakeItem(this, kMenuDifferenceMap, kPromptDifferenceMap, false);
+    a.section = MakeItem(this, kMenuShowSection, kPromptShowSection, false);
+    a.savePicture = MakeItem(this, kMenuSaveMapPicture, kPromptSaveMapPicture, false);
+
+    a.separators.push_back(viewMenu.addSeparator());
+    for (QAction* item : {a.showMap, a.isoLines, a.legend})
+        viewMenu.addAction(item);
+    a.separators.push_back(viewMenu.addSeparator());
+    viewMenu.addAction(a.laeq);
+    viewMenu.addAction(a.lamax);
+    a.separators.push_back(viewMenu.addSeparator());
+    for (QAction* item : {a.openResultFile, a.differenceMap, a.section, a.savePicture})
+        viewMenu.addAction(item);
+
+    outOfDate_ = new QLabel(Text(kStatusMapOutOfDate), &window);
+    outOfDate_->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    outOfDate_->setAccessibleName(Text(kStatusMapOutOfDate));
+    window.statusBar()->addPermanentWidget(outOfDate_);
+    outOfDate_->hide();
+
+    // A toggle changes what every plan window of the document draws.
+    const auto toggle = [this](QAction* action, void (PlanMapState::*set)(bool)) {
+        connect(action, &QAction::triggered, this, [this, set](bool on) {
+            if (KelmoraDocument* document = Active()) {
+                (document->noiseMap().*set)(on);
+                MapChanged(*document);
+            }
+        });
+    };
+    toggle(a.showMap, &PlanMapState::SetShown);
+    toggle(a.isoLines, &PlanMapState::SetIsoLines);
+    toggle(a.legend, &PlanMapState::SetLegend);
+    for (const auto& [action, quantity] :
+         {std::pair{a.laeq, MapQuantity::LAeqT}, std::pair{a.lamax, MapQuantity::LAmax}}) {
+        connect(action, &QAction::triggered, this, [this, quantity = quantity] {
+            if (KelmoraDocument* document = Active()) {
+                document->noiseMap().Show(quantity);
+                MapChanged(*document);
+            }
+        });
+    }
+    connect(a.openResultFile, &QAction::triggered, this, &MapController::OpenResultFile);
+    connect(a.differenceMap, &QAction::triggered, this, &MapController::OpenDifferenceMap);
+    connect(a.section, &QAction::triggered, this, &MapController::ShowSection);
+    connect(a.savePicture, &QAction::triggered, this, &MapController::SavePicture);
+    connect(&viewMenu, &QMenu::aboutToShow, this, &MapController::Refresh);
+    connect(&documents, &DocumentManager::changed, this, &MapController::Refresh);
+    Refresh();
+}
+
+KelmoraDocument* MapController::Active() const {
+    return documents_.activeDocument();
+}
+
+SectionWindow* MapController::sectionWindow(const KelmoraDocument& document) const {
+    for (const QPointer<SectionWindow>& window : sections_)
+        if (!window.isNull() && window->document() == &document && window->isVisible()) return window.data();
+    return nullptr;
+}
+
+void MapController::Refresh() {
+    // Every document tells when its calculation ends.
+    for (KelmoraDocument* document : documents_.documents())
+        connect(document, &KelmoraDocument::calculationFinished, this, &MapController::RunFinished,
+                Qt::UniqueConnection);
+
+    KelmoraDocument* active = Active();
+    const MapActions& a = actions_;
+    for (QAction* item : a.separators)
+        item->setVisible(active != nullptr);
+    for (QAction* item : {a.showMap, a.isoLines, a.legend, a.laeq, a.lamax, a.openResultFile, a.differenceMap,
+                          a.section, a.savePicture})
+        item->setVisible(active != nullptr);
+    if (active == nullptr) {
+        outOfDate_->hide();
+        return;
+    }
+    const int mode = active->transaction().editMode();
+    PlanMapState& map = active->noiseMap();
+    const MapMenuState menu = map.Menu(mode);
+    // While a calculation runs the base layer keeps its pixels: a map switched off would stay.
+    const bool drawable = mode != kCalculationMode;
+    a.showMap->setEnabled(menu.mapEnabled && drawable);
+    a.showMap->setChecked(menu.mapChecked);
+    a.isoLines->setEnabled(menu.isoLinesEnabled && drawable);
+    a.isoLines->setChecked(menu.isoLinesChecked);
+    a.legend->setEnabled(menu.legendEnabled && drawable);
+    a.legend->setChecked(menu.legendChecked);
+    a.laeq->setEnabled(menu.laeqEnabled && drawable);
+    a.laeq->setChecked(menu.laeqChecked);
+    a.lamax->setEnabled(menu.lamaxEnabled && drawable);
+    a.lamax->setChecked(menu.lamaxChecked);
+    a.openResultFile->setEnabled(menu.openResultFileEnabled);
+    a.differenceMap->setEnabled(menu.openResultFileEnabled);
+    a.section->setEnabled(menu.sectionEnabled);
+    a.savePicture->setEnabled(map.Shown() && drawable && active->activeView() != nullptr);
+    outOfDate_->setVisible(map.IsOutOfDate(active->transaction().model()));
+}
+
+void MapController::MapChanged(KelmoraDocument& document) {
+    document.UpdateViews(5);
+    if (SectionWindow* section = sectionWindow(document)) section->Reload();
+    Refresh();
+}
+
+void MapController::RunFinished(int result) {
+    auto* document = qobject_cast<KelmoraDocument*>(sender());
+    if (document == nullptr || result != kJobNormalEnd) return;
+    const CNoise& model = document->transaction().model();
+    if (!IsGridMode(model.calcInfo.mode)) return;
+    try {
+        document->noiseMap().TakeRunResults(model);
+    } catch (const NoiseMapError& e) {
+        Tell(Text(kRunResultsUnusable) + QStringLiteral("\n") + QString::fromUtf8(e.what()));
+        return;
+    }
+    MapChanged(*document);
+    if (document->noiseMap().IsSection()) OpenSection(*document);
+}
+
+std::optional<LevelGrid> MapController::ChooseResults(KelmoraDocument& document, const QString& title,
+                                                      MapQuantity& quantity) {
+    const std::optional<std::string> path =
+        questions_.ChooseFileToOpen(&window_, title, QtFileFilter(kResultFileDialogFilter));
+    if (!path) return std::nullopt;
+    try {
+        return ReadResultFile(*path, document.transaction().model().calcInfo, &quantity);
+    } catch (const NoiseMapError& e) {
+        QString text = Text(kResultFileUnusable) + QStringLiteral("\n") + QString::fromUtf8(e.what());
+        if (!text.contains(QString::fromStdString(*path)))
+            text += QStringLiteral("\n") + QString::fromStdString(*path);
+        Tell(text);
+    }
+    return std::nullopt;
+}
+
+void MapController::OpenResultFile() {
+    KelmoraDocument* document = Active();
+    if (document == nullptr ||
+        !document->noiseMap().Menu(document->transaction().editMode()).openResultFileEnabled)
+        return;
+    MapQuantity quantity = MapQuantity::Unknown;
+    std::optional<LevelGrid> grid = ChooseResults(*document, Text(kResultFileDialogTitle), quantity);
+    if (!grid) return;
+    document->noiseMap().TakeResultFile(std::move(*grid), quantity, document->transaction().model());
+    MapChanged(*document);
+    if (document->noiseMap().IsSection()) OpenSection(*document);
+}
+
+void MapController::OpenDifferenceMap() {
+    KelmoraDocument* document = Active();
+    if (document == nullptr ||
+        !document->noiseMap().Menu(document->transaction().editMode()).openResultFileEnabled)
+        return;
+    MapQuantity first = MapQuantity::Unknown;
+    std::optional<LevelGrid> a = ChooseResults(*document, Text(kDifferenceFirstTitle), first);
+    if (!a) return;
+    MapQuantity second = MapQuantity::Unknown;
+    std::optional<LevelGrid> b = ChooseResults(*document, Text(kDifferenceSecondTitle), second);
+    if (!b) return;
+    if (first != MapQuantity::Unknown && second != MapQuantity::Unknown && first != second) {
+        Tell(Text(kDifferenceQuantitiesDiffer));
+        return;
+    }
+    try {
+        LevelGrid difference = DifferenceGrid(*a, *b);
+        document->noiseMap().TakeDifference(std::move(difference),
+                                            first != MapQuantity::Unknown ? first : second,
+                                            document->transaction().model());
+    } catch (const NoiseMapError& e) {
+        Tell(QString::fromUtf8(e.what()));
+        return;
+    }
+    MapChanged(*document);
+    if (document->noiseMap().IsSection()) OpenSection(*document);
+}
+
+void MapController::ShowSection() {
+    if (KelmoraDocument* document = Active(); document != nullptr && document->noiseMap().IsSection())
+        OpenSection(*document);
+}
+
+void MapController::OpenSection(KelmoraDocument& document) {
+    SectionWindow* window = sectionWindow(document);
+    if (window == nullptr) {
+        std::erase_if(sections_, [](const QPointer<SectionWindow>& w) { return w.isNull(); });
+        window = new SectionWindow(document, questions_, &window_);
+        connect(window, &SectionWindow::levelChosen, this, &MapController::Refresh);
+        sections_.emplace_back(window);
+    } else {
+        window->Reload();
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void MapController::SavePicture() {
+    KelmoraDocument* document = Active();
+    if (document == nullptr || !document->noiseMap().Shown()) return;
+    PlanView* view = document->activeView();
+    if (view == nullptr) return;
+    PlanMapState& state = document->noiseMap();
+    const CNoise& model = document->transaction().model();
+    const NoiseMap* map = state.Map();
+    const PlanMapInputs in{model,
+                           view->viewData(),
+                           view->hasPicture(),
+                           view->size(),
+                           state.Menu(kIdleMode).isoLinesChecked,
+                           state.IsOutOfDate(model) ? std::string(kMapOutOfDate) : std::string()};
+    const std::string title =
+        map->legend.heading + (map->legend.subheading.empty() ? "" : " " + map->legend.subheading);
+    SaveMapPicture(&window_, questions_, Text(kSaveMapPictureTitle), QStringLiteral("map.png"),
+                   PlanMapDrawing(*map, in), title, view->picture());
+}
+
+void MapController::Tell(const QString& text) {
+    questions_.Tell(&window_, Text(kResultFileMessageCaption), text, QMessageBox::Warning);
+}
+
+}  // namespace kelmora
