@@ -6,12 +6,15 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
+#include <algorithm>
+#include <cmath>
 
 #include "app/DocumentManager.h"
 #include "app/MapPictureFile.h"
 #include "app/PlanView.h"
 #include "app/SectionWindow.h"
 #include "calc/LongJob.h"
+#include "view/ViewTransform.h"
 #include "view/noisemap/MapTexts.h"
 #include "view/noisemap/ResultFile.h"
 
@@ -32,6 +35,19 @@ QAction* MakeItem(QObject* owner, std::string_view text, std::string_view prompt
 
 bool IsGridMode(int mode) {
     return mode == kHorizontalGridMode || mode == kVerticalGridMode;
+}
+
+// The plan as the window shows it, without the empty background beyond the picture's lower-right
+// corner (the grid covers the picture).
+QSize ShownPlanSize(const PlanView& view) {
+    const CKelmoraViewData& v = view.viewData();
+    const double m = EffectiveMagnification(v.zoom);
+    const auto side = [](double extent, int shown) {
+        if (!std::isfinite(extent)) return shown;
+        return static_cast<int>(std::clamp(std::ceil(extent), 1.0, static_cast<double>(shown)));
+    };
+    return {side(v.zoom.origin.x + m * v.imageWidth, view.width()),
+            side(v.zoom.origin.y + m * v.imageHeight, view.height())};
 }
 
 }  // namespace
@@ -257,7 +273,7 @@ void MapController::SavePicture() {
     const PlanMapInputs in{model,
                            view->viewData(),
                            view->hasPicture(),
-                           view->size(),
+                           ShownPlanSize(*view),
                            state.Menu(kIdleMode).isoLinesChecked,
                            state.IsOutOfDate(model) ? std::string(kMapOutOfDate) : std::string()};
     const std::string title =

@@ -73,8 +73,9 @@ std::optional<MapDrawing> SectionOf(KelmoraDocument& document, QSize size) {
 }  // namespace
 
 SectionWindow::SectionWindow(KelmoraDocument& document, UserQuestions& questions, QWidget* parent)
-    : QWidget(parent, Qt::Window), document_(&document), questions_(questions) {
+    : QDialog(parent), document_(&document), questions_(questions) {
     setAttribute(Qt::WA_DeleteOnClose);
+    connect(this, &QDialog::finished, this, &QObject::deleteLater);  // Esc hides without a close event
     canvas_ = new SectionCanvas(
         image_, [this] { Render(); }, this);
     level_ = new QComboBox(this);
@@ -82,6 +83,9 @@ SectionWindow::SectionWindow(KelmoraDocument& document, UserQuestions& questions
     levelLabel->setBuddy(level_);
     save_ = new QPushButton(Text(kSectionSaveButton), this);
     auto* close = new QPushButton(Text(kSectionCloseButton), this);
+    // Enter does not save a picture by surprise.
+    save_->setAutoDefault(false);
+    close->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(levelLabel);

@@ -2,10 +2,11 @@
 // The window of a vertical section: the document's map of a vertical grid drawn as distance along the
 // grid's line × height, with its legend (and the out-of-date mark after a model edit), the level shown
 // (LAeqT or LAmax) to choose, and the section saved as a picture. The picture follows the window's
-// size. It shows what the document's map holds; when that is no longer a section, it closes.
+// size. It shows what the document's map holds; when that is no longer a section, it closes. A
+// modeless dialog: screen readers announce it as a window of its own, and Esc closes it.
+#include <QDialog>
 #include <QImage>
 #include <QPointer>
-#include <QWidget>
 
 class QComboBox;
 class QPushButton;
@@ -15,7 +16,7 @@ namespace kelmora {
 class KelmoraDocument;
 class UserQuestions;
 
-class SectionWindow : public QWidget {
+class SectionWindow : public QDialog {
     Q_OBJECT
 
 public:
