@@ -30,7 +30,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     services_ = {&context_.registry, context_.questions, this, context_.runSettings};
     documents_ = new DocumentManager(*area_, services_, this);
     actions_ = CommandActions::Create(*this);
-    maps_ = new MapController(*this, *actions_.viewMenu, *documents_, *context_.questions);
+    maps_ = new MapController(*this, *area_, *actions_.viewMenu, *documents_, *context_.questions);
     statusBar()->showMessage(QString::fromUtf8("レディ"));
     resize(1100, 760);
     Connect();

@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QMenu>
 #include <QStatusBar>
 #include <algorithm>
@@ -22,13 +23,9 @@ namespace kelmora {
 
 namespace {
 
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QAction* MakeItem(QObject* owner, std::string_view text, std::string_view prompt, bool checkable) {
-    auto* action = new QAction(Text(text), owner);
-    action->setStatusTip(Text(prompt));
+    auto* action = new QAction(QString::fromUtf8(text), owner);
+    action->setStatusTip(QString::fromUtf8(prompt));
     action->setCheckable(checkable);
     return action;
 }
@@ -52,7 +49,7 @@ QSize ShownPlanSize(const PlanView& view) {
 
 }  // namespace
 
-MapController::MapController(QMainWindow& window, QMenu& viewMenu, DocumentManager& documents,
+MapController::MapController(QMainWindow& window, QMdiArea& area, QMenu& viewMenu, DocumentManager& documents,
                              UserQuestions& questions)
     : QObject(&window), window_(window), documents_(documents), questions_(questions) {
     MapActions& a = actions_;
@@ -79,9 +76,9 @@ MapController::MapController(QMainWindow& window, QMenu& viewMenu, DocumentManag
     for (QAction* item : {a.openResultFile, a.differenceMap, a.section, a.savePicture})
         viewMenu.addAction(item);
 
-    outOfDate_ = new QLabel(Text(kStatusMapOutOfDate), &window);
+    outOfDate_ = new QLabel(QString::fromUtf8(kStatusMapOutOfDate), &window);
     outOfDate_->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-    outOfDate_->setAccessibleName(Text(kStatusMapOutOfDate));
+    outOfDate_->setAccessibleName(QString::fromUtf8(kStatusMapOutOfDate));
     window.statusBar()->addPermanentWidget(outOfDate_);
     outOfDate_->hide();
 
@@ -112,6 +109,7 @@ MapController::MapController(QMainWindow& window, QMenu& viewMenu, DocumentManag
     connect(a.savePicture, &QAction::triggered, this, &MapController::SavePicture);
     connect(&viewMenu, &QMenu::aboutToShow, this, &MapController::Refresh);
     connect(&documents, &DocumentManager::changed, this, &MapController::Refresh);
+    connect(&area, &QMdiArea::subWindowActivated, this, &MapController::Refresh);
     Refresh();
 }
 
@@ -178,7 +176,7 @@ void MapController::RunFinished(int result) {
     try {
         document->noiseMap().TakeRunResults(model);
     } catch (const NoiseMapError& e) {
-        Tell(Text(kRunResultsUnusable) + QStringLiteral("\n") + QString::fromUtf8(e.what()));
+        Tell(QString::fromUtf8(kRunResultsUnusable) + QStringLiteral("\n") + QString::fromUtf8(e.what()));
         return;
     }
     MapChanged(*document);
@@ -193,7 +191,8 @@ std::optional<LevelGrid> MapController::ChooseResults(KelmoraDocument& document,
     try {
         return ReadResultFile(*path, document.transaction().model().calcInfo, &quantity);
     } catch (const NoiseMapError& e) {
-        QString text = Text(kResultFileUnusable) + QStringLiteral("\n") + QString::fromUtf8(e.what());
+        QString text =
+            QString::fromUtf8(kResultFileUnusable) + QStringLiteral("\n") + QString::fromUtf8(e.what());
         if (!text.contains(QString::fromStdString(*path)))
             text += QStringLiteral("\n") + QString::fromStdString(*path);
         Tell(text);
@@ -207,7 +206,8 @@ void MapController::OpenResultFile() {
         !document->noiseMap().Menu(document->transaction().editMode()).openResultFileEnabled)
         return;
     MapQuantity quantity = MapQuantity::Unknown;
-    std::optional<LevelGrid> grid = ChooseResults(*document, Text(kResultFileDialogTitle), quantity);
+    std::optional<LevelGrid> grid =
+        ChooseResults(*document, QString::fromUtf8(kResultFileDialogTitle), quantity);
     if (!grid) return;
     document->noiseMap().TakeResultFile(std::move(*grid), quantity, document->transaction().model());
     MapChanged(*document);
@@ -220,13 +220,13 @@ void MapController::OpenDifferenceMap() {
         !document->noiseMap().Menu(document->transaction().editMode()).openResultFileEnabled)
         return;
     MapQuantity first = MapQuantity::Unknown;
-    std::optional<LevelGrid> a = ChooseResults(*document, Text(kDifferenceFirstTitle), first);
+    std::optional<LevelGrid> a = ChooseResults(*document, QString::fromUtf8(kDifferenceFirstTitle), first);
     if (!a) return;
     MapQuantity second = MapQuantity::Unknown;
-    std::optional<LevelGrid> b = ChooseResults(*document, Text(kDifferenceSecondTitle), second);
+    std::optional<LevelGrid> b = ChooseResults(*document, QString::fromUtf8(kDifferenceSecondTitle), second);
     if (!b) return;
     if (first != MapQuantity::Unknown && second != MapQuantity::Unknown && first != second) {
-        Tell(Text(kDifferenceQuantitiesDiffer));
+        Tell(QString::fromUtf8(kDifferenceQuantitiesDiffer));
         return;
     }
     try {
@@ -278,12 +278,12 @@ void MapController::SavePicture() {
                            state.IsOutOfDate(model) ? std::string(kMapOutOfDate) : std::string()};
     const std::string title =
         map->legend.heading + (map->legend.subheading.empty() ? "" : " " + map->legend.subheading);
-    SaveMapPicture(&window_, questions_, Text(kSaveMapPictureTitle), QStringLiteral("map.png"),
+    SaveMapPicture(&window_, questions_, QString::fromUtf8(kSaveMapPictureTitle), QStringLiteral("map.png"),
                    PlanMapDrawing(*map, in), title, view->picture());
 }
 
 void MapController::Tell(const QString& text) {
-    questions_.Tell(&window_, Text(kResultFileMessageCaption), text, QMessageBox::Warning);
+    questions_.Tell(&window_, QString::fromUtf8(kResultFileMessageCaption), text, QMessageBox::Warning);
 }
 
 }  // namespace kelmora

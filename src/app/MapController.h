@@ -17,6 +17,7 @@
 class QAction;
 class QLabel;
 class QMainWindow;
+class QMdiArea;
 class QMenu;
 
 namespace kelmora {
@@ -43,8 +44,10 @@ class MapController : public QObject {
     Q_OBJECT
 
 public:
-    // Adds the map items to `viewMenu` and the out-of-date mark to the window's status bar.
-    MapController(QMainWindow& window, QMenu& viewMenu, DocumentManager& documents, UserQuestions& questions);
+    // Adds the map items to `viewMenu` and the out-of-date mark to the window's status bar; follows the
+    // plan window activated in `area`.
+    MapController(QMainWindow& window, QMdiArea& area, QMenu& viewMenu, DocumentManager& documents,
+                  UserQuestions& questions);
 
     const MapActions& actions() const { return actions_; }
     // The status bar's mark, shown while the active document's map is out of date.

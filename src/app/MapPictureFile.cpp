@@ -9,13 +9,7 @@
 
 namespace kelmora {
 
-namespace {
-
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::optional<PictureForm> PictureFormOfPath(const std::string& path) {
     const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();
@@ -30,12 +24,13 @@ bool SaveMapPicture(QWidget* parent, UserQuestions& questions, const QString& di
     const std::optional<std::string> path = questions.ChooseFileToSave(
         parent, dialogTitle, QtFileFilter(kMapPictureFileFilter), QStringLiteral("png"), suggestedName);
     if (!path) return false;
-    const QString caption = Text(kResultFileMessageCaption);
+    const QString caption = QString::fromUtf8(kResultFileMessageCaption);
     const std::optional<PictureForm> form = PictureFormOfPath(*path);
     if (!form) {
-        questions.Tell(parent, caption,
-                       Text(kPictureExtensionWrong) + QStringLiteral("\n") + QString::fromStdString(*path),
-                       QMessageBox::Warning);
+        questions.Tell(
+            parent, caption,
+            QString::fromUtf8(kPictureExtensionWrong) + QStringLiteral("\n") + QString::fromStdString(*path),
+            QMessageBox::Warning);
         return false;
     }
     const QByteArray bytes = *form == PictureForm::Png ? EncodePng(RenderDrawing(drawing, picture))
@@ -53,8 +48,8 @@ bool SaveMapPicture(QWidget* parent, UserQuestions& questions, const QString& di
         }
     }
     questions.Tell(parent, caption,
-                   Text(kPictureNotSaved) + QStringLiteral("\n") + QString::fromStdString(*path) +
-                       QStringLiteral("\n") + reason,
+                   QString::fromUtf8(kPictureNotSaved) + QStringLiteral("\n") +
+                       QString::fromStdString(*path) + QStringLiteral("\n") + reason,
                    QMessageBox::Warning);
     return false;
 }

@@ -18,10 +18,6 @@ namespace kelmora {
 
 namespace {
 
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Smallest picture drawn [px]: below it axes and legend no longer fit.
 constexpr int kMinWidth = 320;
 constexpr int kMinHeight = 200;
@@ -79,10 +75,10 @@ SectionWindow::SectionWindow(KelmoraDocument& document, UserQuestions& questions
     canvas_ = new SectionCanvas(
         image_, [this] { Render(); }, this);
     level_ = new QComboBox(this);
-    auto* levelLabel = new QLabel(Text(kSectionLevelLabel), this);
+    auto* levelLabel = new QLabel(QString::fromUtf8(kSectionLevelLabel), this);
     levelLabel->setBuddy(level_);
-    save_ = new QPushButton(Text(kSectionSaveButton), this);
-    auto* close = new QPushButton(Text(kSectionCloseButton), this);
+    save_ = new QPushButton(QString::fromUtf8(kSectionSaveButton), this);
+    auto* close = new QPushButton(QString::fromUtf8(kSectionCloseButton), this);
     // Enter does not save a picture by surprise.
     save_->setAutoDefault(false);
     close->setAutoDefault(false);
@@ -119,13 +115,13 @@ void SectionWindow::Reload() {
         close();
         return;
     }
-    setWindowTitle(Text(kSectionWindowTitle) + QStringLiteral(" - ") + document_->title());
+    setWindowTitle(QString::fromUtf8(kSectionWindowTitle) + QStringLiteral(" - ") + document_->title());
     const QSignalBlocker block(level_);
     level_->clear();
     for (const auto& [quantity, text] :
          {std::pair{MapQuantity::LAeqT, kMenuShowLAeqT}, std::pair{MapQuantity::LAmax, kMenuShowLAmax}}) {
         if (!state.Has(quantity)) continue;
-        QString label = Text(text);
+        QString label = QString::fromUtf8(text);
         label.remove(QStringLiteral("(&E)")).remove(QStringLiteral("(&X)"));
         level_->addItem(label, static_cast<int>(quantity));
     }
@@ -147,8 +143,8 @@ void SectionWindow::SavePicture() {
     const std::optional<MapDrawing> drawing = SectionOf(*document_, canvas_->size());
     if (!drawing) return;
     const MapLegend& legend = document_->noiseMap().Map()->legend;
-    SaveMapPicture(this, questions_, Text(kSaveSectionPictureTitle), QStringLiteral("section.png"), *drawing,
-                   legend.heading + " " + legend.subheading);
+    SaveMapPicture(this, questions_, QString::fromUtf8(kSaveSectionPictureTitle),
+                   QStringLiteral("section.png"), *drawing, legend.heading + " " + legend.subheading);
 }
 
 }  // namespace kelmora

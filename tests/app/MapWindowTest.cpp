@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -287,9 +289,12 @@ TEST_F(MapWindow, CommittedEditsMarkTheMapOutOfDateAndCancelledOnesDoNot) {
     EXPECT_EQ(mark.text(), Q(kStatusMapOutOfDate));
     EXPECT_GE(BandPaths(base(), EuropeanScheme()), 3) << "the map stays, marked";
 
-    // The mark belongs to the document: another document's window shows none.
+    // The mark belongs to the document: another document's window shows none, and going back to
+    // the first window shows it again.
     window->documents().NewDocument();
     EXPECT_FALSE(mark.isVisibleTo(window.get()));
+    window->area().setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
+    EXPECT_TRUE(mark.isVisibleTo(window.get()));
 }
 
 TEST_F(MapWindow, GridRunEndsWithItsMapOnThePlanAndAVerticalRunInASectionWindow) {
