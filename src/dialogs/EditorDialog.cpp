@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -76,47 +77,107 @@ ChainDialog* EditorDialog::Make(ChainHost& host, const DialogRequest& request, Q
     return new EditorDialog(host, request, std::move(editor), parent);
 }
 
+namespace {
+
+// Buttons without a box of their own are laid out side by side, this many to a row.
+constexpr int kButtonsPerRow = 3;
+// A dialog with more rows than this shows its sections in two columns.
+constexpr int kRowsInOneColumn = 16;
+
+bool IsButtonRow(const EditorField& field) {
+    return field.group == nullptr && (field.kind == FieldKind::kSpectrum ||
+                                      field.kind == FieldKind::kSubList || field.kind == FieldKind::kAction);
+}
+
+}  // namespace
+
 void EditorDialog::Build() {
-    auto* top = new QVBoxLayout(this);
-    QFormLayout* plain = nullptr;  // the rows outside a titled box, since the last box
-    QFormLayout* boxed = nullptr;
+    // The rows of the table in sections: a titled box per group, the rows between boxes, the point
+    // list, and runs of buttons side by side. Each section counts its rows for the columns.
+    struct Section {
+        QWidget* widget;
+        int rows;
+    };
+    std::vector<Section> sections;
+    QFormLayout* form = nullptr;  // the open section of rows, if any
+    QGridLayout* grid = nullptr;  // the open section of buttons, if any
+    int gridCount = 0;
     const char* group = nullptr;
+    const auto close = [&] {
+        form = nullptr;
+        grid = nullptr;
+        group = nullptr;
+    };
+
     const std::optional<VertexListSpec>& vertexSpec = editor_->vertexList();
     bool entrySeen = false;
     bool vertexListShown = !vertexSpec.has_value();
-
     for (const EditorField& field : editor_->form().fields()) {
         // The point list follows its entry fields and the notes that explain them.
         if (!vertexListShown && entrySeen && !IsVertexEntry(*vertexSpec, field.controlId) &&
             field.kind != FieldKind::kNote) {
-            BuildVertexList(top);
+            sections.push_back({BuildVertexList(), 8});
             vertexListShown = true;
-            plain = nullptr;
-            group = nullptr;
+            close();
         }
         if (vertexSpec && IsVertexEntry(*vertexSpec, field.controlId)) entrySeen = true;
 
-        QFormLayout* form = nullptr;
-        if (field.group != nullptr) {
-            if (group == nullptr || std::strcmp(group, field.group) != 0) {
-                auto* box = new QGroupBox(Text(field.group), this);
-                boxed = new QFormLayout(box);
-                top->addWidget(box);
+        if (IsButtonRow(field)) {
+            if (grid == nullptr) {
+                close();
+                auto* holder = new QWidget(this);
+                grid = new QGridLayout(holder);
+                grid->setContentsMargins(0, 0, 0, 0);
+                gridCount = 0;
+                sections.push_back({holder, 0});
+            }
+            QWidget* button = BuildRow(field, nullptr);
+            if (gridCount % kButtonsPerRow == 0) ++sections.back().rows;
+            grid->addWidget(button, gridCount / kButtonsPerRow, gridCount % kButtonsPerRow);
+            ++gridCount;
+            continue;
+        }
+        const bool sameSection =
+            form != nullptr &&
+            (field.group == nullptr ? group == nullptr
+                                    : group != nullptr && std::strcmp(group, field.group) == 0);
+        if (!sameSection) {
+            close();
+            QWidget* holder = nullptr;
+            if (field.group != nullptr) {
+                holder = new QGroupBox(Text(field.group), this);
                 group = field.group;
-                plain = nullptr;
+            } else {
+                holder = new QWidget(this);
             }
-            form = boxed;
-        } else {
-            if (plain == nullptr) {
-                plain = new QFormLayout;
-                top->addLayout(plain);
-            }
-            group = nullptr;
-            form = plain;
+            form = new QFormLayout(holder);
+            if (field.group == nullptr) form->setContentsMargins(0, 0, 0, 0);
+            sections.push_back({holder, field.group != nullptr ? 1 : 0});
         }
         BuildRow(field, form);
+        ++sections.back().rows;
     }
-    if (!vertexListShown) BuildVertexList(top);
+    if (!vertexListShown) sections.push_back({BuildVertexList(), 8});
+
+    int total = 0;
+    for (const Section& section : sections)
+        total += section.rows;
+    auto* top = new QVBoxLayout(this);
+    auto* columns = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    columns->addLayout(left);
+    if (total > kRowsInOneColumn) columns->addLayout(right);
+    int placed = 0;
+    for (const Section& section : sections) {
+        // The left column takes the first half of the rows; sections are never split.
+        const bool toLeft = total <= kRowsInOneColumn || placed < total / 2;
+        (toLeft ? left : right)->addWidget(section.widget);
+        placed += section.rows;
+    }
+    left->addStretch();
+    right->addStretch();
+    top->addLayout(columns);
     top->addWidget(BuildButtons());
 }
 
@@ -217,18 +278,22 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
         row.push_back(hint);
         shown = holder;
     }
+    if (form == nullptr) return shown;
     if (label != nullptr) {
         if (field.kind != FieldKind::kRadios) label->setBuddy(control);
         form->addRow(label, shown);
     } else {
         form->addRow(shown);
     }
-    return control;
+    return shown;
 }
 
-void EditorDialog::BuildVertexList(QVBoxLayout* layout) {
+QWidget* EditorDialog::BuildVertexList() {
     const VertexListSpec& spec = *editor_->vertexList();
-    vertexList_ = new QTreeWidget(this);
+    auto* holder = new QWidget(this);
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    vertexList_ = new QTreeWidget(holder);
     vertexList_->setObjectName(ControlName(kVertexListId));
     vertexList_->setAccessibleName(QStringLiteral("座標値"));
     vertexList_->setRootIsDecorated(false);
@@ -265,6 +330,7 @@ void EditorDialog::BuildVertexList(QVBoxLayout* layout) {
         row->addWidget(button);
     }
     layout->addLayout(row);
+    return holder;
 }
 
 QWidget* EditorDialog::BuildButtons() {
@@ -349,7 +415,10 @@ void EditorDialog::RefreshVertexList() {
         QStringList cells;
         for (const std::string& cell : VertexListEditing::RowTexts(vertex, columns))
             cells << QString::fromStdString(cell);
-        vertexList_->addTopLevelItem(new QTreeWidgetItem(cells));
+        auto* item = new QTreeWidgetItem(cells);
+        for (int column = 0; column < columns; ++column)
+            item->setTextAlignment(column, Qt::AlignRight);
+        vertexList_->addTopLevelItem(item);
     }
     if (QTreeWidgetItem* item = vertexList_->topLevelItem(editor_->selectedVertex())) {
         vertexList_->setCurrentItem(item);

@@ -21,7 +21,6 @@ class QComboBox;
 class QFormLayout;
 class QLineEdit;
 class QTreeWidget;
-class QVBoxLayout;
 class QWidget;
 
 namespace kelmora {
@@ -47,8 +46,10 @@ protected:
 
 private:
     void Build();
+    // The row's controls, added to `form` (or only made, for a row of buttons when form is null);
+    // returns what was added.
     QWidget* BuildRow(const EditorField& field, QFormLayout* form);
-    void BuildVertexList(QVBoxLayout* layout);
+    QWidget* BuildVertexList();
     QWidget* BuildButtons();
 
     // The controls into the form, and the form into the controls.
