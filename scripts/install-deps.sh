@@ -21,6 +21,9 @@ qt6-base-dev
 qt6-base-dev-tools
 libgl-dev
 fonts-noto-cjk
+libssl-dev
+slurm-wlm
+munge
 "
 missing=""
 for p in $PACKAGES; do

@@ -1,5 +1,6 @@
 #include "calc/LongJob.h"
 
+#include <new>
 #include <system_error>
 
 namespace kelmora {
@@ -51,6 +52,9 @@ void CLongJob::Execute() {
         Run();
     } catch (const JobCancelled&) {
         PostEnd(kJobCancelled);
+    } catch (const std::bad_alloc&) {
+        if (errorText().empty()) SetErrorText(std::string(kOutOfMemory));
+        PostEnd(kJobError);
     } catch (const std::exception& e) {
         if (errorText().empty()) SetErrorText(e.what());
         PostEnd(kJobError);

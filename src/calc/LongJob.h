@@ -7,6 +7,7 @@
 #include <exception>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "calc/RunHost.h"
@@ -19,6 +20,9 @@ inline constexpr int kJobNormalEnd = 2;
 inline constexpr int kJobCancelled = -1;
 inline constexpr int kJobError = -2;
 inline constexpr int kJobStartFailure = -3;
+
+// The error text of a job that ran out of memory.
+inline constexpr std::string_view kOutOfMemory = "メモリが足りません";
 
 // Raised inside a job body when it notices the cancel request; the body unwinds and the job ends
 // with kJobCancelled.
@@ -78,7 +82,8 @@ public:
 private:
     void Prepare(CRunHost& host);
     // The thread procedure: runs the body; a body that lets an exception escape still reports its
-    // end (kJobCancelled for JobCancelled, otherwise kJobError with the exception's text).
+    // end (kJobCancelled for JobCancelled, otherwise kJobError with the exception's text, or
+    // "メモリが足りません" when memory ran out).
     void Execute();
 
     CRunHost* host_ = nullptr;

@@ -15,10 +15,7 @@
 #include "calc/TextOutput.h"
 
 namespace kelmora {
-namespace {
 
-// Point m of M of a list or a grid, with its heading and its result lines. A point underground is not
-// computed and keeps no result of an earlier run.
 void ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int m, int count,
                         CBreakdownWriter& w) {
     WritePointHeading(w, m, count, point.position);
@@ -31,8 +28,6 @@ void ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int
     ComputePoint(site, point, w);
     WritePointResult(w, m, count, point.resultAverage.overallLevel(), point.resultMax.overallLevel());
 }
-
-}  // namespace
 
 std::string SinglePointLevelText(double laeq) {
     return Format("予測点の等価騒音レベルは%.1f[dB]です", {laeq});

@@ -37,6 +37,14 @@ private:
     const PredictionRunSettings settings_;
 };
 
+struct PredictionSite;
+class CBreakdownWriter;
+
+// Point m of M of a list or a grid, with its heading and its result lines. A point underground is not
+// computed and keeps no result of an earlier run.
+void ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int m, int count,
+                        CBreakdownWriter& w);
+
 // The text with which the single point's LAeqT is shown: "予測点の等価騒音レベルは%.1f[dB]です".
 std::string SinglePointLevelText(double laeq);
 

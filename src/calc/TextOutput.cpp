@@ -1,8 +1,11 @@
 #include "calc/TextOutput.h"
 
+#include <system_error>
 #include <unordered_map>
+#include <utility>
 
 #include "calc/LongJob.h"
+#include "model/persistence/ReplacingFile.h"
 #include "model/persistence/TextCodec.h"
 
 namespace kelmora {
@@ -51,32 +54,59 @@ void AppendTextFileBytes(std::string& out, std::string_view text) {
 }
 
 std::unique_ptr<CTextFile> CTextFile::Create(const std::string& path, CLongJob* job) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return nullptr;
-    std::setvbuf(file, nullptr, _IOFBF, kFileBufferBytes);
-    return std::unique_ptr<CTextFile>(new CTextFile(file, job));
+    try {
+        return std::unique_ptr<CTextFile>(new CTextFile(std::make_unique<CReplacingFile>(path, true), job));
+    } catch (const std::system_error&) {
+        return nullptr;
+    }
 }
 
-CTextFile::CTextFile(std::FILE* file, CLongJob* job) : file_(file), job_(job) {}
+CTextFile::CTextFile(std::unique_ptr<CReplacingFile> file, CLongJob* job)
+    : file_(std::move(file)), job_(job) {
+    buffer_.reserve(kFileBufferBytes);
+}
 
 CTextFile::~CTextFile() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (file_ == nullptr) return;
+    // Dropped without closing (a cancel, or a failure elsewhere): what was written takes the file's
+    // place, as far as it can be written out.
+    try {
+        file_->Write(buffer_);
+        file_->Commit();
+    } catch (const std::system_error&) {
+    }
 }
 
 void CTextFile::Write(std::string_view bytes) {
     if (file_ == nullptr) Fail();
-    if (bytes.empty()) return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) Fail();
+    buffer_.append(bytes);
+    if (buffer_.size() >= kFileBufferBytes) Flush();
+}
+
+void CTextFile::Flush() {
+    try {
+        file_->Write(buffer_);
+    } catch (const std::system_error&) {
+        Fail();
+    }
+    buffer_.clear();
 }
 
 void CTextFile::Close() {
     if (file_ == nullptr) return;
-    std::FILE* file = file_;
-    file_ = nullptr;
-    if (std::fclose(file) != 0) Fail();
+    Flush();
+    try {
+        file_->Commit();
+    } catch (const std::system_error&) {
+        Fail();
+    }
+    file_.reset();
 }
 
 void CTextFile::Fail() {
+    // The new version is dropped: a previous file of the name stays whole.
+    file_.reset();
+    buffer_.clear();
     if (job_ != nullptr) job_->ReportWriteError(std::string(kTextFileWriteFailed));
     throw TextFileWriteError();
 }

@@ -3,7 +3,6 @@
 // CP932 with CR LF line ends. Text is composed in UTF-8, encoded once, and handed to a sink: a file
 // written through a buffer, or a memory buffer that holds one prediction point's breakdown until it
 // can be written in point order.
-#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -12,6 +11,7 @@
 namespace kelmora {
 
 class CLongJob;
+class CReplacingFile;
 
 // The error text of a failed write to a run's text file.
 inline constexpr std::string_view kTextFileWriteFailed = "テキストファイル出力失敗!";
@@ -44,28 +44,35 @@ private:
     std::string bytes_;
 };
 
-// A file created (or truncated) for a run and written through a buffer. A failing write or close
-// stores "テキストファイル出力失敗!" as the job's error text (unless a write error was stored before)
-// and raises TextFileWriteError; what was written before stays in the file.
+// A file written for a run through a buffer. The text goes to a temporary file beside the target,
+// which takes the target's place when the file is closed, or when it is dropped without closing (a
+// cancelled run leaves its whole points under the file's name). A failing write or close stores
+// "テキストファイル出力失敗!" as the job's error text (unless a write error was stored before) and raises
+// TextFileWriteError; the temporary file is then removed and a previous file of that name stays as it
+// was.
 class CTextFile : public CTextSink {
 public:
-    // Opens `path` (UTF-8) for writing; null when it cannot be opened. `job` (may be null) receives
-    // the error text of a failed write.
+    // Opens a new version of `path` (UTF-8) for writing; null when it cannot be made (a missing folder,
+    // a name taken by a folder, a file the user may not write). `job` (may be null) receives the error
+    // text of a failed write.
     static std::unique_ptr<CTextFile> Create(const std::string& path, CLongJob* job);
     ~CTextFile() override;
     CTextFile(const CTextFile&) = delete;
     CTextFile& operator=(const CTextFile&) = delete;
 
     void Write(std::string_view bytes) override;
-    // Writes out the buffer and closes the file; raises like Write. Further writes fail.
+    // Writes out the buffer and puts the file in its target's place; raises like Write. Further writes
+    // fail.
     void Close();
 
 private:
-    CTextFile(std::FILE* file, CLongJob* job);
+    CTextFile(std::unique_ptr<CReplacingFile> file, CLongJob* job);
+    void Flush();
     [[noreturn]] void Fail();
 
-    std::FILE* file_;
+    std::unique_ptr<CReplacingFile> file_;
     CLongJob* job_;
+    std::string buffer_;
 };
 
 }  // namespace kelmora

@@ -10,5 +10,10 @@ void AddDumpCommand(CLI::App& app, int& exitCode);
 void AddLoadCommand(CLI::App& app, int& exitCode);
 void AddRenderCommand(CLI::App& app, int& exitCode);
 void AddRunCommand(CLI::App& app, int& exitCode);
+void AddMergeCommand(CLI::App& app, int& exitCode);
+void AddClusterCommand(CLI::App& app, int& exitCode);
+
+// Flushes and closes the standard output; false when anything written to it was lost.
+bool CloseStandardOutput();
 
 }  // namespace kelmora::cli

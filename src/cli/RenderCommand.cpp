@@ -1,16 +1,20 @@
 // `kelmora-calc render PROJECT -o PLAN.png`: draws the plan of a project as its first window shows it
 // (its stored view and background picture; a new window's 500 × 300 blank area when the project holds
 // no window record) and writes it as a PNG picture. Runs without a display.
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "cli/CommandProject.h"
@@ -118,8 +122,18 @@ int RunRender(const RenderOptions& opt) {
     const fs::path out = fs::path(opt.output);
     std::error_code ec;
     if (out.has_parent_path()) fs::create_directories(out.parent_path(), ec);
-    if (!image.save(QString::fromStdString(opt.output), "PNG")) {
+    // The picture is encoded whole, then replaces a previous one only once it is on the disk.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
         std::fprintf(stderr, "画像を書き込めません: %s\n", opt.output.c_str());
+        return 1;
+    }
+    try {
+        SaveFileBytes(out, std::span(reinterpret_cast<const std::uint8_t*>(png.constData()),
+                                     static_cast<std::size_t>(png.size())));
+    } catch (const ProjectFileError& e) {
+        std::fprintf(stderr, "画像を書き込めません: %s (%s)\n", opt.output.c_str(), e.reason().c_str());
         return 1;
     }
     std::printf("%s: %d x %d px, ground lines %zu, buildings %zu, outdoor sources %zu, picture %s\n",

@@ -5,6 +5,9 @@
 // The single point's LAeqT is shown as the program shows it, followed by its LAmax. For a list or a grid
 // without a result file the points' levels are printed as a table. Exit status 0 on a normal end, 1 on
 // an error (its text on stderr), 130 when cancelled with Ctrl+C.
+//
+// With --shard K/N --part FILE the run computes one block of the points into a part file for
+// `kelmora-calc merge` (ShardCommand.h).
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -14,6 +17,8 @@
 #include "cli/CliRunHost.h"
 #include "cli/CommandProject.h"
 #include "cli/Commands.h"
+#include "cli/PointLevels.h"
+#include "cli/ShardCommand.h"
 #include "model/persistence/ProjectFile.h"
 
 namespace kelmora::cli {
@@ -23,28 +28,8 @@ struct RunOptions {
     std::string project;
     CliRunChoices choices;
     int threads = 0;  // 0: one per core
+    ShardChoices shard;
 };
-
-bool Print(const std::string& text) {
-    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-}
-
-// What the desktop program's message box does not show: the single point's LAmax, or the levels of
-// the points of a list or a grid when no result file was written.
-bool PrintLevels(const CCalcInfo& calcInfo, const CliRunChoices& choices) {
-    if (calcInfo.mode == kSinglePointMode) {
-        return Print(Format("予測点の最大騒音レベルは%.1f[dB]です\n",
-                            {calcInfo.singlePoint.resultMax.overallLevel()}));
-    }
-    if (choices.averageFile || choices.maximumFile) return true;
-    bool ok = Print("# X[m] Y[m] Z[m] LAeqT[dB] LAmax[dB]\n");
-    for (const CPredictivePoint& p : calcInfo.PredictionPoints()) {
-        ok = ok && Print(Format("%.3f %.3f %.3f %.1f %.1f\n",
-                                {p.position.x, p.position.y, p.position.z, p.resultAverage.overallLevel(),
-                                 p.resultMax.overallLevel()}));
-    }
-    return ok;
-}
 
 int RunPrediction(const RunOptions& opt) {
     std::optional<ProjectDocument> project = ReadCommandProject(opt.project);
@@ -53,11 +38,7 @@ int RunPrediction(const RunOptions& opt) {
     CPredictionJob job(doc.model, {opt.threads, 0});
     const int status = RunJobFromCommandLine(job, opt.choices);
     if (status != 0) return status;
-    if (!PrintLevels(doc.model.calcInfo, opt.choices) || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "標準出力に書き込めません\n");
-        return 1;
-    }
-    return 0;
+    return PrintPointLevels(doc.model.calcInfo, opt.choices) ? 0 : 1;
 }
 
 }  // namespace
@@ -70,7 +51,11 @@ void AddRunCommand(CLI::App& app, int& exitCode) {
     AddRunChoiceOptions(*cmd, opt->choices);
     cmd->add_option("--threads", opt->threads, "threads computing points (default: one per core)")
         ->check(CLI::Range(1, 1024));
-    cmd->callback([opt, &exitCode] { exitCode = RunPrediction(*opt); });
+    AddShardOptions(*cmd, opt->shard);
+    cmd->callback([opt, &exitCode] {
+        exitCode = ShardRequested(opt->shard) ? RunShard(opt->project, opt->shard, opt->choices, opt->threads)
+                                              : RunPrediction(*opt);
+    });
 }
 
 }  // namespace kelmora::cli

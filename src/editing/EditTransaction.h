@@ -96,6 +96,9 @@ public:
     // ---- The document's model and file -------------------------------------------------------------
 
     const CNoise& model() const { return model_; }
+    // The model a calculation works on: it rebuilds its opening sources and stores the levels of its
+    // points there. Nothing else changes the model outside the operations below.
+    CNoise& modelForCalculation() { return model_; }
     // The copy the open lists and editors work on; empty while no chain or prediction dialog is open.
     const CNoise& workingCopy() const { return workingCopy_; }
     CNoise& workingCopy() { return workingCopy_; }

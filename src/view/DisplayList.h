@@ -155,8 +155,20 @@ struct TextPrimitive {
     friend bool operator==(const TextPrimitive&, const TextPrimitive&) = default;
 };
 
+// Shapes at sub-pixel positions made of several parts: closed parts are rings filled together with the
+// odd-even rule (regions with holes, several regions at once) and framed with the pen; open parts are
+// lines drawn with the pen. Noise-map bands and iso-lines.
+struct PathPrimitive {
+    std::vector<std::vector<CVertex2D>> parts;  // client pixels
+    bool closed = true;
+    Pen pen = kNoPen;
+    Brush brush;
+
+    friend bool operator==(const PathPrimitive&, const PathPrimitive&) = default;
+};
+
 using Primitive = std::variant<FillPrimitive, PicturePrimitive, PolylinePrimitive, PolygonPrimitive,
-                               RectanglePrimitive, EllipsePrimitive, TextPrimitive>;
+                               RectanglePrimitive, EllipsePrimitive, TextPrimitive, PathPrimitive>;
 using DisplayLayer = std::vector<Primitive>;
 
 // The plan in two layers: the base (picture and model) and the editing overlay drawn over a copy of it.

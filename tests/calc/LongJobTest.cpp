@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <new>
 #include <stdexcept>
 #include <thread>
 
@@ -66,6 +67,7 @@ TEST(LongJob, EscapingExceptionsStillEndTheRun) {
          },
          kJobError, "出力テキストファイルオープンエラー\n(a.csv)"},
         {[](ScriptedJob&) { throw 42; }, kJobError, ""},
+        {[](ScriptedJob&) { throw std::bad_alloc(); }, kJobError, "メモリが足りません"},
     };
     for (const auto& c : cases) {
         FakeRunHost host;

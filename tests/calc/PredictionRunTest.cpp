@@ -4,9 +4,13 @@
 #include "calc/PredictionRun.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "FakeRunHost.h"
@@ -170,6 +174,9 @@ protected:
     void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     std::string Read(const std::string& name) const { return ReadFileBytes(dir_ / name); }
+    static void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
 
     std::filesystem::path dir_;
 };
@@ -376,6 +383,41 @@ TEST_F(PredictionRunTest, CancelStopsWithinThePointBeingComputed) {
         EXPECT_EQ(CountLines(text, "予測点(2/16), 等価騒音レベルLAeqT[dB]"), 0);
         EXPECT_EQ(CountLines(text, "予測点(3/16)"), 0);
         EXPECT_FALSE(std::filesystem::exists(dir_ / "laeq.txt"));
+    }
+}
+
+// A disk that fills up while a file of the run is written: the run ends with the write error and every
+// file of that name keeps its previous content; nothing else is left in the folder.
+TEST_F(PredictionRunTest, FullDiskLeavesThePreviousFilesWhole) {
+    struct Case {
+        const char* name;
+        bool breakdown;
+        rlim_t fileSizeLimit;  // bytes
+    };
+    const Case cases[] = {{"breakdown", true, 4096}, {"LAeqT file", false, 40}};
+    ::signal(SIGXFSZ, SIG_IGN);  // writes past the limit fail with EFBIG
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(dir_ / "breakdown.csv", "old breakdown");
+        WriteFile(dir_ / "laeq.txt", "old levels");
+        CNoise site = GridSite();
+        FakeRunHost host;
+        if (c.breakdown) host.chosenFiles[OutputFile::Breakdown] = Path("breakdown.csv");
+        host.chosenFiles[OutputFile::AverageResult] = Path("laeq.txt");
+        CPredictionJob job(site, {1, 0});
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit unlimited = limit;
+        limit.rlim_cur = c.fileSizeLimit;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        job.RunHere(host);
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+
+        EXPECT_EQ(host.ends, std::vector<int>{kJobError});
+        EXPECT_EQ(job.errorText(), "テキストファイル出力失敗!");
+        EXPECT_EQ(Read("breakdown.csv"), "old breakdown");
+        EXPECT_EQ(Read("laeq.txt"), "old levels");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 2);
     }
 }
 

@@ -7,24 +7,14 @@
 #include <QTest>
 #include <vector>
 
+#include "FakeChainHost.h"
 #include "QtTestApplication.h"
 #include "dialogs/ChainDialogRegistry.h"
 
 namespace kelmora {
 namespace {
 
-class FakeHost : public ChainHost {
-public:
-    EditTransaction& transaction() override { return tx; }
-    void Apply(const ChainStep& step) override { applied.push_back(step); }
-    void UpdateViews(int hint) override { hints.push_back(hint); }
-    CKelmoraViewData* activeViewData() override { return nullptr; }
-    QWidget* dialogParent() override { return nullptr; }
-
-    EditTransaction tx;
-    std::vector<ChainStep> applied;
-    std::vector<int> hints;
-};
+using FakeHost = testing::FakeChainHost;
 
 // A list as the chain sees it: OK and Cancel end it, one field takes clicks.
 class ListLike : public ChainDialog {

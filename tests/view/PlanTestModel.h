@@ -137,6 +137,10 @@ inline std::string Summary(const Primitive& primitive) {
         std::string operator()(const TextPrimitive& p) const {
             return "text a" + std::to_string(p.anchor) + " " + p.text;
         }
+        std::string operator()(const PathPrimitive& p) const {
+            return std::string(p.closed ? "area " : "lines ") +
+                   ColourName(p.brush.kind == Brush::Kind::None ? p.pen.color : p.brush.color);
+        }
     };
     return std::visit(Visitor{}, primitive);
 }

@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <random>
 #include <system_error>
 #include <utility>
+
+#include "model/persistence/ReplacingFile.h"
 
 namespace kelmora {
 
@@ -90,78 +90,14 @@ ProjectDocument ReadProjectFile(const fs::path& path) {
     return ReadProject(bytes);
 }
 
-namespace {
-
-[[noreturn]] void SaveFailed(int error, const fs::path& path) {
-    throw ProjectFileError(kSaveDocumentFailed, SystemReason(error, path));
-}
-
-// The file a save replaces: the target of a symbolic link, so that the link itself survives.
-fs::path FileToReplace(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::is_symlink(path, ec)) return path;
-    fs::path target = fs::canonical(path, ec);
-    return ec ? path : target;
-}
-
-// Creates a new, empty file beside `target` with a name no other file has, and opens it for writing.
-// The permissions are those of the file being replaced, or the usual ones of a new file.
-int CreateTemporaryBeside(const fs::path& target, fs::path& tempPath) {
-    static thread_local std::mt19937_64 random{std::random_device{}()};
-    const fs::path folder = target.parent_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[24];
-        std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
-        tempPath = folder / ("." + target.filename().string() + suffix);
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            struct stat old {};
-            if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
-            return fd;
-        }
-        if (errno != EEXIST) SaveFailed(errno, target);
-    }
-    SaveFailed(EEXIST, target);
-}
-
-void WriteAll(int fd, std::span<const std::uint8_t> bytes, const fs::path& path) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            SaveFailed(errno, path);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-// Flushes the folder's entry of the renamed file. Best effort: the new file is in place already.
-void SyncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-}  // namespace
-
 void SaveFileBytes(const fs::path& path, std::span<const std::uint8_t> bytes) {
-    const fs::path target = FileToReplace(path);
-    fs::path tempPath;
-    FileDescriptor fd(CreateTemporaryBeside(target, tempPath));
     try {
-        WriteAll(fd.get(), bytes, tempPath);
-        // The data must be on the disk before the rename makes the file the project, or a crash
-        // could leave an empty file where the old one was.
-        if (::fsync(fd.get()) != 0) SaveFailed(errno, tempPath);
-        if (::close(fd.Release()) != 0) SaveFailed(errno, tempPath);
-        if (::rename(tempPath.c_str(), target.c_str()) != 0) SaveFailed(errno, target);
-    } catch (...) {
-        ::unlink(tempPath.c_str());
-        throw;
+        CReplacingFile file(path);
+        file.Write(bytes);
+        file.Commit();
+    } catch (const std::system_error& e) {
+        throw ProjectFileError(kSaveDocumentFailed, e.what());
     }
-    SyncFolder(target.parent_path());
 }
 
 void SaveProjectFile(const fs::path& path, const ProjectDocument& doc) {

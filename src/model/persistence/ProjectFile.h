@@ -69,9 +69,9 @@ std::vector<std::uint8_t> WriteProject(const ProjectDocument& doc);
 ProjectDocument ReadProjectFile(const std::filesystem::path& path);
 
 // Saves the project to `path` through a temporary file in the same folder that is flushed to the disk
-// and then renamed over the old file; a symbolic link is followed and kept. On any failure the old
-// file is left as it was, the temporary file is removed, and ProjectFileError
-// ("ドキュメントの保存に失敗しました。") is thrown.
+// and then renamed over the old file (ReplacingFile.h); a symbolic link is followed and kept. On any
+// failure the old file is left as it was, the temporary file is removed, and ProjectFileError
+// ("ドキュメントの保存に失敗しました。") is thrown. A save killed midway leaves no file behind.
 void SaveProjectFile(const std::filesystem::path& path, const ProjectDocument& doc);
 // The same for bytes that are already encoded.
 void SaveFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);

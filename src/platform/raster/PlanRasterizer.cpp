@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPoint>
 #include <QPolygon>
 #include <QRectF>
@@ -74,13 +75,13 @@ QRectF BoxBetween(int x1, int y1, int x2, int y2) {
 
 class LayerPainter {
 public:
-    LayerPainter(QImage& target, const QImage* picture)
-        : painter_(&target), target_(target), picture_(picture) {
+    LayerPainter(QPainter& painter, const QRect& area, const QImage* picture)
+        : painter_(painter), area_(area), picture_(picture) {
         painter_.setRenderHint(QPainter::Antialiasing, false);
         painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
     }
 
-    void operator()(const FillPrimitive& p) { painter_.fillRect(target_.rect(), ToQColor(p.color)); }
+    void operator()(const FillPrimitive& p) { painter_.fillRect(area_, ToQColor(p.color)); }
 
     void operator()(const PicturePrimitive& p) {
         if (picture_ == nullptr || picture_->isNull()) return;
@@ -127,6 +128,22 @@ public:
         painter_.drawText(topLeft.x, topLeft.y + metrics.ascent(), text);
     }
 
+    void operator()(const PathPrimitive& p) {
+        QPainterPath path;
+        path.setFillRule(Qt::OddEvenFill);
+        for (const std::vector<CVertex2D>& part : p.parts) {
+            if (part.size() < 2) continue;
+            path.moveTo(part.front().x, part.front().y);
+            for (std::size_t i = 1; i < part.size(); ++i)
+                path.lineTo(part[i].x, part[i].y);
+            if (p.closed) path.closeSubpath();
+        }
+        if (path.isEmpty()) return;
+        Begin(p.pen, p.closed ? p.brush : Brush{}, RasterOp::Copy);
+        painter_.drawPath(path);
+        End();
+    }
+
 private:
     void Begin(const Pen& pen, const Brush& brush, RasterOp op) {
         if (pen.style == PenStyle::None) {
@@ -159,8 +176,8 @@ private:
         painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
 
-    QPainter painter_;
-    QImage& target_;
+    QPainter& painter_;
+    QRect area_;
     const QImage* picture_;
 };
 
@@ -190,9 +207,14 @@ QSize TextExtent(const FontSpec& spec, const std::string& text) {
 
 void RasterizeLayer(QImage& target, const DisplayLayer& layer, const QImage* picture) {
     if (target.isNull()) return;
-    LayerPainter painter(target, picture);
+    QPainter painter(&target);
+    PaintLayer(painter, target.rect(), layer, picture);
+}
+
+void PaintLayer(QPainter& painter, const QRect& area, const DisplayLayer& layer, const QImage* picture) {
+    LayerPainter draw(painter, area, picture);
     for (const Primitive& p : layer)
-        std::visit(painter, p);
+        std::visit(draw, p);
 }
 
 }  // namespace kelmora

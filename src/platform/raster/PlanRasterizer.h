@@ -4,6 +4,8 @@
 // offscreen platform is enough) for the font database.
 #include <QFont>
 #include <QImage>
+#include <QPainter>
+#include <QRect>
 #include <QSize>
 #include <string>
 
@@ -26,5 +28,9 @@ QSize TextExtent(const FontSpec& spec, const std::string& text);
 // Draws the primitives of a layer onto the image, first to last. `picture` is the window's background
 // picture for the picture primitives; without one they draw nothing.
 void RasterizeLayer(QImage& target, const DisplayLayer& layer, const QImage* picture = nullptr);
+
+// The same onto any painter (a picture file, a vector drawing); `area` is what a fill covers [px].
+void PaintLayer(QPainter& painter, const QRect& area, const DisplayLayer& layer,
+                const QImage* picture = nullptr);
 
 }  // namespace kelmora

@@ -1,0 +1,182 @@
+#include "app/CommandActions.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+#include "app/Icons.h"
+#include "app/KelmoraDocument.h"
+
+namespace kelmora {
+
+namespace {
+
+constexpr int kRecentFileCount = 4;
+
+QAction* MakeAction(QObject* parent, const char* text, const char* prompt, const QKeySequence& keys = {}) {
+    auto* action = new QAction(QString::fromUtf8(text), parent);
+    action->setStatusTip(QString::fromUtf8(prompt));
+    if (!keys.isEmpty()) action->setShortcut(keys);
+    // The toolbar's tip: the menu text without its mnemonic and dots.
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
+    QString tip = action->text();
+    tip.remove(mnemonic).remove(QStringLiteral("...")).remove('&');
+    action->setToolTip(tip.trimmed());
+    return action;
+}
+
+}  // namespace
+
+CommandActions CommandActions::Create(QMainWindow& window) {
+    CommandActions a;
+    QStyle* style = QApplication::style();
+    QObject* owner = &window;
+
+    a.newDocument = MakeAction(owner, "新規作成(&N)", "新しいドキュメントを作成します",
+                               QKeySequence(QStringLiteral("Ctrl+N")));
+    a.newDocument->setIcon(style->standardIcon(QStyle::SP_FileIcon));
+    a.open = MakeAction(owner, "開く(&O)...", "既存のドキュメントを開きます",
+                        QKeySequence(QStringLiteral("Ctrl+O")));
+    a.open->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
+    a.close = MakeAction(owner, "閉じる(&C)", "作業中のドキュメントを閉じます");
+    a.save = MakeAction(owner, "上書き保存(&S)", "作業中のドキュメントを保存します",
+                        QKeySequence(QStringLiteral("Ctrl+S")));
+    a.save->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
+    a.saveAs = MakeAction(owner, "名前を付けて保存(&A)...", "作業中のドキュメントを新しい名前で保存します");
+    a.exit = MakeAction(owner, "アプリケーションの終了(&X)",
+                        "アプリケーションを終了し、ドキュメントの保存を指示します");
+
+    a.groundLines = MakeAction(owner, "地表線情報...", "地表線情報編集");
+    a.groundLines->setIcon(PaintedIcon(ToolIcon::GroundLines));
+    a.buildings = MakeAction(owner, "建物情報...", "建物情報編集");
+    a.buildings->setIcon(PaintedIcon(ToolIcon::Buildings));
+    a.outdoorSources = MakeAction(owner, "屋外音源情報...", "屋外音源情報編集");
+    a.outdoorSources->setIcon(PaintedIcon(ToolIcon::OutdoorSources));
+    a.prediction = MakeAction(owner, "予測...", "予測点編集＆計算処理");
+    a.prediction->setIcon(PaintedIcon(ToolIcon::Prediction));
+    a.sizeChange = MakeAction(owner, "サイズ変更...", "サイズ変更");
+    a.sizeChange->setIcon(PaintedIcon(ToolIcon::SizeChange));
+    a.picture = MakeAction(owner, "背景画像変更...", "背景画像変更");
+    a.picture->setIcon(PaintedIcon(ToolIcon::Picture));
+
+    a.toolBar = MakeAction(owner, "ツール バー(&T)", "ツール バーの表示/非表示を切り替えます");
+    a.toolBar->setCheckable(true);
+    a.toolBar->setChecked(true);
+    a.statusBar = MakeAction(owner, "ステータス バー(&S)", "ステータス バーの表示/非表示を切り替えます");
+    a.statusBar->setCheckable(true);
+    a.statusBar->setChecked(true);
+
+    a.newWindow = MakeAction(owner, "新しいウィンドウを開く(&N)",
+                             "作業中のドキュメントを表示する別のウィンドウを開きます");
+    a.cascade = MakeAction(owner, "重ねて表示(&C)", "ウィンドウを重ねて表示します");
+    a.tile = MakeAction(owner, "並べて表示(&T)", "ウィンドウを並べて表示します");
+    a.arrangeIcons = MakeAction(owner, "アイコンの整列(&A)", "最小化されたウィンドウを整列します");
+
+    a.about = MakeAction(owner, "Kelmoraについて(&A)...", "プログラム情報、バージョン番号を表示します");
+    a.about->setIcon(style->standardIcon(QStyle::SP_MessageBoxInformation));
+
+    QMenuBar* bar = window.menuBar();
+    a.fileMenu = bar->addMenu(QString::fromUtf8("ファイル(&F)"));
+    a.fileMenu->addAction(a.newDocument);
+    a.fileMenu->addAction(a.open);
+    a.fileMenu->addAction(a.close);
+    a.fileMenu->addAction(a.save);
+    a.fileMenu->addAction(a.saveAs);
+    a.recentSeparator = a.fileMenu->addSeparator();
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        auto* entry = new QAction(owner);
+        entry->setStatusTip(QString::fromUtf8("このドキュメントを開きます"));
+        a.fileMenu->addAction(entry);
+        a.recentEntries.push_back(entry);
+    }
+    a.fileMenu->addSeparator();
+    a.fileMenu->addAction(a.exit);
+
+    a.editMenu = bar->addMenu(QString::fromUtf8("編集(&E)"));
+    for (QAction* action :
+         {a.groundLines, a.buildings, a.outdoorSources, a.prediction, a.sizeChange, a.picture})
+        a.editMenu->addAction(action);
+    a.editMenuEntry = a.editMenu->menuAction();
+
+    a.viewMenu = bar->addMenu(QString::fromUtf8("表示(&V)"));
+    a.viewMenu->addAction(a.toolBar);
+    a.viewMenu->addAction(a.statusBar);
+
+    a.windowMenu = bar->addMenu(QString::fromUtf8("ウィンドウ(&W)"));
+    a.windowMenuEntry = a.windowMenu->menuAction();
+
+    a.helpMenu = bar->addMenu(QString::fromUtf8("ヘルプ(&H)"));
+    a.helpMenu->addAction(a.about);
+
+    a.toolBarWidget = window.addToolBar(QString::fromUtf8("ツール バー"));
+    a.toolBarWidget->setObjectName(QStringLiteral("toolBar"));
+    a.toolBarWidget->setIconSize(QSize(24, 24));
+    a.toolBarWidget->addAction(a.newDocument);
+    a.toolBarWidget->addAction(a.open);
+    a.toolBarWidget->addAction(a.save);
+    a.toolBarWidget->addSeparator();
+    a.toolBarWidget->addAction(a.groundLines);
+    a.toolBarWidget->addAction(a.buildings);
+    a.toolBarWidget->addAction(a.outdoorSources);
+    a.toolBarWidget->addSeparator();
+    a.toolBarWidget->addAction(a.prediction);
+    a.toolBarWidget->addSeparator();
+    a.toolBarWidget->addAction(a.sizeChange);
+    a.toolBarWidget->addAction(a.picture);
+    a.toolBarWidget->addSeparator();
+    a.toolBarWidget->addAction(a.about);
+
+    QObject::connect(a.toolBar, &QAction::toggled, a.toolBarWidget, &QToolBar::setVisible);
+    QObject::connect(a.toolBarWidget, &QToolBar::visibilityChanged, a.toolBar, &QAction::setChecked);
+    QStatusBar* status = window.statusBar();
+    QObject::connect(a.statusBar, &QAction::toggled, status, &QStatusBar::setVisible);
+    return a;
+}
+
+void CommandActions::Refresh(const KelmoraDocument* active, bool anyWindow) const {
+    const bool document = active != nullptr;
+    const int mode = document ? active->transaction().editMode() : kIdleMode;
+    const bool idle = document && mode == kIdleMode;
+    save->setVisible(document);
+    saveAs->setVisible(document);
+    editMenuEntry->setVisible(document);
+    windowMenuEntry->setVisible(document);
+    close->setEnabled(document && active->transaction().CanClose());
+    // A running calculation writes its results into the model; it is not saved meanwhile.
+    save->setEnabled(document && mode != kCalculationMode);
+    saveAs->setEnabled(document && mode != kCalculationMode);
+    for (QAction* action : {groundLines, buildings, outdoorSources, prediction, sizeChange, picture})
+        action->setEnabled(idle);
+    newWindow->setEnabled(document);
+    cascade->setEnabled(anyWindow);
+    tile->setEnabled(anyWindow);
+    arrangeIcons->setEnabled(anyWindow);
+}
+
+void CommandActions::ShowRecentFiles(const QStringList& files) const {
+    for (std::size_t i = 0; i < recentEntries.size(); ++i) {
+        QAction* entry = recentEntries[i];
+        if (static_cast<qsizetype>(i) < files.size()) {
+            const QString& path = files[static_cast<qsizetype>(i)];
+            QString shown = path;
+            shown.replace('&', QStringLiteral("&&"));
+            entry->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+            entry->setData(path);
+            entry->setVisible(true);
+            entry->setEnabled(true);
+        } else {
+            entry->setVisible(i == 0 && files.isEmpty());
+            entry->setText(QString::fromUtf8("最近使ったファイル"));
+            entry->setData(QString());
+            entry->setEnabled(false);
+        }
+    }
+}
+
+}  // namespace kelmora

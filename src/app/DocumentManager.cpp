@@ -1,0 +1,272 @@
+#include "app/DocumentManager.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <algorithm>
+
+#include "app/PlanView.h"
+#include "app/WindowPlacement.h"
+
+namespace kelmora {
+
+namespace {
+
+const QSize kNewWindowSize(760, 520);
+
+QString FileTitle(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+
+// Every file, whatever its name (project files have no extension of their own).
+const QString kProjectFilter = QString::fromUtf8("すべてのファイル (*)");
+
+}  // namespace
+
+PlanWindow::PlanWindow(KelmoraDocument& document, DocumentManager& manager)
+    : document_(document), manager_(manager) {
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+PlanView* PlanWindow::view() const {
+    return qobject_cast<PlanView*>(widget());
+}
+
+void PlanWindow::closeEvent(QCloseEvent* event) {
+    if (!manager_.WindowClosing(*this)) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
+}
+
+DocumentManager::DocumentManager(QMdiArea& area, const DocumentServices& services, QObject* parent)
+    : QObject(parent), area_(area), services_(services) {}
+
+KelmoraDocument* DocumentManager::AddDocument(ProjectDocument project, const std::string& path,
+                                              const QString& title, bool modified) {
+    auto* document = new KelmoraDocument(services_, this);
+    document->Load(std::move(project), path, title, modified);
+    documents_.push_back(document);
+    connect(document, &KelmoraDocument::stateChanged, this, [this, document] {
+        RefreshTitles(*document);
+        emit changed();
+    });
+    // The stored windows, each set up with its own record; a project without any gets one new window.
+    const std::vector<ViewRecord> records = std::move(document->pendingViewRecords());
+    document->pendingViewRecords().clear();
+    const std::size_t windows = std::max<std::size_t>(records.size(), 1);
+    for (std::size_t i = 0; i < windows; ++i)
+        CreateWindow(*document, i < records.size() ? &records[i] : nullptr);
+    RefreshTitles(*document);
+    emit changed();
+    return document;
+}
+
+PlanWindow* DocumentManager::CreateWindow(KelmoraDocument& document, const ViewRecord* record) {
+    auto* window = new PlanWindow(document, *this);
+    auto* view = new PlanView(document, window);
+    window->setWidget(view);
+    area_.addSubWindow(window);
+    if (record != nullptr && !record->info.frameRect.IsEmpty())
+        window->setGeometry(ToQRect(record->info.frameRect));
+    else
+        window->resize(kNewWindowSize);
+    connect(view, &PlanView::statusText, this, &DocumentManager::statusText);
+    connect(view, &PlanView::editMenuRequested, this, &DocumentManager::editMenuRequested);
+    window->show();
+    document.SetActiveView(view);
+    view->SetUp(record);
+    RefreshTitles(document);
+    return window;
+}
+
+std::vector<PlanWindow*> DocumentManager::WindowsOf(const KelmoraDocument& document) const {
+    std::vector<PlanWindow*> out;
+    for (QMdiSubWindow* sub : area_.subWindowList(QMdiArea::CreationOrder)) {
+        auto* window = qobject_cast<PlanWindow*>(sub);
+        if (window != nullptr && &window->document() == &document) out.push_back(window);
+    }
+    return out;
+}
+
+void DocumentManager::RefreshTitles(KelmoraDocument& document) {
+    const std::vector<PlanWindow*> windows = WindowsOf(document);
+    const bool modified = document.transaction().modified();
+    int n = 0;
+    for (PlanWindow* window : windows) {
+        ++n;
+        QString title = document.title();
+        if (windows.size() > 1) title += QStringLiteral(":%1").arg(n);
+        window->setWindowTitle(title + QStringLiteral("[*]"));
+        window->setWindowModified(modified);
+    }
+}
+
+KelmoraDocument* DocumentManager::NewDocument() {
+    ++untitledCount_;
+    ProjectDocument project;  // no window record: the window asks for its picture
+    return AddDocument(std::move(project), "", QStringLiteral("Kelmora%1").arg(untitledCount_), false);
+}
+
+std::optional<ProjectDocument> DocumentManager::Read(const QString& path) {
+    try {
+        return ReadProjectFile(path.toStdString());
+    } catch (const ProjectFileError& e) {
+        services_.questions->Tell(services_.mainWindow, QString::fromUtf8(kProgramCaption),
+                                  QString::fromUtf8(e.what()) + QStringLiteral("\n") + path,
+                                  QMessageBox::Warning);
+    } catch (const ArchiveError& e) {
+        services_.questions->Tell(services_.mainWindow, QString::fromUtf8(kProgramCaption),
+                                  QString::fromUtf8(e.what()) + QStringLiteral("\n") + path,
+                                  QMessageBox::Warning);
+    }
+    return std::nullopt;
+}
+
+KelmoraDocument* DocumentManager::Open(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    for (KelmoraDocument* document : documents_) {
+        if (QString::fromStdString(document->transaction().path()) == absolute) {
+            if (const auto windows = WindowsOf(*document); !windows.empty())
+                area_.setActiveSubWindow(windows.front());
+            return document;
+        }
+    }
+    std::optional<ProjectDocument> project = Read(absolute);
+    if (!project) {
+        if (!QFileInfo::exists(absolute)) recent_.Remove(absolute);
+        emit changed();
+        return nullptr;
+    }
+    recent_.Add(absolute);
+    return AddDocument(std::move(*project), absolute.toStdString(), FileTitle(absolute), false);
+}
+
+void DocumentManager::OpenChosen() {
+    const std::optional<std::string> path = services_.questions->ChooseFileToOpen(
+        services_.mainWindow, QString::fromUtf8("開く"), kProjectFilter);
+    if (path) Open(QString::fromStdString(*path));
+}
+
+KelmoraDocument* DocumentManager::OpenBackup(const QString& path) {
+    std::optional<ProjectDocument> project = Read(path);
+    if (!project) return nullptr;
+    KelmoraDocument* document = AddDocument(std::move(*project), "", FileTitle(path), false);
+    document->transaction().MarkModified();
+    RefreshTitles(*document);
+    return document;
+}
+
+bool DocumentManager::WriteTo(KelmoraDocument& document, const QString& path) {
+    try {
+        SaveProjectFile(path.toStdString(), document.ToProject());
+    } catch (const ProjectFileError& e) {
+        services_.questions->Tell(
+            services_.mainWindow, QString::fromUtf8(kProgramCaption),
+            QString::fromUtf8(e.what()) + QStringLiteral("\n") + QString::fromStdString(e.reason()),
+            QMessageBox::Warning);
+        return false;
+    }
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    document.transaction().Saved(absolute.toStdString());
+    document.SetTitle(FileTitle(absolute));
+    recent_.Add(absolute);
+    emit changed();
+    return true;
+}
+
+bool DocumentManager::Save(KelmoraDocument& document) {
+    if (document.calculating()) return false;
+    const std::string& path = document.transaction().path();
+    if (path.empty()) return SaveAs(document);
+    return WriteTo(document, QString::fromStdString(path));
+}
+
+bool DocumentManager::SaveAs(KelmoraDocument& document) {
+    if (document.calculating()) return false;
+    const std::optional<std::string> path =
+        services_.questions->ChooseFileToSave(services_.mainWindow, QString::fromUtf8("名前を付けて保存"),
+                                              kProjectFilter, QString(), document.title());
+    if (!path) return false;
+    return WriteTo(document, QString::fromStdString(*path));
+}
+
+bool DocumentManager::AskToSave(KelmoraDocument& document) {
+    if (!document.transaction().modified()) return true;
+    const QMessageBox::StandardButton answer = services_.questions->Ask(
+        services_.mainWindow, QString::fromUtf8(kProgramCaption),
+        QString::fromUtf8("%1 への変更を保存しますか?").arg(document.title()),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
+    if (answer == QMessageBox::Yes) return Save(document);
+    return answer == QMessageBox::No;
+}
+
+void DocumentManager::Discard(KelmoraDocument& document) {
+    closingDocument_ = true;
+    for (PlanWindow* window : WindowsOf(document)) {
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        delete window;
+    }
+    closingDocument_ = false;
+    std::erase(documents_, &document);
+    delete &document;
+    emit changed();
+}
+
+bool DocumentManager::Close(KelmoraDocument& document) {
+    if (!document.transaction().CanClose()) return false;
+    if (!AskToSave(document)) return false;
+    Discard(document);
+    return true;
+}
+
+bool DocumentManager::CloseAll() {
+    while (!documents_.empty())
+        if (!Close(*documents_.front())) return false;
+    return true;
+}
+
+void DocumentManager::CloseAllSilently() {
+    while (!documents_.empty())
+        Discard(*documents_.front());
+}
+
+bool DocumentManager::WindowClosing(PlanWindow& window) {
+    if (closingDocument_) return true;
+    KelmoraDocument& document = window.document();
+    if (WindowsOf(document).size() > 1) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, &document] {
+                RefreshTitles(document);
+                emit changed();
+            },
+            Qt::QueuedConnection);
+        return true;
+    }
+    // The last window: the document goes with it.
+    if (!document.transaction().CanClose() || !AskToSave(document)) return false;
+    std::erase(documents_, &document);
+    // The window's plan view still reads the document while the window is taken down.
+    connect(&window, &QObject::destroyed, &document, &QObject::deleteLater);
+    QMetaObject::invokeMethod(this, &DocumentManager::changed, Qt::QueuedConnection);
+    return true;
+}
+
+PlanWindow* DocumentManager::NewWindow(KelmoraDocument& document) {
+    PlanWindow* window = CreateWindow(document, nullptr);
+    emit changed();
+    return window;
+}
+
+KelmoraDocument* DocumentManager::activeDocument() const {
+    auto* window = qobject_cast<PlanWindow*>(area_.currentSubWindow());
+    return window != nullptr ? &window->document() : nullptr;
+}
+
+std::vector<KelmoraDocument*> DocumentManager::documents() const {
+    return documents_;
+}
+
+}  // namespace kelmora

@@ -1,0 +1,103 @@
+#pragma once
+// The open documents and their plan windows: new, open, save, close with the save prompt, another
+// window on a document, and the reopening of backups at start-up. A document lives as long as it has a
+// window; closing its last window closes it (after the save prompt), but never while a dialog of its
+// own is open or a calculation runs on it.
+#include <QMdiSubWindow>
+#include <QObject>
+#include <QString>
+#include <vector>
+
+#include "app/KelmoraDocument.h"
+#include "app/UserSettings.h"
+
+class QMdiArea;
+
+namespace kelmora {
+
+class DocumentManager;
+class PlanView;
+
+// The frame of one plan window in the main window's window area.
+class PlanWindow : public QMdiSubWindow {
+    Q_OBJECT
+
+public:
+    PlanWindow(KelmoraDocument& document, DocumentManager& manager);
+    KelmoraDocument& document() const { return document_; }
+    PlanView* view() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    KelmoraDocument& document_;
+    DocumentManager& manager_;
+};
+
+class DocumentManager : public QObject {
+    Q_OBJECT
+
+public:
+    DocumentManager(QMdiArea& area, const DocumentServices& services, QObject* parent = nullptr);
+
+    // "新規作成": an empty document "Kelmora<n>" whose window asks for its background picture.
+    KelmoraDocument* NewDocument();
+    // "開く": the project at `path` in its stored windows (an open one is brought forward instead).
+    // A file that cannot be read is reported and opens nothing.
+    KelmoraDocument* Open(const QString& path);
+    // "開く(&O)...": the open dialog, then Open.
+    void OpenChosen();
+    // A backup of the last session. It is reopened as a document with unsaved changes and no file: it
+    // asks to be saved when closed and its plain save asks for a name, so that the work it carries is
+    // neither dropped nor written into a backup file that the next session overwrites.
+    KelmoraDocument* OpenBackup(const QString& path);
+
+    // "上書き保存" (asks for a name when the document has no file) and "名前を付けて保存". False when
+    // nothing was saved.
+    bool Save(KelmoraDocument& document);
+    bool SaveAs(KelmoraDocument& document);
+
+    // "閉じる": after the save prompt; false when refused or cancelled.
+    bool Close(KelmoraDocument& document);
+    // Every document, each after its save prompt; false when one was cancelled (the others stay closed).
+    bool CloseAll();
+    // Every document without asking (the start-up's restore).
+    void CloseAllSilently();
+
+    // "新しいウィンドウを開く": another window on the document, with a background picture of its own.
+    PlanWindow* NewWindow(KelmoraDocument& document);
+
+    KelmoraDocument* activeDocument() const;
+    std::vector<KelmoraDocument*> documents() const;
+    RecentFiles& recentFiles() { return recent_; }
+
+    // The last window of a document asks to close: the document closes with it (or the close is refused).
+    bool WindowClosing(PlanWindow& window);
+
+signals:
+    // Documents, windows, titles or edit states changed.
+    void changed();
+    void statusText(const QString& text);
+    void editMenuRequested(const QPoint& globalPos);
+
+private:
+    KelmoraDocument* AddDocument(ProjectDocument project, const std::string& path, const QString& title,
+                                 bool modified);
+    PlanWindow* CreateWindow(KelmoraDocument& document, const ViewRecord* record);
+    std::vector<PlanWindow*> WindowsOf(const KelmoraDocument& document) const;
+    void RefreshTitles(KelmoraDocument& document);
+    bool AskToSave(KelmoraDocument& document);
+    bool WriteTo(KelmoraDocument& document, const QString& path);
+    void Discard(KelmoraDocument& document);
+    std::optional<ProjectDocument> Read(const QString& path);
+
+    QMdiArea& area_;
+    DocumentServices services_;
+    RecentFiles recent_;
+    std::vector<KelmoraDocument*> documents_;
+    int untitledCount_ = 0;
+    bool closingDocument_ = false;
+};
+
+}  // namespace kelmora

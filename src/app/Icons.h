@@ -1,0 +1,13 @@
+#pragma once
+// The toolbar's own icons, painted in the plan's colours so that each looks like what its command
+// edits: ground lines, buildings, outdoor sources, prediction points, the size calibration and the
+// background picture; and the program's icon.
+#include <QIcon>
+
+namespace kelmora {
+
+enum class ToolIcon { GroundLines, Buildings, OutdoorSources, Prediction, SizeChange, Picture, Program };
+
+QIcon PaintedIcon(ToolIcon icon);
+
+}  // namespace kelmora

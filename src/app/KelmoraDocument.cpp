@@ -1,0 +1,215 @@
+#include "app/KelmoraDocument.h"
+
+#include <QMdiSubWindow>
+#include <QMetaObject>
+#include <algorithm>
+
+#include "app/PlanView.h"
+
+namespace kelmora {
+
+KelmoraDocument::KelmoraDocument(const DocumentServices& services, QObject* parent)
+    : QObject(parent), services_(services) {}
+
+KelmoraDocument::~KelmoraDocument() {
+    // A document is never closed during a calculation; should the program end during one anyway, the
+    // run stops before the model it reads goes.
+    if (job_) {
+        job_->RequestCancel();
+        delete progress_.data();
+        job_->Join();
+    }
+    delete dialog_.data();
+}
+
+void KelmoraDocument::Load(ProjectDocument project, const std::string& path, const QString& title,
+                           bool modified) {
+    delete dialog_.data();
+    formatVersion_ = project.formatVersion;
+    pendingRecords_ = std::move(project.viewRecords);
+    tx_.Load(std::move(project.model), path, modified);
+    SetTitle(title);
+}
+
+ProjectDocument KelmoraDocument::ToProject() const {
+    ProjectDocument project;
+    project.formatVersion = formatVersion_;
+    project.model = tx_.model();
+    for (PlanView* view : views()) {
+        ViewRecord record;
+        record.viewData = view->viewData();
+        // The window's normal rectangle in the area that holds the plan windows.
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(view->parentWidget())) {
+            const QRect r =
+                frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
+            if (r.isValid())
+                record.info.frameRect = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+        }
+        project.viewRecords.push_back(std::move(record));
+    }
+    return project;
+}
+
+void KelmoraDocument::SetTitle(const QString& title) {
+    title_ = title;
+    emit stateChanged();
+}
+
+void KelmoraDocument::AddView(PlanView* view) {
+    views_.emplace_back(view);
+    if (activeView_.isNull()) activeView_ = view;
+}
+
+void KelmoraDocument::RemoveView(PlanView* view) {
+    std::erase_if(views_, [view](const QPointer<PlanView>& v) { return v.isNull() || v.data() == view; });
+    if (activeView_.data() == view) activeView_ = nullptr;
+}
+
+std::vector<PlanView*> KelmoraDocument::views() const {
+    std::vector<PlanView*> out;
+    for (const QPointer<PlanView>& v : views_)
+        if (!v.isNull()) out.push_back(v.data());
+    return out;
+}
+
+PlanView* KelmoraDocument::activeView() const {
+    return activeView_.data();
+}
+
+void KelmoraDocument::SetActiveView(PlanView* view) {
+    activeView_ = view;
+}
+
+ChainDialog* KelmoraDocument::openDialog() const {
+    return dialog_.isNull() || !dialog_->isVisible() ? nullptr : dialog_.data();
+}
+
+ScreenPoint KelmoraDocument::ActiveViewCentre() const {
+    QWidget* widget = activeView_.isNull() ? services_.mainWindow : activeView_.data();
+    if (widget == nullptr) return {};
+    const QPoint centre = widget->mapToGlobal(widget->rect().center());
+    return {centre.x(), centre.y()};
+}
+
+void KelmoraDocument::RunCommand(EditCommand command) {
+    const ScreenPoint centre = ActiveViewCentre();
+    switch (command) {
+        case EditCommand::GroundLines:
+        case EditCommand::Buildings:
+        case EditCommand::OutdoorSources:
+            Apply(tx_.StartChain(command, centre));
+            break;
+        case EditCommand::Prediction:
+            Apply(tx_.BeginPrediction(centre));
+            break;
+        case EditCommand::SizeChange:
+            Apply(tx_.BeginSizeChange(centre));
+            break;
+        case EditCommand::ChangePicture:
+            if (tx_.CommandsEnabled() && !activeView_.isNull()) activeView_->ChangeBackground();
+            break;
+    }
+}
+
+void KelmoraDocument::Apply(const ChainStep& step) {
+    for (const int hint : step.hints)
+        UpdateViews(hint);
+    if (step.open) OpenDialog(*step.open);
+    for (const int hint : step.hintsAfterShow)
+        UpdateViews(hint);
+    if (step.resume && !resumeQueued_) {
+        resumeQueued_ = true;
+        QMetaObject::invokeMethod(this, &KelmoraDocument::ResumeChain, Qt::QueuedConnection);
+    }
+    if (step.startCalculation) StartCalculation();
+    emit stateChanged();
+}
+
+void KelmoraDocument::ResumeChain() {
+    resumeQueued_ = false;
+    // The dialog that queued this continuation closes before it runs; should it still be on the screen,
+    // wait for the next turn.
+    if (!dialog_.isNull() && dialog_->isVisible()) {
+        resumeQueued_ = true;
+        QMetaObject::invokeMethod(this, &KelmoraDocument::ResumeChain, Qt::QueuedConnection);
+        return;
+    }
+    Apply(tx_.ResumeChain());
+}
+
+void KelmoraDocument::UpdateViews(int hint) {
+    for (PlanView* view : views())
+        view->Update(hint);
+}
+
+CKelmoraViewData* KelmoraDocument::activeViewData() {
+    return activeView_.isNull() ? nullptr : &activeView_->viewData();
+}
+
+void KelmoraDocument::OpenDialog(const DialogRequest& request) {
+    const ChainDialogFactory* factory =
+        services_.registry != nullptr ? services_.registry->Find(request.editMode) : nullptr;
+    ChainDialog* dialog = factory != nullptr ? (*factory)(*this, request, services_.mainWindow) : nullptr;
+    if (dialog == nullptr) {
+        OpenMissingDialog(request);
+        return;
+    }
+    if (!dialog_.isNull()) dialog_->deleteLater();
+    dialog_ = dialog;
+    connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+    if (request.modal) {
+        dialog->setWindowModality(Qt::WindowModal);
+        dialog->open();
+    } else {
+        dialog->show();
+    }
+}
+
+void KelmoraDocument::OpenMissingDialog(const DialogRequest& request) {
+    const QString caption = QString::fromUtf8(DialogCaption(request.editMode));
+    UserQuestions& ask = *services_.questions;
+    if (request.editMode == kPredictionMode) {
+        // Until the prediction dialog exists, the prediction runs with the stored points and conditions.
+        const bool start =
+            request.cascadePress == 0 &&
+            ask.Ask(services_.mainWindow, caption,
+                    QString::fromUtf8("予測ダイアログはまだありません。\n保存されている予測点と計算条件で予測"
+                                      "計算を開始しますか?"),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Question) == QMessageBox::Yes;
+        Apply(tx_.PredictionClosed(start ? PredictionExit::StartCalculation : PredictionExit::Cancel));
+        return;
+    }
+    if (request.cascadePress == 0)
+        ask.Tell(services_.mainWindow, caption,
+                 QString::fromUtf8("「%1」はまだ用意されていません。").arg(caption),
+                 QMessageBox::Information);
+    if (IsListMode(request.editMode))
+        Apply(tx_.ListClosed(ListExit::Cancel));
+    else if (IsEditorMode(request.editMode))
+        Apply(tx_.EditorClosed(EditorExit::Cancel));
+    else if (request.editMode == kSizeChangeMode)
+        Apply(tx_.SizeDialogClosed());
+}
+
+void KelmoraDocument::StartCalculation() {
+    if (progress_ || tx_.editMode() != kCalculationMode) return;
+    job_ = std::make_unique<CPredictionJob>(tx_.modelForCalculation(), services_.runSettings);
+    auto* progress = new ProgressDialog(*job_, *services_.questions, services_.mainWindow);
+    progress_ = progress;
+    connect(progress, &ProgressDialog::ended, this, &KelmoraDocument::CalculationEnded);
+    progress->show();
+    progress->Start();
+}
+
+void KelmoraDocument::CalculationEnded(int result) {
+    if (job_) job_->Join();
+    if (!progress_.isNull()) {
+        progress_->hide();
+        progress_->deleteLater();
+    }
+    progress_ = nullptr;
+    Apply(tx_.CalculationEnded());
+    emit calculationFinished(result);
+}
+
+}  // namespace kelmora

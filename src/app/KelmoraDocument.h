@@ -1,0 +1,111 @@
+#pragma once
+// KelmoraDocument: one open project — its edit transaction (model, working copy, editing chain), its
+// plan windows, its title and file — and the host of its chain dialogs. It carries out the steps of
+// the transaction: redraws its windows, opens the next dialog of a chain through the dialog registry
+// from a queued call (on the document, never on a window that may have closed), and runs the
+// calculation in the progress dialog.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "calc/PredictionRun.h"
+#include "dialogs/ChainDialogRegistry.h"
+#include "dialogs/ChainHost.h"
+#include "dialogs/ProgressDialog.h"
+#include "dialogs/UserQuestions.h"
+#include "model/persistence/ProjectFile.h"
+
+namespace kelmora {
+
+class PlanView;
+
+// What every document uses of the program.
+struct DocumentServices {
+    const ChainDialogRegistry* registry = nullptr;
+    UserQuestions* questions = nullptr;
+    QWidget* mainWindow = nullptr;
+    PredictionRunSettings runSettings;
+};
+
+class KelmoraDocument : public QObject, public ChainHost {
+    Q_OBJECT
+
+public:
+    KelmoraDocument(const DocumentServices& services, QObject* parent = nullptr);
+    ~KelmoraDocument() override;
+
+    // ---- Contents and file ----
+
+    // New contents: the project read from `path` (empty for a new document), shown as `title`.
+    void Load(ProjectDocument project, const std::string& path, const QString& title, bool modified);
+    // The project as saving writes it: the model and one window record per open window, in window order.
+    ProjectDocument ToProject() const;
+    QString title() const { return title_; }
+    void SetTitle(const QString& title);
+    // The window records of the project just loaded, taken by its windows as they are set up.
+    std::vector<ViewRecord>& pendingViewRecords() { return pendingRecords_; }
+
+    // ---- Windows ----
+
+    void AddView(PlanView* view);
+    void RemoveView(PlanView* view);
+    std::vector<PlanView*> views() const;
+    // The plan window last activated (set whenever one of its windows is activated); null when that
+    // window has closed and no other has been activated since.
+    PlanView* activeView() const;
+    void SetActiveView(PlanView* view);
+
+    // ---- Commands ----
+
+    // A command of the edit menu on this document; nothing while a dialog of the document is open.
+    void RunCommand(EditCommand command);
+    // The open chain dialog that clicks on the plan feed (modeless editors, the size dialog, the
+    // prediction dialog), or null.
+    ChainDialog* openDialog() const;
+    // True while the progress dialog of a calculation is open.
+    bool calculating() const { return progress_ != nullptr; }
+    ProgressDialog* progressDialog() const { return progress_; }
+    UserQuestions& questions() const { return *services_.questions; }
+
+    // ---- ChainHost ----
+
+    EditTransaction& transaction() override { return tx_; }
+    const EditTransaction& transaction() const { return tx_; }
+    void Apply(const ChainStep& step) override;
+    void UpdateViews(int hint) override;
+    CKelmoraViewData* activeViewData() override;
+    QWidget* dialogParent() override { return services_.mainWindow; }
+
+signals:
+    // The edit mode, the modified flag, the path or the title changed: titles and commands refresh.
+    void stateChanged();
+    // A calculation has ended and its progress dialog closed, with the job's end code.
+    void calculationFinished(int result);
+
+private:
+    void ResumeChain();
+    void OpenDialog(const DialogRequest& request);
+    // A dialog the program does not have yet: say so and take its Cancel path, so the chain unwinds.
+    void OpenMissingDialog(const DialogRequest& request);
+    void StartCalculation();
+    void CalculationEnded(int result);
+    // The screen point at the centre of the active plan window (or of the main window).
+    ScreenPoint ActiveViewCentre() const;
+
+    DocumentServices services_;
+    EditTransaction tx_;
+    QString title_;
+    std::int32_t formatVersion_ = kCurrentFileVersion;
+    std::vector<ViewRecord> pendingRecords_;
+    std::vector<QPointer<PlanView>> views_;
+    QPointer<PlanView> activeView_;
+    QPointer<ChainDialog> dialog_;
+    std::unique_ptr<CPredictionJob> job_;
+    QPointer<ProgressDialog> progress_;
+    bool resumeQueued_ = false;
+};
+
+}  // namespace kelmora

@@ -1,0 +1,284 @@
+#include "app/PlanView.h"
+
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <variant>
+
+#include "app/KelmoraDocument.h"
+#include "app/OffsetDialogs.h"
+#include "platform/raster/BackgroundPicture.h"
+#include "platform/raster/PlanRasterizer.h"
+#include "propagation/GroundModel.h"
+#include "view/ClickActions.h"
+#include "view/PlanPointer.h"
+#include "view/PlanScene.h"
+#include "view/PlanWheel.h"
+#include "view/ViewTransform.h"
+#include "view/WindowSetUp.h"
+
+namespace kelmora {
+
+namespace {
+
+// The pictures the plan takes: those of the picture dialog, PNG besides.
+constexpr const char* kPictureFilter =
+    "背景画像JPEG(*.jpg)|*.jpg;*.jpeg|背景画像BMP(*.bmp)|*.bmp|背景画像PNG(*.png)|*.png||";
+
+ClientPoint At(const QPointF& p) {
+    return {static_cast<int>(p.x()), static_cast<int>(p.y())};
+}
+
+ModifierKeys KeysOf(Qt::KeyboardModifiers flags) {
+    // Shift and Ctrl as flagged with the event, Alt as held right now.
+    return {flags.testFlag(Qt::ShiftModifier), flags.testFlag(Qt::ControlModifier),
+            QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier)};
+}
+
+// How many primitives at the start of a base layer paint the background and the picture.
+std::size_t BackgroundPrimitives(const DisplayLayer& layer) {
+    std::size_t n = 0;
+    while (n < layer.size() && (std::holds_alternative<FillPrimitive>(layer[n]) ||
+                                std::holds_alternative<PicturePrimitive>(layer[n])))
+        ++n;
+    return n;
+}
+
+constexpr QColor kBackgroundColour(240, 248, 255);
+
+}  // namespace
+
+PlanView::PlanView(KelmoraDocument& document, QWidget* parent) : QWidget(parent), document_(document) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
+    setAccessibleName(QString::fromUtf8("平面図"));
+    setMinimumSize(100, 80);
+    document_.AddView(this);
+}
+
+PlanView::~PlanView() {
+    document_.RemoveView(this);
+}
+
+int PlanView::editMode() const {
+    return document_.transaction().editMode();
+}
+
+void PlanView::LoadPicture() {
+    picture_ = QImage();
+    const PictureLoad load = LoadBackgroundPicture(state_.viewData.imagePath);
+    if (load.ok()) picture_ = load.picture;
+}
+
+void PlanView::SetUp(const ViewRecord* record) {
+    if (record != nullptr) {
+        state_.viewData = record->viewData;
+        LoadPicture();
+    } else {
+        CKelmoraViewData& v = state_.viewData;
+        std::optional<PictureSize> decoded;
+        if (v.imagePath.empty()) {
+            const std::optional<std::string> chosen = document_.questions().ChooseFileToOpen(
+                window(), QString::fromUtf8(kNewWindowPictureTitle), QtFileFilter(kPictureFilter));
+            if (chosen) v.imagePath = *chosen;
+        }
+        LoadPicture();
+        if (!picture_.isNull()) decoded = PictureSize{picture_.width(), picture_.height()};
+        SetPictureSize(v, decoded);
+        ApplyDefaultTransforms(v);
+    }
+    RebuildLayers();
+}
+
+void PlanView::ChangeBackground() {
+    if (editMode() != kIdleMode) return;
+    const std::optional<std::string> chosen = document_.questions().ChooseFileToOpen(
+        window(), QString::fromUtf8(kChangePictureTitle), QtFileFilter(kPictureFilter));
+    if (!chosen) return;
+    const PictureLoad load = LoadBackgroundPicture(*chosen);
+    if (!load.ok()) {
+        LoadPicture();  // the previous picture, from the unchanged path
+        QString text = QString::fromStdString(PictureLoadFailedMessage(*chosen));
+        QImageReader reader(QString::fromStdString(*chosen));
+        if (reader.read().isNull()) text += QStringLiteral("\n") + reader.errorString();
+        document_.questions().Tell(window(), QString::fromUtf8(kChangePictureCaption), text,
+                                   QMessageBox::Information);
+        return;
+    }
+    picture_ = load.picture;
+    ReplacePicture(state_.viewData, *chosen, load.size());
+    document_.transaction().MarkModified();
+    Update(6);
+    document_.Apply({});
+}
+
+void PlanView::SetUnderlay(Underlay underlay) {
+    underlay_ = std::move(underlay);
+    if (layersBuilt_) Update(5);
+}
+
+void PlanView::RedrawBase() {
+    const DisplayLayer& layer = lists_.base;
+    const std::size_t background = BackgroundPrimitives(layer);
+    const QImage* picture = picture_.isNull() ? nullptr : &picture_;
+    RasterizeLayer(
+        base_, DisplayLayer(layer.begin(), layer.begin() + static_cast<std::ptrdiff_t>(background)), picture);
+    if (underlay_) underlay_(base_, state_.viewData);
+    RasterizeLayer(base_, DisplayLayer(layer.begin() + static_cast<std::ptrdiff_t>(background), layer.end()),
+                   picture);
+}
+
+void PlanView::RebuildLayers() {
+    const QSize size = this->size().expandedTo(QSize(1, 1));
+    base_ = NewLayerImage(size.width(), size.height());
+    base_.fill(kBackgroundColour);
+    layersBuilt_ = true;
+    Update(6);
+}
+
+void PlanView::Update(int hint) {
+    const HintEffect effect = EffectOfHint(hint);
+    if (!layersBuilt_) {
+        if (effect.repaint) update();
+        return;
+    }
+    if (effect.rebuildLayers && base_.size() != size().expandedTo(QSize(1, 1))) {
+        RebuildLayers();
+        return;
+    }
+    const EditTransaction& tx = document_.transaction();
+    const PlanSceneInputs inputs{tx.model(), tx.workingCopy(), tx.edit(), state_.viewData,
+                                 !picture_.isNull()};
+    UpdateLayers(lists_, hint, inputs);
+    if (effect.redrawBase) RedrawBase();
+    switch (effect.compose) {
+        case ComposeStep::None:
+            break;
+        case ComposeStep::CopyPictureArea: {
+            if (composed_.size() != base_.size()) composed_ = base_.copy();
+            QPainter painter(&composed_);
+            painter.drawImage(QPoint(0, 0), base_,
+                              QRect(0, 0, static_cast<int>(state_.viewData.imageWidth),
+                                    static_cast<int>(state_.viewData.imageHeight)));
+            break;
+        }
+        case ComposeStep::CopyBaseAndOverlay:
+            composed_ = base_.copy();
+            RasterizeLayer(composed_, lists_.overlay);
+            break;
+    }
+    if (effect.repaint) RepaintNow();
+}
+
+void PlanView::DrawOnScreen(const DisplayLayer& primitives) {
+    RasterizeLayer(screen_, primitives);
+    repaint();
+}
+
+void PlanView::RepaintNow() {
+    screen_ = composed_;
+    ScreenRepainted(state_);
+    repaint();
+}
+
+void PlanView::ShowMessage(const std::string& text) {
+    QMessageBox::information(window(), QString::fromUtf8("Kelmora"), QString::fromStdString(text));
+}
+
+std::optional<double> PlanView::AskOffsetLength() {
+    return AskOffsetLengthDialog(window());
+}
+
+std::optional<CVertex2D> PlanView::AskOffsetXY() {
+    return AskOffsetXYDialog(window());
+}
+
+void PlanView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (screen_.isNull()) {
+        painter.fillRect(rect(), kBackgroundColour);
+        return;
+    }
+    painter.drawImage(QPoint(0, 0), screen_);
+    // Beyond the layers (a window grown before its next rebuild) the background colour.
+    if (screen_.width() < width())
+        painter.fillRect(screen_.width(), 0, width() - screen_.width(), height(), kBackgroundColour);
+    if (screen_.height() < height())
+        painter.fillRect(0, screen_.height(), width(), height() - screen_.height(), kBackgroundColour);
+}
+
+void PlanView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (layersBuilt_) RebuildLayers();
+}
+
+void PlanView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    document_.SetActiveView(this);
+}
+
+void PlanView::Carry(const GestureEffect& effect) {
+    if (!effect.screenInversions.empty()) DrawOnScreen(effect.screenInversions);
+    if (effect.redrawHint != 0) Update(effect.redrawHint);
+    if (effect.statusText != nullptr) emit statusText(QString::fromUtf8(effect.statusText));
+}
+
+void PlanView::mousePressEvent(QMouseEvent* event) {
+    document_.SetActiveView(this);
+    const ClientPoint point = At(event->position());
+    const ModifierKeys keys = KeysOf(event->modifiers());
+    if (event->button() == Qt::LeftButton)
+        Carry(OnButtonDown(state_, MouseButton::Left, keys, point));
+    else if (event->button() == Qt::RightButton)
+        Carry(OnRightButtonDown(state_, keys, point, editMode()));
+}
+
+void PlanView::mouseMoveEvent(QMouseEvent* event) {
+    const EditTransaction& tx = document_.transaction();
+    std::optional<ClientPoint> tail;
+    if (const std::optional<CVector3D> last = PolylineTail(tx.ModelUnderEdit(), tx.edit()))
+        tail = ModelToPixel(state_.viewData, *last);
+    Carry(OnPlanMouseMove(state_, At(event->position()), editMode(), tail));
+}
+
+void PlanView::mouseReleaseEvent(QMouseEvent* event) {
+    const MouseButton button = event->button() == Qt::RightButton ? MouseButton::Right : MouseButton::Left;
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
+    const int mode = editMode();
+    const GestureEffect effect = OnButtonUp(state_, button, At(event->position()), mode);
+    Carry(effect);
+    if (effect.ended) {
+        ChainDialog* dialog = document_.openDialog();
+        if (dialog != nullptr && IsPickingMode(mode)) {
+            const EditTransaction& tx = document_.transaction();
+            const CNoise& stored = tx.model();
+            const PlanEditContext context{
+                tx.ModelUnderEdit(),
+                tx.edit(),
+                state_.viewData,
+                *dialog,
+                *this,
+                [&stored](const CVector3D& p) { return GroundHeightAt(stored, p); }};
+            ActOnGestureEnd(*effect.ended, context);
+        }
+        return;
+    }
+    if (button == MouseButton::Right && OpensEditMenu(mode))
+        emit editMenuRequested(event->globalPosition().toPoint());
+}
+
+void PlanView::wheelEvent(QWheelEvent* event) {
+    const int notches = event->angleDelta().y() / 120;
+    if (notches == 0) {
+        event->ignore();
+        return;
+    }
+    Carry(OnWheel(state_, notches, At(event->position()), editMode()));
+    event->accept();
+}
+
+}  // namespace kelmora

@@ -1,0 +1,23 @@
+#pragma once
+// What the desktop program does before its main window: numbers in the C locale whatever the user's
+// locale, Qt's own dialogs in Japanese, a Japanese font, and the program and data folders.
+#include <QString>
+#include <filesystem>
+
+class QApplication;
+
+namespace kelmora {
+
+// After QApplication has set the process locale from the environment: LC_NUMERIC back to "C" (the
+// engine and the plan format and read numbers with the C library), Qt's Japanese translations, and
+// Noto Sans CJK JP as the application font when the default font has no Japanese.
+void PrepareApplication(QApplication& app);
+
+// The folder of the running program.
+std::filesystem::path ProgramFolder();
+
+// The per-user folder under which the data folder is made when the program's own folder is not
+// writable.
+std::filesystem::path UserDataFolder();
+
+}  // namespace kelmora

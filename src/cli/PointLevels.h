@@ -1,0 +1,13 @@
+#pragma once
+// What kelmora-calc prints after a run besides its files: the single point's LAmax (its LAeqT was
+// shown as the program's message), or, for a list or a grid written to no result file, the levels of
+// the points as a table.
+#include "cli/CliRunHost.h"
+#include "model/CalcInfo.h"
+
+namespace kelmora::cli {
+
+// Prints on stdout and flushes; false (after a message on stderr) when stdout cannot be written.
+bool PrintPointLevels(const CCalcInfo& calcInfo, const CliRunChoices& choices);
+
+}  // namespace kelmora::cli

@@ -1,0 +1,76 @@
+#include "cli/ShardCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <cstdio>
+
+#include "calc/ContentDigest.h"
+#include "calc/PartFile.h"
+#include "calc/ShardRun.h"
+#include "cli/CommandProject.h"
+
+namespace kelmora::cli {
+namespace {
+
+std::optional<int> ParseCount(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<ShardNumber> ParseShardNumber(std::string_view text) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    const std::optional<int> shard = ParseCount(text.substr(0, slash));
+    const std::optional<int> count = ParseCount(text.substr(slash + 1));
+    if (!shard || !count || *shard < 1 || *shard > *count || *count > kMaxShardCount) return std::nullopt;
+    return ShardNumber{*shard, *count};
+}
+
+void AddShardOptions(CLI::App& run, ShardChoices& choices) {
+    CLI::Option* shard = run.add_option(
+        "--shard", choices.shard,
+        "compute only block K of N of the points (contiguous, in stored order) into the part file of --part");
+    CLI::Option* part = run.add_option("--part", choices.part, "part file written by --shard, for merge");
+    CLI::Option* breakdown = run.add_flag(
+        "--with-breakdown", choices.withBreakdown,
+        "with --shard: keep each point's calculation breakdown in the part, for merge --breakdown");
+    shard->needs(part);
+    part->needs(shard);
+    breakdown->needs(shard);
+}
+
+bool ShardRequested(const ShardChoices& choices) {
+    return !choices.shard.empty();
+}
+
+int RunShard(const std::string& project, const ShardChoices& shard, const CliRunChoices& run, int threads) {
+    const std::optional<ShardNumber> number = ParseShardNumber(shard.shard);
+    if (!number) {
+        std::fprintf(stderr, "--shard は K/N (1 ≤ K ≤ N ≤ %d) で指定してください: %s\n", kMaxShardCount,
+                     shard.shard.c_str());
+        return 1;
+    }
+    if (run.breakdownFile || run.averageFile || run.maximumFile || run.matrix) {
+        std::fprintf(
+            stderr,
+            "--shard は結果をパートファイルに書きます: --breakdown、--laeq、--lamax、--matrix は merge "
+            "に指定してください (計算内訳をパートに含めるには --with-breakdown)\n");
+        return 1;
+    }
+    std::optional<ProjectDocument> doc = ReadCommandProject(project);
+    if (!doc) return 1;
+    ShardTarget target;
+    target.shard = number->shard;
+    target.shardCount = number->shardCount;
+    target.part = shard.part;
+    target.modelDigest = ModelDigest(doc->model);
+    target.withBreakdown = shard.withBreakdown;
+    CShardJob job(doc->model, target, {threads, 0});
+    return RunJobFromCommandLine(job, run);
+}
+
+}  // namespace kelmora::cli

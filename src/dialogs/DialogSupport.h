@@ -1,0 +1,51 @@
+#pragma once
+// What every dialog of the program does the same way: controls known by their resource identifiers,
+// messages shown as message boxes with the focus moved afterwards, the wait cursor, and the file
+// dialogs (Qt's own, so that scripts and screen readers see them like any other window).
+#include <QString>
+#include <QStringList>
+
+#include "model/UserMessage.h"
+
+class QWidget;
+class QLineEdit;
+class QLabel;
+
+namespace kelmora {
+
+// Marks a control with its identifier, which the plain classes name in their messages.
+void SetControlId(QWidget* control, int id);
+// The control of a dialog with that identifier, or null.
+QWidget* FindControl(QWidget* dialog, int id);
+
+// Shows the message as a modal message box over the dialog, then gives the focus to the control the
+// message names (selecting the text of a field).
+void ShowUserMessage(QWidget* dialog, const UserMessage& message);
+
+// Makes the label the field's buddy, so that the field is found by its label.
+QLabel* BuddyLabel(const char* text, QWidget* field);
+
+// A file to read or write, chosen in Qt's file dialog; empty when the user cancels.
+struct FileDialogSpec {
+    QString title;
+    QString nameFilter;        // "csvファイル(*.csv)"
+    QString defaultSuffix;     // added to a name typed without one (save only)
+    bool save = false;         // a save dialog: the file need not exist
+    bool askOverwrite = true;  // save only: ask before an existing file is chosen
+};
+QString ChooseFile(QWidget* parent, const FileDialogSpec& spec);
+
+// The wait cursor over the whole program while it lives.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Text of a field in the program's own form (UTF-8) and back.
+std::string FieldString(const QLineEdit* field);
+void SetFieldString(QLineEdit* field, const std::string& text);
+
+}  // namespace kelmora

@@ -1,0 +1,66 @@
+#include "dialogs/UserQuestions.h"
+
+#include <QFileDialog>
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace kelmora {
+
+std::optional<std::string> DialogQuestions::ChooseFileToOpen(QWidget* parent, const QString& title,
+                                                             const QString& filter) {
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+std::optional<std::string> DialogQuestions::ChooseFileToSave(QWidget* parent, const QString& title,
+                                                             const QString& filter, const QString& suffix,
+                                                             const QString& suggestedName) {
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+    if (!suggestedName.isEmpty()) dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+QMessageBox::StandardButton DialogQuestions::Ask(QWidget* parent, const QString& caption, const QString& text,
+                                                 QMessageBox::StandardButtons buttons,
+                                                 QMessageBox::Icon icon) {
+    QMessageBox box(icon, caption, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void DialogQuestions::Tell(QWidget* parent, const QString& caption, const QString& text,
+                           QMessageBox::Icon icon) {
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QString QtFileFilter(std::string_view pipeFilter) {
+    const QStringList parts = QString::fromUtf8(pipeFilter.data(), static_cast<qsizetype>(pipeFilter.size()))
+                                  .split('|', Qt::SkipEmptyParts);
+    QStringList entries;
+    static const QRegularExpression lowerExtension(QStringLiteral("\\*\\.([a-z0-9]+)"));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString text = parts[i];
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        QStringList withUpper;
+        for (const QString& p : patterns) {
+            withUpper << p;
+            if (lowerExtension.match(p).hasMatch() && p.toUpper() != p) withUpper << p.toUpper();
+        }
+        // Qt reads the patterns in the text's parentheses; put them there, keeping the text.
+        const qsizetype open = text.lastIndexOf('(');
+        if (open >= 0) text = text.left(open);
+        entries << QStringLiteral("%1(%2)").arg(text, withUpper.join(' '));
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+}  // namespace kelmora

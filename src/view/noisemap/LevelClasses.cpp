@@ -1,0 +1,90 @@
+#include "view/noisemap/LevelClasses.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "view/noisemap/LevelGrid.h"
+
+namespace kelmora {
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kLowestLimit = -200.0;  // dB
+constexpr double kHighestLimit = 300.0;  // dB
+constexpr std::size_t kMostDifferenceClasses = 41;
+
+}  // namespace
+
+double LevelClasses::Lower(std::size_t k) const {
+    return k == 0 || k > limits.size() ? -kInfinity : limits[k - 1];
+}
+
+double LevelClasses::Upper(std::size_t k) const {
+    return k >= limits.size() ? kInfinity : limits[k];
+}
+
+std::size_t LevelClasses::ClassOf(double level) const {
+    // The number of limits at or below the level.
+    return static_cast<std::size_t>(std::upper_bound(limits.begin(), limits.end(), level) - limits.begin());
+}
+
+LevelClasses EvenClasses(double from, double step, std::size_t count) {
+    if (!std::isfinite(from) || !std::isfinite(step) || !(step > 0.0)) {
+        throw NoiseMapError("等級の開始値と幅は数値で、幅は 0 より大きくしてください");
+    }
+    LevelClasses classes;
+    for (std::size_t i = 0; i < count; ++i)
+        classes.limits.push_back(from + static_cast<double>(i) * step);
+    if (count > 0 && (classes.limits.front() < kLowestLimit || classes.limits.back() > kHighestLimit)) {
+        throw NoiseMapError("等級の範囲は -200 dB から 300 dB までにしてください");
+    }
+    return classes;
+}
+
+LevelClasses DifferenceClasses(double range, double step) {
+    if (!std::isfinite(range) || !std::isfinite(step) || !(step > 0.0) || !(range >= step) || range > 100.0) {
+        throw NoiseMapError("差分の等級は 0 < 幅 ≤ 範囲 ≤ 100 dB で指定してください");
+    }
+    const double steps = std::floor(2.0 * range / step + 1e-9);
+    if (steps + 2.0 > static_cast<double>(kMostDifferenceClasses)) {
+        throw NoiseMapError("差分の等級が多すぎます (41 まで)。幅を大きくしてください");
+    }
+    LevelClasses classes;
+    classes.signedLabels = true;
+    for (int i = 0; i <= static_cast<int>(steps); ++i) {
+        double limit = -range + i * step;
+        if (std::fabs(limit) < 1e-9 * step) limit = 0.0;  // keep an exact zero exact
+        classes.limits.push_back(limit);
+    }
+    return classes;
+}
+
+std::string FormatLimit(double limit, bool withSign) {
+    char buffer[64];
+    const double rounded = std::round(limit);
+    const bool whole = std::fabs(limit - rounded) < 1e-9;
+    const double magnitude = std::fabs(whole ? rounded : limit);
+    const auto result =
+        whole ? std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed, 0)
+              : std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed, 1);
+    std::string digits(buffer, result.ptr);
+    if (digits == "0" || digits == "0.0") return digits;
+    if (limit < 0.0) return "−" + digits;
+    return withSign ? "+" + digits : digits;
+}
+
+std::string ClassLabel(const LevelClasses& classes, std::size_t k) {
+    const bool withSign = classes.signedLabels;
+    const double lower = classes.Lower(k);
+    const double upper = classes.Upper(k);
+    if (std::isinf(lower) && std::isinf(upper)) return "全て";
+    if (std::isinf(lower)) return "< " + FormatLimit(upper, withSign);
+    if (std::isinf(upper)) return "≥ " + FormatLimit(lower, withSign);
+    const char* dash = withSign ? " – " : "–";
+    return FormatLimit(lower, withSign) + dash + FormatLimit(upper, withSign);
+}
+
+}  // namespace kelmora

@@ -1,0 +1,38 @@
+#pragma once
+// The level classes of a noise map: ascending limits L0 < L1 < … < Ln-1 cut the levels into n + 1
+// half-open classes (−∞, L0), [L0, L1), …, [Ln-1, +∞), and the legend's text of each.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace kelmora {
+
+struct LevelClasses {
+    std::vector<double> limits;  // dB, strictly ascending
+    bool signedLabels = false;   // a difference map: "+2" and "−2" in the legend
+
+    std::size_t ClassCount() const { return limits.size() + 1; }
+    // Lower and upper limit of class k; −∞ / +∞ for the open ends.
+    double Lower(std::size_t k) const;
+    double Upper(std::size_t k) const;
+    // The class of a level: the k with Lower(k) ≤ level < Upper(k).
+    std::size_t ClassOf(double level) const;
+};
+
+// `count` limits from `from` in steps of `step`. Throws NoiseMapError for values that are not finite,
+// a step that is not > 0, or limits outside −200 … 300 dB.
+LevelClasses EvenClasses(double from, double step, std::size_t count);
+
+// The limits of a difference map: from −range to +range in steps of `step`, zero among them when the
+// step divides the range; signed legend texts. Throws NoiseMapError unless 0 < step ≤ range ≤ 100 and
+// the classes number at most 41.
+LevelClasses DifferenceClasses(double range, double step);
+
+// A limit as the legend prints it: whole numbers without decimals, others with one ("37.5"); with
+// `withSign` a "+" before positive values; negative values with the minus sign "−".
+std::string FormatLimit(double limit, bool withSign = false);
+
+// The legend's text of class k: "< 35", "35–40", "≥ 80"; for signed classes "−2 – 0", "0 – +2".
+std::string ClassLabel(const LevelClasses& classes, std::size_t k);
+
+}  // namespace kelmora
