@@ -19,6 +19,8 @@
 #include <cstring>
 #include <utility>
 
+#include "dialogs/BandEditorDialog.h"
+
 namespace kelmora {
 
 namespace {
@@ -454,14 +456,11 @@ void EditorDialog::ShowMessage(const UserMessage& message) {
 void EditorDialog::OnSpectrum(int controlId) {
     const EditorField* field = editor_->form().Find(controlId);
     if (field == nullptr) return;
+    // The band editor works on a copy: its "キャンセル" leaves the editor's spectrum as it was, and the
+    // item itself changes only when the editor stores its fields.
     CBand spectrum = editor_->form().Spectrum(controlId);
-    if (EditSpectrum(BandEditorCallerFor(field->spectrum), spectrum)) {
+    if (BandEditorDialog::Edit(this, spectrum, field->spectrum))
         editor_->form().SetSpectrum(controlId, std::move(spectrum));
-    }
-}
-
-bool EditorDialog::EditSpectrum(const BandEditorCaller&, CBand&) {
-    return false;
 }
 
 }  // namespace kelmora

@@ -41,8 +41,6 @@ public:
 protected:
     // Shows a message of the editor (a message box, modal to this dialog).
     virtual void ShowMessage(const UserMessage& message);
-    // Opens the band editor on a copy of one spectrum; true when it was accepted into `spectrum`.
-    virtual bool EditSpectrum(const BandEditorCaller& caller, CBand& spectrum);
 
 private:
     void Build();
