@@ -207,7 +207,9 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
             for (const char* choice : field.choices)
                 combo->addItem(Text(choice));
             combos_[id] = combo;
-            connect(combo, &QComboBox::activated, this, [this] {
+            // Every change by the user (mouse, keyboard, accessibility); the form's own updates are
+            // made with the signals blocked.
+            connect(combo, &QComboBox::currentIndexChanged, this, [this] {
                 FromControls();
                 RefreshEnabling();
             });
@@ -234,7 +236,7 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
         case FieldKind::kFlag: {
             auto* check = new QCheckBox(Text(field.label), this);
             flags_[id] = check;
-            connect(check, &QCheckBox::clicked, this, [this, id] {
+            connect(check, &QCheckBox::toggled, this, [this, id] {
                 FromControls();
                 Carry(editor_->Changed(id));
             });
