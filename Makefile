@@ -1,8 +1,8 @@
-# The two set-up commands of a fresh Debian 12 machine: `make demo` and `make test`.
+# The set-up commands of a fresh Debian 12 machine: `make demo`, `make test` and `make run`.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build demo test format check-format clean
+.PHONY: deps configure build demo run test format check-format clean
 
 deps:
 	@if [ "$$(id -u)" -eq 0 ] || command -v sudo >/dev/null; then ./scripts/install-deps.sh; fi
@@ -15,6 +15,10 @@ build: configure
 
 demo: build
 	./scripts/demo.sh $(BUILD)
+
+# The desktop program on the bundled example.
+run: build
+	$(BUILD)/src/app/kelmora examples/factory.kel
 
 test: build
 	./scripts/check-format.sh

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The main jobs on the bundled example: a spectrum conversion, then the prediction of the example
-# factory at its site boundary (with the calculation breakdown) and over its horizontal grid. The
-# files go to out/, the points' LAeqT and LAmax to the terminal.
+# factory at its site boundary (with the calculation breakdown) and over its horizontal grid, drawn as
+# a noise map. The files go to out/, the points' LAeqT and LAmax to the terminal.
 set -e
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
@@ -48,6 +48,13 @@ with_mode 2 "$OUT/factory-grid.kel"
 "$CALC" run "$OUT/factory-grid.kel" --laeq "$OUT/grid-laeq.txt" --lamax "$OUT/grid-lamax.txt"
 print_points "$OUT/grid-laeq.txt" "$OUT/grid-lamax.txt"
 
+# The grid's LAeqT as a noise map: coloured 5 dB bands under the plan's site drawing with the legend,
+# and the same bands, iso-lines and points for GIS.
 echo
-echo "Files written to $OUT/ (CP932 text with CR LF line ends):"
-ls -l "$OUT"/boundary-breakdown.csv "$OUT"/boundary-*.txt "$OUT"/grid-*.txt
+echo "== Noise map of the horizontal grid =="
+"$CALC" map "$OUT/factory-grid.kel" --results "$OUT/grid-laeq.txt" --zoom 2 -o "$OUT/grid-map.png"
+"$CALC" map "$OUT/factory-grid.kel" --results "$OUT/grid-laeq.txt" -o "$OUT/grid-map.geojson" >/dev/null
+
+echo
+echo "Files written to $OUT/ (CP932 text with CR LF line ends; the map as PNG and GeoJSON):"
+ls -l "$OUT"/boundary-breakdown.csv "$OUT"/boundary-*.txt "$OUT"/grid-*.txt "$OUT"/grid-map.*

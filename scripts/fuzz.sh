@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs the fuzzers for a while: scripts/fuzz.sh [SECONDS] [TARGET] (default 60 seconds shared by all
-# targets; TARGET is project-reader, project-json, band-library or part-reader to run one of them for all the time).
+# targets; TARGET is project-reader, project-json, band-library,
+# part-reader or result-file to run one of them for all the time).
 # Builds them with clang in their own folder (FUZZ_BUILD, default build-fuzz) with the sanitizers,
 # seeds them (the example project and the sample model; sample band library files), and keeps the
 # corpus each grows between runs. Exits non-zero on a finding; the input that caused it is saved in
@@ -11,7 +12,7 @@ ONLY=${2:-}
 FUZZ_BUILD=${FUZZ_BUILD:-build-fuzz}
 cd "$(dirname "$0")/.."
 
-TARGETS="project-reader project-json band-library part-reader"
+TARGETS="project-reader project-json band-library part-reader result-file"
 if [ -n "$ONLY" ]; then
     TARGETS="$ONLY"
 fi
@@ -26,7 +27,7 @@ if [ ! -f "$FUZZ_BUILD/CMakeCache.txt" ]; then
         -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 cmake --build "$FUZZ_BUILD" --target project-reader-fuzzer project-json-fuzzer project-fuzz-seeds \
-    band-library-fuzzer part-reader-fuzzer
+    band-library-fuzzer part-reader-fuzzer result-file-fuzzer
 
 work="$FUZZ_BUILD/fuzz"
 mkdir -p "$work/findings"
@@ -66,6 +67,12 @@ for target in $TARGETS; do
             mkdir -p "$work/part-seeds"
             ASAN_OPTIONS=detect_leaks=0 "$work/part-reader-fuzzer" --seeds "$work/part-seeds"
             run part-reader - "$work/corpus-part-reader" "$work/part-seeds"
+            ;;
+        result-file)
+            mkdir -p "$work/result-seeds"
+            cp examples/factory-grid-laeq.txt "$work/result-seeds/"
+            printf ' 50.0 51.0\r\n 60.0 -86.8\r\n' >"$work/result-seeds/matrix.txt"
+            run result-file - "$work/corpus-result-file" "$work/result-seeds"
             ;;
         *)
             echo "fuzz.sh: unknown target $target" >&2

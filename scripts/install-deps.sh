@@ -24,6 +24,9 @@ fonts-noto-cjk
 libssl-dev
 slurm-wlm
 munge
+qt6-svg-dev
+libgdal-dev
+qt6-translations-l10n
 "
 missing=""
 for p in $PACKAGES; do

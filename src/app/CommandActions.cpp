@@ -9,15 +9,15 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/Icons.h"
 #include "app/KelmoraDocument.h"
+#include "app/UserSettings.h"
 
 namespace kelmora {
 
 namespace {
-
-constexpr int kRecentFileCount = 4;
 
 QAction* MakeAction(QObject* parent, const char* text, const char* prompt, const QKeySequence& keys = {}) {
     auto* action = new QAction(QString::fromUtf8(text), parent);
@@ -88,14 +88,13 @@ CommandActions CommandActions::Create(QMainWindow& window) {
     a.fileMenu->addAction(a.close);
     a.fileMenu->addAction(a.save);
     a.fileMenu->addAction(a.saveAs);
-    a.recentSeparator = a.fileMenu->addSeparator();
+    a.fileMenu->addSeparator();
     for (int i = 0; i < kRecentFileCount; ++i) {
         auto* entry = new QAction(owner);
         entry->setStatusTip(QString::fromUtf8("このドキュメントを開きます"));
-        a.fileMenu->addAction(entry);
         a.recentEntries.push_back(entry);
     }
-    a.fileMenu->addSeparator();
+    a.recentSeparator = a.fileMenu->addSeparator();  // the recent files stand before it
     a.fileMenu->addAction(a.exit);
 
     a.editMenu = bar->addMenu(QString::fromUtf8("編集(&E)"));
@@ -160,22 +159,27 @@ void CommandActions::Refresh(const KelmoraDocument* active, bool anyWindow) cons
 }
 
 void CommandActions::ShowRecentFiles(const QStringList& files) const {
-    for (std::size_t i = 0; i < recentEntries.size(); ++i) {
+    // Only the entries in use stand in the menu (a hidden entry would still be announced by a screen
+    // reader); with none, the disabled "最近使ったファイル".
+    for (QAction* entry : recentEntries)
+        fileMenu->removeAction(entry);
+    QAction* before = recentSeparator;
+    const std::size_t shown = std::max<std::size_t>(static_cast<std::size_t>(files.size()), 1);
+    for (std::size_t i = 0; i < std::min(shown, recentEntries.size()); ++i) {
         QAction* entry = recentEntries[i];
         if (static_cast<qsizetype>(i) < files.size()) {
             const QString& path = files[static_cast<qsizetype>(i)];
-            QString shown = path;
-            shown.replace('&', QStringLiteral("&&"));
-            entry->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+            QString text = path;
+            text.replace('&', QStringLiteral("&&"));
+            entry->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
             entry->setData(path);
-            entry->setVisible(true);
             entry->setEnabled(true);
         } else {
-            entry->setVisible(i == 0 && files.isEmpty());
             entry->setText(QString::fromUtf8("最近使ったファイル"));
             entry->setData(QString());
             entry->setEnabled(false);
         }
+        fileMenu->insertAction(before, entry);
     }
 }
 

@@ -54,7 +54,7 @@ struct CommandActions {
     QToolBar* toolBarWidget = nullptr;
     QAction* editMenuEntry = nullptr;  // the menu bar's entries, shown only with a document
     QAction* windowMenuEntry = nullptr;
-    QAction* recentSeparator = nullptr;
+    QAction* recentSeparator = nullptr;   // below the recent-file entries
     std::vector<QAction*> recentEntries;  // four slots, "&1 path" …
 
     // Creates every action, the menus in order and the toolbar on `window`.

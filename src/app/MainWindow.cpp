@@ -161,6 +161,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Never while a dialog of a document is open or a calculation runs.
     if (EditInProgress()) {
         event->ignore();
+        statusBar()->showMessage(
+            QString::fromUtf8("編集中のダイアログまたは予測計算が終わってから終了してください"), 5000);
         return;
     }
     WriteSession();

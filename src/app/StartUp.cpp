@@ -18,14 +18,19 @@ constexpr const char* kJapaneseFont = "Noto Sans CJK JP";
 
 }  // namespace
 
-void PrepareApplication(QApplication& app) {
-    // QApplication took the locale from the environment; "1.500" must never become "1,500".
-    std::setlocale(LC_NUMERIC, "C");
-
+void InstallJapaneseTranslations(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
     if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
+}
+
+void PrepareApplication(QApplication& app) {
+    // QApplication took the locale from the environment; "1.500" must never become "1,500".
+    std::setlocale(LC_NUMERIC, "C");
+    // Qt's own dialogs show dates and sizes the Japanese way; fields never parse through a locale.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    InstallJapaneseTranslations(app);
 
     const QFont font = QApplication::font();
     if (!QFontDatabase::writingSystems(font.family()).contains(QFontDatabase::Japanese) &&

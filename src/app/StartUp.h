@@ -5,8 +5,12 @@
 #include <filesystem>
 
 class QApplication;
+class QCoreApplication;
 
 namespace kelmora {
+
+// Qt's own texts (dialog buttons, file dialogs, the command line's help) in Japanese.
+void InstallJapaneseTranslations(QCoreApplication& app);
 
 // After QApplication has set the process locale from the environment: LC_NUMERIC back to "C" (the
 // engine and the plan format and read numbers with the C library), Qt's Japanese translations, and

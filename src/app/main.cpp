@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     if (AsksOnlyForText(argc, argv)) {
         QCoreApplication app(argc, argv);
         SetIdentity();
+        kelmora::InstallJapaneseTranslations(app);
         QCommandLineParser parser;
         DescribeCommandLine(parser);
         parser.process(app);  // prints and exits

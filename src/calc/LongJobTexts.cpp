@@ -16,11 +16,11 @@ std::string_view EndStatusText(int code) {
 }
 
 std::optional<FinalMessage> FinalMessageFor(int result, std::string_view errorText) {
-    if (result == kJobNormalEnd) return FinalMessage{"処理正常終了しました.", MessageIcon::Information};
-    if (result == kJobCancelled) return FinalMessage{"キャンセルしました.", MessageIcon::Information};
+    if (result == kJobNormalEnd) return FinalMessage{"処理正常終了しました.", MessageIcon::kInformation};
+    if (result == kJobCancelled) return FinalMessage{"キャンセルしました.", MessageIcon::kInformation};
     if (result < kJobCancelled)
-        return FinalMessage{"エラー発生.\n" + std::string(errorText), MessageIcon::Error};
-    if (result == 0) return FinalMessage{"リターン値エラー.", MessageIcon::Error};
+        return FinalMessage{"エラー発生.\n" + std::string(errorText), MessageIcon::kError};
+    if (result == 0) return FinalMessage{"リターン値エラー.", MessageIcon::kError};
     return std::nullopt;
 }
 

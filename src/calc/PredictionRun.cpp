@@ -64,10 +64,10 @@ void CPredictionJob::Run() {
         } catch (const JobCancelled&) {
             throw;
         } catch (const std::exception& e) {
-            host.ShowMessage(e.what(), MessageIcon::Exclamation);
+            host.ShowMessage(e.what(), MessageIcon::kWarning);
             throw;
         }
-        host.ShowMessage(SinglePointLevelText(point.resultAverage.overallLevel()), MessageIcon::Information);
+        host.ShowMessage(SinglePointLevelText(point.resultAverage.overallLevel()), MessageIcon::kInformation);
         PostEnd(kJobNormalEnd);
         return;
     }

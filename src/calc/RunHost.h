@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/UserMessage.h"
+
 namespace kelmora {
 
 // The text files a prediction run offers, in the order it offers them.
@@ -26,8 +28,6 @@ struct FileRequest {
 
 // The save dialog of each output file.
 const FileRequest& FileRequestFor(OutputFile file);
-
-enum class MessageIcon { Information, Exclamation, Error };
 
 class CRunHost {
 public:

@@ -77,7 +77,7 @@ bool CCliRunHost::AskXyzForm(OutputFile, std::string_view) {
 void CCliRunHost::ShowMessage(std::string_view text, MessageIcon icon) {
     std::lock_guard lock(mutex_);
     ClearProgressLine();
-    std::FILE* stream = icon == MessageIcon::Information ? streams_.out : streams_.err;
+    std::FILE* stream = icon == MessageIcon::kInformation ? streams_.out : streams_.err;
     std::fwrite(text.data(), 1, text.size(), stream);
     std::fputc('\n', stream);
     std::fflush(stream);

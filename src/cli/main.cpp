@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     kelmora::cli::AddRunCommand(app, exitCode);
     kelmora::cli::AddMergeCommand(app, exitCode);
     kelmora::cli::AddClusterCommand(app, exitCode);
+    kelmora::cli::AddMapCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -11,6 +11,7 @@
 
 #include "dialogs/ShiftAmountDialog.h"
 #include "dialogs/UserMessageBox.h"
+#include "editing/ChainList.h"
 
 namespace kelmora {
 
@@ -27,7 +28,7 @@ ChainDialog* ChainListDialog::Make(ChainHost& host, const DialogRequest& request
 }
 
 ChainListDialog::ChainListDialog(ChainHost& host, const DialogRequest& request, QWidget* parent)
-    : ChainDialog(host, request, parent), list_(host.transaction()) {
+    : ChainDialog(host, request, parent), list_(std::make_unique<ChainList>(host.transaction())) {
     if (request.modal) setWindowModality(Qt::WindowModal);
 
     table_ = new QTableWidget(this);
@@ -46,7 +47,7 @@ ChainListDialog::ChainListDialog(ChainHost& host, const DialogRequest& request, 
     header->setSectionsClickable(false);
     header->setStretchLastSection(true);
 
-    const std::vector<std::string>& headers = list_.headers();
+    const std::vector<std::string>& headers = list_->headers();
     table_->setColumnCount(static_cast<int>(headers.size()));
     QStringList labels;
     for (const std::string& text : headers)
@@ -69,12 +70,12 @@ ChainListDialog::ChainListDialog(ChainHost& host, const DialogRequest& request, 
     AddButton(kDownButtonId, "↓");
     for (const int id : {kAddButtonId, kChangeButtonId, kDeleteButtonId, kUpButtonId, kDownButtonId})
         side->addWidget(button(id));
-    const ListExtra extra = ListTableOf(list_.level()).extra;
+    const ListExtra extra = ListTableOf(list_->level()).extra;
     if (extra != ListExtra::None) {
         const int id = ListExtraButtonId(extra);
         side->addSpacing(12);
         side->addWidget(AddButton(id, ListExtraText(extra)));
-        button(id)->setVisible(list_.IsButtonShown(id));
+        button(id)->setVisible(list_->IsButtonShown(id));
     }
     side->addStretch(1);
     QPushButton* ok = AddButton(kOkButtonId, "OK");
@@ -86,28 +87,30 @@ ChainListDialog::ChainListDialog(ChainHost& host, const DialogRequest& request, 
     layout->addWidget(table_, 1);
     layout->addLayout(side);
 
-    connect(button(kAddButtonId), &QPushButton::clicked, this, [this] { HandOver(list_.Add()); });
-    connect(button(kChangeButtonId), &QPushButton::clicked, this, [this] { HandOver(list_.Change()); });
-    connect(button(kDeleteButtonId), &QPushButton::clicked, this, [this] { Carry(list_.Delete()); });
-    connect(button(kUpButtonId), &QPushButton::clicked, this, [this] { Carry(list_.MoveUp()); });
-    connect(button(kDownButtonId), &QPushButton::clicked, this, [this] { Carry(list_.MoveDown()); });
+    connect(button(kAddButtonId), &QPushButton::clicked, this, [this] { HandOver(list_->Add()); });
+    connect(button(kChangeButtonId), &QPushButton::clicked, this, [this] { HandOver(list_->Change()); });
+    connect(button(kDeleteButtonId), &QPushButton::clicked, this, [this] { Carry(list_->Delete()); });
+    connect(button(kUpButtonId), &QPushButton::clicked, this, [this] { Carry(list_->MoveUp()); });
+    connect(button(kDownButtonId), &QPushButton::clicked, this, [this] { Carry(list_->MoveDown()); });
     if (QPushButton* shift = button(kShiftedCopyButtonId))
         connect(shift, &QPushButton::clicked, this, &ChainListDialog::AddShiftedCopy);
     if (QPushButton* generate = button(kGenerateButtonId))
-        connect(generate, &QPushButton::clicked, this, [this] { Carry(list_.Generate()); });
-    connect(ok, &QPushButton::clicked, this, [this] { Finish(list_.Ok()); });
+        connect(generate, &QPushButton::clicked, this, [this] { Carry(list_->Generate()); });
+    connect(ok, &QPushButton::clicked, this, [this] { Finish(list_->Ok()); });
     connect(button(kCancelButtonId), &QPushButton::clicked, this,
-            [this] { Finish(list_.Cancel(), QDialog::Rejected); });
+            [this] { Finish(list_->Cancel(), QDialog::Rejected); });
 
     connect(table_, &QTableWidget::itemSelectionChanged, this, &ChainListDialog::RowSelectedByUser);
     // A double click on a row is "変更...".
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this] {
-        if (list_.IsButtonEnabled(kChangeButtonId)) button(kChangeButtonId)->click();
+        if (list_->IsButtonEnabled(kChangeButtonId)) button(kChangeButtonId)->click();
     });
 
-    Carry(list_.Open());
+    Carry(list_->Open());
     table_->setFocus();
 }
+
+ChainListDialog::~ChainListDialog() = default;
 
 QPushButton* ChainListDialog::AddButton(int buttonId, const char* text) {
     auto* pushButton = new QPushButton(QString::fromUtf8(text), this);
@@ -136,7 +139,7 @@ void ChainListDialog::Carry(const ListUpdate& update) {
 
 void ChainListDialog::FillRows() {
     filling_ = true;
-    const std::vector<std::vector<std::string>> rows = list_.Rows();
+    const std::vector<std::vector<std::string>> rows = list_->Rows();
     table_->clearContents();
     table_->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < table_->rowCount(); ++r) {
@@ -151,7 +154,7 @@ void ChainListDialog::FillRows() {
 
 void ChainListDialog::ShowSelection() {
     filling_ = true;
-    const int row = list_.SelectedRow();
+    const int row = list_->SelectedRow();
     if (row < 0) {
         table_->clearSelection();
     } else {
@@ -163,7 +166,7 @@ void ChainListDialog::ShowSelection() {
 
 void ChainListDialog::EnableButtons() {
     for (const auto& [id, pushButton] : buttons_)
-        if (id != kOkButtonId && id != kCancelButtonId) pushButton->setEnabled(list_.IsButtonEnabled(id));
+        if (id != kOkButtonId && id != kCancelButtonId) pushButton->setEnabled(list_->IsButtonEnabled(id));
 }
 
 void ChainListDialog::RowSelectedByUser() {
@@ -175,7 +178,7 @@ void ChainListDialog::RowSelectedByUser() {
         ShowSelection();
         return;
     }
-    Carry(list_.Select(selected.first()->row()));
+    Carry(list_->Select(selected.first()->row()));
 }
 
 void ChainListDialog::HandOver(const ChainStep& step) {
@@ -183,10 +186,10 @@ void ChainListDialog::HandOver(const ChainStep& step) {
 }
 
 void ChainListDialog::AddShiftedCopy() {
-    if (!list_.IsButtonEnabled(kShiftedCopyButtonId)) return;
-    ShiftAmountDialog amount(list_, this);
+    if (!list_->IsButtonEnabled(kShiftedCopyButtonId)) return;
+    ShiftAmountDialog amount(*list_, this);
     if (amount.exec() != QDialog::Accepted) return;
-    HandOver(list_.AddShiftedCopy(amount.horizontal(), amount.vertical()));
+    HandOver(list_->AddShiftedCopy(amount.horizontal(), amount.vertical()));
 }
 
 }  // namespace kelmora

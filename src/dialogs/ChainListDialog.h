@@ -4,20 +4,25 @@
 // "OK" and "キャンセル", captioned with the list's caption. Everything the list does is ChainList's
 // (editing/ChainList.h); the window shows its rows, binds its buttons and carries out its updates.
 #include <map>
+#include <memory>
 
 #include "dialogs/ChainDialog.h"
-#include "editing/ChainList.h"
+#include "editing/ListTable.h"
 
 class QPushButton;
 class QTableWidget;
 
 namespace kelmora {
 
+class ChainList;
+struct ListUpdate;
+
 class ChainListDialog : public ChainDialog {
     Q_OBJECT
 
 public:
     ChainListDialog(ChainHost& host, const DialogRequest& request, QWidget* parent = nullptr);
+    ~ChainListDialog() override;
 
     // The registry's factory for every list mode.
     static ChainDialog* Make(ChainHost& host, const DialogRequest& request, QWidget* parent);
@@ -36,7 +41,7 @@ private:
     void HandOver(const ChainStep& step);
     void AddShiftedCopy();
 
-    ChainList list_;
+    std::unique_ptr<ChainList> list_;
     QTableWidget* table_ = nullptr;
     std::map<int, QPushButton*> buttons_;
     bool filling_ = false;

@@ -18,11 +18,11 @@ namespace {
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Information:
+        case MessageIcon::kInformation:
             return QMessageBox::Information;
-        case MessageIcon::Exclamation:
+        case MessageIcon::kWarning:
             return QMessageBox::Warning;
-        case MessageIcon::Error:
+        case MessageIcon::kError:
             break;
     }
     return QMessageBox::Critical;
@@ -62,14 +62,15 @@ ProgressDialog::ProgressDialog(CLongJob& job, UserQuestions& questions, QWidget*
 ProgressDialog::~ProgressDialog() {
     // The worker talks to this dialog until it has ended. Once it has, the dialog no longer touches the
     // job, which may already be gone.
-    if (finished_) return;
+    if (finished_ || !started_) return;
     job_.RequestCancel();
     job_.Join();
 }
 
 void ProgressDialog::Start() {
     result_ = 0;
-    if (!job_.Start(*this)) {
+    started_ = job_.Start(*this);
+    if (!started_) {
         line1_->setText(QString::fromUtf8("エラー発生停止"));
         line2_->setText(QString::fromUtf8("処理スタート失敗"));
         QTimer::singleShot(0, this, [this] { EndRun(kJobStartFailure); });
@@ -150,7 +151,7 @@ void ProgressDialog::Cancel() {
     if (finished_ || !cancel_->isEnabled()) return;
     cancel_->setEnabled(false);
     result_ = kJobCancelled;
-    job_.RequestCancel();
+    if (started_) job_.RequestCancel();
 }
 
 void ProgressDialog::reject() {
@@ -183,8 +184,9 @@ void ProgressDialog::EndRun(int code) {
     result_ = code;
     cancel_->setEnabled(false);
     timeLeft_->setText(QStringLiteral(" "));
-    // The worker has posted its end; wait for the thread itself to go.
-    job_.Join();
+    // The worker has posted its end; wait for the thread itself to go. (A job that did not start here
+    // may be another dialog's run: it is not waited for.)
+    if (started_) job_.Join();
     line2_->setText(QStringLiteral(" "));
     if (const std::optional<FinalMessage> message = FinalMessageFor(result_, job_.errorText()))
         questions_.Tell(this, QString::fromUtf8(kProgramCaption), QString::fromStdString(message->text),

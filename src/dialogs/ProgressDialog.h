@@ -74,6 +74,7 @@ private:
     QPushButton* cancel_;
     QElapsedTimer sinceFirstItem_;
     int result_ = 0;
+    bool started_ = false;
     bool finished_ = false;
 };
 

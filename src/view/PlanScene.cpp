@@ -138,6 +138,7 @@ DisplayLayer DrawBase(const PlanSceneInputs& in) {
     DisplayLayer layer;
     // While a calculation runs the layer keeps its old pixels and only the model is drawn over them.
     if (in.edit.editMode != kCalculationMode) DrawBackground(layer, in);
+    if (in.mapBeneath != nullptr) layer.insert(layer.end(), in.mapBeneath->begin(), in.mapBeneath->end());
     const CNoise& model = ModelToDraw(in);
     DrawBaseGroundLines(layer, in, model);
     DrawBaseBuildings(layer, in, model);
@@ -148,6 +149,7 @@ DisplayLayer DrawBase(const PlanSceneInputs& in) {
     }
     if (in.edit.editMode != kPredictionMode) DrawModelPredictionPoints(layer, in, model.calcInfo);
     DrawCornerLabels(layer, in.viewData);
+    if (in.mapAbove != nullptr) layer.insert(layer.end(), in.mapAbove->begin(), in.mapAbove->end());
     return layer;
 }
 

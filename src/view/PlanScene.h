@@ -17,16 +17,20 @@ struct PlanSceneInputs {
     const EditState& edit;
     const CKelmoraViewData& viewData;
     bool hasPicture = false;
+    // A noise map shown with the plan: its bands and iso-lines over the picture and under every model
+    // object, its legend over the whole base layer. Null when no map is shown.
+    const DisplayLayer* mapBeneath = nullptr;
+    const DisplayLayer* mapAbove = nullptr;
 };
 
 // The stored model while no list or editor is open (edit modes 0, 1, 2), the working copy otherwise.
 const CNoise& ModelToDraw(const PlanSceneInputs& in);
 
 // The base layer: the background colour and the picture (left out while a calculation runs, so the
-// layer keeps its previous pixels under the model), ground lines with their walls, buildings (roofs,
-// exterior walls, rooms with openings and room sources), outdoor sources, prediction points (not while
-// the prediction dialog shows its own) and the corner labels. The objects under edit are left to the
-// overlay.
+// layer keeps its previous pixels under the model), the noise map's bands, ground lines with their walls,
+// buildings (roofs, exterior walls, rooms with openings and room sources), outdoor sources, prediction points
+// (not while the prediction dialog shows its own) and the corner labels. The objects under edit are left to
+// the overlay. The map's legend comes last.
 DisplayLayer DrawBase(const PlanSceneInputs& in);
 
 // The overlay over a copy of the base: nothing while no list or editor is open; otherwise the current

@@ -133,12 +133,12 @@ TEST(LongJobTexts, ProgressAndFinalMessages) {
         const char* text;  // nullptr: no message
         MessageIcon icon;
     } cases[] = {
-        {kJobNormalEnd, "処理正常終了しました.", MessageIcon::Information},
-        {kJobCancelled, "キャンセルしました.", MessageIcon::Information},
-        {kJobError, "エラー発生.\nテキストファイル出力失敗!", MessageIcon::Error},
-        {kJobStartFailure, "エラー発生.\nテキストファイル出力失敗!", MessageIcon::Error},
-        {0, "リターン値エラー.", MessageIcon::Error},
-        {5, nullptr, MessageIcon::Information},
+        {kJobNormalEnd, "処理正常終了しました.", MessageIcon::kInformation},
+        {kJobCancelled, "キャンセルしました.", MessageIcon::kInformation},
+        {kJobError, "エラー発生.\nテキストファイル出力失敗!", MessageIcon::kError},
+        {kJobStartFailure, "エラー発生.\nテキストファイル出力失敗!", MessageIcon::kError},
+        {0, "リターン値エラー.", MessageIcon::kError},
+        {5, nullptr, MessageIcon::kInformation},
     };
     for (const auto& c : cases) {
         const auto message = FinalMessageFor(c.result, "テキストファイル出力失敗!");

@@ -205,7 +205,7 @@ TEST_F(PredictionRunTest, SinglePointBehindARoomOpening) {
     // The LAeqT in the message; no result file is offered for the single point.
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].first, SinglePointLevelText(point.resultAverage.overallLevel()));
-    EXPECT_EQ(host.messages[0].second, MessageIcon::Information);
+    EXPECT_EQ(host.messages[0].second, MessageIcon::kInformation);
     EXPECT_EQ(host.requestedFiles, std::vector<OutputFile>{OutputFile::Breakdown});
 
     const std::string bytes = Read("breakdown.csv");

@@ -102,8 +102,8 @@ TEST(CliRunHost, ChoicesFromTheOptions) {
 
 TEST(CliRunHost, MessagesToStdoutWarningsToStderr) {
     HostFixture f({});
-    f.host.ShowMessage("予測点の等価騒音レベルは52.3[dB]です", MessageIcon::Information);
-    f.host.ShowMessage("論理エラー SP交点", MessageIcon::Exclamation);
+    f.host.ShowMessage("予測点の等価騒音レベルは52.3[dB]です", MessageIcon::kInformation);
+    f.host.ShowMessage("論理エラー SP交点", MessageIcon::kWarning);
     EXPECT_EQ(f.out.text(), "予測点の等価騒音レベルは52.3[dB]です\n");
     EXPECT_EQ(f.err.text(), "論理エラー SP交点\n");
 }
@@ -136,7 +136,7 @@ TEST(CliRunHost, ProgressOnATerminalIsOneLineRedrawnInPlace) {
     f.host.ReportProgress(3, 4);
     f.now = 110.01;  // the last item is always shown
     f.host.ReportProgress(4, 4);
-    f.host.ShowMessage("done", MessageIcon::Information);  // the line is taken away first
+    f.host.ShowMessage("done", MessageIcon::kInformation);  // the line is taken away first
     f.host.ReportEnd(kJobNormalEnd);
     EXPECT_EQ(f.err.text(),
               "\r1 / 4 処理中 [--------------------]   0%\x1b[K"

@@ -435,6 +435,17 @@ double SurfaceArea(const LevelSurface& surface) {
     return area;
 }
 
+double BandArea(const LevelBand& band) {
+    double area = 0.0;
+    for (const MapPolygon& polygon : band.area) {
+        // Closed rings: the repeated last point adds nothing to the sum.
+        area += RingSignedArea({polygon.outer().begin(), polygon.outer().end()});
+        for (const MapRing& hole : polygon.inners())
+            area += RingSignedArea({hole.begin(), hole.end()});
+    }
+    return area;
+}
+
 std::vector<LevelBand> BuildLevelBands(const LevelSurface& surface, const LevelClasses& classes) {
     const std::size_t classCount = classes.ClassCount();
     std::vector<RegionOutline> outlines(classCount);

@@ -41,6 +41,9 @@ struct LevelBand {
     MapMultiPolygon area;
 };
 
+// The area of a band [map units²]: its polygons less their holes.
+double BandArea(const LevelBand& band);
+
 // One band per class, lowest first (a band may be empty). The pieces of the triangles are joined into
 // whole polygons; where two parts of a band only touch at a point they stay separate polygons. The
 // areas of all bands add up to SurfaceArea.

@@ -31,14 +31,15 @@ inline constexpr std::string_view kMenuShowLAeqT = "等価騒音レベル LAeqT(
 inline constexpr std::string_view kMenuShowLAmax = "最大騒音レベル LAmax(&X)";
 inline constexpr std::string_view kMenuOpenResultFile = "計算結果ファイルを開く(&R)...";
 inline constexpr std::string_view kMenuShowSection = "鉛直断面(&D)...";
-// Their status-bar prompts.
-inline constexpr std::string_view kPromptShowMap = "騒音マップを平面図に表示";
-inline constexpr std::string_view kPromptShowIsoLines = "騒音マップの等値線を表示";
-inline constexpr std::string_view kPromptShowLegend = "騒音マップの凡例を表示";
-inline constexpr std::string_view kPromptShowLAeqT = "騒音マップに等価騒音レベルを表示";
-inline constexpr std::string_view kPromptShowLAmax = "騒音マップに最大騒音レベルを表示";
-inline constexpr std::string_view kPromptOpenResultFile = "以前の計算結果ファイルを平面図に表示";
-inline constexpr std::string_view kPromptShowSection = "鉛直面格子の計算結果を断面図で表示";
+// Their status-bar prompts, phrased as those of the other items.
+inline constexpr std::string_view kPromptShowMap = "騒音マップの表示/非表示を切り替えます";
+inline constexpr std::string_view kPromptShowIsoLines = "騒音マップの等値線の表示/非表示を切り替えます";
+inline constexpr std::string_view kPromptShowLegend = "騒音マップの凡例の表示/非表示を切り替えます";
+inline constexpr std::string_view kPromptShowLAeqT = "騒音マップに等価騒音レベル LAeqT を表示します";
+inline constexpr std::string_view kPromptShowLAmax = "騒音マップに最大騒音レベル LAmax を表示します";
+inline constexpr std::string_view kPromptOpenResultFile =
+    "以前の計算結果ファイルを開いて騒音マップを表示します";
+inline constexpr std::string_view kPromptShowSection = "鉛直面格子の計算結果を断面図で表示します";
 
 // The open-file dialog of a result file.
 inline constexpr std::string_view kResultFileDialogTitle = "表示する計算結果ファイルを指定してください";

@@ -45,7 +45,8 @@ TestGrid MakeGrid(int columns, int rows, double x0, double y0, double dx, double
     return g;
 }
 
-double BandArea(const LevelBand& band) {
+// Measured by the polygon library, independently of the band builder.
+double AreaOf(const LevelBand& band) {
     return bg::area(band.area);
 }
 
@@ -56,26 +57,30 @@ int HoleCount(const LevelBand& band) {
     return n;
 }
 
-// The level of the piecewise-linear surface at p, found on its triangles by barycentric weights.
+// The level of the piecewise-linear surface at p: on the triangle that holds p (all three edges turn
+// left towards it), from the plane through the triangle's corners lifted to their levels.
 std::optional<double> LevelOnTriangles(const LevelSurface& s, const MapPoint& p) {
+    const auto left = [](const MapPoint& a, const MapPoint& b, const MapPoint& q) {
+        return (b.x() - a.x()) * (q.y() - a.y()) - (b.y() - a.y()) * (q.x() - a.x()) >= -1e-12;
+    };
     for (const auto& t : s.triangles) {
         const MapPoint& a = s.nodes[t[0]];
         const MapPoint& b = s.nodes[t[1]];
         const MapPoint& c = s.nodes[t[2]];
-        const double det = (b.x() - a.x()) * (c.y() - a.y()) - (c.x() - a.x()) * (b.y() - a.y());
-        const double wb = ((p.x() - a.x()) * (c.y() - a.y()) - (c.x() - a.x()) * (p.y() - a.y())) / det;
-        const double wc = ((b.x() - a.x()) * (p.y() - a.y()) - (p.x() - a.x()) * (b.y() - a.y())) / det;
-        const double wa = 1.0 - wb - wc;
-        if (wa >= -1e-12 && wb >= -1e-12 && wc >= -1e-12)
-            return wa * s.levels[t[0]] + wb * s.levels[t[1]] + wc * s.levels[t[2]];
+        if (!left(a, b, p) || !left(b, c, p) || !left(c, a, p)) continue;
+        // Normal of the lifted plane: (b − a) × (c − a) in (x, y, level).
+        const double ux = b.x() - a.x(), uy = b.y() - a.y(), uf = s.levels[t[1]] - s.levels[t[0]];
+        const double vx = c.x() - a.x(), vy = c.y() - a.y(), vf = s.levels[t[2]] - s.levels[t[0]];
+        const double nx = uy * vf - uf * vy, ny = uf * vx - ux * vf, nf = ux * vy - uy * vx;
+        return s.levels[t[0]] - (nx * (p.x() - a.x()) + ny * (p.y() - a.y())) / nf;
     }
     return std::nullopt;
 }
 
-double TotalBandArea(const std::vector<LevelBand>& bands) {
+double TotalAreaOf(const std::vector<LevelBand>& bands) {
     double total = 0.0;
     for (const LevelBand& band : bands)
-        total += BandArea(band);
+        total += AreaOf(band);
     return total;
 }
 
@@ -93,7 +98,7 @@ TEST(LevelBands, PlaneGivesStraightParallelBandEdgesAtTheInterpolatedLevels) {
         SCOPED_TRACE(k);
         ASSERT_EQ(bands[k].area.size(), 1u);
         EXPECT_EQ(HoleCount(bands[k]), 0);
-        EXPECT_NEAR(BandArea(bands[k]), 2.5 * 4, 1e-9);
+        EXPECT_NEAR(AreaOf(bands[k]), 2.5 * 4, 1e-9);
         // A rectangle: every corner on one of the band's two edges, at the bottom or the top.
         const MapRing& ring = bands[k].area[0].outer();
         EXPECT_EQ(ring.size(), 5u);  // four corners, closed
@@ -131,7 +136,7 @@ TEST(LevelBands, ObliquePlaneOnARotatedGridHasEveryBandVertexOnALimitOrOnTheBord
     const LevelSurface surface = g.Surface();
     const LevelClasses classes = EvenClasses(20, 4, 12);
     const std::vector<LevelBand> bands = BuildLevelBands(surface, classes);
-    EXPECT_NEAR(TotalBandArea(bands), SurfaceArea(surface), 1e-9);
+    EXPECT_NEAR(TotalAreaOf(bands), SurfaceArea(surface), 1e-9);
     EXPECT_NEAR(SurfaceArea(surface), 16 * 12, 1e-9);
     for (const LevelBand& band : bands) {
         EXPECT_LE(band.area.size(), 1u);  // a plane's band over a convex grid is one convex piece
@@ -176,11 +181,11 @@ TEST(LevelBands, SinglePeakGivesNestedRingsAndCornerPiecesThatTouchOnlyAtPoints)
         SCOPED_TRACE(k);
         EXPECT_EQ(bands[k].area.size(), expected[k].polygons);
         EXPECT_EQ(HoleCount(bands[k]), expected[k].holes);
-        EXPECT_NEAR(BandArea(bands[k]), expected[k].area, 1e-9);
+        EXPECT_NEAR(AreaOf(bands[k]), expected[k].area, 1e-9);
         std::string why;
         EXPECT_TRUE(bg::is_valid(bands[k].area, why)) << why;
     }
-    EXPECT_NEAR(TotalBandArea(bands), 100.0, 1e-9);
+    EXPECT_NEAR(TotalAreaOf(bands), 100.0, 1e-9);
     // The peak lies inside the top band and inside the hole of every ring around it.
     const MapPoint peak(0.1, 0.1);
     EXPECT_TRUE(bg::within(peak, bands[5].area));
@@ -224,15 +229,15 @@ TEST(LevelBands, SaddleHasTheSameTopologyWhicheverWayTheGridIsListed) {
             for (std::size_t k = 0; k < bands.size(); ++k) {
                 EXPECT_EQ(bands[k].area.size(), reference[k].area.size()) << "class " << k;
                 EXPECT_EQ(HoleCount(bands[k]), HoleCount(reference[k])) << "class " << k;
-                EXPECT_NEAR(BandArea(bands[k]), BandArea(reference[k]), 1e-9) << "class " << k;
+                EXPECT_NEAR(AreaOf(bands[k]), AreaOf(reference[k]), 1e-9) << "class " << k;
             }
         }
     }
     const std::vector<LevelBand> bands = BuildLevelBands(saddle.Surface(), EvenClasses(50, 5, 1));
     EXPECT_EQ(bands[0].area.size(), 1u);  // below 50 dB: one piece along the diagonal
-    EXPECT_NEAR(BandArea(bands[0]), 0.75, 1e-12);
+    EXPECT_NEAR(AreaOf(bands[0]), 0.75, 1e-12);
     EXPECT_EQ(bands[1].area.size(), 2u);  // at or above: the two 60 dB corners, 1/8 m² each
-    EXPECT_NEAR(BandArea(bands[1]), 0.25, 1e-12);
+    EXPECT_NEAR(AreaOf(bands[1]), 0.25, 1e-12);
 }
 
 TEST(LevelBands, NodesWithoutAResultLeaveTheirTrianglesOut) {
@@ -243,7 +248,7 @@ TEST(LevelBands, NodesWithoutAResultLeaveTheirTrianglesOut) {
     const LevelSurface surface = g.Surface();
     EXPECT_NEAR(SurfaceArea(surface), 16 - 3, 1e-12);
     std::vector<LevelBand> bands = BuildLevelBands(surface, EvenClasses(35, 5, 10));
-    EXPECT_NEAR(TotalBandArea(bands), 13, 1e-12);
+    EXPECT_NEAR(TotalAreaOf(bands), 13, 1e-12);
     const LevelBand& band = bands[4];  // 50–55
     ASSERT_EQ(band.area.size(), 1u);
     EXPECT_EQ(HoleCount(band), 1);
@@ -257,7 +262,7 @@ TEST(LevelBands, NodesWithoutAResultLeaveTheirTrianglesOut) {
     const LevelSurface cornersGone = g.Surface();
     // The diagonal runs through (0, 0) and (4, 4): two triangles go at each of those corners.
     EXPECT_NEAR(SurfaceArea(cornersGone), 13 - 2, 1e-12);
-    EXPECT_NEAR(TotalBandArea(BuildLevelBands(cornersGone, EvenClasses(35, 5, 10))), 11, 1e-12);
+    EXPECT_NEAR(TotalAreaOf(BuildLevelBands(cornersGone, EvenClasses(35, 5, 10))), 11, 1e-12);
     // Iso-lines do not cross the hole: no point of any line inside the hexagon.
     g = MakeGrid(5, 5, 0, 0, 1, 1, [](double x, double) { return 40 + 5 * x; });
     g.levels[2 * 5 + 2] = kNaN;
@@ -294,7 +299,7 @@ TEST(LevelBands, BandsThatTouchAtANodeOnALimitStayValidPolygons) {
         EXPECT_TRUE(bg::is_valid(band.area, why)) << "class " << band.classIndex << ": " << why;
     }
     EXPECT_EQ(bands[2].area.size(), 2u);
-    EXPECT_NEAR(TotalBandArea(bands), 9.0, 1e-12);
+    EXPECT_NEAR(TotalAreaOf(bands), 9.0, 1e-12);
 }
 
 TEST(LevelBands, GridsTooSmallOrWithoutResultsGiveNoBands) {
@@ -339,7 +344,7 @@ TEST_P(RandomGridBands, SamplesInsideEachBandLieInItsClass) {
     const LevelSurface surface = g.Surface();
     const LevelClasses classes = EvenClasses(35, 5, 10);
     const std::vector<LevelBand> bands = BuildLevelBands(surface, classes);
-    EXPECT_NEAR(TotalBandArea(bands), SurfaceArea(surface), 1e-9 * SurfaceArea(surface));
+    EXPECT_NEAR(TotalAreaOf(bands), SurfaceArea(surface), 1e-9 * SurfaceArea(surface));
     for (const LevelBand& band : bands) {
         std::string why;
         EXPECT_TRUE(bg::is_valid(band.area, why)) << "class " << band.classIndex << ": " << why;

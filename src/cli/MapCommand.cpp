@@ -1,0 +1,239 @@
+// `kelmora-calc map PROJECT --results FILE [--minus FILE] [--scheme eu|classic] [--from 35 --step 5]
+// [--crs EPSG:n] -o OUT`: the noise map of a grid's result file (or the difference of two scenarios) as
+// a picture of the plan with the map and its legend (PNG, SVG), a vertical section (PNG, SVG), or GIS
+// files (GeoJSON, GeoPackage, GeoTIFF). Runs without a display; the output's extension picks the form.
+#include <QByteArray>
+#include <QImage>
+#include <algorithm>
+#include <boost/geometry/algorithms/area.hpp>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/CommandProject.h"
+#include "cli/Commands.h"
+#include "cli/PlanWindow.h"
+#include "model/persistence/ProjectFile.h"
+#include "platform/gis/GisExport.h"
+#include "platform/raster/MapPicture.h"
+#include "view/noisemap/ResultFile.h"
+
+namespace kelmora::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct MapOptions {
+    std::string project;
+    std::string results;
+    std::string minus;
+    std::string scheme = "eu";
+    std::optional<double> from;
+    std::optional<double> step;
+    std::string crs;
+    std::string size;
+    double zoom = 1.0;
+    bool noIsoLines = false;
+    std::string output;
+};
+
+enum class OutputForm { Png, Svg, Gis };
+
+std::optional<OutputForm> FormOfOutput(const fs::path& path) {
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext == ".png") return OutputForm::Png;
+    if (ext == ".svg") return OutputForm::Svg;
+    if (GisFormatOfPath(path)) return OutputForm::Gis;
+    return std::nullopt;
+}
+
+// "EPSG:6677" → 6677.
+std::optional<int> ParseCrs(const std::string& text) {
+    int code = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "EPSG:%d%c", &code, &tail) != 1 || code <= 0) return std::nullopt;
+    return code;
+}
+
+const char* QuantityName(MapQuantity q) {
+    switch (q) {
+        case MapQuantity::LAeqT:
+            return "LAeqT";
+        case MapQuantity::LAmax:
+            return "LAmax";
+        case MapQuantity::Unknown:
+            break;
+    }
+    return "レベル";
+}
+
+// The levels of the map: the result file, or its difference from the other scenario's.
+LevelGrid MapGrid(const MapOptions& opt, const CCalcInfo& calc, MapQuantity& quantity) {
+    LevelGrid grid = ReadResultFile(opt.results, calc, &quantity);
+    if (opt.minus.empty()) return grid;
+    MapQuantity other = MapQuantity::Unknown;
+    const LevelGrid b = ReadResultFile(opt.minus, calc, &other);
+    if (quantity != MapQuantity::Unknown && other != MapQuantity::Unknown && quantity != other) {
+        throw NoiseMapError(std::string("LAeqT と LAmax の差は作れません (") + QuantityName(quantity) +
+                            " − " + QuantityName(other) + ")");
+    }
+    if (quantity == MapQuantity::Unknown) quantity = other;
+    return DifferenceGrid(grid, b);
+}
+
+// Pads UTF-8 text to a terminal width: wide (CJK) characters take two columns.
+std::string PadRight(const std::string& text, int columns) {
+    int width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        // Three-byte characters from U+3000 on (kana, kanji, full-width forms) are wide.
+        width += length == 3 && c >= 0xE3 ? 2 : 1;
+        i += static_cast<std::size_t>(length);
+    }
+    return text + std::string(static_cast<std::size_t>(std::max(0, columns - width)), ' ');
+}
+
+void PrintBandAreas(const NoiseMap& map) {
+    std::printf("%s%12s\n", PadRight("区分[dB]", 12).c_str(), map.vertical ? "面積[m·m]" : "面積[m2]");
+    for (const LevelBand& band : map.bands) {
+        const double area = BandArea(band);
+        if (area > 0.0)
+            std::printf("%s%12.1f\n", PadRight(ClassLabel(map.classes, band.classIndex), 12).c_str(), area);
+    }
+}
+
+void WriteBytes(const fs::path& path, const QByteArray& bytes) {
+    if (bytes.isEmpty()) throw std::runtime_error("画像を作れません: " + path.string());
+    try {
+        SaveFileBytes(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                      static_cast<std::size_t>(bytes.size())));
+    } catch (const ProjectFileError& e) {
+        throw std::runtime_error("ファイルを書き込めません: " + e.reason());
+    }
+}
+
+int RunMap(const MapOptions& opt) {
+    const fs::path out(opt.output);
+    const std::optional<OutputForm> form = FormOfOutput(out);
+    if (!form) {
+        std::fprintf(stderr,
+                     "出力ファイルの拡張子で形式を選んでください (.png .svg .geojson .gpkg .tif): %s\n",
+                     opt.output.c_str());
+        return 1;
+    }
+    std::optional<int> epsg;
+    if (!opt.crs.empty() && !(epsg = ParseCrs(opt.crs))) {
+        std::fprintf(stderr, "--crs は EPSG:番号 で指定してください: %s\n", opt.crs.c_str());
+        return 1;
+    }
+    std::optional<QSize> size;
+    if (!opt.size.empty() && !(size = ParseSize(opt.size))) {
+        std::fprintf(stderr, "--size は 幅x高さ (1..%d) で指定してください: %s\n", kMaxSidePx,
+                     opt.size.c_str());
+        return 1;
+    }
+    if (!(opt.zoom >= 0.05 && opt.zoom <= 20.0)) {
+        std::fprintf(stderr, "--zoom は 0.05 から 20 までにしてください\n");
+        return 1;
+    }
+    const bool difference = !opt.minus.empty();
+    const ColourScheme* scheme = SchemeById(opt.scheme);
+    if (scheme == nullptr) {
+        std::fprintf(stderr, "--scheme は eu か classic です: %s\n", opt.scheme.c_str());
+        return 1;
+    }
+    const std::optional<ProjectDocument> project = ReadCommandProject(opt.project);
+    if (!project) return 1;
+    const ProjectDocument& doc = *project;
+    const CCalcInfo& calc = doc.model.calcInfo;
+
+    try {
+        MapQuantity quantity = MapQuantity::Unknown;
+        LevelGrid grid = MapGrid(opt, calc, quantity);
+        // A difference map runs symmetrically from −range to +range in a diverging scheme.
+        const LevelClasses classes =
+            difference ? DifferenceClasses(-opt.from.value_or(-10.0), opt.step.value_or(2.0))
+                       : EvenClasses(opt.from.value_or(35.0), opt.step.value_or(5.0),
+                                     scheme->classColours.size() - 1);
+        const ColourScheme colours = difference ? DivergingScheme(classes.ClassCount()) : *scheme;
+        const bool vertical = IsVerticalGrid(grid);
+        const NoiseMapKind kind{quantity, difference,
+                                vertical ? std::nullopt : std::optional(calc.gridHeight)};
+        const NoiseMap map = BuildNoiseMap(std::move(grid), classes, colours, kind);
+
+        std::error_code ec;
+        if (out.has_parent_path()) fs::create_directories(out.parent_path(), ec);
+        if (*form == OutputForm::Gis) {
+            WriteVectorMap(map, out, *GisFormatOfPath(out), GisOptions{epsg});
+        } else {
+            EnsureGuiApplication();
+            MapDrawing drawing;
+            const QImage* picture = nullptr;
+            FirstWindow window;
+            if (map.vertical) {
+                SectionFrame frame;
+                if (size) {
+                    frame.width = size->width();
+                    frame.height = size->height();
+                }
+                frame.lowestNodeAboveGround = calc.gridHeight;
+                frame.isoLines = !opt.noIsoLines;
+                drawing = SectionDrawing(map, frame);
+            } else {
+                window = OpenFirstWindow(doc, opt.project);
+                window.view.zoom.magnification *= opt.zoom;
+                window.view.zoom.origin = opt.zoom * window.view.zoom.origin;
+                if (window.picture.ok()) picture = &window.picture.picture;
+                const PlanMapInputs in{doc.model,          window.view,
+                                       picture != nullptr, size.value_or(PictureExtent(window.view)),
+                                       !opt.noIsoLines,    ""};
+                drawing = PlanMapDrawing(map, in);
+            }
+            const std::string title =
+                map.legend.heading + (map.legend.subheading.empty() ? "" : " " + map.legend.subheading);
+            WriteBytes(out, *form == OutputForm::Png ? EncodePng(RenderDrawing(drawing, picture))
+                                                     : RenderSvg(drawing, title, picture));
+        }
+        std::printf("%s: %s%s, %d × %d 点%s\n", opt.output.c_str(), QuantityName(quantity),
+                    difference ? " の差" : "", map.grid.columns, map.grid.rows,
+                    map.vertical ? " (鉛直断面)" : "");
+        PrintBandAreas(map);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void AddMapCommand(CLI::App& app, int& exitCode) {
+    auto opt = std::make_shared<MapOptions>();
+    CLI::App* cmd =
+        app.add_subcommand("map", "Draw the noise map of a grid's result file, or export it for GIS");
+    cmd->add_option("project", opt->project, "project file the results were computed with")->required();
+    cmd->add_option("--results", opt->results,
+                    "LAeqT or LAmax result file of a grid run (X Y Z or matrix form)")
+        ->required();
+    cmd->add_option("--minus", opt->minus,
+                    "result file of another scenario of the same grid: map the difference");
+    cmd->add_option("--scheme", opt->scheme,
+                    "colours: eu (default) or classic; difference maps are blue to red");
+    cmd->add_option("--from", opt->from, "lowest class limit in dB (default 35; difference maps -10)");
+    cmd->add_option("--step", opt->step, "class width in dB (default 5; difference maps 2)");
+    cmd->add_option("--crs", opt->crs, "coordinate system of the site's metres for GIS files, EPSG:n");
+    cmd->add_option("--size", opt->size,
+                    "picture size WxH of the plan (default: the window's) or the section");
+    cmd->add_option("--zoom", opt->zoom, "magnification of the plan picture (default 1)");
+    cmd->add_flag("--no-isolines", opt->noIsoLines, "leave the iso-lines out of pictures");
+    cmd->add_option("-o,--output", opt->output, "file to write: .png .svg .geojson .gpkg .tif")->required();
+    cmd->callback([opt, &exitCode] { exitCode = RunMap(*opt); });
+}
+
+}  // namespace kelmora::cli

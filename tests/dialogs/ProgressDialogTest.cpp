@@ -1,0 +1,142 @@
+#include "dialogs/ProgressDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "QtTestApplication.h"
+
+namespace kelmora {
+namespace {
+
+// Questions answered at once; the messages recorded.
+class Answers : public UserQuestions {
+public:
+    std::optional<std::string> ChooseFileToOpen(QWidget*, const QString&, const QString&) override {
+        return {};
+    }
+    std::optional<std::string> ChooseFileToSave(QWidget*, const QString& title, const QString&,
+                                                const QString&, const QString&) override {
+        asked << title;
+        return "/tmp/chosen.txt";
+    }
+    QMessageBox::StandardButton Ask(QWidget*, const QString&, const QString& text,
+                                    QMessageBox::StandardButtons, QMessageBox::Icon) override {
+        asked << text;
+        return QMessageBox::No;
+    }
+    void Tell(QWidget*, const QString&, const QString& text, QMessageBox::Icon) override { told << text; }
+    QStringList asked;
+    QStringList told;
+};
+
+// A job that asks its questions on its own thread, reports `items` items and then waits for a cancel
+// (when told to) or ends normally.
+class ScriptedJob : public CLongJob {
+public:
+    void Run() override {
+        CRunHost& h = *host();
+        chosen = h.ChooseOutputFile(FileRequestFor(OutputFile::AverageResult)).value_or("");
+        xyz = h.AskXyzForm(OutputFile::AverageResult, "XYZ?");
+        for (int i = 1; i <= items; ++i)
+            PostProgress(i, items);
+        progressed = true;
+        while (waitForCancel && !cancelRequested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (failWith.empty()) {
+            PostEnd(kJobNormalEnd);
+        } else {
+            SetErrorText(failWith);
+            PostEnd(kJobError);
+        }
+    }
+    ~ScriptedJob() override { Join(); }
+
+    int items = 3;
+    bool waitForCancel = false;
+    std::string failWith;
+    std::string chosen;
+    bool xyz = true;
+    std::atomic<bool> progressed{false};
+};
+
+class ProgressDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { testing::TestApplication(); }
+    Answers answers;
+};
+
+TEST_F(ProgressDialogTest, QuestionsOfTheWorkerAreAnsweredOnTheWindowsThread) {
+    ScriptedJob job;
+    ProgressDialog dialog(job, answers);
+    QSignalSpy ended(&dialog, &ProgressDialog::ended);
+    dialog.show();
+    dialog.Start();
+    ASSERT_TRUE(ended.wait(10000));
+    EXPECT_EQ(ended.front().front().toInt(), kJobNormalEnd);
+    EXPECT_EQ(job.chosen, "/tmp/chosen.txt");
+    EXPECT_FALSE(job.xyz);
+    EXPECT_EQ(answers.asked,
+              (QStringList{
+                  QString::fromUtf8("等価騒音レベル計算結果を出力するテキストファイル名を指定してください"),
+                  QStringLiteral("XYZ?")}));
+    EXPECT_EQ(dialog.statusLine(), QString::fromUtf8("終了"));
+    EXPECT_EQ(answers.told, QStringList{QString::fromUtf8("処理正常終了しました.")});
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("騒音予測計算処理"));
+}
+
+TEST_F(ProgressDialogTest, CancelDisablesAtOnceAndEndsWhenTheJobNotices) {
+    ScriptedJob job;
+    job.waitForCancel = true;
+    ProgressDialog dialog(job, answers);
+    QSignalSpy ended(&dialog, &ProgressDialog::ended);
+    dialog.show();
+    dialog.Start();
+    QTRY_VERIFY_WITH_TIMEOUT(job.progressed.load(), 10000);
+    QTRY_COMPARE(dialog.statusLine(), QString::fromUtf8("3 / 3 処理中"));
+    dialog.close();  // the close box cancels, it does not hide the dialog
+    EXPECT_FALSE(dialog.cancelEnabled());
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_TRUE(ended.wait(10000));
+    EXPECT_EQ(dialog.result(), kJobCancelled);
+    EXPECT_EQ(dialog.statusLine(), QString::fromUtf8("キャンセル"));
+    EXPECT_EQ(answers.told.back(), QString::fromUtf8("キャンセルしました."));
+}
+
+TEST_F(ProgressDialogTest, ErrorsAndStartFailuresEndWithTheirMessage) {
+    {
+        ScriptedJob job;
+        job.failWith = "テキストファイル出力失敗!";
+        ProgressDialog dialog(job, answers);
+        QSignalSpy ended(&dialog, &ProgressDialog::ended);
+        dialog.Start();
+        ASSERT_TRUE(ended.wait(10000));
+        EXPECT_EQ(dialog.result(), kJobError);
+        EXPECT_EQ(dialog.statusLine(), QString::fromUtf8("エラー発生"));
+        EXPECT_EQ(answers.told.back(), QString::fromUtf8("エラー発生.\nテキストファイル出力失敗!"));
+    }
+    {
+        // A job that is still running cannot start again.
+        ScriptedJob running;
+        running.waitForCancel = true;
+        Answers other;
+        ProgressDialog first(running, other);
+        first.Start();
+        ProgressDialog second(running, answers);
+        QSignalSpy ended(&second, &ProgressDialog::ended);
+        second.Start();
+        ASSERT_TRUE(ended.wait(10000));
+        EXPECT_EQ(second.result(), kJobStartFailure);
+        EXPECT_TRUE(answers.told.back().startsWith(QString::fromUtf8("エラー発生.")));
+        running.RequestCancel();
+        QSignalSpy firstEnded(&first, &ProgressDialog::ended);
+        ASSERT_TRUE(firstEnded.wait(10000));
+    }
+}
+
+}  // namespace
+}  // namespace kelmora
