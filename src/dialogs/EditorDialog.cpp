@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -20,6 +19,7 @@
 #include <utility>
 
 #include "dialogs/BandEditorDialog.h"
+#include "dialogs/DialogSupport.h"
 
 namespace kelmora {
 
@@ -29,25 +29,9 @@ QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-QString ControlName(int controlId) {
-    return QStringLiteral("control%1").arg(controlId);
-}
-
 // The entry fields of a vertex, after which the point list is shown.
 bool IsVertexEntry(const VertexListSpec& spec, int controlId) {
     return controlId != 0 && (controlId == spec.xId || controlId == spec.yId || controlId == spec.zId);
-}
-
-QMessageBox::Icon IconOf(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::kWarning:
-            return QMessageBox::Warning;
-        case MessageIcon::kError:
-            return QMessageBox::Critical;
-        case MessageIcon::kInformation:
-            break;
-    }
-    return QMessageBox::Information;
 }
 
 struct VertexButton {
@@ -223,7 +207,7 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
             auto* group = new QButtonGroup(this);
             for (std::size_t i = 0; i < field.choices.size(); ++i) {
                 auto* radio = new QRadioButton(Text(field.choices[i]), holder);
-                if (i < field.choiceIds.size()) radio->setObjectName(ControlName(field.choiceIds[i]));
+                if (i < field.choiceIds.size()) SetControlId(radio, field.choiceIds[i]);
                 group->addButton(radio, static_cast<int>(i));
                 layout->addWidget(radio);
             }
@@ -268,7 +252,7 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
             break;
         }
     }
-    if (id != 0) control->setObjectName(ControlName(id));
+    if (id != 0) SetControlId(control, id);
     row.push_back(control);
 
     QWidget* shown = control;
@@ -298,7 +282,7 @@ QWidget* EditorDialog::BuildVertexList() {
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     vertexList_ = new QTreeWidget(holder);
-    vertexList_->setObjectName(ControlName(kVertexListId));
+    SetControlId(vertexList_, kVertexListId);
     vertexList_->setAccessibleName(QStringLiteral("座標値"));
     vertexList_->setRootIsDecorated(false);
     vertexList_->setUniformRowHeights(true);
@@ -323,7 +307,7 @@ QWidget* EditorDialog::BuildVertexList() {
     for (const VertexButton& b : kVertexButtons) {
         auto* button = new QPushButton(Text(b.text), this);
         button->setAutoDefault(false);
-        button->setObjectName(ControlName(b.id));
+        SetControlId(button, b.id);
         buttons_[b.id] = button;
         BindButton(b.id, button);
         const int id = b.id;
@@ -344,7 +328,7 @@ QWidget* EditorDialog::BuildButtons() {
     row->addStretch();
     const auto add = [&](int id, const char* text, auto action) {
         auto* button = new QPushButton(Text(text), holder);
-        button->setObjectName(ControlName(id));
+        SetControlId(button, id);
         button->setAutoDefault(false);
         BindButton(id, button);
         connect(button, &QPushButton::clicked, this, [this, action] {
@@ -436,23 +420,9 @@ void EditorDialog::Carry(const EditorReply& reply) {
     RefreshEnabling();
     for (int hint : reply.hints)
         host().UpdateViews(hint);
-    if (reply.message) {
-        ShowMessage(*reply.message);
-        const int id = reply.message->focusControl;
-        if (const auto it = lineEdits_.find(id); it != lineEdits_.end()) {
-            it->second->setFocus();
-            it->second->selectAll();
-        } else if (const auto button = buttons_.find(id); button != buttons_.end()) {
-            button->second->setFocus();
-        }
-    }
+    // The message box, then the focus on the control it names.
+    if (reply.message) ShowUserMessage(this, *reply.message);
     if (reply.close) Finish(*reply.close, reply.accepted ? QDialog::Accepted : QDialog::Rejected);
-}
-
-void EditorDialog::ShowMessage(const UserMessage& message) {
-    QMessageBox box(IconOf(message.icon), QString::fromStdString(message.caption),
-                    QString::fromStdString(message.text), QMessageBox::Ok, this);
-    box.exec();
 }
 
 void EditorDialog::OnSpectrum(int controlId) {

@@ -38,10 +38,6 @@ public:
     // The factory of the chain dialog registry for every editor mode.
     static ChainDialog* Make(ChainHost& host, const DialogRequest& request, QWidget* parent);
 
-protected:
-    // Shows a message of the editor (a message box, modal to this dialog).
-    virtual void ShowMessage(const UserMessage& message);
-
 private:
     void Build();
     // The row's controls, added to `form` (or only made, for a row of buttons when form is null);
