@@ -95,7 +95,11 @@ protected:
         testing::TestApplication();
         QStandardPaths::setTestModeEnabled(true);
         context.questions = &questions;
-        RegisterChainDialogs(context.registry);
+        // The program's own size dialog, a fake outdoor source list, and no ground line list: the
+        // tests see how the document unwinds a chain whose dialog is missing.
+        ChainDialogRegistry program;
+        RegisterChainDialogs(program);
+        context.registry.Register(kSizeChangeMode, *program.Find(kSizeChangeMode));
         context.registry.RegisterList(EditLevel::OutdoorSource,
                                       [](ChainHost& host, const DialogRequest& request, QWidget* parent) {
                                           return new FakeList(host, request, parent);
