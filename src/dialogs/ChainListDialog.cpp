@@ -9,8 +9,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/DialogSupport.h"
 #include "dialogs/ShiftAmountDialog.h"
-#include "dialogs/UserMessageBox.h"
 #include "editing/ChainList.h"
 
 namespace kelmora {
@@ -63,12 +63,12 @@ ChainListDialog::ChainListDialog(ChainHost& host, const DialogRequest& request, 
     table_->setMinimumSize(std::min(width, kMaxListWidth), kListHeight);
 
     auto* side = new QVBoxLayout;
-    AddButton(kAddButtonId, "追加...");
+    AddButton(kListAddButtonId, "追加...");
     AddButton(kChangeButtonId, "変更...");
     AddButton(kDeleteButtonId, "削除");
     AddButton(kUpButtonId, "↑");
     AddButton(kDownButtonId, "↓");
-    for (const int id : {kAddButtonId, kChangeButtonId, kDeleteButtonId, kUpButtonId, kDownButtonId})
+    for (const int id : {kListAddButtonId, kChangeButtonId, kDeleteButtonId, kUpButtonId, kDownButtonId})
         side->addWidget(button(id));
     const ListExtra extra = ListTableOf(list_->level()).extra;
     if (extra != ListExtra::None) {
@@ -87,7 +87,7 @@ ChainListDialog::ChainListDialog(ChainHost& host, const DialogRequest& request, 
     layout->addWidget(table_, 1);
     layout->addLayout(side);
 
-    connect(button(kAddButtonId), &QPushButton::clicked, this, [this] { HandOver(list_->Add()); });
+    connect(button(kListAddButtonId), &QPushButton::clicked, this, [this] { HandOver(list_->Add()); });
     connect(button(kChangeButtonId), &QPushButton::clicked, this, [this] { HandOver(list_->Change()); });
     connect(button(kDeleteButtonId), &QPushButton::clicked, this, [this] { Carry(list_->Delete()); });
     connect(button(kUpButtonId), &QPushButton::clicked, this, [this] { Carry(list_->MoveUp()); });

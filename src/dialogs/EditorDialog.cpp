@@ -4,12 +4,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -17,6 +17,9 @@
 #include <QVBoxLayout>
 #include <cstring>
 #include <utility>
+
+#include "dialogs/BandEditorDialog.h"
+#include "dialogs/DialogSupport.h"
 
 namespace kelmora {
 
@@ -26,25 +29,9 @@ QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-QString ControlName(int controlId) {
-    return QStringLiteral("control%1").arg(controlId);
-}
-
 // The entry fields of a vertex, after which the point list is shown.
 bool IsVertexEntry(const VertexListSpec& spec, int controlId) {
     return controlId != 0 && (controlId == spec.xId || controlId == spec.yId || controlId == spec.zId);
-}
-
-QMessageBox::Icon IconOf(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::kWarning:
-            return QMessageBox::Warning;
-        case MessageIcon::kError:
-            return QMessageBox::Critical;
-        case MessageIcon::kInformation:
-            break;
-    }
-    return QMessageBox::Information;
 }
 
 struct VertexButton {
@@ -76,47 +63,107 @@ ChainDialog* EditorDialog::Make(ChainHost& host, const DialogRequest& request, Q
     return new EditorDialog(host, request, std::move(editor), parent);
 }
 
+namespace {
+
+// Buttons without a box of their own are laid out side by side, this many to a row.
+constexpr int kButtonsPerRow = 3;
+// A dialog with more rows than this shows its sections in two columns.
+constexpr int kRowsInOneColumn = 16;
+
+bool IsButtonRow(const EditorField& field) {
+    return field.group == nullptr && (field.kind == FieldKind::kSpectrum ||
+                                      field.kind == FieldKind::kSubList || field.kind == FieldKind::kAction);
+}
+
+}  // namespace
+
 void EditorDialog::Build() {
-    auto* top = new QVBoxLayout(this);
-    QFormLayout* plain = nullptr;  // the rows outside a titled box, since the last box
-    QFormLayout* boxed = nullptr;
+    // The rows of the table in sections: a titled box per group, the rows between boxes, the point
+    // list, and runs of buttons side by side. Each section counts its rows for the columns.
+    struct Section {
+        QWidget* widget;
+        int rows;
+    };
+    std::vector<Section> sections;
+    QFormLayout* form = nullptr;  // the open section of rows, if any
+    QGridLayout* grid = nullptr;  // the open section of buttons, if any
+    int gridCount = 0;
     const char* group = nullptr;
+    const auto close = [&] {
+        form = nullptr;
+        grid = nullptr;
+        group = nullptr;
+    };
+
     const std::optional<VertexListSpec>& vertexSpec = editor_->vertexList();
     bool entrySeen = false;
     bool vertexListShown = !vertexSpec.has_value();
-
     for (const EditorField& field : editor_->form().fields()) {
         // The point list follows its entry fields and the notes that explain them.
         if (!vertexListShown && entrySeen && !IsVertexEntry(*vertexSpec, field.controlId) &&
             field.kind != FieldKind::kNote) {
-            BuildVertexList(top);
+            sections.push_back({BuildVertexList(), 8});
             vertexListShown = true;
-            plain = nullptr;
-            group = nullptr;
+            close();
         }
         if (vertexSpec && IsVertexEntry(*vertexSpec, field.controlId)) entrySeen = true;
 
-        QFormLayout* form = nullptr;
-        if (field.group != nullptr) {
-            if (group == nullptr || std::strcmp(group, field.group) != 0) {
-                auto* box = new QGroupBox(Text(field.group), this);
-                boxed = new QFormLayout(box);
-                top->addWidget(box);
+        if (IsButtonRow(field)) {
+            if (grid == nullptr) {
+                close();
+                auto* holder = new QWidget(this);
+                grid = new QGridLayout(holder);
+                grid->setContentsMargins(0, 0, 0, 0);
+                gridCount = 0;
+                sections.push_back({holder, 0});
+            }
+            QWidget* button = BuildRow(field, nullptr);
+            if (gridCount % kButtonsPerRow == 0) ++sections.back().rows;
+            grid->addWidget(button, gridCount / kButtonsPerRow, gridCount % kButtonsPerRow);
+            ++gridCount;
+            continue;
+        }
+        const bool sameSection =
+            form != nullptr &&
+            (field.group == nullptr ? group == nullptr
+                                    : group != nullptr && std::strcmp(group, field.group) == 0);
+        if (!sameSection) {
+            close();
+            QWidget* holder = nullptr;
+            if (field.group != nullptr) {
+                holder = new QGroupBox(Text(field.group), this);
                 group = field.group;
-                plain = nullptr;
+            } else {
+                holder = new QWidget(this);
             }
-            form = boxed;
-        } else {
-            if (plain == nullptr) {
-                plain = new QFormLayout;
-                top->addLayout(plain);
-            }
-            group = nullptr;
-            form = plain;
+            form = new QFormLayout(holder);
+            if (field.group == nullptr) form->setContentsMargins(0, 0, 0, 0);
+            sections.push_back({holder, field.group != nullptr ? 1 : 0});
         }
         BuildRow(field, form);
+        ++sections.back().rows;
     }
-    if (!vertexListShown) BuildVertexList(top);
+    if (!vertexListShown) sections.push_back({BuildVertexList(), 8});
+
+    int total = 0;
+    for (const Section& section : sections)
+        total += section.rows;
+    auto* top = new QVBoxLayout(this);
+    auto* columns = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    columns->addLayout(left);
+    if (total > kRowsInOneColumn) columns->addLayout(right);
+    int placed = 0;
+    for (const Section& section : sections) {
+        // The left column takes the first half of the rows; sections are never split.
+        const bool toLeft = total <= kRowsInOneColumn || placed < total / 2;
+        (toLeft ? left : right)->addWidget(section.widget);
+        placed += section.rows;
+    }
+    left->addStretch();
+    right->addStretch();
+    top->addLayout(columns);
     top->addWidget(BuildButtons());
 }
 
@@ -144,7 +191,9 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
             for (const char* choice : field.choices)
                 combo->addItem(Text(choice));
             combos_[id] = combo;
-            connect(combo, &QComboBox::activated, this, [this] {
+            // Every change by the user (mouse, keyboard, accessibility); the form's own updates are
+            // made with the signals blocked.
+            connect(combo, &QComboBox::currentIndexChanged, this, [this] {
                 FromControls();
                 RefreshEnabling();
             });
@@ -158,7 +207,7 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
             auto* group = new QButtonGroup(this);
             for (std::size_t i = 0; i < field.choices.size(); ++i) {
                 auto* radio = new QRadioButton(Text(field.choices[i]), holder);
-                if (i < field.choiceIds.size()) radio->setObjectName(ControlName(field.choiceIds[i]));
+                if (i < field.choiceIds.size()) SetControlId(radio, field.choiceIds[i]);
                 group->addButton(radio, static_cast<int>(i));
                 layout->addWidget(radio);
             }
@@ -171,7 +220,7 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
         case FieldKind::kFlag: {
             auto* check = new QCheckBox(Text(field.label), this);
             flags_[id] = check;
-            connect(check, &QCheckBox::clicked, this, [this, id] {
+            connect(check, &QCheckBox::toggled, this, [this, id] {
                 FromControls();
                 Carry(editor_->Changed(id));
             });
@@ -203,7 +252,7 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
             break;
         }
     }
-    if (id != 0) control->setObjectName(ControlName(id));
+    if (id != 0) SetControlId(control, id);
     row.push_back(control);
 
     QWidget* shown = control;
@@ -217,19 +266,23 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
         row.push_back(hint);
         shown = holder;
     }
+    if (form == nullptr) return shown;
     if (label != nullptr) {
         if (field.kind != FieldKind::kRadios) label->setBuddy(control);
         form->addRow(label, shown);
     } else {
         form->addRow(shown);
     }
-    return control;
+    return shown;
 }
 
-void EditorDialog::BuildVertexList(QVBoxLayout* layout) {
+QWidget* EditorDialog::BuildVertexList() {
     const VertexListSpec& spec = *editor_->vertexList();
-    vertexList_ = new QTreeWidget(this);
-    vertexList_->setObjectName(ControlName(kVertexListId));
+    auto* holder = new QWidget(this);
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    vertexList_ = new QTreeWidget(holder);
+    SetControlId(vertexList_, kVertexListId);
     vertexList_->setAccessibleName(QStringLiteral("座標値"));
     vertexList_->setRootIsDecorated(false);
     vertexList_->setUniformRowHeights(true);
@@ -254,7 +307,7 @@ void EditorDialog::BuildVertexList(QVBoxLayout* layout) {
     for (const VertexButton& b : kVertexButtons) {
         auto* button = new QPushButton(Text(b.text), this);
         button->setAutoDefault(false);
-        button->setObjectName(ControlName(b.id));
+        SetControlId(button, b.id);
         buttons_[b.id] = button;
         BindButton(b.id, button);
         const int id = b.id;
@@ -265,6 +318,7 @@ void EditorDialog::BuildVertexList(QVBoxLayout* layout) {
         row->addWidget(button);
     }
     layout->addLayout(row);
+    return holder;
 }
 
 QWidget* EditorDialog::BuildButtons() {
@@ -274,7 +328,7 @@ QWidget* EditorDialog::BuildButtons() {
     row->addStretch();
     const auto add = [&](int id, const char* text, auto action) {
         auto* button = new QPushButton(Text(text), holder);
-        button->setObjectName(ControlName(id));
+        SetControlId(button, id);
         button->setAutoDefault(false);
         BindButton(id, button);
         connect(button, &QPushButton::clicked, this, [this, action] {
@@ -349,7 +403,10 @@ void EditorDialog::RefreshVertexList() {
         QStringList cells;
         for (const std::string& cell : VertexListEditing::RowTexts(vertex, columns))
             cells << QString::fromStdString(cell);
-        vertexList_->addTopLevelItem(new QTreeWidgetItem(cells));
+        auto* item = new QTreeWidgetItem(cells);
+        for (int column = 0; column < columns; ++column)
+            item->setTextAlignment(column, Qt::AlignRight);
+        vertexList_->addTopLevelItem(item);
     }
     if (QTreeWidgetItem* item = vertexList_->topLevelItem(editor_->selectedVertex())) {
         vertexList_->setCurrentItem(item);
@@ -363,36 +420,19 @@ void EditorDialog::Carry(const EditorReply& reply) {
     RefreshEnabling();
     for (int hint : reply.hints)
         host().UpdateViews(hint);
-    if (reply.message) {
-        ShowMessage(*reply.message);
-        const int id = reply.message->focusControl;
-        if (const auto it = lineEdits_.find(id); it != lineEdits_.end()) {
-            it->second->setFocus();
-            it->second->selectAll();
-        } else if (const auto button = buttons_.find(id); button != buttons_.end()) {
-            button->second->setFocus();
-        }
-    }
+    // The message box, then the focus on the control it names.
+    if (reply.message) ShowUserMessage(this, *reply.message);
     if (reply.close) Finish(*reply.close, reply.accepted ? QDialog::Accepted : QDialog::Rejected);
-}
-
-void EditorDialog::ShowMessage(const UserMessage& message) {
-    QMessageBox box(IconOf(message.icon), QString::fromStdString(message.caption),
-                    QString::fromStdString(message.text), QMessageBox::Ok, this);
-    box.exec();
 }
 
 void EditorDialog::OnSpectrum(int controlId) {
     const EditorField* field = editor_->form().Find(controlId);
     if (field == nullptr) return;
+    // The band editor works on a copy: its "キャンセル" leaves the editor's spectrum as it was, and the
+    // item itself changes only when the editor stores its fields.
     CBand spectrum = editor_->form().Spectrum(controlId);
-    if (EditSpectrum(BandEditorCallerFor(field->spectrum), spectrum)) {
+    if (BandEditorDialog::Edit(this, spectrum, field->spectrum))
         editor_->form().SetSpectrum(controlId, std::move(spectrum));
-    }
-}
-
-bool EditorDialog::EditSpectrum(const BandEditorCaller&, CBand&) {
-    return false;
 }
 
 }  // namespace kelmora

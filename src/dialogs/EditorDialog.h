@@ -21,7 +21,6 @@ class QComboBox;
 class QFormLayout;
 class QLineEdit;
 class QTreeWidget;
-class QVBoxLayout;
 class QWidget;
 
 namespace kelmora {
@@ -39,16 +38,12 @@ public:
     // The factory of the chain dialog registry for every editor mode.
     static ChainDialog* Make(ChainHost& host, const DialogRequest& request, QWidget* parent);
 
-protected:
-    // Shows a message of the editor (a message box, modal to this dialog).
-    virtual void ShowMessage(const UserMessage& message);
-    // Opens the band editor on a copy of one spectrum; true when it was accepted into `spectrum`.
-    virtual bool EditSpectrum(const BandEditorCaller& caller, CBand& spectrum);
-
 private:
     void Build();
+    // The row's controls, added to `form` (or only made, for a row of buttons when form is null);
+    // returns what was added.
     QWidget* BuildRow(const EditorField& field, QFormLayout* form);
-    void BuildVertexList(QVBoxLayout* layout);
+    QWidget* BuildVertexList();
     QWidget* BuildButtons();
 
     // The controls into the form, and the form into the controls.

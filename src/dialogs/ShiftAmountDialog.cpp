@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "dialogs/UserMessageBox.h"
+#include "dialogs/DialogSupport.h"
 #include "editing/ChainList.h"
 
 namespace kelmora {

@@ -143,7 +143,7 @@ bool ChainList::IsButtonShown(int buttonId) const {
         case kShiftedCopyButtonId:
         case kGenerateButtonId:
             return ListExtraButtonId(extra()) == buttonId;
-        case kAddButtonId:
+        case kListAddButtonId:
         case kChangeButtonId:
         case kDeleteButtonId:
         case kUpButtonId:

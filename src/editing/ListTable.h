@@ -13,7 +13,7 @@ namespace kelmora {
 // The list control and the buttons of every list dialog, by their control identifiers ("OK" and
 // "キャンセル" are 1 and 2, as in every chain dialog).
 inline constexpr int kListControlId = 1001;
-inline constexpr int kAddButtonId = 1004;          // "追加..."
+inline constexpr int kListAddButtonId = 1004;      // "追加..."
 inline constexpr int kChangeButtonId = 1008;       // "変更..."
 inline constexpr int kDeleteButtonId = 1017;       // "削除"
 inline constexpr int kUpButtonId = 1026;           // "↑"

@@ -132,7 +132,7 @@ TEST_F(ChainListDialogTest, ShowsTheRowsAndEnablesTheButtonsAsTheSelectionMoves)
     EXPECT_EQ(host.hints, (std::vector<int>{2, 4, 2, 3}));
     for (const int id : {kChangeButtonId, kDeleteButtonId, kUpButtonId, kDownButtonId})
         EXPECT_FALSE(Enabled(*dialog, id)) << id;
-    EXPECT_TRUE(Enabled(*dialog, kAddButtonId));
+    EXPECT_TRUE(Enabled(*dialog, kListAddButtonId));
     EXPECT_EQ(host.tx.edit().currentBuilding, -1);
     EXPECT_TRUE(host.applied.empty()) << "the list stays open";
 }
@@ -150,7 +150,7 @@ TEST_F(ChainListDialogTest, EscapeTakesTheCancelPathAndAddHandsTheNewItemOver) {
     }
     host.applied.clear();
     auto dialog = Show(host.tx.StartChain(EditCommand::OutdoorSources, kCentre));
-    QTest::mouseClick(dialog->button(kAddButtonId), Qt::LeftButton);
+    QTest::mouseClick(dialog->button(kListAddButtonId), Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
     ASSERT_EQ(host.applied.size(), 1u);
     EXPECT_TRUE(host.applied[0].resume);

@@ -2,8 +2,8 @@
 // A document's side of an editing chain for the widget tests: it carries out each step of the
 // transaction as the desktop program does — the redraw hints recorded, the next dialog made by the
 // program's registry and shown (window-modal lists and building editor, modeless editors), the
-// continuation queued for a fresh turn of the event loop. The test closes the lists itself (List); a list
-// that no dialog serves presses its own button during a cascade.
+// continuation queued for a fresh turn of the event loop. The test works the dialogs through their
+// buttons, as a user would.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,8 +14,12 @@
 #include <string>
 #include <vector>
 
+#include <QPushButton>
+#include <QTableWidget>
+
 #include "dialogs/ChainDialogRegistry.h"
 #include "dialogs/ChainHost.h"
+#include "dialogs/ChainListDialog.h"
 
 namespace kelmora::testing {
 
@@ -45,16 +49,19 @@ public:
     // The menu command; returns once the first dialog is up.
     void Start(EditCommand command) { Apply(tx_.StartChain(command, {400, 300})); }
 
-    // The open list closes (and hands `row` to its editor) as the test says: its dialog, if one is on
-    // screen, gives way to the test without pressing any of its buttons.
-    void List(ListExit exit, int row = -1) {
-        ASSERT_TRUE(IsListMode(tx_.editMode()));
-        if (dialog) {
-            dialog->hide();
-            dialog->deleteLater();
-            dialog = nullptr;
-        }
-        Apply(tx_.ListClosed(exit, row));
+    // The open list: its row selected and "変更..." pressed, "追加..." pressed, or another button.
+    void ChangeRow(int row) {
+        ChainListDialog* list = qobject_cast<ChainListDialog*>(dialog.data());
+        ASSERT_NE(list, nullptr);
+        list->table()->selectRow(row);
+        PressListButton(1008);
+    }
+    void AddRow() { PressListButton(1004); }
+    void PressListButton(int id) {
+        ChainListDialog* list = qobject_cast<ChainListDialog*>(dialog.data());
+        ASSERT_NE(list, nullptr);
+        ASSERT_TRUE(list->button(id)->isEnabled()) << id;
+        QTest::mouseClick(list->button(id), Qt::LeftButton);
     }
 
     // Waits until the chain shows the dialog of `editMode` (or, for 0, has ended).
@@ -62,9 +69,7 @@ public:
         return QTest::qWaitFor(
             [&] {
                 if (editMode == kIdleMode) return tx_.editMode() == kIdleMode && !dialog;
-                if (tx_.editMode() != editMode) return false;
-                return IsListMode(editMode) && !registry_.Find(editMode) ? !dialog
-                                                                         : dialog && dialog->isVisible();
+                return tx_.editMode() == editMode && dialog && dialog->isVisible();
             },
             3000);
     }
@@ -78,13 +83,7 @@ public:
 private:
     void Open(const DialogRequest& request) {
         const ChainDialogFactory* factory = registry_.Find(request.editMode);
-        if (factory == nullptr) {
-            if (request.cascadePress != 0)
-                QTimer::singleShot(0, [this, press = request.cascadePress] {
-                    Apply(tx_.ListClosed(press > 0 ? ListExit::Ok : ListExit::Cancel));
-                });
-            return;
-        }
+        ASSERT_NE(factory, nullptr) << request.editMode;
         ChainDialog* opened = (*factory)(*this, request, dialogParent());
         ASSERT_NE(opened, nullptr) << request.editMode;
         QObject::connect(opened, &QDialog::finished, opened, &QObject::deleteLater);

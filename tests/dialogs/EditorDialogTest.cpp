@@ -14,7 +14,7 @@
 
 #include "QtTestApplication.h"
 #include "dialogs/ChainRunner.h"
-#include "view/ClickActions.h"
+#include "dialogs/PlanClicks.h"
 #include "view/PlanTestModel.h"
 
 namespace kelmora {
@@ -22,6 +22,7 @@ namespace {
 
 using testing::ChainRunner;
 using testing::MessageBoxAnswer;
+using testing::PlanClicks;
 
 template <typename W = QWidget>
 W* Control(QWidget* dialog, int id) {
@@ -51,25 +52,6 @@ QString TextOf(QWidget* dialog, int id) {
     return edit ? edit->text() : QStringLiteral("<none>");
 }
 
-// The plan of the small site without a picture: model (x, y) at client (5x, 300 − 5y).
-class PlanClicks : public PlanPickingHost {
-public:
-    void DrawOnScreen(const DisplayLayer&) override {}
-    void RepaintNow() override {}
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    std::optional<double> AskOffsetLength() override { return std::nullopt; }
-    std::optional<CVertex2D> AskOffsetXY() override { return offset; }
-
-    void Click(ChainRunner& runner, EditorPort& editor, int dragMode, ClientPoint at) {
-        const PlanEditContext ctx{runner.working(), runner.transaction().edit(), view, editor, *this, {}};
-        ActOnGestureEnd({dragMode, at, at, true}, ctx);
-    }
-
-    CKelmoraViewData view = plantest::BlankWindow();
-    std::optional<CVertex2D> offset;
-    std::vector<std::string> messages;
-};
-
 constexpr int kLeft = 1, kCtrlLeft = 3, kAltLeft = 4, kRight = 9;
 
 class EditorDialogTest : public ::testing::Test {
@@ -80,7 +62,7 @@ protected:
     void OpenBuilding(ChainRunner& runner) {
         runner.Start(EditCommand::Buildings);
         ASSERT_TRUE(runner.WaitFor(kBuildingListMode));
-        runner.List(ListExit::Change, 0);
+        runner.ChangeRow(0);
         ASSERT_TRUE(runner.WaitFor(kBuildingChangeMode));
     }
 };
@@ -168,17 +150,18 @@ TEST_F(EditorDialogTest, PlanClicksFillTheRoofEditorUpToTheCommittedModel) {
     OpenBuilding(runner);
     Click(runner.dialog, 1023);  // "屋上編集..."
     ASSERT_TRUE(runner.WaitFor(kRoofListMode));
-    runner.working().buildings[0].roofs.emplace_back();  // the list's "追加..."
-    runner.List(ListExit::Add, 1);
+    runner.AddRow();
     ASSERT_TRUE(runner.WaitFor(kRoofAddMode));
     auto* roof = qobject_cast<EditorDialog*>(runner.dialog.data());
     ASSERT_NE(roof, nullptr);
     EXPECT_FALSE(roof->isModal()) << "the plan feeds it while it is open";
 
     PlanClicks plan;
-    plan.Click(runner, *roof, kLeft, {150, 250});     // side A from (30, 10) ...
-    plan.Click(runner, *roof, kRight, {250, 250});    // ... to (50, 10)
-    plan.Click(runner, *roof, kAltLeft, {240, 101});  // side C through (48, 39.8)
+    plan.Click(runner.working(), runner.transaction().edit(), *roof, kLeft,
+               {150, 250});  // side A from (30, 10) ...
+    plan.Click(runner.working(), runner.transaction().edit(), *roof, kRight, {250, 250});  // ... to (50, 10)
+    plan.Click(runner.working(), runner.transaction().edit(), *roof, kAltLeft,
+               {240, 101});  // side C through (48, 39.8)
     EXPECT_EQ(TextOf(roof, 1016), "30.000");
     EXPECT_EQ(TextOf(roof, 1044), "10.000");
     EXPECT_EQ(TextOf(roof, 1056), "50.000");
@@ -187,22 +170,22 @@ TEST_F(EditorDialogTest, PlanClicksFillTheRoofEditorUpToTheCommittedModel) {
     EXPECT_EQ(TextOf(roof, 1028), "39.800");
     // Ctrl+click 4 pixels beside the building's corner (50, 30): the corner, moved by the offset asked.
     plan.offset = CVertex2D{0.0, 10.0};
-    plan.Click(runner, *roof, kCtrlLeft, {254, 150});
+    plan.Click(runner.working(), runner.transaction().edit(), *roof, kCtrlLeft, {254, 150});
     EXPECT_TRUE(plan.messages.empty());
     EXPECT_EQ(TextOf(roof, 1016), "50.000");
     EXPECT_EQ(TextOf(roof, 1044), "40.000");
-    plan.Click(runner, *roof, kLeft, {150, 250});
+    plan.Click(runner.working(), runner.transaction().edit(), *roof, kLeft, {150, 250});
     Type(roof, 1039, "8");
     Click(roof, 1008);  // "Z1→Z3"
     EXPECT_EQ(TextOf(roof, 1042), "8");
 
     Click(roof, kOkButtonId);
     ASSERT_TRUE(runner.WaitFor(kRoofListMode));
-    runner.List(ListExit::Ok);
+    runner.PressListButton(kOkButtonId);
     ASSERT_TRUE(runner.WaitFor(kBuildingChangeMode));
     Click(runner.dialog, kOkButtonId);
     ASSERT_TRUE(runner.WaitFor(kBuildingListMode));
-    runner.List(ListExit::Ok);
+    runner.PressListButton(kOkButtonId);
     ASSERT_TRUE(runner.WaitFor(kIdleMode));
     EXPECT_EQ(runner.outcome, ChainOutcome::Committed);
     const CRectObstacle& face = runner.transaction().model().buildings[0].roofs[1].face;
@@ -216,11 +199,12 @@ TEST_F(EditorDialogTest, PlanClicksFillTheRoofEditorUpToTheCommittedModel) {
 TEST_F(EditorDialogTest, ARefusedFieldKeepsTheDialogAndTakesTheFocus) {
     ChainRunner runner(plantest::SmallSite());
     runner.Start(EditCommand::GroundLines);
-    runner.List(ListExit::Change, 0);
+    ASSERT_TRUE(runner.WaitFor(kGroundLineListMode));
+    runner.ChangeRow(0);
     ASSERT_TRUE(runner.WaitFor(kGroundLineChangeMode));
     Click(runner.dialog, 1030);
     ASSERT_TRUE(runner.WaitFor(kWallListMode));
-    runner.List(ListExit::Change, 0);
+    runner.ChangeRow(0);
     ASSERT_TRUE(runner.WaitFor(kWallChangeMode));
     QWidget* wall = runner.dialog;
 
@@ -257,14 +241,14 @@ TEST_F(EditorDialogTest, ControlsFollowTheirEnablingRules) {
     OpenBuilding(runner);
     Click(runner.dialog, 1024);  // "外壁編集..."
     ASSERT_TRUE(runner.WaitFor(kExteriorWallListMode));
-    runner.List(ListExit::Change, 0);  // a closed wall
+    runner.ChangeRow(0);  // a closed wall
     ASSERT_TRUE(runner.WaitFor(kExteriorWallChangeMode));
     QWidget* editor = runner.dialog;
     auto* closed = Control<QCheckBox>(editor, 1026);
     ASSERT_TRUE(closed->isChecked());
     EXPECT_FALSE(Control(editor, 1038)->isEnabled());
     runner.hints.clear();
-    closed->click();
+    closed->toggle();  // as a screen reader toggles it: no click
     EXPECT_TRUE(Control(editor, 1038)->isEnabled());
     EXPECT_TRUE(Control(editor, 1040)->isEnabled());
     EXPECT_EQ(runner.working().buildings[0].walls[0].closed, 0) << "applied at once";
@@ -275,8 +259,8 @@ TEST_F(EditorDialogTest, GroundLineClicksAddVerticesToTheList) {
     CNoise site = plantest::SmallSite();
     ChainRunner runner(site);
     runner.Start(EditCommand::GroundLines);
-    runner.working().groundLines.emplace_back();
-    runner.List(ListExit::Add, 2);
+    ASSERT_TRUE(runner.WaitFor(kGroundLineListMode));
+    runner.AddRow();
     ASSERT_TRUE(runner.WaitFor(kGroundLineAddMode));
     auto* editor = qobject_cast<EditorDialog*>(runner.dialog.data());
     auto* list = Control<QTreeWidget>(editor, 1001);
@@ -286,8 +270,9 @@ TEST_F(EditorDialogTest, GroundLineClicksAddVerticesToTheList) {
 
     PlanClicks plan;
     Type(editor, 1022, "1.5");
-    plan.Click(runner, *editor, kLeft, {100, 200});  // (20, 20), then "追加" pressed
-    plan.Click(runner, *editor, kLeft, {200, 200});
+    plan.Click(runner.working(), runner.transaction().edit(), *editor, kLeft,
+               {100, 200});  // (20, 20), then "追加" pressed
+    plan.Click(runner.working(), runner.transaction().edit(), *editor, kLeft, {200, 200});
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(list->topLevelItem(1)->text(0), "40.000");
     EXPECT_EQ(list->topLevelItem(1)->text(2), "1.500");
@@ -316,11 +301,11 @@ TEST_F(EditorDialogTest, AllOkAndAllCancelCloseEveryWindowOfTheChain) {
         Type(runner.dialog, kMemoFieldId, "changed");
         Click(runner.dialog, 1025);  // "室編集..."
         ASSERT_TRUE(runner.WaitFor(kRoomListMode));
-        runner.List(ListExit::Change, 0);
+        runner.ChangeRow(0);
         ASSERT_TRUE(runner.WaitFor(kRoomChangeMode));
         Click(runner.dialog, 1051);  // "壁など開口部情報..."
         ASSERT_TRUE(runner.WaitFor(kOpeningListMode));
-        runner.List(ListExit::Change, 0);
+        runner.ChangeRow(0);
         ASSERT_TRUE(runner.WaitFor(kOpeningChangeMode));
         Type(runner.dialog, 1019, "4");
         Click(runner.dialog, button);

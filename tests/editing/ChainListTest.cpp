@@ -261,7 +261,7 @@ TEST(ChainList, SelectionFollowsDeletionsAndMovesAndStopsAtTheEnds) {
     EXPECT_EQ(tx.edit().currentOutdoorSource, -1);
     for (const int id : {kChangeButtonId, kDeleteButtonId, kUpButtonId, kDownButtonId})
         EXPECT_FALSE(list.IsButtonEnabled(id)) << id;
-    EXPECT_TRUE(list.IsButtonEnabled(kAddButtonId));
+    EXPECT_TRUE(list.IsButtonEnabled(kListAddButtonId));
     EXPECT_TRUE(list.Delete().hints.empty());
     EXPECT_TRUE(list.Change().Empty());
     EXPECT_TRUE(list.Select(0).hints.empty());
