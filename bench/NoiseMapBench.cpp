@@ -10,6 +10,7 @@
 
 #include "view/WindowSetUp.h"
 #include "view/noisemap/NoiseMap.h"
+#include "view/noisemap/PlanMapState.h"
 #include "view/noisemap/ResultFile.h"
 
 namespace kelmora {
@@ -104,6 +105,51 @@ void BM_ReadResultFile(benchmark::State& state) {
                             static_cast<std::int64_t>(text.size()));
 }
 BENCHMARK(BM_ReadResultFile)->Arg(50)->Arg(1001)->Unit(benchmark::kMillisecond);
+
+// The model of a site with n × n computed grid points, the levels of SiteGrid.
+CNoise GridRunModel(int n) {
+    const LevelGrid grid = SiteGrid(n);
+    CNoise model;
+    model.calcInfo.mode = kHorizontalGridMode;
+    model.calcInfo.rowDivisions = n - 1;
+    model.calcInfo.columnDivisions = n - 1;
+    for (std::size_t i = 0; i < grid.NodeCount(); ++i) {
+        CPredictivePoint p(grid.positions[i]);
+        const double level = std::isnan(grid.levels[i]) ? -100.0 : grid.levels[i] - 13.2;  // 21 bands
+        p.resultAverage = CBand::Filled(level);
+        p.resultMax = CBand::Filled(level + 10);
+        model.calcInfo.gridPoints.push_back(p);
+    }
+    return model;
+}
+
+void BM_PlanWindowRedraw(benchmark::State& state) {
+    // What a plan window does at every redraw of its base layer once a grid run has put its map there:
+    // the map's display items at the window's transforms, with the legend.
+    const int n = static_cast<int>(state.range(0));
+    const CNoise model = GridRunModel(n);
+    PlanMapState map;
+    map.TakeRunResults(model);
+    CKelmoraViewData view;
+    ApplyDefaultTransforms(view);
+    const TextWidth width = [](const std::string& text) { return static_cast<int>(8 * text.size()); };
+    map.Layers(view, 800, width, false);  // the map itself is built once, after the run
+    for (auto _ : state)
+        benchmark::DoNotOptimize(map.Layers(view, 800, width, false).beneath.data());
+}
+BENCHMARK(BM_PlanWindowRedraw)->Arg(50)->Arg(200)->Arg(1001)->Unit(benchmark::kMillisecond);
+
+void BM_OutOfDateCheck(benchmark::State& state) {
+    // Whether the model has changed since the run: the document checks it once per committed step, not
+    // at every redraw, since it reads the whole model.
+    const int n = static_cast<int>(state.range(0));
+    const CNoise model = GridRunModel(n);
+    PlanMapState map;
+    map.TakeRunResults(model);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(map.IsOutOfDate(model));
+}
+BENCHMARK(BM_OutOfDateCheck)->Arg(50)->Arg(200)->Arg(1001)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelmora

@@ -111,7 +111,13 @@ void KelmoraDocument::RunCommand(EditCommand command) {
     }
 }
 
+void KelmoraDocument::RecheckMap() {
+    mapOutOfDate_ = map_.IsOutOfDate(tx_.model());
+}
+
 void KelmoraDocument::Apply(const ChainStep& step) {
+    // A committed edit ends its chain; a calculation start is checked before its run writes results.
+    if (tx_.editMode() < kGroundLineListMode) RecheckMap();
     for (const int hint : step.hints)
         UpdateViews(hint);
     if (step.open) OpenDialog(*step.open);

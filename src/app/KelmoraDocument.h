@@ -73,6 +73,11 @@ public:
     // The noise map its plan windows show: from its last grid run or an opened result file.
     PlanMapState& noiseMap() { return map_; }
     const PlanMapState& noiseMap() const { return map_; }
+    // Whether the model has been edited since the map's results, as last checked: after every step
+    // that leaves no working copy (edits are committed by such steps) and by RecheckMap.
+    bool mapOutOfDate() const { return mapOutOfDate_; }
+    // Compares the model with the map's results again (a new map taken).
+    void RecheckMap();
 
     // ---- ChainHost ----
 
@@ -111,6 +116,7 @@ private:
     QPointer<ProgressDialog> progress_;
     bool resumeQueued_ = false;
     PlanMapState map_;
+    bool mapOutOfDate_ = false;
 };
 
 }  // namespace kelmora

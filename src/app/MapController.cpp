@@ -159,10 +159,11 @@ void MapController::Refresh() {
     a.differenceMap->setEnabled(menu.openResultFileEnabled);
     a.section->setEnabled(menu.sectionEnabled);
     a.savePicture->setEnabled(map.Shown() && drawable && active->activeView() != nullptr);
-    outOfDate_->setVisible(map.IsOutOfDate(active->transaction().model()));
+    outOfDate_->setVisible(active->mapOutOfDate());
 }
 
 void MapController::MapChanged(KelmoraDocument& document) {
+    document.RecheckMap();
     document.UpdateViews(5);
     if (SectionWindow* section = sectionWindow(document)) section->Reload();
     Refresh();
@@ -275,7 +276,7 @@ void MapController::SavePicture() {
                            view->hasPicture(),
                            ShownPlanSize(*view),
                            state.Menu(kIdleMode).isoLinesChecked,
-                           state.IsOutOfDate(model) ? std::string(kMapOutOfDate) : std::string()};
+                           document->mapOutOfDate() ? std::string(kMapOutOfDate) : std::string()};
     const std::string title =
         map->legend.heading + (map->legend.subheading.empty() ? "" : " " + map->legend.subheading);
     SaveMapPicture(&window_, questions_, QString::fromUtf8(kSaveMapPictureTitle), QStringLiteral("map.png"),

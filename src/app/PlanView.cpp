@@ -131,11 +131,11 @@ void PlanView::Update(int hint) {
     }
     const EditTransaction& tx = document_.transaction();
     PlanSceneInputs inputs{tx.model(), tx.workingCopy(), tx.edit(), state_.viewData, !picture_.isNull()};
-    // The map goes into the base layer only; it is measured against the stored model for its
-    // out-of-date mark.
+    // The map goes into the base layer only.
     PlanMapLayers map;
     if (effect.redrawBase)
-        map = document_.noiseMap().Layers(state_.viewData, base_.width(), PlanTextWidth(), tx.model());
+        map = document_.noiseMap().Layers(state_.viewData, base_.width(), PlanTextWidth(),
+                                          document_.mapOutOfDate());
     inputs.mapBeneath = &map.beneath;
     inputs.mapAbove = &map.above;
     UpdateLayers(lists_, hint, inputs);

@@ -60,7 +60,7 @@ std::optional<MapDrawing> SectionOf(KelmoraDocument& document, QSize size) {
     frame.height = std::max(kMinHeight, size.height());
     frame.lowestNodeAboveGround = model.calcInfo.gridHeight;
     frame.isoLines = state.Menu(kIdleMode).isoLinesChecked;
-    if (!state.IsOutOfDate(model)) return SectionDrawing(*map, frame);
+    if (!document.mapOutOfDate()) return SectionDrawing(*map, frame);
     NoiseMap marked = *map;
     marked.legend.warning = std::string(kMapOutOfDate);
     return SectionDrawing(marked, frame);

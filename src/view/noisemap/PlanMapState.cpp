@@ -113,13 +113,18 @@ const NoiseMap* PlanMapState::Map() {
 
 PlanMapLayers PlanMapState::Layers(const CKelmoraViewData& view, int clientWidth, const TextWidth& width,
                                    const CNoise& current) {
+    return Layers(view, clientWidth, width, Shown() && legend_ && IsOutOfDate(current));
+}
+
+PlanMapLayers PlanMapState::Layers(const CKelmoraViewData& view, int clientWidth, const TextWidth& width,
+                                   bool outOfDate) {
     PlanMapLayers layers;
     if (!Shown()) return layers;
     const NoiseMap* map = Map();
     layers.beneath = DrawPlanMap(*map, view, isoLines_);
     if (legend_) {
         MapLegend legend = map->legend;
-        if (IsOutOfDate(current)) legend.warning = std::string(kMapOutOfDate);
+        if (outOfDate) legend.warning = std::string(kMapOutOfDate);
         const LegendSize size = MeasureLegend(legend, width);
         DrawLegend(layers.above, legend, {clientWidth - size.width - kLegendInset, kLegendInset}, width);
     }

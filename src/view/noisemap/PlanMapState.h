@@ -82,6 +82,10 @@ public:
     // client area (8 px in), with the out-of-date warning when the model has changed.
     PlanMapLayers Layers(const CKelmoraViewData& view, int clientWidth, const TextWidth& width,
                          const CNoise& current);
+    // The same with the out-of-date verdict known beforehand: a window redraws far more often than its
+    // model changes, and the check reads the whole model, every grid point included.
+    PlanMapLayers Layers(const CKelmoraViewData& view, int clientWidth, const TextWidth& width,
+                         bool outOfDate);
 
     // The menu items of the map for a document in `editMode`: toggles need a map; opening a result
     // file needs the idle document (its grid settings place the file).
