@@ -75,6 +75,10 @@ PredictionDialog::PredictionDialog(ChainHost& host, const DialogRequest& request
     // The list mode opens on the row the document chose (the last point).
     RefillList(editor_.mode == kPointListMode ? transaction().edit().selectedPointIndex
                                               : static_cast<int>(workingCopy.calcInfo.pointList.size()) - 1);
+    // A mode is chosen by a click, the keyboard or a screen reader's action alike.
+    connect(modes_, &QButtonGroup::idToggled, this, [this](int mode, bool checked) {
+        if (checked) ModeChosen(mode);
+    });
 }
 
 ChainDialog* PredictionDialog::Make(ChainHost& host, const DialogRequest& request, QWidget* parent) {
@@ -94,10 +98,10 @@ void PredictionDialog::Build() {
     top->addWidget(BuildPointBox());
     top->addWidget(BuildGridBox());
     top->addWidget(BuildConditionBox());
-    memo_ = new QLineEdit(this);
+    memo_ = new QLineEdit;
     SetControlId(memo_, kPredictionMemoId);
     auto* memoRow = new QFormLayout;
-    memoRow->addRow(BuddyLabel("メモ :", memo_), memo_);
+    memoRow->addRow(BuddyLabel("メモ :", memo_), memo_);  // the label first, for screen readers too
     top->addLayout(memoRow);
     top->addLayout(BuildButtons());
 }
@@ -115,7 +119,6 @@ QWidget* PredictionDialog::BuildPointBox() {
         radios->addWidget(radio);
     }
     radios->addStretch();
-    connect(modes_, &QButtonGroup::idClicked, this, &PredictionDialog::ModeChosen);
     layout->addLayout(radios);
 
     auto* note = new QLabel(Text("予測点論理座標　→　画面のマウス左クリックで指定できます"), box);
@@ -144,6 +147,7 @@ QWidget* PredictionDialog::BuildPointBox() {
         headers << Text(header);
     pointList_->setHeaderLabels(headers);
     pointList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    pointList_->header()->setStretchLastSection(false);
     pointList_->setMinimumHeight(120);
     connect(pointList_, &QTreeWidget::itemSelectionChanged, this, [this] {
         const QList<QTreeWidgetItem*> selected = pointList_->selectedItems();
