@@ -16,7 +16,6 @@
 
 #include "dialogs/DialogSupport.h"
 #include "propagation/GroundModel.h"
-#include "view/ClickActions.h"
 
 namespace kelmora {
 
@@ -33,17 +32,17 @@ struct NumberBinding {
 };
 
 constexpr NumberBinding kNumberFields[] = {
-    {kPointXId, &PredictionEditor::pointX},
-    {kPointYId, &PredictionEditor::pointY},
+    {kPredictionPointXId, &PredictionEditor::pointX},
+    {kPredictionPointYId, &PredictionEditor::pointY},
     {kPredictionPointZId, &PredictionEditor::pointZ},
     {kRowDivisionsId, &PredictionEditor::rowDivisions},
     {kColumnDivisionsId, &PredictionEditor::columnDivisions},
     {kGridHeightId, &PredictionEditor::gridHeight},
     {kGridTopHeightId, &PredictionEditor::gridTopHeight},
-    {kGridLineStartXId, &PredictionEditor::lineStartX},
-    {kGridLineStartYId, &PredictionEditor::lineStartY},
-    {kGridLineEndXId, &PredictionEditor::lineEndX},
-    {kGridLineEndYId, &PredictionEditor::lineEndY},
+    {kPredictionLineStartXId, &PredictionEditor::lineStartX},
+    {kPredictionLineStartYId, &PredictionEditor::lineStartY},
+    {kPredictionLineEndXId, &PredictionEditor::lineEndX},
+    {kPredictionLineEndYId, &PredictionEditor::lineEndY},
     {kTargetTimeId, &PredictionEditor::targetTime},
     {kMaxReflectionsId, &PredictionEditor::maxReflections},
     {kTemperatureId, &PredictionEditor::temperature},
@@ -126,7 +125,8 @@ QWidget* PredictionDialog::BuildPointBox() {
     layout->addWidget(note);
     auto* coordinates = new QHBoxLayout;
     for (const auto& [id, label] :
-         {std::pair{kPointXId, "X :"}, std::pair{kPointYId, "Y :"}, std::pair{kPredictionPointZId, "Z :"}}) {
+         {std::pair{kPredictionPointXId, "X :"}, std::pair{kPredictionPointYId, "Y :"},
+          std::pair{kPredictionPointZId, "Z :"}}) {
         QLineEdit* field = NumberField(id, true);
         coordinates->addWidget(BuddyLabel(label, field));
         coordinates->addWidget(field);
@@ -169,7 +169,7 @@ QWidget* PredictionDialog::BuildPointBox() {
         listButtons->addWidget(b);
         return b;
     };
-    add_ = button(kAddButtonId, "追加", &PredictionDialog::AddPoint);
+    add_ = button(kAddPointId, "追加", &PredictionDialog::AddPoint);
     change_ = button(kChangePointId, "変更", &PredictionDialog::ChangePoint);
     deleteAll_ = button(kDeleteAllPointsId, "全削除", &PredictionDialog::DeleteAllPoints);
     listButtons->addStretch();
@@ -198,13 +198,13 @@ QWidget* PredictionDialog::BuildGridBox() {
     note->setWordWrap(true);
     grid->addWidget(note, 2, 0, 1, 9);
     verticalGridControls_.push_back(note);
-    labelled("X :", NumberField(kGridLineStartXId, true), 3, 0, verticalGridControls_);
-    labelled("Y :", NumberField(kGridLineStartYId, true), 3, 2, verticalGridControls_);
+    labelled("X :", NumberField(kPredictionLineStartXId, true), 3, 0, verticalGridControls_);
+    labelled("Y :", NumberField(kPredictionLineStartYId, true), 3, 2, verticalGridControls_);
     auto* to = new QLabel(Text("～"), box);
     grid->addWidget(to, 3, 4);
     verticalGridControls_.push_back(to);
-    labelled("X :", NumberField(kGridLineEndXId, true), 3, 5, verticalGridControls_);
-    labelled("Y :", NumberField(kGridLineEndYId, true), 3, 7, verticalGridControls_);
+    labelled("X :", NumberField(kPredictionLineEndXId, true), 3, 5, verticalGridControls_);
+    labelled("Y :", NumberField(kPredictionLineEndYId, true), 3, 7, verticalGridControls_);
     return box;
 }
 

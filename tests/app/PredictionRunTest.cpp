@@ -18,7 +18,6 @@
 #include "app/MainWindow.h"
 #include "app/ScriptedQuestions.h"
 #include "dialogs/PredictionDialog.h"
-#include "view/ClickActions.h"
 
 namespace kelmora {
 namespace {
@@ -122,10 +121,10 @@ TEST_F(PredictionRun, ListOfPointsTypedInTheWindowGivesTheFilesOfTheCommandLine)
     Click(dialog, kDeleteAllPointsId);
     const char* const points[][3] = {{"40", "4", "13.2"}, {"139", "50", "14.5"}, {"60", "95", "-5"}};
     for (const auto& p : points) {
-        Type(dialog, kPointXId, p[0]);
-        Type(dialog, kPointYId, p[1]);
+        Type(dialog, kPredictionPointXId, p[0]);
+        Type(dialog, kPredictionPointYId, p[1]);
         Type(dialog, kPredictionPointZId, p[2]);
-        Click(dialog, kAddButtonId);
+        Click(dialog, kAddPointId);
     }
     Type(dialog, kMaxReflectionsId, "1");
     Type(dialog, kTemperatureId, "25");
@@ -161,8 +160,8 @@ TEST_F(PredictionRun, SinglePointEndsWithItsLevelAsTheCommandLineStatesIt) {
     PredictionDialog* dialog = OpenPrediction();
     ASSERT_NE(dialog, nullptr);
     Click(dialog, kPredictionModeRadioIds[kSinglePointMode]);
-    Type(dialog, kPointXId, "70");
-    Type(dialog, kPointYId, "4");
+    Type(dialog, kPredictionPointXId, "70");
+    Type(dialog, kPredictionPointYId, "4");
     Type(dialog, kPredictionPointZId, "13.2");
     Type(dialog, kMaxReflectionsId, "0");
     questions.files.clear();  // no breakdown

