@@ -174,17 +174,6 @@ void KelmoraDocument::OpenDialog(const DialogRequest& request) {
 void KelmoraDocument::OpenMissingDialog(const DialogRequest& request) {
     const QString caption = QString::fromUtf8(DialogCaption(request.editMode));
     UserQuestions& ask = *services_.questions;
-    if (request.editMode == kPredictionMode) {
-        // Until the prediction dialog exists, the prediction runs with the stored points and conditions.
-        const bool start =
-            request.cascadePress == 0 &&
-            ask.Ask(services_.mainWindow, caption,
-                    QString::fromUtf8("予測ダイアログはまだありません。\n保存されている予測点と計算条件で予測"
-                                      "計算を開始しますか?"),
-                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Question) == QMessageBox::Yes;
-        Apply(tx_.PredictionClosed(start ? PredictionExit::StartCalculation : PredictionExit::Cancel));
-        return;
-    }
     if (request.cascadePress == 0)
         ask.Tell(services_.mainWindow, caption,
                  QString::fromUtf8("「%1」はまだ用意されていません。").arg(caption),
@@ -195,6 +184,8 @@ void KelmoraDocument::OpenMissingDialog(const DialogRequest& request) {
         Apply(tx_.EditorClosed(EditorExit::Cancel));
     else if (request.editMode == kSizeChangeMode)
         Apply(tx_.SizeDialogClosed());
+    else if (request.editMode == kPredictionMode)
+        Apply(tx_.PredictionClosed(PredictionExit::Cancel));
 }
 
 void KelmoraDocument::StartCalculation() {

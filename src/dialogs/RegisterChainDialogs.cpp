@@ -2,6 +2,7 @@
 #include "dialogs/ChainDialogRegistry.h"
 #include "dialogs/ChainListDialog.h"
 #include "dialogs/EditorDialog.h"
+#include "dialogs/PredictionDialog.h"
 #include "dialogs/SizeChangeDialog.h"
 
 namespace kelmora {
@@ -10,6 +11,7 @@ void RegisterChainDialogs(ChainDialogRegistry& registry) {
     registry.Register(kSizeChangeMode, [](ChainHost& host, const DialogRequest& request, QWidget* parent) {
         return new SizeChangeDialog(host, request, parent);
     });
+    registry.Register(kPredictionMode, &PredictionDialog::Make);
     registry.RegisterList(EditLevel::GroundLine, &ChainListDialog::Make);
     registry.RegisterList(EditLevel::Wall, &ChainListDialog::Make);
     registry.RegisterList(EditLevel::Building, &ChainListDialog::Make);

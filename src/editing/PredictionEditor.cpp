@@ -12,6 +12,11 @@ namespace {
 
 constexpr double kCoordinateLimit = 10000.0;  // m, the point fields and the grid line
 
+static_assert(kPredictionPointXId == kPointXId && kPredictionPointYId == kPointYId &&
+              kAddPointId == kAddButtonId && kPredictionLineStartXId == kGridLineStartXId &&
+              kPredictionLineStartYId == kGridLineStartYId && kPredictionLineEndXId == kGridLineEndXId &&
+              kPredictionLineEndYId == kGridLineEndYId);
+
 // Stores the read values into the settings and conditions of a model.
 void StoreValues(const PredictionValues& v, const std::string& memo, CNoise& model) {
     CCalcInfo& info = model.calcInfo;

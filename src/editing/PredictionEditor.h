@@ -37,6 +37,15 @@ inline constexpr int kChangePointId = 1008;      // "変更"
 inline constexpr int kDeleteAllPointsId = 1017;  // "全削除"
 inline constexpr int kApplyId = 1005;            // "適用"
 inline constexpr int kStartRunId = 1011;         // "予測計算開始..."
+// The controls the plan's clicks and drags write and press, by the numbers of view/ClickActions.h
+// (PredictionEditor.cpp checks that they agree), for code that sees only this dialog.
+inline constexpr int kPredictionPointXId = 1006;
+inline constexpr int kPredictionPointYId = 1014;
+inline constexpr int kAddPointId = 1004;  // "追加"
+inline constexpr int kPredictionLineStartXId = 1007;
+inline constexpr int kPredictionLineStartYId = 1015;
+inline constexpr int kPredictionLineEndXId = 1009;
+inline constexpr int kPredictionLineEndYId = 1016;
 
 inline constexpr const char* kPredictionDialogTitle = "予測";
 // The labels of the mode radios, in the order of CCalcInfo::mode.
