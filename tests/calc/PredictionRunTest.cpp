@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "FakeRunHost.h"
 #include "RunSites.h"
@@ -386,6 +388,27 @@ TEST_F(PredictionRunTest, CancelStopsWithinThePointBeingComputed) {
         EXPECT_EQ(CountLines(text, "予測点(3/16)"), 0);
         EXPECT_FALSE(std::filesystem::exists(dir_ / "laeq.txt"));
     }
+}
+
+// Up to 100 reflections between the walls of three buildings: one source at one point would take
+// longer than anyone waits. A cancel requested meanwhile ends the run promptly.
+TEST_F(PredictionRunTest, CancelReachesIntoASearchOverManyReflections) {
+    CNoise site;
+    site.buildings = {fixtures::BoxBuilding(-10, 4, 10, 10, 8.0),
+                      fixtures::BoxBuilding(-10, -10, 10, -4, 8.0),
+                      fixtures::BoxBuilding(12, -10, 20, 10, 8.0)};
+    site.outdoorSources = {Source({-5, 0, 1.5}, 90.0)};
+    site.maxReflections = 100;
+    site.calcInfo.mode = kSinglePointMode;
+    site.calcInfo.singlePoint.position = {5, 0, 1.5};
+    FakeRunHost host;
+    CPredictionJob job(site, {1, 0});
+    ASSERT_TRUE(job.Start(host));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(host.ends.empty());  // still searching
+    job.RequestCancel();
+    EXPECT_EQ(host.WaitForEnd(), std::optional<int>(kJobCancelled));
+    job.Join();
 }
 
 // Values no dialog accepts end the run before anything is computed or any file is offered, with a text
