@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "geometry/Plane.h"
 #include "geometry/Polygon.h"
@@ -216,18 +217,34 @@ std::string OpeningSourceMemo(const std::string& buildingMemo, const std::string
     return memo;
 }
 
+std::string SourceMemo(const CSound& source) {
+    const auto& parts = source.openingMemos;
+    if (!parts[0] || !parts[1] || !parts[2]) return source.memo;
+    return OpeningSourceMemo(*parts[0], *parts[1], *parts[2]);
+}
+
 std::vector<CSound> OpeningSourcesOf(const std::vector<CBuilding>& buildings) {
     std::vector<CSound> sources;
     for (const CBuilding& building : buildings) {
+        const auto buildingMemo = std::make_shared<const std::string>(building.memo);
         for (const CRoom& room : building.rooms) {
             if (room.sources.empty()) continue;
+            const auto roomMemo = std::make_shared<const std::string>(room.memo);
             const CBand roomConstant = RoomConstant(RoomMeanAbsorption(room), RoomSurfaceArea(room));
             for (const CWindow& opening : room.openings) {
+                // The patches of one opening (or of one contained opening) follow each other.
+                const CWindow* memoOf = nullptr;
+                std::shared_ptr<const std::string> openingMemo;
                 for (const OpeningPatch& patch : OpeningPatches(opening)) {
+                    if (patch.opening != memoOf) {
+                        memoOf = patch.opening;
+                        openingMemo = std::make_shared<const std::string>(patch.opening->memo);
+                    }
                     for (const CSound& roomSource : room.sources) {
                         const CVector3D n = OpeningOutwardNormal(room, *patch.opening, roomSource.position);
                         CSound source = OpeningSource(roomSource, patch, n, roomConstant);
-                        source.memo = OpeningSourceMemo(building.memo, room.memo, patch.opening->memo);
+                        source.memo.clear();
+                        source.openingMemos = {buildingMemo, roomMemo, openingMemo};
                         sources.push_back(std::move(source));
                     }
                 }

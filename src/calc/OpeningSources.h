@@ -78,9 +78,13 @@ CSound OpeningSource(const CSound& roomSource, const OpeningPatch& patch, const 
 // The memo of an opening source: the non-empty ones of the three memos joined with ":".
 std::string OpeningSourceMemo(const std::string& buildingMemo, const std::string& roomMemo,
                               const std::string& openingMemo);
+// The memo a source shows in the breakdown: for a source made at an opening its three memos joined
+// (OpeningSourceMemo), composed here rather than kept in every source; else the source's own memo.
+std::string SourceMemo(const CSound& source);
 
 // The opening sources of every building, room with sources and top-level opening, in stored order:
-// patch by patch, and for each patch every room source in turn.
+// patch by patch, and for each patch every room source in turn. Each source keeps its own memo empty
+// and shares the memos of its building, room and opening (SourceMemo).
 std::vector<CSound> OpeningSourcesOf(const std::vector<CBuilding>& buildings);
 
 // Replaces the model's openingSources with those of its buildings.
