@@ -1,5 +1,6 @@
 // kelmora-calc driven as a user drives it: a separate process with arguments, exit status, standard
 // output and error, and the files it leaves. The levels expected are worked out by hand.
+#include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -171,6 +173,22 @@ TEST_F(CalcProcess, RunRefusesWhatItCannotDo) {
     const Outcome full = Calc({"run", Project("one.kel").string()}, {.stdoutPath = "/dev/full"});
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "標準出力に書き込めません\n");
+}
+
+// A JSON text without end, or nested without bound: status 1 and a message, no project written.
+TEST_F(CalcProcess, LoadRefusesEndlessOrBottomlessJson) {
+    const std::string kel = (folder_ / "never.kel").string();
+    const Outcome endless = Calc({"load", "/dev/zero", "-o", kel});
+    EXPECT_EQ(endless.status, 1);
+    EXPECT_EQ(endless.err,
+              "JSON ファイルを読めません: /dev/zero (" + std::string(std::strerror(EFBIG)) + ")\n");
+    const fs::path deep = folder_ / "deep.json";
+    std::ofstream(deep) << std::string(100000, '[') << std::string(100000, ']');
+    const Outcome bottomless = Calc({"load", deep.string(), "-o", kel});
+    EXPECT_EQ(bottomless.status, 1);
+    EXPECT_EQ(bottomless.err,
+              deep.string() + ": (JSON 全体): JSON の入れ子が深すぎます（1024 段まで）: 行 1, 列 1025\n");
+    EXPECT_FALSE(fs::exists(kel));
 }
 
 // Ctrl+C during a search over up to 100 reflections between three buildings ends the run at once.
