@@ -182,31 +182,27 @@ TEST(OrderedPointRunner, TheLowestFailingPointWinsWhateverFailedFirst) {
 }
 
 TEST(OrderedPointRunner, NoPointStartsAfterAFailure) {
-    // Point 2 fails 5 ms in, while the points the other workers took keep them busy for 50 ms: from
-    // then on no worker starts another point, as points after a failure can never be handed on.
+    // Each worker takes one of the first points; the last of them fails once all are under way, while
+    // the others still work, the earlier ones finishing first (150 ms apart). A worker that finishes
+    // after the failure starts no further point: points after a failure can never be handed on.
     constexpr int kPoints = 40;
-    constexpr int kFailing = 2;
     for (int threads : {2, 4}) {
-        std::atomic<bool> failed{false};
+        const int failing = threads - 1;
         std::atomic<int> started{0};
-        std::atomic<int> startedAfterFailure{0};
         OrderedPointTasks tasks{[&](int i, CTextSink& sink) {
                                     ++started;
-                                    if (failed.load()) ++startedAfterFailure;
-                                    if (i == kFailing) {
-                                        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-                                        failed.store(true);
-                                        throw std::runtime_error("point 2");
+                                    if (i == failing) {
+                                        for (int wait = 0; started.load() < threads && wait < 5000; ++wait)
+                                            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                                        throw std::runtime_error("failing point");
                                     }
-                                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                                    std::this_thread::sleep_for(std::chrono::milliseconds(150 * (i + 1)));
                                     sink.Write(PointLine(i, 0));
                                 },
                                 {},
                                 [](int, std::string_view) {}};
         EXPECT_THROW(RunPointsInOrder(kPoints, tasks, {threads, 2 * threads}), std::runtime_error);
-        EXPECT_EQ(startedAfterFailure.load(), 0) << threads;
-        // Up to the failing point, and what the other workers had taken before it failed.
-        EXPECT_LE(started.load(), kFailing + threads) << threads;
+        EXPECT_EQ(started.load(), threads);
     }
 }
 
