@@ -11,7 +11,8 @@ function(kelmora_layer name dir)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# One GoogleTest executable per layer, built from every .cpp in its test folder.
+# One GoogleTest executable per layer, built from every .cpp in its test folder. Each test fails after
+# two minutes instead of hanging (a worker that never ends, a wait that is never woken).
 function(kelmora_layer_tests name dir)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
@@ -19,5 +20,5 @@ function(kelmora_layer_tests name dir)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 endfunction()

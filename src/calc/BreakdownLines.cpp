@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "calc/OpeningSources.h"
 #include "calc/PrintfFormat.h"
 
 namespace kelmora {
@@ -74,7 +75,8 @@ void WriteSourceHeading(CBreakdownWriter& w, SourceOrigin origin, int sourceNumb
     const bool outdoor = origin == SourceOrigin::Outdoor;
     std::string heading =
         Format(outdoor ? "<外部音源(%d/%d)>" : "<建物開口部音源(%d/%d)>", {sourceNumber, sourceCount});
-    if (!source.memo.empty()) AppendFormat(heading, "(%s)", {source.memo});
+    const std::string memo = SourceMemo(source);
+    if (!memo.empty()) AppendFormat(heading, "(%s)", {memo});
     w.Line(2, heading);
     w.AppendCoordinates(source.position);
     if (outdoor) w.Append(Format(", 指向係数Q→, %g", {source.q}));

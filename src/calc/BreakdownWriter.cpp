@@ -12,8 +12,12 @@ std::string_view LevelMarker(int level) {
     return kMarkers[static_cast<std::size_t>(level % 14)];
 }
 
-bool CBreakdownWriter::Begin() const {
+void CBreakdownWriter::ThrowIfCancelled() const {
     if (job_ != nullptr) job_->ThrowIfCancelled();
+}
+
+bool CBreakdownWriter::Begin() const {
+    ThrowIfCancelled();
     return sink_ != nullptr;
 }
 

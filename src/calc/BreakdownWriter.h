@@ -66,6 +66,8 @@ public:
     void AppendFace(const std::array<CVector3D, 4>& corners, const std::array<bool, 4>& edgeDiffracts);
 
     bool writesFile() const { return sink_ != nullptr; }
+    // Raises JobCancelled when the job's cancel was requested (long work between two lines).
+    void ThrowIfCancelled() const;
 
 private:
     // Tests the cancel flag; true when there is a file to write to.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <memory>
 
 #include "geometry/Plane.h"
 #include "geometry/Polygon.h"
@@ -59,6 +61,37 @@ double SumOfEffectiveAreas(const std::vector<CWindow>& openings, std::int32_t be
 }
 
 }  // namespace
+
+double OpeningPatchCount(const CWindow& opening) {
+    double count = 0.0;
+    for (const CWindow& inner : opening.containedOpenings)
+        count += OpeningPatchCount(inner);
+    if (opening.isOutdoorSource == 0) return count;
+    const CFaceCorners c = RectCorners(opening.rect);
+    const double lengthA = Distance(c[0], c[1]);
+    const double lengthB = Distance(c[1], c[2]);
+    if (!std::isfinite(lengthA) || !std::isfinite(lengthB) || lengthB <= 0.0) return count;
+    return count + std::ceil(lengthA / kPatchSize) * std::ceil(lengthB / kPatchSize);
+}
+
+std::optional<std::string> FindOversizedOpening(const std::vector<CBuilding>& buildings) {
+    for (std::size_t b = 0; b < buildings.size(); ++b) {
+        const std::vector<CRoom>& rooms = buildings[b].rooms;
+        for (std::size_t r = 0; r < rooms.size(); ++r) {
+            const double sources = static_cast<double>(rooms[r].sources.size());
+            for (std::size_t w = 0; w < rooms[r].openings.size(); ++w) {
+                const double made = OpeningPatchCount(rooms[r].openings[w]) * sources;
+                if (!(made > kMaxSourcesPerOpening)) continue;
+                char text[200];
+                std::snprintf(text, sizeof text,
+                              "建物 %zu の室 %zu の開口部 %zu が大きすぎます: 音源 %.15g 個（%.15g 個まで）",
+                              b + 1, r + 1, w + 1, made, kMaxSourcesPerOpening);
+                return std::string(text);
+            }
+        }
+    }
+    return std::nullopt;
+}
 
 std::vector<OpeningPatch> OpeningPatches(const CWindow& opening) {
     std::vector<OpeningPatch> patches;
@@ -184,18 +217,34 @@ std::string OpeningSourceMemo(const std::string& buildingMemo, const std::string
     return memo;
 }
 
+std::string SourceMemo(const CSound& source) {
+    const auto& parts = source.openingMemos;
+    if (!parts[0] || !parts[1] || !parts[2]) return source.memo;
+    return OpeningSourceMemo(*parts[0], *parts[1], *parts[2]);
+}
+
 std::vector<CSound> OpeningSourcesOf(const std::vector<CBuilding>& buildings) {
     std::vector<CSound> sources;
     for (const CBuilding& building : buildings) {
+        const auto buildingMemo = std::make_shared<const std::string>(building.memo);
         for (const CRoom& room : building.rooms) {
             if (room.sources.empty()) continue;
+            const auto roomMemo = std::make_shared<const std::string>(room.memo);
             const CBand roomConstant = RoomConstant(RoomMeanAbsorption(room), RoomSurfaceArea(room));
             for (const CWindow& opening : room.openings) {
+                // The patches of one opening (or of one contained opening) follow each other.
+                const CWindow* memoOf = nullptr;
+                std::shared_ptr<const std::string> openingMemo;
                 for (const OpeningPatch& patch : OpeningPatches(opening)) {
+                    if (patch.opening != memoOf) {
+                        memoOf = patch.opening;
+                        openingMemo = std::make_shared<const std::string>(patch.opening->memo);
+                    }
                     for (const CSound& roomSource : room.sources) {
                         const CVector3D n = OpeningOutwardNormal(room, *patch.opening, roomSource.position);
                         CSound source = OpeningSource(roomSource, patch, n, roomConstant);
-                        source.memo = OpeningSourceMemo(building.memo, room.memo, patch.opening->memo);
+                        source.memo.clear();
+                        source.openingMemos = {buildingMemo, roomMemo, openingMemo};
                         sources.push_back(std::move(source));
                     }
                 }

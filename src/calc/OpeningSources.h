@@ -6,6 +6,7 @@
 // becomes one source placed 0.2 m outside the patch. Its power follows the room-acoustics chain:
 // sound power in the room → sound pressure at the opening (direct field plus reverberant field through
 // the room constant R) → minus the opening's transmission loss → plus 10·log10 of the patch area.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,18 @@ struct OpeningPatch {
 // 1 m along side B (inner loop), leaving out the cells whose centre lies in one of its contained
 // openings. The patches point into `opening`, which must outlive them.
 std::vector<OpeningPatch> OpeningPatches(const CWindow& opening);
+
+// The number of patches OpeningPatches makes of the opening, counted without making them (the cells
+// that contained openings take are counted too).
+double OpeningPatchCount(const CWindow& opening);
+
+// The most sources one opening of a room may make, its patches times the room's sources: a run over
+// a larger opening is refused rather than let it take all memory.
+inline constexpr double kMaxSourcesPerOpening = 100000.0;
+
+// The first opening (of a room with sources) that would make more than kMaxSourcesPerOpening sources,
+// as the text that refuses the run naming the opening; none when every opening is within the bound.
+std::optional<std::string> FindOversizedOpening(const std::vector<CBuilding>& buildings);
 
 // The room's total inner surface S [m²]: computed from its shape when computeFromShape is 1, else the
 // entered surfaceArea.
@@ -65,9 +78,13 @@ CSound OpeningSource(const CSound& roomSource, const OpeningPatch& patch, const 
 // The memo of an opening source: the non-empty ones of the three memos joined with ":".
 std::string OpeningSourceMemo(const std::string& buildingMemo, const std::string& roomMemo,
                               const std::string& openingMemo);
+// The memo a source shows in the breakdown: for a source made at an opening its three memos joined
+// (OpeningSourceMemo), composed here rather than kept in every source; else the source's own memo.
+std::string SourceMemo(const CSound& source);
 
 // The opening sources of every building, room with sources and top-level opening, in stored order:
-// patch by patch, and for each patch every room source in turn.
+// patch by patch, and for each patch every room source in turn. Each source keeps its own memo empty
+// and shares the memos of its building, room and opening (SourceMemo).
 std::vector<CSound> OpeningSourcesOf(const std::vector<CBuilding>& buildings);
 
 // Replaces the model's openingSources with those of its buildings.

@@ -251,8 +251,10 @@ CBand PathLevel(const PairContext& c, const CPropagationPath& path) {
 bool ComputeSourceAtPoint(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,
                           double temperature, double humidity, int maxReflections, const CSound& source,
                           const CVector3D& point, CBreakdownWriter& w, SourceLevels& levels) {
+    // A search over many reflections may take long: the cancel is tested within it too.
     const std::vector<CPropagationPath> paths = DropPathsInsideBuildings(
-        FindPropagationPaths(source.position, point, scene, maxReflections), buildings);
+        FindPropagationPaths(source.position, point, scene, maxReflections, [&w] { w.ThrowIfCancelled(); }),
+        buildings);
     if (paths.empty()) {
         WriteNoPath(w);
         return false;

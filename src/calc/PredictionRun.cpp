@@ -1,6 +1,7 @@
 #include "calc/PredictionRun.h"
 
 #include <exception>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "calc/PrintfFormat.h"
 #include "calc/ResultFiles.h"
 #include "calc/TextOutput.h"
+#include "model/ValueCheck.h"
 
 namespace kelmora {
 
@@ -29,6 +31,11 @@ void ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int
     WritePointResult(w, m, count, point.resultAverage.overallLevel(), point.resultMax.overallLevel());
 }
 
+std::optional<std::string> RunInputProblem(const CNoise& model) {
+    if (const std::optional<ValueProblem> problem = FindValueProblem(model)) return problem->message;
+    return FindOversizedOpening(model.buildings);
+}
+
 std::string SinglePointLevelText(double laeq) {
     return Format("予測点の等価騒音レベルは%.1f[dB]です", {laeq});
 }
@@ -43,6 +50,11 @@ CPredictionJob::~CPredictionJob() {
 
 void CPredictionJob::Run() {
     CRunHost& host = *this->host();
+    if (const std::optional<std::string> problem = RunInputProblem(model_)) {
+        SetErrorText(*problem);
+        PostEnd(kJobError);
+        return;
+    }
     BuildOpeningSources(model_);
     OfferedFile breakdown = OfferOutputFile(*this, host, OutputFile::Breakdown);
     if (breakdown.openFailed) {

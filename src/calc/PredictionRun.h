@@ -8,6 +8,7 @@
 // own buffer and the buffers are written in point order, so every file is byte for byte the one a run
 // on one thread writes. The cancel flag is tested at every breakdown line and before each point's
 // breakdown is written out.
+#include <optional>
 #include <string>
 
 #include "calc/LongJob.h"
@@ -28,8 +29,9 @@ public:
     ~CPredictionJob() override;
 
     // The job body: reports progress for every point of a list or a grid and ends with kJobNormalEnd,
-    // or kJobError after a file that cannot be opened (the job's error text names it). Cancels and
-    // write failures leave by exception (LongJob.h).
+    // or kJobError for a model that cannot be run (RunInputProblem: nothing is computed or written) or
+    // after a file that cannot be opened (the job's error text names it). Cancels and write failures
+    // leave by exception (LongJob.h).
     void Run() override;
 
 private:
@@ -44,6 +46,11 @@ class CBreakdownWriter;
 // computed and keeps no result of an earlier run.
 void ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int m, int count,
                         CBreakdownWriter& w);
+
+// Why a model cannot be run, before anything is computed: a value that is not finite or lies outside
+// the range its dialog accepts (ValueCheck.h), or an opening that would make too many sources; the
+// text names the object and the field. None when the model can be run.
+std::optional<std::string> RunInputProblem(const CNoise& model);
 
 // The text with which the single point's LAeqT is shown: "予測点の等価騒音レベルは%.1f[dB]です".
 std::string SinglePointLevelText(double laeq);

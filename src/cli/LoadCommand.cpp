@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -23,11 +22,24 @@ struct LoadOptions {
     std::string output;
 };
 
-bool ReadText(const std::string& path, std::string& text) {
-    if (path == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), {});
-        return !std::cin.bad();
+// The largest JSON text read: far beyond any project, short of what memory holds.
+constexpr std::size_t kMaxJsonBytes = std::size_t{512} << 20;
+
+// Reads the whole stream, or fails with EFBIG once it holds more than kMaxJsonBytes.
+bool ReadAll(std::istream& in, std::string& text) {
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        if (text.size() + static_cast<std::size_t>(in.gcount()) > kMaxJsonBytes) {
+            errno = EFBIG;
+            return false;
+        }
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
     }
+    return !in.bad();
+}
+
+bool ReadText(const std::string& path, std::string& text) {
+    if (path == "-") return ReadAll(std::cin, text);
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         errno = EISDIR;
@@ -35,8 +47,7 @@ bool ReadText(const std::string& path, std::string& text) {
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    text.assign(std::istreambuf_iterator<char>(in), {});
-    return !in.bad();
+    return ReadAll(in, text);
 }
 
 int RunLoad(const LoadOptions& opt) {

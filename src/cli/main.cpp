@@ -41,9 +41,10 @@ int main(int argc, char** argv) {
     }
     // Whatever a command printed must have reached its destination: a full disk or a closed pipe
     // behind the standard output is a failure, not a success.
-    if (!kelmora::cli::CloseStandardOutput()) {
+    // (A command that failed has said why already.)
+    if (!kelmora::cli::CloseStandardOutput() && exitCode == 0) {
         std::fprintf(stderr, "標準出力に書き込めません\n");
-        return exitCode != 0 ? exitCode : 1;
+        return 1;
     }
     return exitCode;
 }

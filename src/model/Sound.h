@@ -2,8 +2,10 @@
 // CSound: one noise source — an outdoor source, a source inside a room, or (during a run) a source
 // made at a building opening. It carries two A-weighted sound power spectra: the average one
 // (LAeq-based, or per-event LAE-based for impulsive noise) and the maximum one.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "geometry/Vector.h"
@@ -55,6 +57,9 @@ public:
     CVector3D openingNormal;  // outward unit normal of the opening
     CBand levelAverageAtPoint;
     CBand levelMaxAtPoint;
+    // For a source made at an opening: the memos of its building, room and opening, shared by every
+    // source of that opening instead of copied into each; the breakdown joins them as the source's memo.
+    std::array<std::shared_ptr<const std::string>, 3> openingMemos;
 };
 
 }  // namespace kelmora

@@ -64,6 +64,11 @@ ValidationResult CheckIntegerRange(std::int32_t value, std::int32_t low, std::in
     return ValidationIssue{ValidationKind::kRange, IntegerRangeMessage(low, high), field, controlId};
 }
 
+ValidationResult CheckIntegerRange(std::int32_t value, IntegerFieldLimits limits, const char* field,
+                                   int controlId) {
+    return CheckIntegerRange(value, limits.low, limits.high, field, controlId);
+}
+
 // ---- Ground lines and walls ----
 
 ValidationResult ValidateGroundVertexEntry(const CVector3D& entry) {
@@ -188,22 +193,29 @@ ValidationResult ValidateSource(const CSound& source) {
 ValidationResult ValidatePredictionSettings(const CNoise& model, const CVector3D& pointEntry) {
     const CCalcInfo& info = model.calcInfo;
     ValidationResult issue = FirstIssue(
-        [&] { return CheckNumberRange(pointEntry.x, -10000.0, 10000.0, "pointX", 1006); },
-        [&] { return CheckNumberRange(pointEntry.y, -10000.0, 10000.0, "pointY", 1014); },
-        [&] { return CheckNumberRange(pointEntry.z, -10000.0, 10000.0, "pointZ", 1022); },
-        [&] { return CheckIntegerRange(info.rowDivisions, 1, 1000, "rowDivisions", 1161); },
-        [&] { return CheckIntegerRange(info.columnDivisions, 1, 1000, "columnDivisions", 1162); },
-        [&] { return CheckNumberRange(info.gridHeight, 0.0, 1000.0, "gridHeight", 1165); },
-        [&] { return CheckNumberRange(model.targetTime, 600.0, 86400.0, "targetTime", 1167); },
-        [&] { return CheckNumberRange(model.effectiveDistance, 1.0, 10000.0, "effectiveDistance", 1170); },
-        [&] { return CheckNumberRange(info.gridTopHeight, 2.0, 10000.0, "gridTopHeight", 1173); },
-        [&] { return CheckNumberRange(info.lineStart.x, -10000.0, 10000.0, "lineStartX", 1007); },
-        [&] { return CheckNumberRange(info.lineStart.y, -10000.0, 10000.0, "lineStartY", 1015); },
-        [&] { return CheckNumberRange(info.lineEnd.x, -10000.0, 10000.0, "lineEndX", 1009); },
-        [&] { return CheckNumberRange(info.lineEnd.y, -10000.0, 10000.0, "lineEndY", 1016); },
-        [&] { return CheckIntegerRange(model.maxReflections, 0, 100, "maxReflections", 1174); },
-        [&] { return CheckNumberRange(model.temperature, -50.0, 50.0, "temperature", 1171); },
-        [&] { return CheckNumberRange(model.humidity, 0.0, 100.0, "humidity", 1172); });
+        [&] { return CheckNumberRange(pointEntry.x, kPointCoordinateLimits, "pointX", 1006); },
+        [&] { return CheckNumberRange(pointEntry.y, kPointCoordinateLimits, "pointY", 1014); },
+        [&] { return CheckNumberRange(pointEntry.z, kPointCoordinateLimits, "pointZ", 1022); },
+        [&] { return CheckIntegerRange(info.rowDivisions, kGridDivisionsLimits, "rowDivisions", 1161); },
+        [&] {
+            return CheckIntegerRange(info.columnDivisions, kGridDivisionsLimits, "columnDivisions", 1162);
+        },
+        [&] { return CheckNumberRange(info.gridHeight, kGridHeightLimits, "gridHeight", 1165); },
+        [&] { return CheckNumberRange(model.targetTime, kTargetTimeLimits, "targetTime", 1167); },
+        [&] {
+            return CheckNumberRange(model.effectiveDistance, kEffectiveDistanceLimits, "effectiveDistance",
+                                    1170);
+        },
+        [&] { return CheckNumberRange(info.gridTopHeight, kGridTopHeightLimits, "gridTopHeight", 1173); },
+        [&] { return CheckNumberRange(info.lineStart.x, kPointCoordinateLimits, "lineStartX", 1007); },
+        [&] { return CheckNumberRange(info.lineStart.y, kPointCoordinateLimits, "lineStartY", 1015); },
+        [&] { return CheckNumberRange(info.lineEnd.x, kPointCoordinateLimits, "lineEndX", 1009); },
+        [&] { return CheckNumberRange(info.lineEnd.y, kPointCoordinateLimits, "lineEndY", 1016); },
+        [&] {
+            return CheckIntegerRange(model.maxReflections, kMaxReflectionsLimits, "maxReflections", 1174);
+        },
+        [&] { return CheckNumberRange(model.temperature, kTemperatureLimits, "temperature", 1171); },
+        [&] { return CheckNumberRange(model.humidity, kHumidityLimits, "humidity", 1172); });
     if (issue) return issue;
 
     if (info.mode == kVerticalGridMode) {

@@ -64,6 +64,29 @@ inline constexpr FieldLimits kDirectivityLimits{1.0, kLargestFieldValue};    // 
 inline constexpr FieldLimits kEventDurationLimits{0.0, kLargestFieldValue};  // s
 inline constexpr FieldLimits kEventsPerHourLimits{0.0, kLargestFieldValue};  // 1/h
 
+// The band editor's values, per kind of spectrum.
+inline constexpr FieldLimits kAbsorptionLimits{0.0, 1.0};          // absorption coefficients
+inline constexpr FieldLimits kTransmissionLossLimits{0.0, 300.0};  // dB
+inline constexpr FieldLimits kSoundPowerLimits{-300.0, 300.0};     // dB, average and maximum power
+
+// The prediction dialog's fields.
+inline constexpr FieldLimits kPointCoordinateLimits{-10000.0, 10000.0};  // m, point X, Y, Z; the grid line
+inline constexpr FieldLimits kGridHeightLimits{0.0, 1000.0};             // m above the ground
+inline constexpr FieldLimits kGridTopHeightLimits{2.0, 10000.0};         // m above the ground
+inline constexpr FieldLimits kTargetTimeLimits{600.0, 86400.0};          // s
+inline constexpr FieldLimits kEffectiveDistanceLimits{1.0, 10000.0};     // m
+inline constexpr FieldLimits kTemperatureLimits{-50.0, 50.0};            // °C
+inline constexpr FieldLimits kHumidityLimits{0.0, 100.0};                // %
+
+// The values an integer field takes, limits included.
+struct IntegerFieldLimits {
+    std::int32_t low = 0;
+    std::int32_t high = 0;
+};
+
+inline constexpr IntegerFieldLimits kGridDivisionsLimits{1, 1000};  // rows and columns of a grid
+inline constexpr IntegerFieldLimits kMaxReflectionsLimits{0, 100};
+
 // ---- Range checks of the dialog framework ----
 
 // A range limit as the range messages print it: the shortest form of up to 15 significant digits
@@ -78,6 +101,8 @@ std::string IntegerRangeMessage(std::int32_t low, std::int32_t high);
 ValidationResult CheckNumberRange(double value, double low, double high, const char* field, int controlId);
 ValidationResult CheckNumberRange(double value, FieldLimits limits, const char* field, int controlId);
 ValidationResult CheckIntegerRange(std::int32_t value, std::int32_t low, std::int32_t high, const char* field,
+                                   int controlId);
+ValidationResult CheckIntegerRange(std::int32_t value, IntegerFieldLimits limits, const char* field,
                                    int controlId);
 
 // ---- Ground lines and walls ----

@@ -30,6 +30,7 @@ CLegExclusions LegExclusions(const CPropagationPath& path, std::size_t n) {
 // The image path S → reflections → R for a sequence of faces, processed from the receiver's leg on.
 void ProcessSequence(const CVector3D& s, const CVector3D& r, std::span<const FaceIndex> faces,
                      const CSearchScene& scene, std::vector<CPropagationPath>& out) {
+    scene.Checkpoint();
     CPropagationPath path;
     path.reserve(faces.size() + 2);
     path.push_back(EndNode(s));
@@ -147,8 +148,9 @@ bool OppositeSides(int a, int b) {
 }  // namespace
 
 std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVector3D& r,
-                                                   std::span<const CRectObstacle> faces, int maxReflections) {
-    const CSearchScene scene(faces);
+                                                   std::span<const CRectObstacle> faces, int maxReflections,
+                                                   const std::function<void()>& checkpoint) {
+    const CSearchScene scene(faces, checkpoint);
     std::vector<CPropagationPath> out;
     ProcessSequence(s, r, {}, scene, out);
 
@@ -181,6 +183,7 @@ std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVe
 
 void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
                 std::vector<CPropagationPath>& out) {
+    scene.Checkpoint();
     if (n == 0) {
         ValidateAndEmit(std::move(path), scene, out);
         return;

@@ -3,6 +3,7 @@
 // direct path and the paths with specular reflections (image sources), each leg with up to two
 // diffractions over obstacles.
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -25,8 +26,13 @@ inline constexpr double kMinReflectionClearance = 0.3;
 // lexicographic order of face indices, each expanded depth-first over its diffraction placements. The
 // same geometric path reached through different placements is listed once per placement. An empty list
 // means there is no path ("伝搬経路無し"). The result depends on nothing but the arguments.
+//
+// The number of sequences grows as the faces to the power of maxReflections, so a search may run for
+// very long: `checkpoint` (may be empty) is called for every sequence and every leg worked on, and may
+// throw to end the search (a cancel).
 std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVector3D& r,
-                                                   std::span<const CRectObstacle> scene, int maxReflections);
+                                                   std::span<const CRectObstacle> scene, int maxReflections,
+                                                   const std::function<void()>& checkpoint = {});
 
 // Works on the leg arriving at node n of the path (and, recursively, on the earlier legs): finds its
 // obstacles, tries the path without them (re-aimed at the first one) and with them placed on this or an

@@ -4,8 +4,10 @@
 // candidate, the validation of the legs found), and each distinct question is answered once.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <unordered_map>
+#include <utility>
 
 #include "model/RectObstacle.h"
 #include "propagation/BlockingSearch.h"
@@ -18,7 +20,14 @@ using CLegExclusions = std::array<FaceIndex, 4>;
 
 class CSearchScene : public CFaceFrames {
 public:
-    explicit CSearchScene(std::span<const CRectObstacle> faces) : CFaceFrames(faces) {}
+    // `checkpoint` (may be empty) is called between the steps of the search, and may throw to end it.
+    explicit CSearchScene(std::span<const CRectObstacle> faces, std::function<void()> checkpoint = {})
+        : CFaceFrames(faces), checkpoint_(std::move(checkpoint)) {}
+
+    // Lets the caller stop a search that would run for long (many faces, many reflections).
+    void Checkpoint() const {
+        if (checkpoint_) checkpoint_();
+    }
 
     // FindBlockingFaces(start, end, scene, excluded), searched once for each distinct start, end (to the
     // bit) and exclusion list.
@@ -35,6 +44,7 @@ private:
         std::size_t operator()(const CKey& key) const;
     };
     mutable std::unordered_map<CKey, CBlockingResult, CKeyHash> blocking_;
+    std::function<void()> checkpoint_;
 };
 
 }  // namespace kelmora

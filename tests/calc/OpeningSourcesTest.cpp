@@ -266,8 +266,8 @@ TEST(BuildOpeningSources, OneRoomOneOpeningPowerPerPatch) {
     for (std::size_t k = 0; k < 2; ++k) {
         const CSound& s = noise.openingSources[k];
         EXPECT_EQ(s.isOpeningSource, 1);
-        EXPECT_EQ(s.memo, "工場:シャッター");  // the empty room memo leaves no doubled ":"
-        EXPECT_DOUBLE_EQ(s.q, 4.0);            // the opening's Q, not the room source's
+        EXPECT_EQ(SourceMemo(s), "工場:シャッター");  // the empty room memo leaves no doubled ":"
+        EXPECT_DOUBLE_EQ(s.q, 4.0);                   // the opening's Q, not the room source's
         EXPECT_EQ(s.noiseType, kFluctuatingNoise);
         EXPECT_NEAR(s.position.x, expectedPosition[k].x, 1e-12);
         EXPECT_NEAR(s.position.y, expectedPosition[k].y, 1e-12);
@@ -339,7 +339,10 @@ TEST(BuildOpeningSources, PatchByPatchWithEverySourceInsideAndMemos) {
     for (std::size_t k = 0; k < 24; ++k) {
         const CSound& s = noise.openingSources[k];
         const std::size_t patch = (k % 12) / 2;
-        EXPECT_EQ(s.memo, k < 12 ? "R:W" : "B2:R:W") << k;
+        EXPECT_EQ(SourceMemo(s), k < 12 ? "R:W" : "B2:R:W") << k;
+        // The sources of an opening share its memos rather than each holding a copy.
+        EXPECT_TRUE(s.memo.empty()) << k;
+        EXPECT_EQ(s.openingMemos, noise.openingSources[k < 12 ? 0 : 12].openingMemos) << k;
         EXPECT_NEAR(s.position.x, patchX[patch], 1e-12) << k;
         EXPECT_NEAR(s.powerAverage.third[0], (k % 2 == 0 ? 60.0 : 70.0) + 10.0 * std::log10(patchArea[patch]),
                     1e-9)

@@ -181,6 +181,31 @@ TEST(OrderedPointRunner, TheLowestFailingPointWinsWhateverFailedFirst) {
     }
 }
 
+TEST(OrderedPointRunner, NoPointStartsAfterAFailure) {
+    // Each worker takes one of the first points; the last of them fails once all are under way, while
+    // the others still work, the earlier ones finishing first (150 ms apart). A worker that finishes
+    // after the failure starts no further point: points after a failure can never be handed on.
+    constexpr int kPoints = 40;
+    for (int threads : {2, 4}) {
+        const int failing = threads - 1;
+        std::atomic<int> started{0};
+        OrderedPointTasks tasks{[&](int i, CTextSink& sink) {
+                                    ++started;
+                                    if (i == failing) {
+                                        for (int wait = 0; started.load() < threads && wait < 5000; ++wait)
+                                            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                                        throw std::runtime_error("failing point");
+                                    }
+                                    std::this_thread::sleep_for(std::chrono::milliseconds(150 * (i + 1)));
+                                    sink.Write(PointLine(i, 0));
+                                },
+                                {},
+                                [](int, std::string_view) {}};
+        EXPECT_THROW(RunPointsInOrder(kPoints, tasks, {threads, 2 * threads}), std::runtime_error);
+        EXPECT_EQ(started.load(), threads);
+    }
+}
+
 TEST(OrderedPointRunner, AFailingFileEndsTheRunWithAllThreadsJoined) {
     constexpr int kPoints = 40;
     const std::vector<int> times = WorkTimes(kPoints, 5);

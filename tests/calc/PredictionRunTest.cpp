@@ -6,16 +6,20 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "FakeRunHost.h"
 #include "RunSites.h"
 #include "acoustics/AirAbsorption.h"
+#include "calc/OpeningSources.h"
 #include "calc/PointPrediction.h"
 #include "calc/PrintfFormat.h"
 #include "calc/TextOutput.h"
@@ -384,6 +388,77 @@ TEST_F(PredictionRunTest, CancelStopsWithinThePointBeingComputed) {
         EXPECT_EQ(CountLines(text, "予測点(3/16)"), 0);
         EXPECT_FALSE(std::filesystem::exists(dir_ / "laeq.txt"));
     }
+}
+
+// Up to 100 reflections between the walls of three buildings: one source at one point would take
+// longer than anyone waits. A cancel requested meanwhile ends the run promptly.
+TEST_F(PredictionRunTest, CancelReachesIntoASearchOverManyReflections) {
+    CNoise site;
+    site.buildings = {fixtures::BoxBuilding(-10, 4, 10, 10, 8.0),
+                      fixtures::BoxBuilding(-10, -10, 10, -4, 8.0),
+                      fixtures::BoxBuilding(12, -10, 20, 10, 8.0)};
+    site.outdoorSources = {Source({-5, 0, 1.5}, 90.0)};
+    site.maxReflections = 100;
+    site.calcInfo.mode = kSinglePointMode;
+    site.calcInfo.singlePoint.position = {5, 0, 1.5};
+    FakeRunHost host;
+    CPredictionJob job(site, {1, 0});
+    ASSERT_TRUE(job.Start(host));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(host.ends.empty());  // still searching
+    job.RequestCancel();
+    EXPECT_EQ(host.WaitForEnd(), std::optional<int>(kJobCancelled));
+    job.Join();
+}
+
+// Values no dialog accepts end the run before anything is computed or any file is offered, with a text
+// that names the object and the field; an opening that would make more sources than memory can hold,
+// too.
+TEST_F(PredictionRunTest, ModelsThatCannotBeRunAreRefusedBeforeAnything) {
+    const struct {
+        std::function<void(CNoise&)> plant;
+        const char* error;  // empty: the run goes ahead
+    } cases[] = {
+        {[](CNoise& m) { m.humidity = NAN; }, "計算条件 の humidity が有限の数値ではありません: nan"},
+        {[](CNoise& m) { m.maxReflections = 858993459; },
+         "計算条件 の maxReflections が範囲外です: 858993459（0 から 100 まで）"},
+        {[](CNoise& m) { m.buildings[0].rooms[0].openings[0].rect.p2.y = 1e62; },
+         "建物 1 の室 1 の開口部 1 が大きすぎます: 音源 1e+62 個（100000 個まで）"},
+        {[](CNoise& m) {
+             // 250 × 400 patches (the last row 0.5 m high), two room sources: twice the limit.
+             m.buildings[0].rooms[0].openings[0].rect = {{0, 0, 0}, {0, 250, 0}, {0, 250, 399.5}};
+             m.buildings[0].rooms[0].sources.push_back(m.buildings[0].rooms[0].sources[0]);
+         },
+         "建物 1 の室 1 の開口部 1 が大きすぎます: 音源 200000 個（100000 個まで）"},
+        {[](CNoise&) {}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        CNoise site = RoomWithOneOpening();
+        site.calcInfo.mode = kPointListMode;
+        site.calcInfo.pointList = {CPredictivePoint({50, 0.5, 1.5})};
+        site.calcInfo.pointList[0].resultAverage = CBand::Filled(60.0);
+        c.plant(site);
+        FakeRunHost host;
+        host.chosenFiles[OutputFile::Breakdown] = Path("breakdown.csv");
+        CPredictionJob job(site, {1, 0});
+        job.RunHere(host);
+        if (*c.error == '\0') {
+            EXPECT_EQ(host.ends, std::vector<int>{kJobNormalEnd}) << job.errorText();
+            continue;
+        }
+        EXPECT_EQ(host.ends, std::vector<int>{kJobError});
+        EXPECT_EQ(job.errorText(), c.error);
+        EXPECT_TRUE(host.requestedFiles.empty());
+        EXPECT_TRUE(site.openingSources.empty());
+        EXPECT_TRUE(site.calcInfo.pointList[0].resultAverage.allEqual(60.0));
+    }
+    // With one room source the same opening makes exactly as many sources as allowed.
+    CNoise largest = RoomWithOneOpening();
+    largest.buildings[0].rooms[0].openings[0].rect = {{0, 0, 0}, {0, 250, 0}, {0, 250, 399.5}};
+    EXPECT_EQ(OpeningPatchCount(largest.buildings[0].rooms[0].openings[0]), 100000.0);
+    EXPECT_EQ(OpeningPatches(largest.buildings[0].rooms[0].openings[0]).size(), 100000u);
+    EXPECT_FALSE(RunInputProblem(largest));
 }
 
 // A disk that fills up while a file of the run is written: the run ends with the write error and every

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "GeometryExpect.h"
@@ -114,6 +115,39 @@ TEST(Plane, PointInFaceRimAndSurroundings) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(PointInFace(kFloor, c.p, c.tol), c.on) << c.what;
+}
+
+// Along every side and at every corner of a level square and of a tilted, turned 8 m × 3 m rectangle:
+// on the rim, within the tolerance outside it, beyond the tolerance.
+TEST(Plane, PointInFaceRimOnEverySide) {
+    const double c = std::cos(0.6);
+    const double s = std::sin(0.6);
+    const CVector3D u{c, s, 0.2};
+    const CVector3D v{-s * 0.9, c * 0.9, 0.3};
+    const CVector3D o{100, -50, 7};
+    const CFaceCorners tilted{{o, o + 8.0 * u, o + 8.0 * u + 3.0 * v, o + 3.0 * v}};
+    for (const CFaceCorners& face : {kFloor, tilted}) {
+        const CVector3D n = UnitNormal(face[0], face[1], face[2]);
+        const CVector3D centre = 0.25 * (face[0] + face[1] + face[2] + face[3]);
+        for (int k = 0; k < 4; ++k) {
+            SCOPED_TRACE(testing::Message() << "side " << k);
+            const CVector3D& a = face[k];
+            const CVector3D& b = face[(k + 1) % 4];
+            const CVector3D along = (1.0 / Length(b - a)) * (b - a);
+            const CVector3D out = Cross(along, n);  // in the plane, away from the face
+            ASSERT_GT(Dot(out, a - centre), 0.0);
+            for (const double t : {0.0, 0.3, 1.0}) {
+                const CVector3D rim = a + t * (b - a);
+                EXPECT_TRUE(PointInFace(face, rim, 0.0)) << t;
+                EXPECT_TRUE(PointInFace(face, rim + 0.0009 * out, 0.001)) << t;
+                EXPECT_FALSE(PointInFace(face, rim + 0.0011 * out, 0.001)) << t;
+            }
+            EXPECT_TRUE(PointInFace(face, a + 0.3 * (b - a) - 0.0009 * out, 0.0));  // just inside
+            // Beyond the side's end along its line.
+            EXPECT_FALSE(PointInFace(face, b + 0.0011 * along, 0.001));
+            EXPECT_TRUE(PointInFace(face, b + 0.0009 * along, 0.001));
+        }
+    }
 }
 
 TEST(Plane, PointInFaceOnAVerticalWall) {

@@ -235,6 +235,13 @@ TEST(ProjectJson, SyntaxErrorsNameTheLine) {
     }
     EXPECT_THROW(ParseProjectJson(cut), ProjectJsonError);
     EXPECT_THROW(ParseProjectJson(""), ProjectJsonError);
+    // A number beyond the doubles is refused as a fault of the text, not thrown as another error.
+    try {
+        ParseProjectJson("{\"formatVersion\": 21e308}");
+        ADD_FAILURE() << "parsed";
+    } catch (const ProjectJsonError& e) {
+        EXPECT_EQ(e.problem(), "JSON の構文エラー: number overflow parsing '21e308'");
+    }
 }
 
 // The chain of openings is as deep in JSON as the file reader allows, and no deeper.

@@ -119,5 +119,26 @@ TEST(FindBlockingFaces, TwoMostAttenuatingOfThreeInTheOrderMet) {
     EXPECT_EQ(tallFar.y, 0);
 }
 
+// Obstacles are ranked by their correction in the 1 kHz band alone. The 8 m screen lets 60 dB through
+// in every band but 1 kHz, where its panels let nearly everything through (TL 3 dB): there it
+// attenuates by less than 3.01 dB, while the 4 m screen (δ = 0.28 m, N = 1.63: −15.1 dB) and the 6 m one
+// (δ = 0.77 m, N = 4.5: −19.5 dB) attenuate far more. In every other band the 8 m screen attenuates most.
+TEST(FindBlockingFaces, RankingIsDecidedInThe1kHzBand) {
+    const CVector3D s{0, 0, 1};
+    const CVector3D r{100, 0, 1};
+    CRectObstacle leaky = Barrier(50.0, 8.0);
+    leaky.tl = CBand::Filled(60.0);
+    leaky.tl.third[13] = 3.0;  // 1 kHz
+    const CBlockingResult two = Search({Barrier(80.0, 6.0), Barrier(20.0, 4.0), leaky}, s, r);
+    ASSERT_EQ(two.count, 2);
+    EXPECT_EQ(two.x, 1);
+    EXPECT_EQ(two.y, 0);
+    // Of two screens 3 m apart the one that attenuates more at 1 kHz remains, here the lower one.
+    const CBlockingResult merged = Search({leaky, Barrier(53.0, 6.0)}, s, r);
+    ASSERT_EQ(merged.count, 1);
+    EXPECT_EQ(merged.x, 1);
+    EXPECT_TRUE(Near(merged.pointX, {53, 0, 6}));
+}
+
 }  // namespace
 }  // namespace kelmora

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <stdexcept>
 #include <vector>
 
 #include "propagation/ObstacleFixtures.h"
@@ -257,6 +258,26 @@ TEST(FindPropagationPaths, GroundTopGroundOnOneFaceOverAPatchOfReceivers) {
         }
     }
     EXPECT_EQ(fourth, 100);
+}
+
+// Eight reflecting walls and up to 100 reflections: 8^8 sequences of faces and more, far beyond any
+// wait. The checkpoint is asked at every sequence and every leg, and its exception ends the search.
+TEST(FindPropagationPaths, CheckpointEndsASearchOverManyReflections) {
+    std::vector<CRectObstacle> scene;
+    for (int k = 1; k <= 4; ++k) {
+        scene.push_back(SideWall(5.0 * k));
+        scene.push_back(SideWall(-5.0 * k));
+    }
+    int calls = 0;
+    const auto checkpoint = [&] {
+        if (++calls == 20000) throw std::runtime_error("cancelled");
+    };
+    EXPECT_THROW(FindPropagationPaths({0, 0, 2}, {20, 0, 2}, scene, 100, checkpoint), std::runtime_error);
+    EXPECT_EQ(calls, 20000);
+    // Without reflections the direct path is all there is, with or without a checkpoint.
+    calls = 0;
+    EXPECT_EQ(FindPropagationPaths({0, 0, 2}, {20, 0, 2}, scene, 0, checkpoint).size(), 1u);
+    EXPECT_GE(calls, 2);
 }
 
 // S (0,0,1) → R (100,0,1) over screens at x = 20 (4 m), 50 (8 m) and 80 (6 m).

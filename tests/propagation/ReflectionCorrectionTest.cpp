@@ -47,7 +47,8 @@ TEST(SpecularReflectionCorrection, OneEdgeOnBothSidesOfIt) {
         double expected;  // dB at 1 kHz
     };
     const std::vector<Case> cases = {
-        {1.0, -0.035928680},    // reflection point 3 m below the top (the Part's 10·log10 g: −20.8 dB)
+        {1.0, -0.035928680},    // reflection point 3 m below the top (10·log10 g, the share beyond the edge,
+                                // would be −20.8 dB)
         {9.0, -0.073128891},    // 2.1 m below the top (10·log10 g would be −17.8 dB)
         {27.95, -2.993878363},  // just below the top
         {28.0, -3.010299957},   // S′–R through the top: half the energy

@@ -629,8 +629,9 @@ ProjectDocument ParseProjectJson(std::string_view text) {
     ProjectJson json;
     try {
         json = ProjectJson::parse(text);
-    } catch (const ProjectJson::parse_error& e) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." without the tag.
+    } catch (const ProjectJson::exception& e) {
+        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." without the tag; also
+        // a number too large for a double ("[json.exception.out_of_range.406] number overflow ...").
         std::string what = e.what();
         const std::size_t tagEnd = what.find("] ");
         if (what.starts_with("[json.exception") && tagEnd != std::string::npos) what.erase(0, tagEnd + 2);

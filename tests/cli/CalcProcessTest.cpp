@@ -1,0 +1,239 @@
+// kelmora-calc driven as a user drives it: a separate process with arguments, exit status, standard
+// output and error, and the files it leaves. The levels expected are worked out by hand.
+#include <errno.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "model/persistence/ProjectFile.h"
+#include "model/persistence/TextCodec.h"
+#include "propagation/SceneFixtures.h"
+
+namespace kelmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;  // exit status, or 128 + the signal that ended the process
+    std::string out;
+    std::string err;
+};
+
+struct Options {
+    const char* stdoutPath = nullptr;  // instead of a captured file
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+    int interruptAfterMs = -1;  // SIGINT to the process after that long
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CalcProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ =
+            fs::temp_directory_path() /
+            ("kelmora-calc-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             "-" + std::to_string(::getpid()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    // Runs kelmora-calc with `args` and waits for it.
+    Outcome Calc(const std::vector<std::string>& args, const Options& options = {}) {
+        const fs::path out = folder_ / "stdout";
+        const fs::path err = folder_ / "stderr";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int o = ::open(options.stdoutPath ? options.stdoutPath : out.c_str(),
+                                 O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (o < 0 || e < 0) ::_exit(127);
+            ::dup2(o, 1);
+            ::dup2(e, 2);
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{options.fileSizeLimit, RLIM_INFINITY};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            std::vector<char*> argv{const_cast<char*>(KELMORA_CALC)};
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(KELMORA_CALC, argv.data());
+            ::_exit(127);
+        }
+        if (options.interruptAfterMs >= 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(options.interruptAfterMs));
+            ::kill(child, SIGINT);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        Outcome outcome;
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        outcome.out = options.stdoutPath ? "" : Slurp(out);
+        outcome.err = Slurp(err);
+        fs::remove(out);
+        fs::remove(err);
+        return outcome;
+    }
+
+    // A project with one steady source of 100 dB in every band (maximum 110 dB), Q 2, and no terrain.
+    fs::path Project(const std::string& name, const std::function<void(CNoise&)>& change = {}) {
+        ProjectDocument doc = NewProjectDocument();
+        CSound source;
+        source.position = {0, 0, 1.5};
+        source.q = 2.0;
+        source.noiseType = kSteadyNoise;
+        source.duration = 3600.0;
+        source.eventsPerHour = 1.0;
+        source.powerAverage = CBand::Filled(100.0);
+        source.powerMax = CBand::Filled(110.0);
+        doc.model.outdoorSources = {source};
+        doc.model.calcInfo.singlePoint.position = {10, 0, 1.5};
+        if (change) change(doc.model);
+        const fs::path path = folder_ / name;
+        SaveProjectFile(path, doc);
+        return path;
+    }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path folder_;
+};
+
+// 10 m from the source: 100 + 10·log10 21 + 10·log10 2 − 11 − 20 = 85.23 dB, of which the air takes
+// 0.06 dB (20 °C, 60 %: 0.26 dB in the 4 kHz band, 0.38 dB in the 5 kHz band, less below): 85.17 dB.
+// LAmax 10 dB more.
+TEST_F(CalcProcess, RunShowsTheSinglePointsLevels) {
+    const Outcome run = Calc({"run", Project("one.kel").string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "予測点の等価騒音レベルは85.2[dB]です\n予測点の最大騒音レベルは95.2[dB]です\n");
+}
+
+// A list of two points at 10 m and 20 m (79.21 dB less 0.13 dB of air): the X Y Z result files in CP932 with
+// CR LF, the breakdown, nothing else left in the folder; a result file that cannot be opened ends with status
+// 1 and its message, the files of the earlier run untouched.
+TEST_F(CalcProcess, RunWritesTheFilesOfAList) {
+    const fs::path project = Project("list.kel", [](CNoise& m) {
+        m.calcInfo.mode = kPointListMode;
+        m.calcInfo.pointList = {CPredictivePoint({10, 0, 1.5}), CPredictivePoint({0, 20, 1.5})};
+    });
+    const std::string laeq = (folder_ / "laeq.txt").string();
+    const std::string breakdown = (folder_ / "breakdown.csv").string();
+    const Outcome run = Calc({"run", project.string(), "--quiet", "--breakdown", breakdown, "--laeq", laeq});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(Cp932ToUtf8(Slurp(laeq)),
+              "# 予測点X[m] Y[m] 等価騒音レベルLAeqT[dB] 予測点Z[m]\r\n"
+              " 10.000 0.000 85.2 1.500\r\n"
+              " 0.000 20.000 79.1 1.500\r\n");
+    const std::string text = Cp932ToUtf8(Slurp(breakdown));
+    EXPECT_NE(text.find("★予測点(2/2), X[m]→, 0.000, Y[m]→, 20.000, Z[m]→, 1.500\r\n"), std::string::npos);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"breakdown.csv", "laeq.txt", "list.kel"}));
+
+    const std::string before = Slurp(breakdown);
+    const std::string missing = (folder_ / "missing" / "lamax.txt").string();
+    const Outcome failed = Calc({"run", project.string(), "--quiet", "--laeq", laeq, "--lamax", missing});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "最大騒音レベル計算結果出力テキストファイルオープンエラー\n(" + missing + ")\n");
+    EXPECT_EQ(Slurp(breakdown), before);
+}
+
+// Values no dialog accepts, and output that cannot reach the standard output: status 1 and a message.
+TEST_F(CalcProcess, RunRefusesWhatItCannotDo) {
+    const Outcome huge =
+        Calc({"run", Project("bad.kel", [](CNoise& m) { m.maxReflections = 858993459; }).string()});
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_EQ(huge.out, "");
+    EXPECT_EQ(huge.err, "計算条件 の maxReflections が範囲外です: 858993459（0 から 100 まで）\n");
+
+    const Outcome full = Calc({"run", Project("one.kel").string()}, {.stdoutPath = "/dev/full"});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "標準出力に書き込めません\n");
+}
+
+// A JSON text without end, or nested without bound: status 1 and a message, no project written.
+TEST_F(CalcProcess, LoadRefusesEndlessOrBottomlessJson) {
+    const std::string kel = (folder_ / "never.kel").string();
+    const Outcome endless = Calc({"load", "/dev/zero", "-o", kel});
+    EXPECT_EQ(endless.status, 1);
+    EXPECT_EQ(endless.err,
+              "JSON ファイルを読めません: /dev/zero (" + std::string(std::strerror(EFBIG)) + ")\n");
+    const fs::path deep = folder_ / "deep.json";
+    std::ofstream(deep) << std::string(100000, '[') << std::string(100000, ']');
+    const Outcome bottomless = Calc({"load", deep.string(), "-o", kel});
+    EXPECT_EQ(bottomless.status, 1);
+    EXPECT_EQ(bottomless.err,
+              deep.string() + ": (JSON 全体): JSON の入れ子が深すぎます（1024 段まで）: 行 1, 列 1025\n");
+    EXPECT_FALSE(fs::exists(kel));
+}
+
+// Ctrl+C during a search over up to 100 reflections between three buildings ends the run at once.
+TEST_F(CalcProcess, InterruptEndsALongRun) {
+    const fs::path project = Project("long.kel", [](CNoise& m) {
+        m.buildings = {fixtures::BoxBuilding(-10, 4, 10, 10, 8.0),
+                       fixtures::BoxBuilding(-10, -10, 10, -4, 8.0),
+                       fixtures::BoxBuilding(12, -10, 20, 10, 8.0)};
+        m.outdoorSources[0].position = {-5, 0, 1.5};
+        m.calcInfo.singlePoint.position = {5, 0, 1.5};
+        m.maxReflections = 100;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome run = Calc({"run", project.string(), "--quiet"}, {.interruptAfterMs = 500});
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(run.status, 130);
+    EXPECT_EQ(run.err, "キャンセルしました.\n");
+    EXPECT_LT(seconds, 10.0);
+}
+
+// The plan as a PNG of 500 × 300 pixels (a new window's picture area); on a disk that fills up the
+// previous picture stays whole and nothing else is left beside it.
+TEST_F(CalcProcess, RenderWritesAWholePictureOrNone) {
+    const fs::path project = Project("plan.kel");
+    const std::string png = (folder_ / "plan.png").string();
+    const Outcome render = Calc({"render", project.string(), "-o", png});
+    EXPECT_EQ(render.status, 0) << render.err;
+    const std::string bytes = Slurp(png);
+    ASSERT_GT(bytes.size(), 24u);
+    EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(bytes.substr(16, 8), std::string("\0\0\x01\xf4\0\0\x01\x2c", 8));  // IHDR width, height
+    EXPECT_EQ(render.out.rfind(png + ": 500 x 300 px", 0), 0u) << render.out;
+
+    // The picture is written, but what the command prints is lost.
+    const Outcome lost = Calc({"render", project.string(), "-o", png}, {.stdoutPath = "/dev/full"});
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_NE(lost.err.find("標準出力に書き込めません\n"), std::string::npos) << lost.err;
+
+    const Outcome full =
+        Calc({"render", project.string(), "-o", png, "--size", "2000x2000"}, {.fileSizeLimit = 4096});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("画像を書き込めません: " + png + " ("), std::string::npos) << full.err;
+    EXPECT_EQ(Slurp(png), bytes);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"plan.kel", "plan.png"}));
+}
+
+}  // namespace
+}  // namespace kelmora
