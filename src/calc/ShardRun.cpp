@@ -10,6 +10,7 @@
 #include "calc/OrderedPointRunner.h"
 #include "calc/PartFile.h"
 #include "calc/PointPrediction.h"
+#include "calc/PredictionRun.h"
 #include "calc/TextOutput.h"
 
 namespace kelmora {
@@ -22,6 +23,13 @@ CShardJob::~CShardJob() {
 }
 
 void CShardJob::Run() {
+    // The same check of the model's values as the whole run, so that a shard never computes a model
+    // the whole run refuses.
+    if (const std::optional<std::string> problem = RunInputProblem(model_)) {
+        SetErrorText(*problem);
+        PostEnd(kJobError);
+        return;
+    }
     if (model_.calcInfo.mode == kSinglePointMode) {
         SetErrorText(std::string(kSinglePointNotSplit));
         PostEnd(kJobError);

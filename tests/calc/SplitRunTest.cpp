@@ -293,6 +293,16 @@ TEST_F(SplitRunTest, ABlockThatDoesNotFinishLeavesNoPart) {
     EXPECT_EQ(host.ends, std::vector<int>{kJobError});
     EXPECT_EQ(job.errorText(), kSinglePointNotSplit);
     EXPECT_TRUE(fs::is_empty(dir_));
+
+    // A model the whole run refuses is refused by a shard too, before anything is computed.
+    site.calcInfo.mode = kHorizontalGridMode;
+    site.maxReflections = 858993459;
+    CShardJob refused(site, target, {1, 0});
+    FakeRunHost refusedHost;
+    refused.RunHere(refusedHost);
+    EXPECT_EQ(refusedHost.ends, std::vector<int>{kJobError});
+    EXPECT_NE(refused.errorText().find("maxReflections"), std::string::npos) << refused.errorText();
+    EXPECT_TRUE(fs::is_empty(dir_));
 }
 
 }  // namespace
