@@ -10,8 +10,6 @@
 namespace kelmora {
 namespace {
 
-constexpr double kCoordinateLimit = 10000.0;  // m, the point fields and the grid line
-
 static_assert(kPredictionPointXId == kPointXId && kPredictionPointYId == kPointYId &&
               kAddPointId == kAddButtonId && kPredictionLineStartXId == kGridLineStartXId &&
               kPredictionLineStartYId == kGridLineStartYId && kPredictionLineEndXId == kGridLineEndXId &&
@@ -93,25 +91,33 @@ void PredictionEditor::SelectRow(int row, const CNoise& workingCopy) {
 std::variant<PredictionValues, UserMessage> PredictionEditor::ReadFields() const {
     PredictionValues v;
     v.mode = mode;
-    const double c = kCoordinateLimit;
+    const double c = kPointCoordinateLimits.high;  // m, the point fields and the grid line, both signs
+    const IntegerFieldLimits& divisions = kGridDivisionsLimits;
+    const IntegerFieldLimits& reflections = kMaxReflectionsLimits;
     FieldReader r;
     r.Number(pointX, -c, c, "pointX", kPointXId, v.point.x)
         .Number(pointY, -c, c, "pointY", kPointYId, v.point.y)
         .Number(pointZ, -c, c, "pointZ", kPredictionPointZId, v.point.z)
-        .Integer(rowDivisions, 1, 1000, "rowDivisions", kRowDivisionsId, v.rowDivisions)
-        .Integer(columnDivisions, 1, 1000, "columnDivisions", kColumnDivisionsId, v.columnDivisions)
-        .Number(gridHeight, 0.0, 1000.0, "gridHeight", kGridHeightId, v.gridHeight)
-        .Number(targetTime, 600.0, 86400.0, "targetTime", kTargetTimeId, v.targetTime)
-        .Number(effectiveDistance, 1.0, 10000.0, "effectiveDistance", kEffectiveDistanceId,
-                v.effectiveDistance)
-        .Number(gridTopHeight, 2.0, 10000.0, "gridTopHeight", kGridTopHeightId, v.gridTopHeight)
+        .Integer(rowDivisions, divisions.low, divisions.high, "rowDivisions", kRowDivisionsId, v.rowDivisions)
+        .Integer(columnDivisions, divisions.low, divisions.high, "columnDivisions", kColumnDivisionsId,
+                 v.columnDivisions)
+        .Number(gridHeight, kGridHeightLimits.low, kGridHeightLimits.high, "gridHeight", kGridHeightId,
+                v.gridHeight)
+        .Number(targetTime, kTargetTimeLimits.low, kTargetTimeLimits.high, "targetTime", kTargetTimeId,
+                v.targetTime)
+        .Number(effectiveDistance, kEffectiveDistanceLimits.low, kEffectiveDistanceLimits.high,
+                "effectiveDistance", kEffectiveDistanceId, v.effectiveDistance)
+        .Number(gridTopHeight, kGridTopHeightLimits.low, kGridTopHeightLimits.high, "gridTopHeight",
+                kGridTopHeightId, v.gridTopHeight)
         .Number(lineStartX, -c, c, "lineStartX", kGridLineStartXId, v.lineStart.x)
         .Number(lineStartY, -c, c, "lineStartY", kGridLineStartYId, v.lineStart.y)
         .Number(lineEndX, -c, c, "lineEndX", kGridLineEndXId, v.lineEnd.x)
         .Number(lineEndY, -c, c, "lineEndY", kGridLineEndYId, v.lineEnd.y)
-        .Integer(maxReflections, 0, 100, "maxReflections", kMaxReflectionsId, v.maxReflections)
-        .Number(temperature, -50.0, 50.0, "temperature", kTemperatureId, v.temperature)
-        .Number(humidity, 0.0, 100.0, "humidity", kHumidityId, v.humidity);
+        .Integer(maxReflections, reflections.low, reflections.high, "maxReflections", kMaxReflectionsId,
+                 v.maxReflections)
+        .Number(temperature, kTemperatureLimits.low, kTemperatureLimits.high, "temperature", kTemperatureId,
+                v.temperature)
+        .Number(humidity, kHumidityLimits.low, kHumidityLimits.high, "humidity", kHumidityId, v.humidity);
     if (r.issue()) return FieldMessage(*r.issue());
     return v;
 }
