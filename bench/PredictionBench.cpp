@@ -1,11 +1,16 @@
 // The whole prediction run — opening sources, scenes, paths, corrections, time weighting — over the
 // horizontal grid of synthetic sites of growing size and of the bundled example factory, on one thread
-// and on all cores; and the same with the calculation breakdown written to a file.
+// and on all cores; the same with the calculation breakdown written to a file; and a 50 × 50 map over the
+// example's plan.
 //
 // Counters: points/s and pairs/s (source–point pairs, outdoor and opening sources) in wall-clock time;
-// with the breakdown also its size and bytes_per_second.
+// with the breakdown also its size and bytes_per_second. Runs on one thread also show the work done per
+// source–point pair whose paths were searched (propagation/WorkCounters.h); every run shows the peak
+// resident memory of the process so far (maxRSS_MB).
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +22,8 @@
 #include "calc/PredictionRun.h"
 #include "calc/RunHost.h"
 #include "model/persistence/ProjectFile.h"
+#include "propagation/GroundModel.h"
+#include "propagation/WorkCounters.h"
 
 namespace kelmora {
 namespace {
@@ -45,6 +52,33 @@ const bench::SiteSize kSizes[] = {
     {16, 6, 8, 12, true},  // 144 points
 };
 
+// Peak resident memory of the process so far [MB].
+double PeakMemoryMB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The work done per source–point pair whose paths were searched.
+void AddWorkCounters(benchmark::State& state, const CWorkCounters& c) {
+    const double pairs = static_cast<double>(std::max<std::uint64_t>(c.pairs, 1));
+    const auto perPair = [&](const char* name, std::uint64_t count) {
+        state.counters[name] = static_cast<double>(count) / pairs;
+    };
+    perPair("faces/pair", c.sceneFaces);
+    perPair("sequences/pair", c.sequences);
+    perPair("seqWithLegs/pair", c.sequencesLegs);
+    perPair("legs/pair", c.legsProcessed);
+    perPair("placements/pair", c.placements);
+    perPair("validations/pair", c.validations);
+    perPair("emitted/pair", c.pathsEmitted);
+    perPair("blockingAsked/pair", c.blockingAsked);
+    perPair("blockingSearches/pair", c.blockingSearches);
+    perPair("faceTests/pair", c.faceTests);
+    perPair("evaluated/pair", c.pathsEvaluated);
+    perPair("diffCorrections/pair", c.diffractionCorrections);
+}
+
 // One run of the model's grid per iteration; the counters of all of them.
 void RunGrid(benchmark::State& state, const CNoise& model, int threads, bool withBreakdown) {
     const std::filesystem::path breakdown = std::filesystem::temp_directory_path() /
@@ -52,6 +86,7 @@ void RunGrid(benchmark::State& state, const CNoise& model, int threads, bool wit
     double points = 0.0;
     double pairs = 0.0;
     double bytes = 0.0;
+    const CWorkCounters before = WorkCounters();
     for (auto _ : state) {
         state.PauseTiming();
         CNoise run = model;
@@ -70,6 +105,8 @@ void RunGrid(benchmark::State& state, const CNoise& model, int threads, bool wit
     }
     std::filesystem::remove(breakdown);
     state.counters["threads"] = PointThreadCount(threads);
+    if (PointThreadCount(threads) == 1) AddWorkCounters(state, WorkCounters() - before);
+    state.counters["maxRSS_MB"] = PeakMemoryMB();
     state.counters["points/s"] = benchmark::Counter(points, benchmark::Counter::kIsRate);
     state.counters["pairs/s"] = benchmark::Counter(pairs, benchmark::Counter::kIsRate);
     if (withBreakdown) {
@@ -97,20 +134,26 @@ BENCHMARK(BM_SyntheticGridWithBreakdown)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
-// The grid of the bundled example (KELMORA_EXAMPLE_PROJECT, else examples/factory.kel from the working
-// directory), computed in horizontal grid mode whatever mode the project is stored in.
-void BM_ExampleGrid(benchmark::State& state) {
+// The bundled example (KELMORA_EXAMPLE_PROJECT, else examples/factory.kel from the working directory) in
+// horizontal grid mode whatever mode the project is stored in; empty (and the benchmark skipped) when it
+// cannot be read.
+std::optional<CNoise> ExampleModel(benchmark::State& state) {
     const char* env = std::getenv("KELMORA_EXAMPLE_PROJECT");
     const std::filesystem::path path = env != nullptr ? env : "examples/factory.kel";
-    CNoise model;
     try {
-        model = ReadProjectFile(path).model;
+        CNoise model = ReadProjectFile(path).model;
+        model.calcInfo.mode = kHorizontalGridMode;
+        return model;
     } catch (const std::exception& e) {
         state.SkipWithError((path.string() + ": " + e.what()).c_str());
-        return;
+        return std::nullopt;
     }
-    model.calcInfo.mode = kHorizontalGridMode;
-    RunGrid(state, model, static_cast<int>(state.range(0)), false);
+}
+
+// The example's own 11 × 11 grid (121 points).
+void BM_ExampleGrid(benchmark::State& state) {
+    if (const std::optional<CNoise> model = ExampleModel(state))
+        RunGrid(state, *model, static_cast<int>(state.range(0)), false);
 }
 BENCHMARK(BM_ExampleGrid)
     ->Arg(1)
@@ -119,6 +162,51 @@ BENCHMARK(BM_ExampleGrid)
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
+
+// Every thirteenth point of the example's grid (10 points, spread over the site), small enough for an
+// instruction count under valgrind.
+void BM_ExampleGridSample(benchmark::State& state) {
+    std::optional<CNoise> model = ExampleModel(state);
+    if (!model) return;
+    std::vector<CPredictivePoint>& grid = model->calcInfo.gridPoints;
+    std::vector<CPredictivePoint> sample;
+    for (std::size_t i = 3; i < grid.size(); i += 13)
+        sample.push_back(grid[i]);
+    grid = std::move(sample);
+    RunGrid(state, *model, 1, false);
+}
+BENCHMARK(BM_ExampleGridSample)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+// A map of 50 × 50 divisions (2,601 points) over the plan area of the example's grid, 1.2 m (the grid
+// height of the example) above the ground.
+void BM_ExampleMap(benchmark::State& state) {
+    std::optional<CNoise> model = ExampleModel(state);
+    if (!model) return;
+    std::vector<CPredictivePoint>& grid = model->calcInfo.gridPoints;
+    if (grid.empty()) {
+        state.SkipWithError("the example has no grid");
+        return;
+    }
+    double x0 = grid[0].position.x, x1 = x0, y0 = grid[0].position.y, y1 = y0;
+    for (const CPredictivePoint& p : grid) {
+        x0 = std::min(x0, p.position.x);
+        x1 = std::max(x1, p.position.x);
+        y0 = std::min(y0, p.position.y);
+        y1 = std::max(y1, p.position.y);
+    }
+    constexpr int kDivisions = 50;
+    const std::vector<CGroundLine> terrain = AllGroundLines(*model);
+    grid.clear();
+    for (int c = 0; c <= kDivisions; ++c) {
+        for (int r = 0; r <= kDivisions; ++r) {
+            CVector3D p{x0 + (x1 - x0) * c / kDivisions, y0 + (y1 - y0) * r / kDivisions, 0.0};
+            p.z = GroundHeightAt(terrain, p) + model->calcInfo.gridHeight;
+            grid.emplace_back(p);
+        }
+    }
+    RunGrid(state, *model, static_cast<int>(state.range(0)), false);
+}
+BENCHMARK(BM_ExampleMap)->Arg(2)->ArgName("threads")->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace kelmora

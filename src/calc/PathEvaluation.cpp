@@ -17,6 +17,7 @@
 #include "propagation/PathSearch.h"
 #include "propagation/PathsInsideBuildings.h"
 #include "propagation/ReflectionCorrection.h"
+#include "propagation/WorkCounters.h"
 
 namespace kelmora {
 namespace {
@@ -136,6 +137,7 @@ void CountDistances(const PairContext& c, const CPropagationPath& path, std::siz
 
 void EvaluateDiffraction(const PairContext& c, const CPathRInfo& node, const Leg& leg, PathSums& sums) {
     if (node.diffractorX == kNoFace) return;
+    ++WorkCounters().diffractionCorrections;
     const CRectObstacle& faceX = c.scene[node.diffractorX];
     if (node.diffractorY == kNoFace) {
         const CBand correction = SingleDiffractionCorrection(faceX, leg.start, leg.end, c.kind)
@@ -225,6 +227,7 @@ void EvaluateNode(const PairContext& c, const CPropagationPath& path, std::size_
 
 // The level of one path at the point [dB per band].
 CBand PathLevel(const PairContext& c, const CPropagationPath& path) {
+    ++WorkCounters().pathsEvaluated;
     PathSums sums(c.kind);
     for (std::size_t i = 1; i < path.size(); ++i)
         EvaluateNode(c, path, i, sums);

@@ -9,6 +9,7 @@
 #include "propagation/Diffraction.h"
 #include "propagation/DiffractionCorrection.h"
 #include "propagation/FaceEdges.h"
+#include "propagation/WorkCounters.h"
 
 namespace kelmora {
 namespace {
@@ -49,6 +50,7 @@ CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end,
 
 CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end, const CFaceFrames& scene,
                                   std::span<const FaceIndex> excluded) {
+    ++WorkCounters().blockingSearches;
     std::vector<CCandidate> candidates;
     for (FaceIndex f = 0; f < scene.size(); ++f) {
         const CRectObstacle& face = scene.face(f);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "geometry/VectorOps.h"
+#include "propagation/WorkCounters.h"
 
 namespace kelmora {
 namespace {
@@ -44,6 +45,7 @@ bool OutsideBox(const CFaceFrame& frame, const CVector3D& p) {
 
 std::optional<CFaceHit> IntersectSegmentFace(const CFaceFrame& frame, const CVector3D& a,
                                              const CVector3D& b) {
+    ++WorkCounters().faceTests;
     const std::optional<CVector3D> point = IntersectSegmentPlane(a, b, frame.plane);
     if (!point) return std::nullopt;
     if (OutsideBox(frame, *point)) return CFaceHit{*point, false};

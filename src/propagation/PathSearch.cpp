@@ -9,6 +9,7 @@
 #include "propagation/Diffraction.h"
 #include "propagation/FaceEdges.h"
 #include "propagation/PathReflections.h"
+#include "propagation/WorkCounters.h"
 
 namespace kelmora {
 namespace {
@@ -31,6 +32,7 @@ CLegExclusions LegExclusions(const CPropagationPath& path, std::size_t n) {
 void ProcessSequence(const CVector3D& s, const CVector3D& r, std::span<const FaceIndex> faces,
                      const CSearchScene& scene, std::vector<CPropagationPath>& out) {
     scene.Checkpoint();
+    ++WorkCounters().sequences;
     CPropagationPath path;
     path.reserve(faces.size() + 2);
     path.push_back(EndNode(s));
@@ -40,6 +42,7 @@ void ProcessSequence(const CVector3D& s, const CVector3D& r, std::span<const Fac
     }
     path.push_back(EndNode(r));
     if (!ComputeReflectionPoints(path, scene)) return;
+    ++WorkCounters().sequencesLegs;
     const std::size_t last = path.size() - 1;
     ProcessLeg(std::move(path), last, scene, out);
 }
@@ -48,6 +51,7 @@ void ProcessSequence(const CVector3D& s, const CVector3D& r, std::span<const Fac
 void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, const CVector3D& pointX,
                   std::int32_t crossX, FaceIndex y, const CVector3D& pointY, std::int32_t crossY,
                   const CSearchScene& scene, std::vector<CPropagationPath>& out) {
+    ++WorkCounters().placements;
     CPropagationPath copy = path;
     if (!SetLegDiffraction(copy, m, x, pointX, crossX, y, pointY, crossY, scene)) return;
     RecomputeImages(copy, m, scene);
@@ -151,6 +155,8 @@ std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVe
                                                    std::span<const CRectObstacle> faces, int maxReflections,
                                                    const std::function<void()>& checkpoint) {
     const CSearchScene scene(faces, checkpoint);
+    ++WorkCounters().pairs;
+    WorkCounters().sceneFaces += faces.size();
     std::vector<CPropagationPath> out;
     ProcessSequence(s, r, {}, scene, out);
 
@@ -188,6 +194,7 @@ void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
         ValidateAndEmit(std::move(path), scene, out);
         return;
     }
+    ++WorkCounters().legsProcessed;
     const CPathRInfo& node = path[n];
     if (node.crossX != kNoDiffraction) {
         if (ComputeReflectionPoints(path, scene)) ProcessLeg(std::move(path), n - 1, scene, out);
@@ -251,6 +258,7 @@ void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
 }
 
 void ValidateAndEmit(CPropagationPath path, const CSearchScene& scene, std::vector<CPropagationPath>& out) {
+    ++WorkCounters().validations;
     const std::size_t last = path.size() - 1;
     for (std::size_t k = last; k >= 1; --k) {
         if (!LegDiffractionsHold(path, k, scene)) return;
@@ -287,6 +295,7 @@ void ValidateAndEmit(CPropagationPath path, const CSearchScene& scene, std::vect
         if (!SetLegDiffraction(path, k, b.x, b.pointX, kPassesBeside, b.y, b.pointY, kPassesBeside, scene))
             return;
     }
+    ++WorkCounters().pathsEmitted;
     out.push_back(std::move(path));
 }
 

@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "propagation/WorkCounters.h"
+
 namespace kelmora {
 
 std::size_t CSearchScene::CKeyHash::operator()(const CKey& key) const {
@@ -20,6 +22,7 @@ std::size_t CSearchScene::CKeyHash::operator()(const CKey& key) const {
 
 CBlockingResult CSearchScene::Blocking(const CVector3D& start, const CVector3D& end,
                                        const CLegExclusions& excluded) const {
+    ++WorkCounters().blockingAsked;
     const CKey key{{std::bit_cast<std::uint64_t>(start.x), std::bit_cast<std::uint64_t>(start.y),
                     std::bit_cast<std::uint64_t>(start.z), std::bit_cast<std::uint64_t>(end.x),
                     std::bit_cast<std::uint64_t>(end.y), std::bit_cast<std::uint64_t>(end.z)},
