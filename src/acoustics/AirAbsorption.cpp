@@ -1,6 +1,9 @@
 #include "acoustics/AirAbsorption.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace kelmora {
 
@@ -18,6 +21,47 @@ double AirAbsorptionCoefficient(double frequency, double temperature, double hum
     const double oxygen = 1.11e9 * relaxation * std::exp(-2240.0 / t) * frO / (frO * frO + f2);
     const double nitrogen = 9.28e9 * relaxation * std::exp(-3350.0 / t) * frN / (frN * frN + f2);
     return f2 * 1e-10 * (classical + oxygen + nitrogen);
+}
+
+namespace {
+
+// The band coefficients of the conditions last asked for on this thread.
+struct CCoefficientMemo {
+    bool filled = false;
+    double temperature = 0.0;
+    double humidity = 0.0;
+    int kind = 0;
+    std::array<double, kThirdOctaveBands> coefficients{};
+};
+
+const std::array<double, kThirdOctaveBands>& BandCoefficients(double temperature, double humidity, int kind) {
+    thread_local CCoefficientMemo memo;
+    // Compared by their bits: equal conditions give equal coefficients, whatever they are.
+    const auto same = [](double a, double b) {
+        return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    };
+    if (!memo.filled || !same(memo.temperature, temperature) || !same(memo.humidity, humidity) ||
+        memo.kind != kind) {
+        memo = {true, temperature, humidity, kind, {}};
+        for (int i = 0; i < bandCount(kind) && kind != 0; ++i)
+            memo.coefficients[static_cast<std::size_t>(i)] =
+                AirAbsorptionCoefficient(bandFrequency(kind, i), temperature, humidity);
+    }
+    return memo.coefficients;
+}
+
+}  // namespace
+
+CBand AirAbsorptionInBands(double distance, double temperature, double humidity, int kind) {
+    CBand band;
+    band.kind = kind;
+    if (kind != 0) {
+        const std::array<double, kThirdOctaveBands>& coefficients =
+            BandCoefficients(temperature, humidity, kind);
+        for (int i = 0; i < band.bandCount(); ++i)
+            band.value(i) = -coefficients[static_cast<std::size_t>(i)] * distance;
+    }
+    return band;
 }
 
 CBand AirAbsorptionBand(double distance, double temperature, double humidity, int kind) {

@@ -14,4 +14,9 @@ double AirAbsorptionCoefficient(double frequency, double temperature, double hum
 // representations are refreshed from the one in use.
 CBand AirAbsorptionBand(double distance, double temperature, double humidity, int kind = 2);
 
+// The same in the bands of the kind only, the other representations left at 0 dB, for sums that read
+// the bands of the kind in use. The coefficients of the conditions last asked for on the calling thread
+// are kept, so that the many paths of a run compute them once.
+CBand AirAbsorptionInBands(double distance, double temperature, double humidity, int kind);
+
 }  // namespace kelmora

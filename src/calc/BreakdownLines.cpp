@@ -46,6 +46,7 @@ void DeeperLine(CBreakdownWriter& w, std::string_view text) {
 }  // namespace
 
 void WritePointHeading(CBreakdownWriter& w, int pointNumber, int pointCount, const CVector3D& position) {
+    if (!w.Writing()) return;
     w.LineAtLevel(pointNumber == 1 ? 0 : 3, 0, Format("予測点(%d/%d)", {pointNumber, pointCount}));
     w.AppendCoordinates(position);
 }
@@ -56,12 +57,14 @@ void WriteSinglePointHeading(CBreakdownWriter& w, const CVector3D& position) {
 }
 
 void WritePointResult(CBreakdownWriter& w, int pointNumber, int pointCount, double laeq, double lamax) {
+    if (!w.Writing()) return;
     w.LineAtLevel(2, 1,
                   Format("予測点(%d/%d), 等価騒音レベルLAeqT[dB]→, %.1f", {pointNumber, pointCount, laeq}));
     w.Append(Format(", 最大騒音レベルLAmax[dB]→, %.1f\n", {lamax}));
 }
 
 void WriteSinglePointResult(CBreakdownWriter& w, double laeq, double lamax) {
+    if (!w.Writing()) return;
     w.LineAtLevel(2, 1, Format("等価騒音レベルLAeqT[dB]→, %.1f", {laeq}));
     w.Append(Format(", 最大騒音レベルLAmax[dB]→, %.1f\n", {lamax}));
 }
@@ -72,6 +75,7 @@ void WritePointBelowGround(CBreakdownWriter& w) {
 
 void WriteSourceHeading(CBreakdownWriter& w, SourceOrigin origin, int sourceNumber, int sourceCount,
                         const CSound& source) {
+    if (!w.Writing()) return;
     const bool outdoor = origin == SourceOrigin::Outdoor;
     std::string heading =
         Format(outdoor ? "<外部音源(%d/%d)>" : "<建物開口部音源(%d/%d)>", {sourceNumber, sourceCount});
@@ -103,12 +107,13 @@ void WriteSourceLevels(CBreakdownWriter& w, const CBand& level, const CBand& max
 }
 
 void WritePathHeading(CBreakdownWriter& w, int pathNumber, int pathCount) {
-    w.Line(2, Format("伝搬経路(%d/%d)", {pathNumber, pathCount}));
+    if (w.Writing()) w.Line(2, Format("伝搬経路(%d/%d)", {pathNumber, pathCount}));
     w.ChangeLevel(1);
 }
 
 void WriteDiffuseReflection(CBreakdownWriter& w, const BreakdownFace& face, const CVector3D& start,
                             const CVector3D& outgoing, const CBand* correction) {
+    if (!w.Writing()) return;
     w.Line(1, Format("【散乱反射】%s, <音源位置>", {face.name}));
     w.AppendCoordinates(start);
     w.Append(", <予測位置>");
@@ -125,6 +130,7 @@ void WriteDiffuseReflection(CBreakdownWriter& w, const BreakdownFace& face, cons
 void WriteSingleDiffraction(CBreakdownWriter& w, const BreakdownFace& face, const CVector3D& start,
                             const CVector3D& end, const CVector3D& point, bool crosses,
                             const CBand& correction) {
+    if (!w.Writing()) return;
     w.Line(1, Format("【1回回折】%s, <音源位置>", {face.name}));
     w.AppendCoordinates(start);
     w.Append(", <予測位置>");
@@ -139,6 +145,7 @@ void WriteSingleDiffraction(CBreakdownWriter& w, const BreakdownFace& face, cons
 void WriteDoubleDiffraction(CBreakdownWriter& w, const BreakdownFace& faceX, const BreakdownFace& faceY,
                             const CVector3D& start, const CVector3D& end, const CVector3D& pointX,
                             bool crossesX, const CVector3D& pointY, bool crossesY, const CBand& correction) {
+    if (!w.Writing()) return;
     w.Line(1, Format("【2回回折】%s%s, <音源位置>", {faceX.name, faceY.name}));
     w.AppendCoordinates(start);
     w.Append(", <予測位置>");
@@ -157,6 +164,7 @@ void WriteDoubleDiffraction(CBreakdownWriter& w, const BreakdownFace& faceX, con
 void WriteSpecularReflection(CBreakdownWriter& w, const BreakdownFace& face, const CVector3D& incoming,
                              const CVector3D& outgoing, const CVector3D& reflectionPoint, bool onFace,
                              SpecularOutcome outcome, const CBand& correction) {
+    if (!w.Writing()) return;
     w.Line(1, Format("【鏡面反射】%s, <音源位置>", {face.name}));
     w.AppendCoordinates(incoming);
     w.Append(", <予測位置>");
@@ -184,6 +192,7 @@ void WriteAbsorption(CBreakdownWriter& w, const CBand& correction) {
 
 void WritePathDistances(CBreakdownWriter& w, double pathLength, double straightDistance, double spreading,
                         double temperature, double humidity, const CBand& airAbsorption) {
+    if (!w.Writing()) return;
     w.Line(
         1,
         Format("<伝搬経路距離[m]>→, %.3f, <直線距離[m]>→, %.3f, <距離減衰量[dB]>→, %.2f, <気温[℃]>→, %.1f, "

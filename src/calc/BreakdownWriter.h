@@ -68,6 +68,9 @@ public:
     bool writesFile() const { return sink_ != nullptr; }
     // Raises JobCancelled when the job's cancel was requested (long work between two lines).
     void ThrowIfCancelled() const;
+    // Tests the cancel flag as every write does; true when there is a file to write to. Lines whose
+    // text is costly to compose ask first, so that a run without breakdown file does not compose them.
+    bool Writing() const { return Begin(); }
 
 private:
     // Tests the cancel flag; true when there is a file to write to.

@@ -236,7 +236,7 @@ CBand PathLevel(const PairContext& c, const CPropagationPath& path) {
     // A source at the point itself travels no distance: neither spreading nor air absorption.
     if (sums.pathLength > 0.0) {
         const double spreading = PointSpreadingTerm(sums.straightDistance, c.source.q);
-        const CBand air = AirAbsorptionBand(sums.pathLength, c.temperature, c.humidity, c.kind);
+        const CBand air = AirAbsorptionInBands(sums.pathLength, c.temperature, c.humidity, c.kind);
         for (int b = 0; b < level.bandCount(); ++b)
             level.value(b) += spreading;
         AddPerBand(level, air);

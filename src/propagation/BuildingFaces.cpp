@@ -308,7 +308,15 @@ bool BuildingContainsPoint(const CBuilding& building, const CVector3D& p) {
     if (building.walls.empty()) return false;
     constexpr double kVerticalReach = 5000.0;  // m below and above p
     for (const CRoof& roof : building.roofs) {
-        const std::vector<CVertex2D> footprint = Footprint(roof);
+        // A point farther than the tolerance outside the box of the footprint's corners lies outside the
+        // footprint and away from its edges, far beyond rounding: the polygon test is spared for it.
+        const std::array<CVertex2D, 4> c = RectCorners2D(roof.face.rect);
+        const auto [xLow, xHigh] = std::minmax({c[0].x, c[1].x, c[2].x, c[3].x});
+        const auto [yLow, yHigh] = std::minmax({c[0].y, c[1].y, c[2].y, c[3].y});
+        if (p.x < xLow - kSurfaceTolerance || p.x > xHigh + kSurfaceTolerance ||
+            p.y < yLow - kSurfaceTolerance || p.y > yHigh + kSurfaceTolerance)
+            continue;
+        const std::vector<CVertex2D> footprint(c.begin(), c.end());
         if (!PointInPolygon2D(footprint, Plan(p)) || NearFootprintEdge(footprint, Plan(p))) continue;
         const auto hit = IntersectSegmentFacePlane(p - kVerticalReach * kUp, p + kVerticalReach * kUp,
                                                    RectCorners(roof.face.rect));
