@@ -16,31 +16,57 @@ CPlane PlaneFromPoints(const CVector3D& p0, const CVector3D& p1, const CVector3D
     return {n.x, n.y, n.z, Dot(n, p0)};
 }
 
-int SideOfPlane(const CVector3D& p, const CVector3D& p0, const CVector3D& p1, const CVector3D& p2) {
-    const double s = Dot(p - p0, UnitNormal(p0, p1, p2));
+namespace {
+
+CVector3D Normal(const CPlane& plane) {
+    return {plane.nx, plane.ny, plane.nz};
+}
+
+int SideAlong(const CVector3D& p, const CVector3D& p0, const CVector3D& n) {
+    const double s = Dot(p - p0, n);
     return (s > 0.0) - (s < 0.0);
 }
 
-namespace {
-// Signed distance of p from the plane through p0 with unit normal n [m].
-double SignedDistance(const CVector3D& p, const CVector3D& p0, const CVector3D& n) {
-    return Dot(n, p) - Dot(n, p0);
+// Signed distance of p from the plane through p0 with unit normal n [m]; n·p0 is the plane's d.
+double SignedDistance(const CVector3D& p, const CVector3D& n, double d) {
+    return Dot(n, p) - d;
 }
+
 }  // namespace
 
+int SideOfPlane(const CVector3D& p, const CVector3D& p0, const CVector3D& p1, const CVector3D& p2) {
+    return SideAlong(p, p0, UnitNormal(p0, p1, p2));
+}
+
+int SideOfPlane(const CVector3D& p, const CVector3D& p0, const CPlane& plane) {
+    return SideAlong(p, p0, Normal(plane));
+}
+
 double DistancePointPlane(const CVector3D& p, const CVector3D& p0, const CVector3D& p1, const CVector3D& p2) {
-    return std::abs(SignedDistance(p, p0, UnitNormal(p0, p1, p2)));
+    return DistancePointPlane(p, PlaneFromPoints(p0, p1, p2));
+}
+
+double DistancePointPlane(const CVector3D& p, const CPlane& plane) {
+    return std::abs(SignedDistance(p, Normal(plane), plane.d));
 }
 
 CVector3D ProjectPointOnPlane(const CVector3D& p, const CVector3D& p0, const CVector3D& p1,
                               const CVector3D& p2) {
-    const CVector3D n = UnitNormal(p0, p1, p2);
-    return p - SignedDistance(p, p0, n) * n;
+    return ProjectPointOnPlane(p, PlaneFromPoints(p0, p1, p2));
+}
+
+CVector3D ProjectPointOnPlane(const CVector3D& p, const CPlane& plane) {
+    const CVector3D n = Normal(plane);
+    return p - SignedDistance(p, n, plane.d) * n;
 }
 
 CVector3D MirrorPoint(const CVector3D& p, const CVector3D& p0, const CVector3D& p1, const CVector3D& p2) {
-    const CVector3D n = UnitNormal(p0, p1, p2);
-    return p - 2.0 * SignedDistance(p, p0, n) * n;
+    return MirrorPoint(p, PlaneFromPoints(p0, p1, p2));
+}
+
+CVector3D MirrorPoint(const CVector3D& p, const CPlane& plane) {
+    const CVector3D n = Normal(plane);
+    return p - 2.0 * SignedDistance(p, n, plane.d) * n;
 }
 
 std::optional<CVector3D> IntersectSegmentPlane(const CVector3D& a, const CVector3D& b, const CPlane& plane) {
@@ -74,11 +100,14 @@ double DistancePointSegment(const CVector3D& p, const CVector3D& a, const CVecto
 }  // namespace
 
 bool PointInFace(const CFaceCorners& corners, const CVector3D& p, double tol) {
+    return PointInFace(corners, PlaneFromPoints(corners[0], corners[1], corners[2]), p, tol);
+}
+
+bool PointInFace(const CFaceCorners& corners, const CPlane& plane, const CVector3D& p, double tol) {
     // A point farther than this from the face's plane is never on the face, whatever tol is.
     constexpr double kOffPlane = 0.001;
     const auto& [c1, c2, c3, c4] = corners;
-    const CVector3D n = UnitNormal(c1, c2, c3);
-    const CVector3D q = p - SignedDistance(p, c1, n) * n;
+    const CVector3D q = ProjectPointOnPlane(p, plane);
     if (Distance(q, p) > kOffPlane) return false;
 
     const CVector3D m12 = 0.5 * (c1 + c2);

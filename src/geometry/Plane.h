@@ -45,6 +45,16 @@ std::optional<CVector3D> IntersectSegmentFacePlane(const CVector3D& a, const CVe
 // not the side's infinite line, which would accept points far out along its extension).
 bool PointInFace(const CFaceCorners& corners, const CVector3D& p, double tol);
 
+// ---- The same with the plane of the corners made once ----
+// `plane` must be PlaneFromPoints(corners 0, 1, 2) (or PlaneFromPoints(p0, p1, p2)): the results are
+// those of the functions above to the bit, without the unit normal being computed again for each point.
+
+int SideOfPlane(const CVector3D& p, const CVector3D& p0, const CPlane& plane);
+double DistancePointPlane(const CVector3D& p, const CPlane& plane);
+CVector3D ProjectPointOnPlane(const CVector3D& p, const CPlane& plane);
+CVector3D MirrorPoint(const CVector3D& p, const CPlane& plane);
+bool PointInFace(const CFaceCorners& corners, const CPlane& plane, const CVector3D& p, double tol);
+
 // Height z [m] of the plane through p0, p1, p2 above the plan point (x, y); empty for a vertical plane
 // (or when the plane lies beyond ±50000 m at that point).
 std::optional<double> PlaneHeightAt(double x, double y, const CVector3D& p0, const CVector3D& p1,

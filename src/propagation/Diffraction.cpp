@@ -121,8 +121,10 @@ std::optional<CDoubleEdgePoints> DoubleEdgePointsOf(CSegmentEdges& x, const CVec
 
 }  // namespace
 
-std::optional<CEdgePoint> EdgeDiffractionPoint(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
-                                               int side) {
+namespace {
+
+std::optional<CEdgePoint> FindEdgePoint(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
+                                        int side) {
     const CFaceFrame& widened = face.halfPlane(side);
     const std::optional<CPointPair> closest =
         ClosestPointsSnapped(s, r, SideStart(widened.corners, side), SideEnd(widened.corners, side), kSnap);
@@ -135,6 +137,13 @@ std::optional<CEdgePoint> EdgeDiffractionPoint(const CEdgeFace& face, const CVec
         result.onPlane = result.onPlane + face.face().edgeOffset;
     }
     return result;
+}
+
+}  // namespace
+
+std::optional<CEdgePoint> EdgeDiffractionPoint(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
+                                               int side) {
+    return face.frames().EdgePoint(side, s, r, [&] { return FindEdgePoint(face, s, r, side); });
 }
 
 std::optional<CEdgePoint> EdgeDiffractionPoint(const CRectObstacle& face, const CVector3D& s,

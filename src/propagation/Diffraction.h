@@ -15,16 +15,9 @@
 
 namespace kelmora {
 
-// The diffraction point of a segment on one side of a face.
-struct CEdgePoint {
-    CVector3D edge;         // the point of the side's line closest to the line S–R
-    CVector3D onPlane;      // where S–R meets the face's plane
-    bool crossing = false;  // S–R passes through the half-plane of the face bounded by the side
-};
-
 // The diffraction point of S–R on side `side`, found on the half-plane bounded by that side's line.
 // Points on side A are moved by the face's `edgeOffset` (the apex of a building screen). Empty when
-// S–R is parallel to the side or does not meet the face's plane.
+// S–R is parallel to the side or does not meet the face's plane. A prepared face finds each point once.
 std::optional<CEdgePoint> EdgeDiffractionPoint(const CRectObstacle& face, const CVector3D& s,
                                                const CVector3D& r, int side);
 std::optional<CEdgePoint> EdgeDiffractionPoint(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,

@@ -49,7 +49,7 @@ std::optional<CFaceHit> IntersectSegmentFace(const CFaceFrame& frame, const CVec
     const std::optional<CVector3D> point = IntersectSegmentPlane(a, b, frame.plane);
     if (!point) return std::nullopt;
     if (OutsideBox(frame, *point)) return CFaceHit{*point, false};
-    return CFaceHit{*point, PointInFace(frame.corners, *point, kOnFace)};
+    return CFaceHit{*point, PointInFace(frame.corners, frame.plane, *point, kOnFace)};
 }
 
 std::optional<CFaceHit> IntersectSegmentFace(const CFaceCorners& corners, const CVector3D& a,
@@ -81,6 +81,16 @@ CFaceCorners WidenForEdge(const CFaceCorners& corners, int side) {
     widened[OppositeSide(side)] = corners[OppositeSide(side)] + along + away;
     widened[PreviousSide(side)] = corners[PreviousSide(side)] - along + away;
     return widened;
+}
+
+std::size_t CEdgeFrames::CEdgeQueryHash::operator()(const CEdgeQuery& query) const {
+    // FNV-1a over the words of the query.
+    std::uint64_t h = 1469598103934665603ull ^ static_cast<std::uint64_t>(query.side);
+    for (const std::uint64_t word : query.bits) {
+        h ^= word;
+        h *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(h);
 }
 
 const CFaceFrame& CEdgeFrames::halfPlane(int side) const {

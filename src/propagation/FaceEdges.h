@@ -5,8 +5,11 @@
 // Side k (0 = A … 3 = D) runs from corner k to corner k+1 of RectCorners (corners numbered from 0
 // here), the side after D being A.
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <optional>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 #include "geometry/Plane.h"
@@ -77,8 +80,15 @@ CSideFlags EdgesFacing(const CFaceCorners& corners, const CVector3D& q);
 // their numbers.
 CFaceCorners WidenForEdge(const CFaceCorners& corners, int side);
 
-// The frame of a face and, made on first use, the frames of the half-planes bounded by its sides. Being
-// filled on use, it belongs to one search on one thread.
+// The diffraction point of a segment on one side of a face (EdgeDiffractionPoint, Diffraction.h).
+struct CEdgePoint {
+    CVector3D edge;         // the point of the side's line closest to the line S–R
+    CVector3D onPlane;      // where S–R meets the face's plane
+    bool crossing = false;  // S–R passes through the half-plane of the face bounded by the side
+};
+
+// The frame of a face and, made on first use, the frames of the half-planes bounded by its sides and the
+// diffraction points already found on them. Being filled on use, it belongs to one search on one thread.
 class CEdgeFrames {
 public:
     explicit CEdgeFrames(const CFaceCorners& corners) : frame_(MakeFaceFrame(corners)) {}
@@ -87,9 +97,31 @@ public:
     // The frame of WidenForEdge(corners, side).
     const CFaceFrame& halfPlane(int side) const;
 
+    // The diffraction point of the segment s–r on `side`, found by `find` the first time the side and
+    // the segment (to the bit) are asked for.
+    template <typename Find>
+    const std::optional<CEdgePoint>& EdgePoint(int side, const CVector3D& s, const CVector3D& r,
+                                               Find find) const {
+        const CEdgeQuery query{side, {Bits(s.x), Bits(s.y), Bits(s.z), Bits(r.x), Bits(r.y), Bits(r.z)}};
+        auto found = edgePoints_.find(query);
+        if (found == edgePoints_.end()) found = edgePoints_.emplace(query, find()).first;
+        return found->second;
+    }
+
 private:
+    struct CEdgeQuery {
+        int side = 0;
+        std::array<std::uint64_t, 6> bits;  // of s and r
+        friend bool operator==(const CEdgeQuery&, const CEdgeQuery&) = default;
+    };
+    struct CEdgeQueryHash {
+        std::size_t operator()(const CEdgeQuery& query) const;
+    };
+    static std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+
     CFaceFrame frame_;
     mutable std::array<std::optional<CFaceFrame>, kSideCount> halfPlanes_;
+    mutable std::unordered_map<CEdgeQuery, std::optional<CEdgePoint>, CEdgeQueryHash> edgePoints_;
 };
 
 // The faces of a scene with their frames, made once for the many segment tests of a search. It refers to
@@ -122,6 +154,7 @@ public:
     const CRectObstacle& face() const { return *face_; }
     const CFaceFrame& frame() const { return frames_->frame(); }
     const CFaceFrame& halfPlane(int side) const { return frames_->halfPlane(side); }
+    const CEdgeFrames& frames() const { return *frames_; }
 
 private:
     const CRectObstacle* face_;

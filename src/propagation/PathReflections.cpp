@@ -12,7 +12,7 @@ bool ReflectionPointOfNode(CPropagationPath& path, std::size_t n, const CVector3
                            const CFaceFrames& scene) {
     CPathRInfo& node = path[n];
     const CFaceFrame& frame = scene.frame(node.face);
-    if (AbsorptionTowards(scene.face(node.face), frame.corners, next).facing.allEqual(1.0)) return false;
+    if (AbsorptionTowards(scene.face(node.face), frame, next).facing.allEqual(1.0)) return false;
     const std::optional<CFaceHit> hit = IntersectSegmentFace(frame, next, node.image);
     if (!hit) {
         node.reflectState = kNoReflectionPoint;
@@ -57,8 +57,7 @@ void RecomputeImages(CPropagationPath& path, std::size_t a, const CFaceFrames& s
         } else if (node.crossX == kPassesOver) {
             from = node.pointX;
         }
-        const CFaceCorners& c = scene.corners(node.face);
-        node.image = MirrorPoint(from, c[0], c[1], c[2]);
+        node.image = MirrorPoint(from, scene.frame(node.face).plane);
     }
 }
 
@@ -80,9 +79,9 @@ bool SetLegDiffraction(CPropagationPath& path, std::size_t b, FaceIndex x, const
     }
     if (node.face == kNoFace || !HasCrossedDiffraction(node)) return true;
     const CVector3D arriving = node.crossY == kPassesOver ? node.pointY : node.pointX;
-    const CFaceCorners& c = scene.corners(node.face);
-    const int sideIn = SideOfPlane(arriving, c[0], c[1], c[2]);
-    const int sideOut = SideOfPlane(OutgoingPoint(path, b), c[0], c[1], c[2]);
+    const CFaceFrame& f = scene.frame(node.face);
+    const int sideIn = SideOfPlane(arriving, f.corners[0], f.plane);
+    const int sideOut = SideOfPlane(OutgoingPoint(path, b), f.corners[0], f.plane);
     return sideOut != 0 && (sideIn == 0 || sideIn == sideOut);
 }
 

@@ -37,40 +37,13 @@ void ProcessSequence(const CVector3D& s, const CVector3D& r, std::span<const Fac
     path.reserve(faces.size() + 2);
     path.push_back(EndNode(s));
     for (const FaceIndex f : faces) {
-        const CFaceCorners& c = scene.corners(f);
-        path.push_back(ReflectionNode(f, MirrorPoint(path.back().image, c[0], c[1], c[2])));
+        path.push_back(ReflectionNode(f, MirrorPoint(path.back().image, scene.frame(f).plane)));
     }
     path.push_back(EndNode(r));
     if (!ComputeReflectionPoints(path, scene)) return;
     ++WorkCounters().sequencesLegs;
     const std::size_t last = path.size() - 1;
     ProcessLeg(std::move(path), last, scene, out);
-}
-
-// Places obstacles on leg m of a copy of the path and continues with the legs before it.
-void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, const CVector3D& pointX,
-                  std::int32_t crossX, FaceIndex y, const CVector3D& pointY, std::int32_t crossY,
-                  const CSearchScene& scene, std::vector<CPropagationPath>& out) {
-    ++WorkCounters().placements;
-    CPropagationPath copy = path;
-    if (!SetLegDiffraction(copy, m, x, pointX, crossX, y, pointY, crossY, scene)) return;
-    RecomputeImages(copy, m, scene);
-    if (!ComputeReflectionPoints(copy, scene)) return;
-    ProcessLeg(std::move(copy), m - 1, scene, out);
-}
-
-// The travelled path with the leg's first obstacle left out: the previous reflection is aimed at it.
-void TryReaimed(const CPropagationPath& path, std::size_t n, const CVector3D& aim, const CSearchScene& scene,
-                std::vector<CPropagationPath>& out) {
-    const CPathRInfo& prev = path[n - 1];
-    if (prev.reflectState == kNoReflectionPoint) return;
-    if (prev.face == kNoFace) {
-        ProcessLeg(path, n - 1, scene, out);
-        return;
-    }
-    if (prev.face == path[n].face) return;
-    CPropagationPath copy = path;
-    if (ReflectionPointOfNode(copy, n - 1, aim, scene)) ProcessLeg(std::move(copy), n - 1, scene, out);
 }
 
 // Whether the sub-segment a–b meets the obstacle's plane on the obstacle (empty: not at all).
@@ -110,9 +83,10 @@ bool LegDiffractionsHold(const CPropagationPath& path, std::size_t k, const CSea
 
 // Distance of a reflection point from its face [m]: 0 on the face, else from the nearest side it lies
 // beside, else from the nearest corner.
-double DistanceFromFace(const CFaceCorners& c, const CVector3D& p) {
+double DistanceFromFace(const CFaceFrame& frame, const CVector3D& p) {
     constexpr double kOnFace = 0.001;
-    if (PointInFace(c, p, kOnFace)) return 0.0;
+    const CFaceCorners& c = frame.corners;
+    if (PointInFace(c, frame.plane, p, kOnFace)) return 0.0;
     std::optional<double> best;
     for (int k = 0; k < kSideCount; ++k) {
         const CVector3D& a = SideStart(c, k);
@@ -128,25 +102,118 @@ double DistanceFromFace(const CFaceCorners& c, const CVector3D& p) {
     return nearest;
 }
 
-bool ClearOfNeighbours(const CPropagationPath& path, const CSearchScene& scene) {
+// The source is farther than 0.3 m from the first reflection point, unless the first leg passes over
+// an obstacle.
+bool FirstLegClear(const CPropagationPath& path) {
     const std::size_t last = path.size() - 1;
-    if (last >= 2 && !HasCrossedDiffraction(path[1]) &&
-        !(Distance(path[0].point, path[1].point) > kMinReflectionClearance)) {
-        return false;
-    }
-    for (std::size_t i = 1; i < last; ++i) {
-        if (!(Distance(IncomingPoint(path, i), path[i].point) > kMinReflectionClearance)) return false;
-        // The last reflection may see the receiver close to its plane when nothing lies between them.
-        if (i + 1 == last && !HasCrossedDiffraction(path[last])) continue;
-        const CFaceCorners& c = scene.corners(path[i].face);
-        if (!(DistancePointPlane(OutgoingPoint(path, i), c[0], c[1], c[2]) > kMinReflectionClearance))
-            return false;
-    }
-    return true;
+    return last < 2 || HasCrossedDiffraction(path[1]) ||
+           Distance(path[0].point, path[1].point) > kMinReflectionClearance;
+}
+
+// Reflection node i lies farther than 0.3 m from the point the sound comes from, and the point it goes to
+// lies farther than 0.3 m from its face's plane.
+bool ReflectionNodeClear(const CPropagationPath& path, std::size_t i, const CSearchScene& scene) {
+    const std::size_t last = path.size() - 1;
+    if (!(Distance(IncomingPoint(path, i), path[i].point) > kMinReflectionClearance)) return false;
+    // The last reflection may see the receiver close to its plane when nothing lies between them.
+    if (i + 1 == last && !HasCrossedDiffraction(path[last])) return true;
+    return DistancePointPlane(OutgoingPoint(path, i), scene.frame(path[i].face).plane) >
+           kMinReflectionClearance;
+}
+
+// The reflection state of node i from where its point lies on its face; empty when the point lies
+// farther than 1 m from the face.
+std::optional<std::int32_t> ReflectionStateOnFace(const CPropagationPath& path, std::size_t i,
+                                                  const CSearchScene& scene) {
+    const double off = DistanceFromFace(scene.frame(path[i].face), path[i].point);
+    if (off > kMaxReflectionPointOffFace) return std::nullopt;
+    return off == 0.0 ? kOnFace : kNearFace;
 }
 
 bool OppositeSides(int a, int b) {
     return a * b < 0;
+}
+
+// The sound does not reach a diffraction point of the leg arriving at reflection node i from the other
+// side of node i's face.
+bool DiffractionsOnArrivalSide(const CPropagationPath& path, std::size_t i, const CSearchScene& scene) {
+    const CPathRInfo& node = path[i];
+    if (node.crossX == kNoDiffraction) return true;
+    const CFaceFrame& f = scene.frame(node.face);
+    // A previous reflection on the same face lies in its plane, whatever rounding says of its side.
+    const int from =
+        SameReflectingFace(path[i - 1], node) ? 0 : SideOfPlane(path[i - 1].point, f.corners[0], f.plane);
+    if (OppositeSides(SideOfPlane(node.pointX, f.corners[0], f.plane), from)) return false;
+    return node.crossY == kNoDiffraction ||
+           !OppositeSides(SideOfPlane(node.pointY, f.corners[0], f.plane), from);
+}
+
+// The obstacles of leg k, which has no recorded diffraction; empty when the leg cannot be used (blocked
+// without remedy, or passing over an obstacle that the search did not place there).
+std::optional<CBlockingResult> FreeLegObstacles(const CPropagationPath& path, std::size_t k,
+                                                const CSearchScene& scene) {
+    const CBlockingResult b = scene.Blocking(path[k - 1].point, path[k].point, LegExclusions(path, k));
+    if (b.rejected || (b.count >= 1 && b.crossX) || (b.count == 2 && b.crossY)) return std::nullopt;
+    return b;
+}
+
+// The checks of ValidateAndEmit that concern only the nodes from m on and the legs after them, on a path
+// whose leg m has just received a crossing diffraction (and whose images and reflection points have
+// been recomputed). Nothing the search does to the legs before leg m changes what these checks see:
+// - the later steps only record diffractions on legs before m and re-aim reflection points of nodes
+//   before m-1;
+// - the image of node m is the mirror image of its leg's crossed diffraction point, and each later
+//   image that of its own leg's crossed point or of the image before it, so the images from node m on
+//   depend on legs m, m+1, … only, and every recomputation gives them again to the bit;
+// - the reflection points from node m on depend on those images and on the diffraction points and
+//   points of the nodes after them, and are recomputed from the last node down, so they too come out
+//   the same every time (a node among them without reflection point stays without one).
+// So when one of these checks fails now, it fails in the validation of every path completed from this
+// one, and none of them is emitted.
+bool TailHolds(const CPropagationPath& path, std::size_t m, const CSearchScene& scene) {
+    const std::size_t last = path.size() - 1;
+    for (std::size_t i = m; i < last; ++i) {
+        if (path[i].reflectState == kNoReflectionPoint) return false;
+    }
+    for (std::size_t k = last; k > m; --k) {
+        if (!LegDiffractionsHold(path, k, scene)) return false;
+    }
+    for (std::size_t i = m; i < last; ++i) {
+        if (!ReflectionNodeClear(path, i, scene) || !ReflectionStateOnFace(path, i, scene)) return false;
+        if (i > m && !DiffractionsOnArrivalSide(path, i, scene)) return false;
+    }
+    for (std::size_t k = last; k > m; --k) {
+        if (path[k].crossX == kNoDiffraction && !FreeLegObstacles(path, k, scene)) return false;
+    }
+    return true;
+}
+
+// Places obstacles on leg m of a copy of the path and continues with the legs before it.
+void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, const CVector3D& pointX,
+                  std::int32_t crossX, FaceIndex y, const CVector3D& pointY, std::int32_t crossY,
+                  const CSearchScene& scene, std::vector<CPropagationPath>& out) {
+    ++WorkCounters().placements;
+    CPropagationPath copy = path;
+    if (!SetLegDiffraction(copy, m, x, pointX, crossX, y, pointY, crossY, scene)) return;
+    RecomputeImages(copy, m, scene);
+    if (!ComputeReflectionPoints(copy, scene)) return;
+    // (With m = 1 the path goes to its validation at once.)
+    if (m >= 2 && !TailHolds(copy, m, scene)) return;
+    ProcessLeg(std::move(copy), m - 1, scene, out);
+}
+
+// The travelled path with the leg's first obstacle left out: the previous reflection is aimed at it.
+void TryReaimed(const CPropagationPath& path, std::size_t n, const CVector3D& aim, const CSearchScene& scene,
+                std::vector<CPropagationPath>& out) {
+    const CPathRInfo& prev = path[n - 1];
+    if (prev.reflectState == kNoReflectionPoint) return;
+    if (prev.face == kNoFace) {
+        ProcessLeg(path, n - 1, scene, out);
+        return;
+    }
+    if (prev.face == path[n].face) return;
+    CPropagationPath copy = path;
+    if (ReflectionPointOfNode(copy, n - 1, aim, scene)) ProcessLeg(std::move(copy), n - 1, scene, out);
 }
 
 }  // namespace
@@ -206,8 +273,7 @@ void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
     const CVector3D end = node.point;
     CVector3D start = prev.image;
     if (prev.face != kNoFace) {
-        const CFaceCorners& c = scene.corners(prev.face);
-        start = ProjectPointOnPlane(prev.image, c[0], c[1], c[2]);
+        start = ProjectPointOnPlane(prev.image, scene.frame(prev.face).plane);
     }
     const CLegExclusions excluded = LegExclusions(path, n);
     const CBlockingResult b = scene.Blocking(start, end, excluded);
@@ -266,33 +332,25 @@ void ValidateAndEmit(CPropagationPath path, const CSearchScene& scene, std::vect
     RecomputeImages(path, 1, scene);
     const std::optional<ReflectionQuality> quality = ComputeReflectionPoints(path, scene);
     if (!quality || *quality == kSomePointMissing) return;
-    if (!ClearOfNeighbours(path, scene)) return;
-
+    if (!FirstLegClear(path)) return;
     for (std::size_t i = 1; i < last; ++i) {
-        CPathRInfo& node = path[i];
-        const CFaceCorners& c = scene.corners(node.face);
-        const double off = DistanceFromFace(c, node.point);
-        if (off > kMaxReflectionPointOffFace) return;
-        node.reflectState = off == 0.0 ? kOnFace : kNearFace;
-        // The sound must not reach a diffraction point of the leg from the other side of the face. A
-        // previous reflection on the same face lies in its plane, whatever rounding says of its side.
-        if (node.crossX == kNoDiffraction) continue;
-        const int from =
-            SameReflectingFace(path[i - 1], node) ? 0 : SideOfPlane(path[i - 1].point, c[0], c[1], c[2]);
-        if (OppositeSides(SideOfPlane(node.pointX, c[0], c[1], c[2]), from)) return;
-        if (node.crossY != kNoDiffraction && OppositeSides(SideOfPlane(node.pointY, c[0], c[1], c[2]), from))
-            return;
+        if (!ReflectionNodeClear(path, i, scene)) return;
+    }
+    for (std::size_t i = 1; i < last; ++i) {
+        const std::optional<std::int32_t> state = ReflectionStateOnFace(path, i, scene);
+        if (!state) return;
+        path[i].reflectState = *state;
+        if (!DiffractionsOnArrivalSide(path, i, scene)) return;
     }
 
     // Legs without recorded diffraction must be free, apart from obstacles they pass beside.
     for (std::size_t k = last; k >= 1; --k) {
         if (path[k].crossX != kNoDiffraction) continue;
-        const CLegExclusions excluded = LegExclusions(path, k);
-        const CBlockingResult b = scene.Blocking(path[k - 1].point, path[k].point, excluded);
-        if (b.rejected) return;
-        if (b.count == 0) continue;
-        if (b.crossX || (b.count == 2 && b.crossY)) return;
-        if (!SetLegDiffraction(path, k, b.x, b.pointX, kPassesBeside, b.y, b.pointY, kPassesBeside, scene))
+        const std::optional<CBlockingResult> b = FreeLegObstacles(path, k, scene);
+        if (!b) return;
+        if (b->count == 0) continue;
+        if (!SetLegDiffraction(path, k, b->x, b->pointX, kPassesBeside, b->y, b->pointY, kPassesBeside,
+                               scene))
             return;
     }
     ++WorkCounters().pathsEmitted;

@@ -39,16 +39,24 @@ std::optional<double> FiniteLevel(double level) {
 
 }  // namespace
 
-CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CVector3D& p) {
-    return AbsorptionTowards(face, FaceCorners(face), p);
-}
+namespace {
 
-CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CFaceCorners& c, const CVector3D& p) {
-    const int side = SideOfPlane(p, c[0], c[1], c[2]);
+CSideAbsorption AbsorptionOnSide(const CRectObstacle& face, int side) {
     if (side > 0) return {face.absorptionLeft, face.absorptionRight};
     if (side < 0) return {face.absorptionRight, face.absorptionLeft};
     // On the plane both count as the left side: the sound is taken to arrive on it.
     return {face.absorptionLeft, face.absorptionLeft};
+}
+
+}  // namespace
+
+CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CVector3D& p) {
+    const CFaceCorners c = FaceCorners(face);
+    return AbsorptionOnSide(face, SideOfPlane(p, c[0], c[1], c[2]));
+}
+
+CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CFaceFrame& frame, const CVector3D& p) {
+    return AbsorptionOnSide(face, SideOfPlane(p, frame.corners[0], frame.plane));
 }
 
 bool IsDiffuseTowards(const CRectObstacle& face, const CVector3D& p) {

@@ -11,6 +11,7 @@
 #include "geometry/Vector.h"
 #include "model/Band.h"
 #include "model/RectObstacle.h"
+#include "propagation/FaceEdges.h"
 
 namespace kelmora {
 
@@ -21,8 +22,8 @@ struct CSideAbsorption {
     const CBand& other;
 };
 CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CVector3D& p);
-// The same with the face's corners already at hand.
-CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CFaceCorners& corners, const CVector3D& p);
+// The same with the face's frame already made.
+CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CFaceFrame& frame, const CVector3D& p);
 
 // True when the side facing p reflects diffusely ("散乱反射"); a point on the plane is taken as facing
 // the right side.
