@@ -76,6 +76,7 @@ void AddWorkCounters(benchmark::State& state, const CWorkCounters& c) {
     perPair("blockingSearches/pair", c.blockingSearches);
     perPair("faceTests/pair", c.faceTests);
     perPair("evaluated/pair", c.pathsEvaluated);
+    perPair("sharedPaths/pair", c.pairsSharingPaths);
     perPair("diffCorrections/pair", c.diffractionCorrections);
 }
 

@@ -46,6 +46,11 @@ void CBreakdownWriter::WriteBreakdown(std::string_view text, int newLine, int ne
     Flush();
 }
 
+void CBreakdownWriter::AppendEncoded(std::string_view bytes) {
+    if (!Begin()) return;
+    sink_->Write(bytes);
+}
+
 void CBreakdownWriter::AppendCoordinates(const CVector3D& p) {
     if (!Begin()) return;
     AppendFormat(text_, ", X[m]→, %.3f, Y[m]→, %.3f, Z[m]→, %.3f", {p.x, p.y, p.z});

@@ -50,6 +50,9 @@ public:
     }
     // Text appended to the current line.
     void Append(std::string_view text) { WriteBreakdown(text, 0, 0, kKeepLevel, 0); }
+    // Bytes that another writer composed and encoded at this writer's level, written as they are
+    // (after the cancel test of every write).
+    void AppendEncoded(std::string_view bytes);
 
     // Changes the level without writing anything (the next new line shows it).
     void ChangeLevel(int delta) { level_ += delta; }
@@ -68,6 +71,7 @@ public:
     bool writesFile() const { return sink_ != nullptr; }
     // Raises JobCancelled when the job's cancel was requested (long work between two lines).
     void ThrowIfCancelled() const;
+    const CLongJob* job() const { return job_; }
     // Tests the cancel flag as every write does; true when there is a file to write to. Lines whose
     // text is costly to compose ask first, so that a run without breakdown file does not compose them.
     bool Writing() const { return Begin(); }

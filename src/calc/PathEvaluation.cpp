@@ -1,6 +1,8 @@
 #include "calc/PathEvaluation.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "acoustics/AirAbsorption.h"
 #include "acoustics/Formulas.h"
 #include "calc/BreakdownLines.h"
+#include "calc/TextOutput.h"
 #include "geometry/Plane.h"
 #include "geometry/VectorOps.h"
 #include "propagation/DiffractionCorrection.h"
@@ -225,50 +228,106 @@ void EvaluateNode(const PairContext& c, const CPropagationPath& path, std::size_
     EvaluateAbsorption(c, face, mirrored, sums);
 }
 
-// The level of one path at the point [dB per band].
-CBand PathLevel(const PairContext& c, const CPropagationPath& path) {
+// The source-independent part of one path's level: its corrections, spreading and air absorption.
+struct PathTerms {
+    explicit PathTerms(int kind) : sums(kind) {}
+
+    PathSums sums;
+    bool travelled = false;
+    double spreading = 0.0;
+    CBand air;
+};
+
+// Evaluates the nodes of a path and its distances, writing their breakdown lines.
+PathTerms EvaluatePath(const PairContext& c, const CPropagationPath& path) {
     ++WorkCounters().pathsEvaluated;
-    PathSums sums(c.kind);
+    PathTerms terms(c.kind);
+    PathSums& sums = terms.sums;
     for (std::size_t i = 1; i < path.size(); ++i)
         EvaluateNode(c, path, i, sums);
-
-    CBand level = c.source.powerAverage;
     // A source at the point itself travels no distance: neither spreading nor air absorption.
-    if (sums.pathLength > 0.0) {
-        const double spreading = PointSpreadingTerm(sums.straightDistance, c.source.q);
-        const CBand air = AirAbsorptionInBands(sums.pathLength, c.temperature, c.humidity, c.kind);
-        for (int b = 0; b < level.bandCount(); ++b)
-            level.value(b) += spreading;
-        AddPerBand(level, air);
-        WritePathDistances(c.w, sums.pathLength, sums.straightDistance, spreading, c.temperature, c.humidity,
-                           air);
+    terms.travelled = sums.pathLength > 0.0;
+    if (terms.travelled) {
+        terms.spreading = PointSpreadingTerm(sums.straightDistance, c.source.q);
+        terms.air = AirAbsorptionInBands(sums.pathLength, c.temperature, c.humidity, c.kind);
+        WritePathDistances(c.w, sums.pathLength, sums.straightDistance, terms.spreading, c.temperature,
+                           c.humidity, terms.air);
     }
-    AddPerBand(level, sums.diffraction);
-    AddPerBand(level, sums.reflection);
-    AddPerBand(level, sums.absorption);
-    return level;
+    return terms;
+}
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+bool SameBits(const CVector3D& a, const CVector3D& b) {
+    return SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z);
 }
 
 }  // namespace
 
-bool ComputeSourceAtPoint(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,
-                          double temperature, double humidity, int maxReflections, const CSound& source,
-                          const CVector3D& point, CBreakdownWriter& w, SourceLevels& levels) {
+bool CPairAttenuation::Fits(const CSound& source, const CVector3D& point, const CBreakdownWriter& w) const {
+    return filled_ && SameBits(position_, source.position) && SameBits(point_, point) &&
+           SameBits(q_, source.q) && kind_ == source.powerAverage.kind && level_ == w.level() &&
+           writesFile_ == w.writesFile();
+}
+
+void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,
+                       double temperature, double humidity, int maxReflections, const CSound& source,
+                       const CVector3D& point, const CBreakdownWriter& w, CPairAttenuation& attenuation) {
+    CPairAttenuation& a = attenuation;
+    a.filled_ = false;
+    a.paths_.clear();
     // A search over many reflections may take long: the cancel is tested within it too.
     const std::vector<CPropagationPath> paths = DropPathsInsideBuildings(
         FindPropagationPaths(source.position, point, scene, maxReflections, [&w] { w.ThrowIfCancelled(); }),
         buildings);
-    if (paths.empty()) {
+
+    // The lines of a path stand two levels deeper than the source (ComputeSourceAtPoint's paths, then
+    // the path's heading); they are composed apart and written after the path's heading.
+    CTextBuffer lines;
+    CBreakdownWriter capture(w.writesFile() ? &lines : nullptr, w.job());
+    capture.ChangeLevel(w.level() + 2);
+    const PairContext c{scene, source, temperature, humidity, source.powerAverage.kind, capture};
+    for (const CPropagationPath& path : paths) {
+        lines.clear();
+        PathTerms terms = EvaluatePath(c, path);
+        a.paths_.push_back({terms.travelled, terms.spreading, std::move(terms.air),
+                            std::move(terms.sums.diffraction), std::move(terms.sums.reflection),
+                            std::move(terms.sums.absorption), lines.bytes()});
+    }
+    a.position_ = source.position;
+    a.point_ = point;
+    a.q_ = source.q;
+    a.kind_ = source.powerAverage.kind;
+    a.level_ = w.level();
+    a.writesFile_ = w.writesFile();
+    a.filled_ = true;
+}
+
+bool SumPairPaths(const CPairAttenuation& attenuation, const CSound& source, CBreakdownWriter& w,
+                  SourceLevels& levels) {
+    if (attenuation.paths_.empty()) {
         WriteNoPath(w);
         return false;
     }
-    const PairContext c{scene, source, temperature, humidity, source.powerAverage.kind, w};
-    CBand sum = Uniform(c.kind, kNoSoundLevel);
+    const int kind = source.powerAverage.kind;
+    CBand sum = Uniform(kind, kNoSoundLevel);
     w.ChangeLevel(1);
-    const int pathCount = static_cast<int>(paths.size());
+    const int pathCount = static_cast<int>(attenuation.paths_.size());
     for (int k = 0; k < pathCount; ++k) {
+        const CPairAttenuation::CPath& path = attenuation.paths_[static_cast<std::size_t>(k)];
         WritePathHeading(w, k + 1, pathCount);
-        const CBand level = PathLevel(c, paths[static_cast<std::size_t>(k)]);
+        if (!path.breakdown.empty()) w.AppendEncoded(path.breakdown);
+        CBand level = source.powerAverage;
+        if (path.travelled) {
+            for (int b = 0; b < level.bandCount(); ++b)
+                level.value(b) += path.spreading;
+            AddPerBand(level, path.air);
+        }
+        AddPerBand(level, path.diffraction);
+        AddPerBand(level, path.reflection);
+        AddPerBand(level, path.absorption);
         sum.addEnergy(level);
         WritePathLevels(w, level, MaximumLevel(source, level));
     }
@@ -276,6 +335,14 @@ bool ComputeSourceAtPoint(std::span<const CRectObstacle> scene, std::span<const 
     levels.average = std::move(sum);
     WriteSourceLevels(w, levels.average, levels.maximum);
     return true;
+}
+
+bool ComputeSourceAtPoint(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,
+                          double temperature, double humidity, int maxReflections, const CSound& source,
+                          const CVector3D& point, CBreakdownWriter& w, SourceLevels& levels) {
+    CPairAttenuation attenuation;
+    EvaluatePairPaths(scene, buildings, temperature, humidity, maxReflections, source, point, w, attenuation);
+    return SumPairPaths(attenuation, source, w, levels);
 }
 
 bool ComputeSourceAtPoint(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,

@@ -4,6 +4,8 @@
 // absorption over the travelled length, diffraction, reflection and absorption corrections — and the
 // paths summed in energy. Every step is written to the calculation breakdown.
 #include <span>
+#include <string>
+#include <vector>
 
 #include "calc/BreakdownWriter.h"
 #include "geometry/Vector.h"
@@ -32,6 +34,55 @@ struct SourceLevels {
 bool ComputeSourceAtPoint(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,
                           double temperature, double humidity, int maxReflections, const CSound& source,
                           const CVector3D& point, CBreakdownWriter& w, SourceLevels& levels);
+
+// ComputeSourceAtPoint in two steps, for sources that differ in their power only.
+//
+// What the paths between a source position and a prediction point do to any source with that position,
+// directivity Q and spectrum kind: per path the spreading and the correction spectra, and the breakdown
+// lines written for them. The sources that one opening patch carries, one for each machine of its room,
+// differ in nothing else; their paths are found and evaluated once.
+class CPairAttenuation {
+public:
+    // True when this holds the paths of a source with the position, Q and spectrum kind of `source`
+    // (to the bit) at `point`, evaluated for the breakdown of `w` at its present level.
+    bool Fits(const CSound& source, const CVector3D& point, const CBreakdownWriter& w) const;
+
+private:
+    friend void EvaluatePairPaths(std::span<const CRectObstacle>, std::span<const CBuilding>, double, double,
+                                  int, const CSound&, const CVector3D&, const CBreakdownWriter&,
+                                  CPairAttenuation&);
+    friend bool SumPairPaths(const CPairAttenuation&, const CSound&, CBreakdownWriter&, SourceLevels&);
+
+    struct CPath {
+        bool travelled = false;  // the path has a length: spreading and air absorption apply
+        double spreading = 0.0;  // dB
+        CBand air;               // dB per band, in the bands of the kind only
+        CBand diffraction;
+        CBand reflection;
+        CBand absorption;
+        std::string breakdown;  // the lines after the path's heading, up to its levels (as written)
+    };
+
+    bool filled_ = false;
+    CVector3D position_;
+    CVector3D point_;
+    double q_ = 0.0;
+    int kind_ = 0;
+    int level_ = 0;
+    bool writesFile_ = false;
+    std::vector<CPath> paths_;
+};
+
+// The first step: finds the paths of the pair (as ComputeSourceAtPoint does) and evaluates them into
+// `attenuation`, composing their breakdown lines for `w` without writing them.
+void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,
+                       double temperature, double humidity, int maxReflections, const CSound& source,
+                       const CVector3D& point, const CBreakdownWriter& w, CPairAttenuation& attenuation);
+
+// The second step: the levels of `source`, whose position, Q and kind `attenuation` fits, from its power,
+// with the breakdown written to `w` as ComputeSourceAtPoint writes it.
+bool SumPairPaths(const CPairAttenuation& attenuation, const CSound& source, CBreakdownWriter& w,
+                  SourceLevels& levels);
 
 // The same, filling the source's levelAverageAtPoint and levelMaxAtPoint (−100 in every band when no
 // path is left).

@@ -8,6 +8,7 @@
 #include "geometry/VectorOps.h"
 #include "propagation/GroundModel.h"
 #include "propagation/Scene.h"
+#include "propagation/WorkCounters.h"
 
 namespace kelmora {
 namespace {
@@ -19,9 +20,11 @@ double TimeWeight(const CSound& source, double targetTime) {
     return std::min(targetTime, events * source.duration) / targetTime;
 }
 
-// The source at the point with the scene storage of the point's computation.
+// The source at the point with the scene storage of the point's computation and the paths of the
+// source before it, which the source shares when it stands at the same place (a machine of a room after
+// another at the same opening patch).
 bool ComputeSourceWithScene(const PredictionSite& site, CPredictivePoint& point, const CSound& source,
-                            CBreakdownWriter& w, Scene& scene) {
+                            CBreakdownWriter& w, Scene& scene, CPairAttenuation& attenuation) {
     const CNoise& model = site.model;
     if (source.position.z - GroundHeightAt(site.terrain, source.position) < -kBelowGroundMargin) {
         WriteSourceSkipped(w, SourceSkip::BelowGround);
@@ -31,11 +34,15 @@ bool ComputeSourceWithScene(const PredictionSite& site, CPredictivePoint& point,
         WriteSourceSkipped(w, SourceSkip::TooFar);
         return false;
     }
-    BuildScene(model, site.terrain, source.position, point.position, scene);
+    if (attenuation.Fits(source, point.position, w)) {
+        ++WorkCounters().pairsSharingPaths;
+    } else {
+        BuildScene(model, site.terrain, source.position, point.position, scene);
+        EvaluatePairPaths(scene, model.buildings, model.temperature, model.humidity, model.maxReflections,
+                          source, point.position, w, attenuation);
+    }
     SourceLevels levels;
-    if (!ComputeSourceAtPoint(scene, model.buildings, model.temperature, model.humidity, model.maxReflections,
-                              source, point.position, w, levels))
-        return false;
+    if (!SumPairPaths(attenuation, source, w, levels)) return false;
     point.resultAverage.addEnergy(TimeWeighting(source, levels.average, model.targetTime));
     point.resultMax.addEnergy(levels.maximum);
     return true;
@@ -62,7 +69,8 @@ bool PointAboveGround(const PredictionSite& site, const CVector3D& position) {
 bool ComputeSourceForPoint(const PredictionSite& site, CPredictivePoint& point, const CSound& source,
                            CBreakdownWriter& w) {
     Scene scene;
-    return ComputeSourceWithScene(site, point, source, w, scene);
+    CPairAttenuation attenuation;
+    return ComputeSourceWithScene(site, point, source, w, scene, attenuation);
 }
 
 void ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdownWriter& w) {
@@ -70,6 +78,7 @@ void ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdow
     point.resultMax = CBand::Filled(kNoSoundLevel);
     w.ChangeLevel(1);
     Scene scene;  // reused from source to source
+    CPairAttenuation attenuation;
     const struct {
         const std::vector<CSound>& sources;
         SourceOrigin origin;
@@ -80,7 +89,7 @@ void ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdow
         for (int k = 0; k < count; ++k) {
             const CSound& source = group.sources[static_cast<std::size_t>(k)];
             WriteSourceHeading(w, group.origin, k + 1, count, source);
-            ComputeSourceWithScene(site, point, source, w, scene);
+            ComputeSourceWithScene(site, point, source, w, scene, attenuation);
         }
     }
     w.ChangeLevel(-1);

@@ -83,16 +83,6 @@ CFaceCorners WidenForEdge(const CFaceCorners& corners, int side) {
     return widened;
 }
 
-std::size_t CEdgeFrames::CEdgeQueryHash::operator()(const CEdgeQuery& query) const {
-    // FNV-1a over the words of the query.
-    std::uint64_t h = 1469598103934665603ull ^ static_cast<std::uint64_t>(query.side);
-    for (const std::uint64_t word : query.bits) {
-        h ^= word;
-        h *= 1099511628211ull;
-    }
-    return static_cast<std::size_t>(h);
-}
-
 const CFaceFrame& CEdgeFrames::halfPlane(int side) const {
     std::optional<CFaceFrame>& frame = halfPlanes_[side];
     if (!frame) frame = MakeFaceFrame(WidenForEdge(frame_.corners, side));

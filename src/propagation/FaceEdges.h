@@ -4,12 +4,12 @@
 //
 // Side k (0 = A … 3 = D) runs from corner k to corner k+1 of RectCorners (corners numbered from 0
 // here), the side after D being A.
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
 #include "geometry/Plane.h"
@@ -97,31 +97,40 @@ public:
     // The frame of WidenForEdge(corners, side).
     const CFaceFrame& halfPlane(int side) const;
 
-    // The diffraction point of the segment s–r on `side`, found by `find` the first time the side and
-    // the segment (to the bit) are asked for.
+    // The diffraction point of the segment s–r on `side`, found by `find` unless the side was asked
+    // about the same segment (to the bit) among the last few segments.
     template <typename Find>
-    const std::optional<CEdgePoint>& EdgePoint(int side, const CVector3D& s, const CVector3D& r,
-                                               Find find) const {
-        const CEdgeQuery query{side, {Bits(s.x), Bits(s.y), Bits(s.z), Bits(r.x), Bits(r.y), Bits(r.z)}};
-        auto found = edgePoints_.find(query);
-        if (found == edgePoints_.end()) found = edgePoints_.emplace(query, find()).first;
-        return found->second;
+    std::optional<CEdgePoint> EdgePoint(int side, const CVector3D& s, const CVector3D& r, Find find) const {
+        const CSegmentBits key{Bits(s.x), Bits(s.y), Bits(s.z), Bits(r.x), Bits(r.y), Bits(r.z)};
+        CRecentPoints& recent = recentPoints_[static_cast<std::size_t>(side)];
+        for (std::size_t i = 0; i < recent.count; ++i) {
+            if (recent.segments[i] == key) return recent.points[i];
+        }
+        const std::optional<CEdgePoint> point = find();
+        recent.segments[recent.next] = key;
+        recent.points[recent.next] = point;
+        recent.next = (recent.next + 1) % kRecentSegments;
+        recent.count = std::min(recent.count + 1, kRecentSegments);
+        return point;
     }
 
 private:
-    struct CEdgeQuery {
-        int side = 0;
-        std::array<std::uint64_t, 6> bits;  // of s and r
-        friend bool operator==(const CEdgeQuery&, const CEdgeQuery&) = default;
-    };
-    struct CEdgeQueryHash {
-        std::size_t operator()(const CEdgeQuery& query) const;
+    // The repeated questions come close together: the blocking search ranks its obstacles and then
+    // finds their points on the same segment, the double diffraction combines each side with every side
+    // of the other face.
+    static constexpr std::size_t kRecentSegments = 4;
+    using CSegmentBits = std::array<std::uint64_t, 6>;  // of s and r
+    struct CRecentPoints {
+        std::array<CSegmentBits, kRecentSegments> segments{};
+        std::array<std::optional<CEdgePoint>, kRecentSegments> points{};
+        std::size_t count = 0;
+        std::size_t next = 0;
     };
     static std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
 
     CFaceFrame frame_;
     mutable std::array<std::optional<CFaceFrame>, kSideCount> halfPlanes_;
-    mutable std::unordered_map<CEdgeQuery, std::optional<CEdgePoint>, CEdgeQueryHash> edgePoints_;
+    mutable std::array<CRecentPoints, kSideCount> recentPoints_;
 };
 
 // The faces of a scene with their frames, made once for the many segment tests of a search. It refers to

@@ -21,6 +21,7 @@ struct CWorkCounters {
     std::uint64_t blockingSearches = 0;  // blocking searches made, the diffuse reflections' ones included
     std::uint64_t faceTests = 0;         // segment–face intersection tests
     // Path evaluation
+    std::uint64_t pairsSharingPaths = 0;       // pairs whose paths are those of the source before them
     std::uint64_t pathsEvaluated = 0;          // paths turned into a level at the point
     std::uint64_t diffractionCorrections = 0;  // single and double diffraction corrections of the legs
 
@@ -37,6 +38,7 @@ struct CWorkCounters {
         d.blockingAsked = a.blockingAsked - b.blockingAsked;
         d.blockingSearches = a.blockingSearches - b.blockingSearches;
         d.faceTests = a.faceTests - b.faceTests;
+        d.pairsSharingPaths = a.pairsSharingPaths - b.pairsSharingPaths;
         d.pathsEvaluated = a.pathsEvaluated - b.pathsEvaluated;
         d.diffractionCorrections = a.diffractionCorrections - b.diffractionCorrections;
         return d;
