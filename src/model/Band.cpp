@@ -18,6 +18,13 @@ constexpr std::array<double, kOctaveBands> kOctaveAWeighting = {-26.2, -16.1, -8
 // The third band at each octave's centre frequency.
 constexpr std::array<int, kOctaveBands> kOctaveCentreThird = {1, 4, 7, 10, 13, 16, 19};
 
+// The value of `other` in band i of `kind`: its own band i when it is of that kind (the centre of each
+// band lies within it: neighbouring centres are more than 2^(1/3) apart, a band reaches 2^(1/6) above its
+// centre), else the band of `other` that contains band i's centre frequency.
+double ValueInBand(const CBand& other, int kind, int i) {
+    return other.kind == kind ? other.value(i) : other.levelAt(bandFrequency(kind, i));
+}
+
 double EnergySum(double a, double b) {
     const double s = std::pow(10.0, a / 10.0) + std::pow(10.0, b / 10.0);
     return s > 0.0 ? 10.0 * std::log10(s) : kNoSoundLevel;
@@ -101,7 +108,7 @@ void CBand::addEnergy(const CBand& other) {
         return;
     }
     for (int i = 0; i < bandCount(); ++i)
-        value(i) = EnergySum(value(i), other.levelAt(bandFrequency(kind, i)));
+        value(i) = EnergySum(value(i), ValueInBand(other, kind, i));
 }
 
 void CBand::addLevels(const CBand& other) {
@@ -110,7 +117,7 @@ void CBand::addLevels(const CBand& other) {
         return;
     }
     for (int i = 0; i < bandCount(); ++i)
-        value(i) += other.levelAt(bandFrequency(kind, i));
+        value(i) += ValueInBand(other, kind, i);
 }
 
 void CBand::multiplyLevels(const CBand& other) {
@@ -119,7 +126,7 @@ void CBand::multiplyLevels(const CBand& other) {
         return;
     }
     for (int i = 0; i < bandCount(); ++i)
-        value(i) *= other.levelAt(bandFrequency(kind, i));
+        value(i) *= ValueInBand(other, kind, i);
 }
 
 void CBand::scale(double k) {

@@ -78,6 +78,9 @@ TEST(Band, LevelAtPicksTheBandContainingTheFrequency) {
     EXPECT_EQ(oct.levelAt(63.0 * std::sqrt(2.0)), 1);
     EXPECT_EQ(oct.levelAt(1000.0), 5);
     EXPECT_EQ(oct.levelAt(5000.0), 7);
+    // Sums of spectra of one kind read each band's own value on this ground.
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(oct.levelAt(bandFrequency(1, i)), i + 1);
 }
 
 TEST(Band, AddLevelsAcrossKindsUsesTheContainingBand) {

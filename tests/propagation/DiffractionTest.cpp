@@ -51,11 +51,23 @@ TEST(IntersectSegmentFace, OnFaceBesideItOrMissingThePlane) {
 }
 
 // The segment test spares the point-on-face test for points clearly outside the face's box; it must
-// answer exactly as the full test, also for points just around the rim of tilted faces.
+// answer exactly as the full test, also for points just around the rim of tilted faces and of the
+// half-planes of their sides, and right at the 1 mm tolerance.
 TEST(IntersectSegmentFace, SameAnswerAsThePointOnFaceTestAroundTheRim) {
     std::mt19937 random(20240611);
     std::uniform_real_distribution<double> coordinate(-50.0, 50.0);
-    std::uniform_real_distribution<double> nearRim(-0.03, 0.03);
+    std::uniform_real_distribution<double> rim(-0.03, 0.03);
+    std::uniform_real_distribution<double> tiny(-2e-6, 2e-6);
+    const auto nearRim = [&](std::mt19937& r) {
+        switch (r() % 3) {
+            case 0:
+                return rim(r);
+            case 1:
+                return tiny(r);  // around the side's line
+            default:
+                return (r() % 2 == 0 ? 0.001 : -0.001) + tiny(r);  // around the tolerance
+        }
+    };
     std::uniform_real_distribution<double> along(-0.2, 1.2);
     int checked = 0;
     for (int face = 0; face < 200; ++face) {
@@ -68,7 +80,8 @@ TEST(IntersectSegmentFace, SameAnswerAsThePointOnFaceTestAroundTheRim) {
             rect.p3 = face % 4 == 0 ? CVector3D{rect.p2.x, rect.p1.y, rect.p3.z}
                                     : CVector3D{rect.p2.x, rect.p3.y, rect.p1.z};
         }
-        const CFaceCorners c = RectCorners(rect);
+        const CFaceCorners c =
+            face % 3 == 0 ? WidenForEdge(RectCorners(rect), face % kSideCount) : RectCorners(rect);
         const CFaceFrame frame = MakeFaceFrame(c);
         const CVector3D n = UnitNormal(c[0], c[1], c[2]);
         for (int k = 0; k < 50; ++k) {
