@@ -7,13 +7,9 @@
 namespace kelmora {
 namespace {
 
-constexpr std::array<double, kThirdOctaveBands> kThirdFrequency = {50,   63,   80,   100,  125,  160,  200,
-                                                                   250,  315,  400,  500,  630,  800,  1000,
-                                                                   1250, 1600, 2000, 2500, 3150, 4000, 5000};
 constexpr std::array<double, kThirdOctaveBands> kThirdAWeighting = {
     -30.2, -26.2, -22.5, -19.1, -16.1, -13.4, -10.9, -8.6, -6.6, -4.8, -3.2,
     -1.9,  -0.8,  0.0,   0.6,   1.0,   1.2,   1.3,   1.2,  1.0,  0.5};
-constexpr std::array<double, kOctaveBands> kOctaveFrequency = {63, 125, 250, 500, 1000, 2000, 4000};
 constexpr std::array<double, kOctaveBands> kOctaveAWeighting = {-26.2, -16.1, -8.6, -3.2, 0.0, 1.2, 1.0};
 // The third band at each octave's centre frequency.
 constexpr std::array<int, kOctaveBands> kOctaveCentreThird = {1, 4, 7, 10, 13, 16, 19};
@@ -32,16 +28,6 @@ double EnergySum(double a, double b) {
 
 }  // namespace
 
-int bandCount(int kind) {
-    return kind == 0 ? 1 : kind == 1 ? kOctaveBands : kThirdOctaveBands;
-}
-
-double bandFrequency(int kind, int i) {
-    if (kind == 1) return kOctaveFrequency[i];
-    if (kind == 2) return kThirdFrequency[i];
-    return 0.0;
-}
-
 double aWeighting(int kind, int i) {
     if (kind == 1) return kOctaveAWeighting[i];
     if (kind == 2) return kThirdAWeighting[i];
@@ -56,18 +42,6 @@ CBand CBand::Filled(double value) {
     CBand b;
     b.fill(value);
     return b;
-}
-
-int CBand::bandCount() const {
-    return kelmora::bandCount(kind);
-}
-
-double& CBand::value(int i) {
-    return kind == 0 ? overall : kind == 1 ? octave[i] : third[i];
-}
-
-double CBand::value(int i) const {
-    return kind == 0 ? overall : kind == 1 ? octave[i] : third[i];
 }
 
 double CBand::overallLevel() const {
@@ -88,18 +62,6 @@ double CBand::levelAt(double f) const {
         if (bandFrequency(kind, i) * upperEdge >= f) return value(i);
     }
     return value(n - 1);
-}
-
-void CBand::fill(double v) {
-    for (int i = 0; i < bandCount(); ++i)
-        value(i) = v;
-}
-
-bool CBand::allEqual(double v) const {
-    for (int i = 0; i < bandCount(); ++i) {
-        if (value(i) != v) return false;
-    }
-    return true;
 }
 
 void CBand::addEnergy(const CBand& other) {

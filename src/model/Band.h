@@ -4,6 +4,7 @@
 // `kind` says which one is in use. Levels are in dB; absorption spectra hold coefficients 0..1 in
 // the same slots. No sound is −100 dB.
 #include <array>
+#include <cstddef>
 #include <string>
 
 namespace kelmora {
@@ -68,9 +69,46 @@ public:
 };
 
 // Number of values of a representation: 1, 7 or 21.
-int bandCount(int kind);
+inline int bandCount(int kind) {
+    return kind == 0 ? 1 : kind == 1 ? kOctaveBands : kThirdOctaveBands;
+}
+
 // Nominal centre frequency [Hz] of band i of the kind (0 for kind 0).
-double bandFrequency(int kind, int i);
+inline double bandFrequency(int kind, int i) {
+    constexpr std::array<double, kThirdOctaveBands> kThird = {50,   63,   80,   100,  125,  160,  200,
+                                                              250,  315,  400,  500,  630,  800,  1000,
+                                                              1250, 1600, 2000, 2500, 3150, 4000, 5000};
+    constexpr std::array<double, kOctaveBands> kOctave = {63, 125, 250, 500, 1000, 2000, 4000};
+    if (kind == 1) return kOctave[static_cast<std::size_t>(i)];
+    if (kind == 2) return kThird[static_cast<std::size_t>(i)];
+    return 0.0;
+}
+
+// The per-band accessors, which every loop over the bands of a spectrum calls.
+inline int CBand::bandCount() const {
+    return kelmora::bandCount(kind);
+}
+inline double& CBand::value(int i) {
+    return kind == 0   ? overall
+           : kind == 1 ? octave[static_cast<std::size_t>(i)]
+                       : third[static_cast<std::size_t>(i)];
+}
+inline double CBand::value(int i) const {
+    return kind == 0   ? overall
+           : kind == 1 ? octave[static_cast<std::size_t>(i)]
+                       : third[static_cast<std::size_t>(i)];
+}
+inline void CBand::fill(double v) {
+    for (int i = 0; i < bandCount(); ++i)
+        value(i) = v;
+}
+inline bool CBand::allEqual(double v) const {
+    for (int i = 0; i < bandCount(); ++i) {
+        if (value(i) != v) return false;
+    }
+    return true;
+}
+
 // A-weighting correction [dB] of band i of the kind, rounded to 0.1 dB (0 for kind 0).
 double aWeighting(int kind, int i);
 // Point-source spreading 10·log10 Q − 11 − 20·log10 r [dB] for distance r [m] and directivity Q

@@ -54,30 +54,42 @@ std::optional<bool> HitsObstacle(const CSearchScene& scene, FaceIndex f, const C
     return hit->inside;
 }
 
+bool PassesThrough(const CSearchScene& scene, FaceIndex f, const CVector3D& a, const CVector3D& b) {
+    const std::optional<bool> hit = HitsObstacle(scene, f, a, b);
+    return hit && *hit;
+}
+
+bool PassesBeside(const CSearchScene& scene, FaceIndex f, const CVector3D& a, const CVector3D& b) {
+    const std::optional<bool> hit = HitsObstacle(scene, f, a, b);
+    return hit && !*hit;
+}
+
+// Of the checks of LegDiffractionsHold on leg k, those of the segment from the leg's first crossed
+// diffraction point on to node k: they do not depend on the node the leg starts from.
+bool SecondObstacleHolds(const CPropagationPath& path, std::size_t k, const CSearchScene& scene) {
+    const CPathRInfo& node = path[k];
+    if (node.crossX != kPassesOver) return true;
+    if (node.crossY == kPassesBeside) return PassesBeside(scene, node.diffractorY, node.pointX, node.point);
+    if (node.crossY == kPassesOver) return PassesThrough(scene, node.diffractorY, node.pointX, node.point);
+    return true;
+}
+
 // The recorded diffractions of the leg arriving at node k lie where the leg crosses the obstacles.
 bool LegDiffractionsHold(const CPropagationPath& path, std::size_t k, const CSearchScene& scene) {
     const CPathRInfo& node = path[k];
     const CVector3D& from = path[k - 1].point;
-    const auto passesThrough = [&](FaceIndex f, const CVector3D& a, const CVector3D& b) {
-        const std::optional<bool> hit = HitsObstacle(scene, f, a, b);
-        return hit && *hit;
-    };
-    const auto passesBeside = [&](FaceIndex f, const CVector3D& a, const CVector3D& b) {
-        const std::optional<bool> hit = HitsObstacle(scene, f, a, b);
-        return hit && !*hit;
-    };
     if (node.crossX == kNoDiffraction) return node.crossY == kNoDiffraction;
     if (node.crossX == kPassesOver && node.crossY == kNoDiffraction)
-        return passesThrough(node.diffractorX, from, node.point);
+        return PassesThrough(scene, node.diffractorX, from, node.point);
     if (node.crossX == kPassesOver && node.crossY == kPassesBeside)
-        return passesThrough(node.diffractorX, from, node.point) &&
-               passesBeside(node.diffractorY, node.pointX, node.point);
+        return PassesThrough(scene, node.diffractorX, from, node.point) &&
+               SecondObstacleHolds(path, k, scene);
     if (node.crossX == kPassesBeside && node.crossY == kPassesOver)
-        return passesBeside(node.diffractorX, from, node.pointY) &&
-               passesThrough(node.diffractorY, from, node.point);
+        return PassesBeside(scene, node.diffractorX, from, node.pointY) &&
+               PassesThrough(scene, node.diffractorY, from, node.point);
     if (node.crossX == kPassesOver && node.crossY == kPassesOver)
-        return passesThrough(node.diffractorX, from, node.pointY) &&
-               passesThrough(node.diffractorY, node.pointX, node.point);
+        return PassesThrough(scene, node.diffractorX, from, node.pointY) &&
+               SecondObstacleHolds(path, k, scene);
     return false;  // non-crossing diffractions are never kept from the search
 }
 
@@ -157,8 +169,9 @@ std::optional<CBlockingResult> FreeLegObstacles(const CPropagationPath& path, st
     return b;
 }
 
-// The checks of ValidateAndEmit that concern only the nodes from m on and the legs after them, on a path
-// whose leg m has just received a crossing diffraction (and whose images and reflection points have
+// The checks of ValidateAndEmit that concern only the nodes from m on and the legs after them (and the
+// part of leg m's own check that starts at its first diffraction point), on a path whose leg m has just
+// received a crossing diffraction (and whose images and reflection points have
 // been recomputed). Nothing the search does to the legs before leg m changes what these checks see:
 // - the later steps only record diffractions on legs before m and re-aim reflection points of nodes
 //   before m-1;
@@ -178,6 +191,7 @@ bool TailHolds(const CPropagationPath& path, std::size_t m, const CSearchScene& 
     for (std::size_t k = last; k > m; --k) {
         if (!LegDiffractionsHold(path, k, scene)) return false;
     }
+    if (!SecondObstacleHolds(path, m, scene)) return false;
     for (std::size_t i = m; i < last; ++i) {
         if (!ReflectionNodeClear(path, i, scene) || !ReflectionStateOnFace(path, i, scene)) return false;
         if (i > m && !DiffractionsOnArrivalSide(path, i, scene)) return false;
