@@ -101,11 +101,13 @@ bool SegmentsCross2D(const CVertex2D& a1, const CVertex2D& a2, const CVertex2D& 
 }
 
 bool InsideTriangle(const CVector3D& a, const CVector3D& b, const CVector3D& c, const CVector3D& p) {
-    // p is inside when it turns the same way from each edge.
+    // p is inside when it turns the same way from each edge (the third edge is looked at only when the
+    // first two agree).
     const CVector3D n1 = Cross(b - a, p - b);
     const CVector3D n2 = Cross(c - b, p - c);
+    if (!(Dot(n1, n2) > 0.0)) return false;
     const CVector3D n3 = Cross(a - c, p - a);
-    return Dot(n1, n2) > 0.0 && Dot(n1, n3) > 0.0;
+    return Dot(n1, n3) > 0.0;
 }
 
 CLinesClosestPoints ClosestPointsOfLines(const CVector3D& a1, const CVector3D& a2, const CVector3D& b1,

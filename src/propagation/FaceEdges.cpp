@@ -22,13 +22,69 @@ int DiffractingSideCount(const CRectObstacle& face) {
     return n;
 }
 
-CFaceFrame MakeFaceFrame(const CFaceCorners& corners) {
-    CFaceFrame frame{corners, PlaneFromPoints(corners[0], corners[1], corners[2]), corners[0], corners[0]};
+namespace {
+
+// The side lines of a parallelogram's frame: the corners must close up to 1e-9 m, lie on the inner side
+// of every side's line and leave the centre more than 1 mm inside each.
+std::optional<CFaceFrame::CSideLines> SideLines(const CFaceCorners& corners, const CPlane& plane) {
+    const CVector3D n{plane.nx, plane.ny, plane.nz};
+    if (!(Dot(n, n) > 0.5) || !(Length(corners[0] + corners[2] - corners[1] - corners[3]) < 1e-9))
+        return std::nullopt;
+    const CVector3D centre = Centroid4(corners[0], corners[1], corners[2], corners[3]);
+    CFaceFrame::CSideLines lines;
+    for (int k = 0; k < kSideCount; ++k) {
+        CVector3D inward = Normalize(Cross(n, SideEnd(corners, k) - SideStart(corners, k)));
+        if (Dot(centre - SideStart(corners, k), inward) < 0.0) inward = -1.0 * inward;
+        lines.inward[k] = inward;
+        lines.offset[k] = Dot(inward, SideStart(corners, k));
+        for (const CVector3D& c : corners) {
+            if (!(Dot(inward, c) - lines.offset[k] > -1e-9)) return std::nullopt;
+        }
+        if (!(Dot(inward, centre) - lines.offset[k] > 1e-3)) return std::nullopt;
+    }
+    return lines;
+}
+
+}  // namespace
+
+CFaceFrame MakeFaceFrame(const CFaceCorners& corners, bool withSideLines) {
+    CFaceFrame frame;
+    frame.corners = corners;
+    frame.plane = PlaneFromPoints(corners[0], corners[1], corners[2]);
+    frame.low = frame.high = corners[0];
     for (const CVector3D& c : corners) {
         frame.low = {std::min(frame.low.x, c.x), std::min(frame.low.y, c.y), std::min(frame.low.z, c.z)};
         frame.high = {std::max(frame.high.x, c.x), std::max(frame.high.y, c.y), std::max(frame.high.z, c.z)};
     }
+    if (withSideLines) frame.sideLines = SideLines(corners, frame.plane);
     return frame;
+}
+
+namespace {
+
+// A point of the plane farther than this [m] inside every side's line lies inside the face, and one
+// farther than this beyond the 0.001 m tolerance outside a side's line lies off it, far beyond the
+// rounding of PointInFace's triangle and distance tests.
+constexpr double kClearMargin = 1e-6;
+
+}  // namespace
+
+bool PointOnFace(const CFaceFrame& frame, const CVector3D& p) {
+    if (frame.sideLines) {
+        // As PointInFace: the foot of p on the plane, and p no farther than the tolerance from it. Within
+        // a parallelogram, the four triangles of PointInFace cover every point away from the sides; beyond
+        // a side's line by more than the tolerance, a point is farther than that from every side.
+        const CVector3D q = ProjectPointOnPlane(p, frame.plane);
+        if (Distance(q, p) > kOnFace) return false;
+        bool inside = true;
+        for (int k = 0; k < kSideCount; ++k) {
+            const double d = Dot(frame.sideLines->inward[k], q) - frame.sideLines->offset[k];
+            if (d < -(kOnFace + kClearMargin)) return false;
+            inside = inside && d > kClearMargin;
+        }
+        if (inside) return true;
+    }
+    return PointInFace(frame.corners, frame.plane, p, kOnFace);
 }
 
 namespace {
@@ -49,7 +105,7 @@ std::optional<CFaceHit> IntersectSegmentFace(const CFaceFrame& frame, const CVec
     const std::optional<CVector3D> point = IntersectSegmentPlane(a, b, frame.plane);
     if (!point) return std::nullopt;
     if (OutsideBox(frame, *point)) return CFaceHit{*point, false};
-    return CFaceHit{*point, PointInFace(frame.corners, frame.plane, *point, kOnFace)};
+    return CFaceHit{*point, PointOnFace(frame, *point)};
 }
 
 std::optional<CFaceHit> IntersectSegmentFace(const CFaceCorners& corners, const CVector3D& a,
@@ -85,14 +141,14 @@ CFaceCorners WidenForEdge(const CFaceCorners& corners, int side) {
 
 const CFaceFrame& CEdgeFrames::halfPlane(int side) const {
     std::optional<CFaceFrame>& frame = halfPlanes_[side];
-    if (!frame) frame = MakeFaceFrame(WidenForEdge(frame_.corners, side));
+    if (!frame) frame = MakeFaceFrame(WidenForEdge(frame_.corners, side), withSideLines_);
     return *frame;
 }
 
 CFaceFrames::CFaceFrames(std::span<const CRectObstacle> faces) : faces_(faces) {
     frames_.reserve(faces.size());
     for (const CRectObstacle& face : faces)
-        frames_.emplace_back(FaceCorners(face));
+        frames_.emplace_back(FaceCorners(face), true);
 }
 
 CRectObstacle FaceBeyondEdge(const CRectObstacle& face, int side) {

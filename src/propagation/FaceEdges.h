@@ -58,8 +58,21 @@ struct CFaceFrame {
     CPlane plane;
     CVector3D low;   // the corners' smallest x, y, z
     CVector3D high;  // the corners' largest x, y, z
+    // For the frames tested again and again: the unit normals of the sides within the plane, pointing into
+    // the face, with inward·p − offset the signed distance of a point p of the plane from a side's line.
+    // Set only when the corners form a parallelogram of some width (as a rectangle's do).
+    struct CSideLines {
+        std::array<CVector3D, 4> inward;
+        std::array<double, 4> offset;
+    };
+    std::optional<CSideLines> sideLines;
 };
-CFaceFrame MakeFaceFrame(const CFaceCorners& corners);
+// `withSideLines`: the frame will be tested often enough to pay for its side lines.
+CFaceFrame MakeFaceFrame(const CFaceCorners& corners, bool withSideLines = false);
+
+// PointInFace(corners, p, 0.001) of the frame's face, answered at once for a frame with side lines when
+// the point lies clearly inside the face or clearly away from it.
+bool PointOnFace(const CFaceFrame& frame, const CVector3D& p);
 
 // The point where the segment a–b meets the face's plane and whether it lies on the face; empty when
 // the segment does not meet the plane (both ends on one side, or the segment lying in the plane).
@@ -91,7 +104,9 @@ struct CEdgePoint {
 // diffraction points already found on them. Being filled on use, it belongs to one search on one thread.
 class CEdgeFrames {
 public:
-    explicit CEdgeFrames(const CFaceCorners& corners) : frame_(MakeFaceFrame(corners)) {}
+    // `withSideLines`: the frames of a scene's face, which its search tests again and again.
+    explicit CEdgeFrames(const CFaceCorners& corners, bool withSideLines = false)
+        : frame_(MakeFaceFrame(corners, withSideLines)), withSideLines_(withSideLines) {}
 
     const CFaceFrame& frame() const { return frame_; }
     // The frame of WidenForEdge(corners, side).
@@ -129,6 +144,7 @@ private:
     static std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
 
     CFaceFrame frame_;
+    bool withSideLines_ = false;
     mutable std::array<std::optional<CFaceFrame>, kSideCount> halfPlanes_;
     mutable std::array<CRecentPoints, kSideCount> recentPoints_;
 };

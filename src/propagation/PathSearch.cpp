@@ -96,9 +96,8 @@ bool LegDiffractionsHold(const CPropagationPath& path, std::size_t k, const CSea
 // Distance of a reflection point from its face [m]: 0 on the face, else from the nearest side it lies
 // beside, else from the nearest corner.
 double DistanceFromFace(const CFaceFrame& frame, const CVector3D& p) {
-    constexpr double kOnFace = 0.001;
     const CFaceCorners& c = frame.corners;
-    if (PointInFace(c, frame.plane, p, kOnFace)) return 0.0;
+    if (PointOnFace(frame, p)) return 0.0;
     std::optional<double> best;
     for (int k = 0; k < kSideCount; ++k) {
         const CVector3D& a = SideStart(c, k);
