@@ -50,9 +50,10 @@ TEST(IntersectSegmentFace, OnFaceBesideItOrMissingThePlane) {
     EXPECT_FALSE(IntersectSegmentFace(wall, {0, -10, 1}, {0, 10, 1}));  // lies in the plane
 }
 
-// The segment test spares the point-on-face test for points clearly outside the face's box; it must
-// answer exactly as the full test, also for points just around the rim of tilted faces and of the
-// half-planes of their sides, and right at the 1 mm tolerance.
+// The segment test spares the point-on-face test for points clearly outside the face's box, and, on the
+// frames with side lines, for points clearly inside the face or clearly beyond a side; it must answer
+// exactly as the full test, also for points just around the rim of tilted faces and of the half-planes
+// of their sides, and right at the 1 mm tolerance.
 TEST(IntersectSegmentFace, SameAnswerAsThePointOnFaceTestAroundTheRim) {
     std::mt19937 random(20240611);
     std::uniform_real_distribution<double> coordinate(-50.0, 50.0);
@@ -82,7 +83,7 @@ TEST(IntersectSegmentFace, SameAnswerAsThePointOnFaceTestAroundTheRim) {
         }
         const CFaceCorners c =
             face % 3 == 0 ? WidenForEdge(RectCorners(rect), face % kSideCount) : RectCorners(rect);
-        const CFaceFrame frame = MakeFaceFrame(c);
+        const CFaceFrame frame = MakeFaceFrame(c, (face / 2) % 2 == 1);  // with and without side lines
         const CVector3D n = UnitNormal(c[0], c[1], c[2]);
         for (int k = 0; k < 50; ++k) {
             // A point near side k % 4 (or beyond its ends), crossed by a short segment through the plane.
