@@ -201,6 +201,45 @@ bool TailHolds(const CPropagationPath& path, std::size_t m, const CSearchScene& 
     return true;
 }
 
+// Step 1 of the validation: the recorded diffractions of every leg lie where the leg crosses the obstacles.
+bool LegsHold(const CPropagationPath& path, const CSearchScene& scene) {
+    for (std::size_t k = path.size() - 1; k >= 1; --k) {
+        if (!LegDiffractionsHold(path, k, scene)) return false;
+    }
+    return true;
+}
+
+// The validation after its recomputation of the images and reflection points from node 1 on, which
+// found `quality`: clearances, reflection points on their faces, sides, free legs; appends the path.
+void EmitIfValid(CPropagationPath path, std::optional<ReflectionQuality> quality, const CSearchScene& scene,
+                 std::vector<CPropagationPath>& out) {
+    const std::size_t last = path.size() - 1;
+    if (!quality || *quality == kSomePointMissing) return;
+    if (!FirstLegClear(path)) return;
+    for (std::size_t i = 1; i < last; ++i) {
+        if (!ReflectionNodeClear(path, i, scene)) return;
+    }
+    for (std::size_t i = 1; i < last; ++i) {
+        const std::optional<std::int32_t> state = ReflectionStateOnFace(path, i, scene);
+        if (!state) return;
+        path[i].reflectState = *state;
+        if (!DiffractionsOnArrivalSide(path, i, scene)) return;
+    }
+
+    // Legs without recorded diffraction must be free, apart from obstacles they pass beside.
+    for (std::size_t k = last; k >= 1; --k) {
+        if (path[k].crossX != kNoDiffraction) continue;
+        const std::optional<CBlockingResult> b = FreeLegObstacles(path, k, scene);
+        if (!b) return;
+        if (b->count == 0) continue;
+        if (!SetLegDiffraction(path, k, b->x, b->pointX, kPassesBeside, b->y, b->pointY, kPassesBeside,
+                               scene))
+            return;
+    }
+    ++WorkCounters().pathsEmitted;
+    out.push_back(std::move(path));
+}
+
 // Places obstacles on leg m of a copy of the path and continues with the legs before it.
 void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, const CVector3D& pointX,
                   std::int32_t crossX, FaceIndex y, const CVector3D& pointY, std::int32_t crossY,
@@ -209,9 +248,17 @@ void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, cons
     CPropagationPath copy = path;
     if (!SetLegDiffraction(copy, m, x, pointX, crossX, y, pointY, crossY, scene)) return;
     RecomputeImages(copy, m, scene);
-    if (!ComputeReflectionPoints(copy, scene)) return;
-    // (With m = 1 the path goes to its validation at once.)
-    if (m >= 2 && !TailHolds(copy, m, scene)) return;
+    const std::optional<ReflectionQuality> quality = ComputeReflectionPoints(copy, scene);
+    if (!quality) return;
+    if (m == 1) {
+        // The path is complete, and its images and reflection points are already those that the
+        // validation computes again from node 1 on (the computation gives the same points the second
+        // time): it is validated without that step.
+        ++WorkCounters().validations;
+        if (LegsHold(copy, scene)) EmitIfValid(std::move(copy), quality, scene, out);
+        return;
+    }
+    if (!TailHolds(copy, m, scene)) return;
     ProcessLeg(std::move(copy), m - 1, scene, out);
 }
 
@@ -338,36 +385,10 @@ void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
 
 void ValidateAndEmit(CPropagationPath path, const CSearchScene& scene, std::vector<CPropagationPath>& out) {
     ++WorkCounters().validations;
-    const std::size_t last = path.size() - 1;
-    for (std::size_t k = last; k >= 1; --k) {
-        if (!LegDiffractionsHold(path, k, scene)) return;
-    }
+    if (!LegsHold(path, scene)) return;
     RecomputeImages(path, 1, scene);
     const std::optional<ReflectionQuality> quality = ComputeReflectionPoints(path, scene);
-    if (!quality || *quality == kSomePointMissing) return;
-    if (!FirstLegClear(path)) return;
-    for (std::size_t i = 1; i < last; ++i) {
-        if (!ReflectionNodeClear(path, i, scene)) return;
-    }
-    for (std::size_t i = 1; i < last; ++i) {
-        const std::optional<std::int32_t> state = ReflectionStateOnFace(path, i, scene);
-        if (!state) return;
-        path[i].reflectState = *state;
-        if (!DiffractionsOnArrivalSide(path, i, scene)) return;
-    }
-
-    // Legs without recorded diffraction must be free, apart from obstacles they pass beside.
-    for (std::size_t k = last; k >= 1; --k) {
-        if (path[k].crossX != kNoDiffraction) continue;
-        const std::optional<CBlockingResult> b = FreeLegObstacles(path, k, scene);
-        if (!b) return;
-        if (b->count == 0) continue;
-        if (!SetLegDiffraction(path, k, b->x, b->pointX, kPassesBeside, b->y, b->pointY, kPassesBeside,
-                               scene))
-            return;
-    }
-    ++WorkCounters().pathsEmitted;
-    out.push_back(std::move(path));
+    EmitIfValid(std::move(path), quality, scene, out);
 }
 
 }  // namespace kelmora
