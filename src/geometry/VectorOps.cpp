@@ -134,8 +134,13 @@ CLinesClosestPoints ClosestPointsOfLines(const CVector3D& a1, const CVector3D& a
 
 std::optional<CPointPair> ClosestPointsSnapped(const CVector3D& a1, const CVector3D& a2, const CVector3D& b1,
                                                const CVector3D& b2, double tol) {
+    // An end point pair whose squared distance exceeds tol² by more than rounding is farther apart than
+    // tol: its square root is spared.
+    const double clearlyFarther = tol * tol * (1.0 + 1e-6);
     for (const CVector3D* a : {&a1, &a2}) {
         for (const CVector3D* b : {&b1, &b2}) {
+            const CVector3D d = *b - *a;
+            if (Dot(d, d) > clearlyFarther) continue;
             if (Distance(*a, *b) < tol) return CPointPair{*a, *b};
         }
     }

@@ -22,7 +22,9 @@ class CSearchScene : public CFaceFrames {
 public:
     // `checkpoint` (may be empty) is called between the steps of the search, and may throw to end it.
     explicit CSearchScene(std::span<const CRectObstacle> faces, std::function<void()> checkpoint = {})
-        : CFaceFrames(faces), checkpoint_(std::move(checkpoint)) {}
+        : CFaceFrames(faces), checkpoint_(std::move(checkpoint)) {
+        blocking_.reserve(kUsualBlockingQuestions);
+    }
 
     // Lets the caller stop a search that would run for long (many faces, many reflections).
     void Checkpoint() const {
@@ -43,6 +45,8 @@ private:
     struct CKeyHash {
         std::size_t operator()(const CKey& key) const;
     };
+    // A search with two reflections asks about a hundred distinct questions.
+    static constexpr std::size_t kUsualBlockingQuestions = 128;
     mutable std::unordered_map<CKey, CBlockingResult, CKeyHash> blocking_;
     std::function<void()> checkpoint_;
 };
