@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <type_traits>
 
 #include "acoustics/BandTransmission.h"
 #include "acoustics/Formulas.h"
@@ -36,19 +37,44 @@ double Energy(double level) {
     return std::pow(10.0, level / 10.0);
 }
 
-// Energy share of a side term in band i; a side whose correction failed passes no sound (−100 dB).
-double TermEnergy(const std::optional<CBand>& term, int i) {
-    return term ? Energy(term->value(i)) : Energy(kNoSoundLevel);
-}
-
 bool AreAdjacent(int a, int b) {
     return NextSide(a) == b || NextSide(b) == a;
 }
 
+// The corrections being combined are spectra over a range of bands, or — for the ranking of obstacles at
+// one frequency — the plain value of one band; these give each its bands the same way.
+double ValueInBand(const CBand& correction, int i) {
+    return correction.value(i);
+}
+double ValueInBand(double correction, int) {
+    return correction;
+}
+void SetBand(CBand& correction, int i, double value) {
+    correction.value(i) = value;
+}
+void SetBand(double& correction, int, double value) {
+    correction = value;
+}
+template <typename Value>
+Value Uniform(const CBandRange& bands, double value) {
+    if constexpr (std::is_same_v<Value, CBand>) {
+        return Spectrum(bands.kind, value);
+    } else {
+        return value;
+    }
+}
+
+// Energy share of a side term in band i; a side whose correction failed passes no sound (−100 dB).
+template <typename Value>
+double TermEnergy(const std::optional<Value>& term, int i) {
+    return term ? Energy(ValueInBand(*term, i)) : Energy(kNoSoundLevel);
+}
+
 // An obstacle never makes the sound louder than it would be without it.
-void LimitToNoGain(CBand& correction, const CBandRange& bands) {
+template <typename Value>
+void LimitToNoGain(Value& correction, const CBandRange& bands) {
     for (int i = bands.first; i < bands.end; ++i)
-        correction.value(i) = std::min(correction.value(i), 0.0);
+        SetBand(correction, i, std::min(ValueInBand(correction, i), 0.0));
 }
 
 // Combines the corrections of a face's diffracting sides into the correction of the face, by the
@@ -56,19 +82,20 @@ void LimitToNoGain(CBand& correction, const CBandRange& bands) {
 // (its far edge taken as the half-plane beyond it), three or four edges a finite face.
 //   term(k):   the correction over side k alone;
 //   beyond(k): the correction over the half-plane beyond side k (the far edge of a strip).
+// The corrections are spectra (CBand) or one band's value (double, `bands` holding that band only).
 // Empty when the face has a single diffracting side whose term failed, or when the combined energy is
 // not positive in some band. The result is at most 0 dB in every band.
-template <typename Term, typename Beyond>
-std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& diffracts,
+template <typename Value, typename Term, typename Beyond>
+std::optional<Value> CombineSides(const std::array<std::int32_t, kSideCount>& diffracts,
                                   const CBandRange& bands, Term term, Beyond beyond) {
     std::array<int, kSideCount> sides{};
     int n = 0;
     for (int k = 0; k < kSideCount; ++k) {
         if (diffracts[k] != 0) sides[n++] = k;
     }
-    if (n == 0) return Spectrum(bands.kind, kNoSoundLevel);
+    if (n == 0) return Uniform<Value>(bands, kNoSoundLevel);
     if (n == 1) {
-        std::optional<CBand> single = term(sides[0]);
+        std::optional<Value> single = term(sides[0]);
         if (single) LimitToNoGain(*single, bands);
         return single;
     }
@@ -76,7 +103,7 @@ std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& di
     // The terms in the places of the formulas: d[0], d[1] for two sides; for three sides d[0] is the side
     // opposite the one that does not diffract and d[1], d[2] its neighbours; for four sides A, B, C, D.
     SideLayout layout = SideLayout::kFourSides;
-    std::array<std::optional<CBand>, kSideCount> d;
+    std::array<std::optional<Value>, kSideCount> d;
     if (n == 2) {
         layout = AreAdjacent(sides[0], sides[1]) ? SideLayout::kQuadrant : SideLayout::kStrip;
         d[0] = term(sides[0]);
@@ -94,7 +121,7 @@ std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& di
             d[k] = term(k);
     }
 
-    CBand combined = Spectrum(bands.kind, 0.0);
+    Value combined = Uniform<Value>(bands, 0.0);
     const int used = layout == SideLayout::kFourSides ? 4 : layout == SideLayout::kThreeSides ? 3 : 2;
     for (int i = bands.first; i < bands.end; ++i) {
         std::array<double, kSideCount> shares{};
@@ -102,7 +129,7 @@ std::optional<CBand> CombineSides(const std::array<std::int32_t, kSideCount>& di
             shares[k] = TermEnergy(d[k], i);
         const std::optional<double> level = CombinedSideLevel(layout, shares);
         if (!level) return std::nullopt;
-        combined.value(i) = *level;
+        SetBand(combined, i, *level);
     }
     return combined;
 }
@@ -124,7 +151,7 @@ std::optional<CBand> EdgeCorrectionBands(const CEdgeFace& face, const CVector3D&
 std::optional<CBand> SingleDiffractionBands(const CEdgeFace& prepared, const CVector3D& s, const CVector3D& r,
                                             const CBandRange& bands) {
     const CRectObstacle& face = prepared.face();
-    std::optional<CBand> correction = CombineSides(
+    std::optional<CBand> correction = CombineSides<CBand>(
         face.diffracts, bands, [&](int k) { return EdgeCorrectionBands(prepared, s, r, k, bands); },
         [&](int k) {
             const CRectObstacle beyond = FaceBeyondEdge(face, k);
@@ -206,10 +233,29 @@ std::optional<double> SingleDiffractionBand(const CEdgeFace& face, const CVector
                                             int band) {
     // Every term of the combinations lies in (0, 1] and a transmission loss only adds energy, so no band
     // fails on its own: the correction fails as a whole (an edge point not found) or not at all, and one
-    // band computed alone has the full spectrum's value and failure.
-    const std::optional<CBand> correction = SingleDiffractionBands(face, s, r, {2, band, band + 1});
-    if (!correction) return std::nullopt;
-    return correction->value(band);
+    // band computed alone has the full spectrum's value and failure. It is computed here by the steps of
+    // SingleDiffractionBands on the band's value alone.
+    const CRectObstacle& prepared = face.face();
+    const double frequency = bandFrequency(2, band);
+    const auto edge = [&](const CEdgeFace& e, int side) -> std::optional<double> {
+        const std::optional<CEdgePoint> p = EdgeDiffractionPoint(e, s, r, side);
+        if (!p) return std::nullopt;
+        return WedgeDiffractionCorrection(e.face().wedgeType, frequency,
+                                          PathDifference(s, r, p->edge, p->crossing));
+    };
+    std::optional<double> level = CombineSides<double>(
+        prepared.diffracts, {2, band, band + 1}, [&](int k) { return edge(face, k); },
+        [&](int k) {
+            const CRectObstacle beyond = FaceBeyondEdge(prepared, k);
+            return edge(CEdgeFace(beyond), 0);
+        });
+    if (!level) return std::nullopt;
+    // The transmission of ApplyTransmission in this band.
+    if (!prepared.tl.allEqual(0.0)) {
+        const double loss = prepared.tl.levelAt(frequency);
+        if (loss > 0.0) level = TransmissionCombination(*level, loss);
+    }
+    return level;
 }
 
 std::optional<CBand> DoubleEdgeCorrection(const CRectObstacle& x, const CVector3D& s, const CVector3D& r,
@@ -224,7 +270,7 @@ std::optional<CBand> DoubleDiffractionCorrection(const CRectObstacle& x, const C
     // The term of one side of x (or of the half-plane beyond it): the sides of y combined over it.
     const CEdgeFace preparedY(y);
     const auto overY = [&](const CEdgeFace& xFace, int sideX) {
-        return CombineSides(
+        return CombineSides<CBand>(
             y.diffracts, AllBands(kind),
             [&](int j) { return DoubleEdgeBands(xFace, s, r, sideX, preparedY, j, kind); },
             [&](int j) {
@@ -233,7 +279,7 @@ std::optional<CBand> DoubleDiffractionCorrection(const CRectObstacle& x, const C
             });
     };
     const CEdgeFace preparedX(x);
-    std::optional<CBand> correction = CombineSides(
+    std::optional<CBand> correction = CombineSides<CBand>(
         x.diffracts, AllBands(kind), [&](int i) { return overY(preparedX, i); },
         [&](int i) {
             const CRectObstacle beyond = FaceBeyondEdge(x, i);
