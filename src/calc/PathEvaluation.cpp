@@ -315,11 +315,12 @@ bool SumPairPaths(const CPairAttenuation& attenuation, const CSound& source, CBr
     CBand sum = Uniform(kind, kNoSoundLevel);
     w.ChangeLevel(1);
     const int pathCount = static_cast<int>(attenuation.paths_.size());
+    CBand level;  // one path's level, its storage reused from path to path
     for (int k = 0; k < pathCount; ++k) {
         const CPairAttenuation::CPath& path = attenuation.paths_[static_cast<std::size_t>(k)];
         WritePathHeading(w, k + 1, pathCount);
         if (!path.breakdown.empty()) w.AppendEncoded(path.breakdown);
-        CBand level = source.powerAverage;
+        level = source.powerAverage;
         if (path.travelled) {
             for (int b = 0; b < level.bandCount(); ++b)
                 level.value(b) += path.spreading;
@@ -329,7 +330,8 @@ bool SumPairPaths(const CPairAttenuation& attenuation, const CSound& source, CBr
         AddPerBand(level, path.reflection);
         AddPerBand(level, path.absorption);
         sum.addEnergy(level);
-        WritePathLevels(w, level, MaximumLevel(source, level));
+        // The maximum level of a path is shown in the breakdown only.
+        WritePathLevels(w, level, w.writesFile() ? MaximumLevel(source, level) : level);
     }
     levels.maximum = MaximumLevel(source, sum);
     levels.average = std::move(sum);
