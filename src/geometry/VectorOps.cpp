@@ -110,14 +110,24 @@ bool InsideTriangle(const CVector3D& a, const CVector3D& b, const CVector3D& c, 
     return Dot(n1, n3) > 0.0;
 }
 
+CDirectedLine DirectedLine(const CVector3D& a, const CVector3D& b) {
+    return {a, b, Normalize(b - a)};
+}
+
 CLinesClosestPoints ClosestPointsOfLines(const CVector3D& a1, const CVector3D& a2, const CVector3D& b1,
                                          const CVector3D& b2) {
+    return ClosestPointsOfLines(DirectedLine(a1, a2), DirectedLine(b1, b2));
+}
+
+CLinesClosestPoints ClosestPointsOfLines(const CDirectedLine& lineA, const CDirectedLine& lineB) {
+    const CVector3D& a1 = lineA.a;
+    const CVector3D& b1 = lineB.a;
     CLinesClosestPoints result;
-    const CVector3D da = a2 - a1;
-    const CVector3D db = b2 - b1;
+    const CVector3D da = lineA.b - a1;
+    const CVector3D db = lineB.b - b1;
     if (Dot(da, da) == 0.0 || Dot(db, db) == 0.0) return result;
-    const CVector3D u = Normalize(da);
-    const CVector3D v = Normalize(db);
+    const CVector3D& u = lineA.unit;
+    const CVector3D& v = lineB.unit;
     const double w = Dot(u, v);
     const double den = 1.0 - w * w;
     if (den == 0.0) return result;
@@ -134,6 +144,15 @@ CLinesClosestPoints ClosestPointsOfLines(const CVector3D& a1, const CVector3D& a
 
 std::optional<CPointPair> ClosestPointsSnapped(const CVector3D& a1, const CVector3D& a2, const CVector3D& b1,
                                                const CVector3D& b2, double tol) {
+    return ClosestPointsSnapped(DirectedLine(a1, a2), DirectedLine(b1, b2), tol);
+}
+
+std::optional<CPointPair> ClosestPointsSnapped(const CDirectedLine& lineA, const CDirectedLine& lineB,
+                                               double tol) {
+    const CVector3D& a1 = lineA.a;
+    const CVector3D& a2 = lineA.b;
+    const CVector3D& b1 = lineB.a;
+    const CVector3D& b2 = lineB.b;
     // An end point pair whose squared distance exceeds tol² by more than rounding is farther apart than
     // tol: its square root is spared.
     const double clearlyFarther = tol * tol * (1.0 + 1e-6);
@@ -144,7 +163,7 @@ std::optional<CPointPair> ClosestPointsSnapped(const CVector3D& a1, const CVecto
             if (Distance(*a, *b) < tol) return CPointPair{*a, *b};
         }
     }
-    const CLinesClosestPoints closest = ClosestPointsOfLines(a1, a2, b1, b2);
+    const CLinesClosestPoints closest = ClosestPointsOfLines(lineA, lineB);
     if (closest.relation == kLinesParallel) return std::nullopt;
     return CPointPair{closest.onA, closest.onB};
 }

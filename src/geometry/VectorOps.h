@@ -86,6 +86,16 @@ struct CLinesClosestPoints {
 CLinesClosestPoints ClosestPointsOfLines(const CVector3D& a1, const CVector3D& a2, const CVector3D& b1,
                                          const CVector3D& b2);
 
+// A line through two points with its unit direction Normalize(b − a), made once for a line met again
+// and again (the results of the functions taking it are those of the functions taking the points).
+struct CDirectedLine {
+    CVector3D a;
+    CVector3D b;
+    CVector3D unit;
+};
+CDirectedLine DirectedLine(const CVector3D& a, const CVector3D& b);
+CLinesClosestPoints ClosestPointsOfLines(const CDirectedLine& a, const CDirectedLine& b);
+
 // A pair of points, the first on line A and the second on line B.
 struct CPointPair {
     CVector3D onA;
@@ -99,6 +109,7 @@ struct CPointPair {
 // returned; otherwise ClosestPointsOfLines. Empty when the lines are parallel or degenerate.
 std::optional<CPointPair> ClosestPointsSnapped(const CVector3D& a1, const CVector3D& a2, const CVector3D& b1,
                                                const CVector3D& b2, double tol);
+std::optional<CPointPair> ClosestPointsSnapped(const CDirectedLine& a, const CDirectedLine& b, double tol);
 
 // ---- Horizontal offsets (z never changes) ----
 

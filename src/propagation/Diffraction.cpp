@@ -33,7 +33,7 @@ double DetourLength(const CVector3D& s, const CVector3D& r, const CDoubleEdgePoi
 class CSegmentEdges {
 public:
     CSegmentEdges(const CEdgeFace& face, const CVector3D& s, const CVector3D& r)
-        : face_(face), s_(s), r_(r) {}
+        : face_(face), s_(s), r_(r), segment_(DirectedLine(s, r)) {}
 
     const CEdgeFace& face() const { return face_; }
 
@@ -42,7 +42,7 @@ public:
         std::optional<CLinesClosestPoints>& n = nearest_[side];
         if (!n) {
             const CFaceCorners& c = face_.frame().corners;
-            n = ClosestPointsOfLines(s_, r_, SideStart(c, side), SideEnd(c, side));
+            n = ClosestPointsOfLines(segment_, DirectedLine(SideStart(c, side), SideEnd(c, side)));
         }
         return *n;
     }
@@ -59,6 +59,7 @@ private:
     const CEdgeFace& face_;
     CVector3D s_;
     CVector3D r_;
+    CDirectedLine segment_;
     std::array<std::optional<CLinesClosestPoints>, kSideCount> nearest_;
     std::array<std::optional<std::optional<CEdgePoint>>, kSideCount> direct_;
 };
@@ -127,7 +128,7 @@ std::optional<CEdgePoint> FindEdgePoint(const CEdgeFace& face, const CVector3D& 
                                         int side) {
     const CFaceFrame& widened = face.halfPlane(side);
     const std::optional<CPointPair> closest =
-        ClosestPointsSnapped(s, r, SideStart(widened.corners, side), SideEnd(widened.corners, side), kSnap);
+        ClosestPointsSnapped(DirectedLine(s, r), face.halfPlaneEdge(side), kSnap);
     if (!closest) return std::nullopt;
     const std::optional<CFaceHit> hit = IntersectSegmentFace(widened, s, r);
     if (!hit) return std::nullopt;

@@ -141,8 +141,16 @@ CFaceCorners WidenForEdge(const CFaceCorners& corners, int side) {
 
 const CFaceFrame& CEdgeFrames::halfPlane(int side) const {
     std::optional<CFaceFrame>& frame = halfPlanes_[side];
-    if (!frame) frame = MakeFaceFrame(WidenForEdge(frame_.corners, side), withSideLines_);
+    if (!frame) {
+        frame = MakeFaceFrame(WidenForEdge(frame_.corners, side), withSideLines_);
+        halfPlaneEdges_[side] = DirectedLine(SideStart(frame->corners, side), SideEnd(frame->corners, side));
+    }
     return *frame;
+}
+
+const CDirectedLine& CEdgeFrames::halfPlaneEdge(int side) const {
+    halfPlane(side);
+    return halfPlaneEdges_[side];
 }
 
 CFaceFrames::CFaceFrames(std::span<const CRectObstacle> faces) : faces_(faces) {

@@ -14,6 +14,7 @@
 
 #include "geometry/Plane.h"
 #include "geometry/RectGeometry.h"
+#include "geometry/VectorOps.h"
 #include "model/RectObstacle.h"
 #include "propagation/FaceIndex.h"
 
@@ -111,6 +112,8 @@ public:
     const CFaceFrame& frame() const { return frame_; }
     // The frame of WidenForEdge(corners, side).
     const CFaceFrame& halfPlane(int side) const;
+    // The side of that half-plane that bounds it, as a directed line.
+    const CDirectedLine& halfPlaneEdge(int side) const;
 
     // The diffraction point of the segment s–r on `side`, found by `find` unless the side was asked
     // about the same segment (to the bit) among the last few segments.
@@ -146,6 +149,7 @@ private:
     CFaceFrame frame_;
     bool withSideLines_ = false;
     mutable std::array<std::optional<CFaceFrame>, kSideCount> halfPlanes_;
+    mutable std::array<CDirectedLine, kSideCount> halfPlaneEdges_;
     mutable std::array<CRecentPoints, kSideCount> recentPoints_;
 };
 
@@ -179,6 +183,7 @@ public:
     const CRectObstacle& face() const { return *face_; }
     const CFaceFrame& frame() const { return frames_->frame(); }
     const CFaceFrame& halfPlane(int side) const { return frames_->halfPlane(side); }
+    const CDirectedLine& halfPlaneEdge(int side) const { return frames_->halfPlaneEdge(side); }
     const CEdgeFrames& frames() const { return *frames_; }
 
 private:
