@@ -37,7 +37,7 @@ counters() {
                  gsub(/[",]/, ""); sub(/:/, ""); print $1, $2 }'
 }
 
-filter='BM_ExampleGrid/threads:1$'
+filter='BM_ExampleGrid/threads:1/'
 : >"$base/old.txt"
 : >"$base/new.txt"
 i=0
@@ -56,7 +56,7 @@ awk -v rev="$rev" '
             best[file, name] = value
         next
     }
-    /\/pair$/ || name == "maxRSS_MB" { last[file, name] = value; names[name] = 1 }
+    name ~ /\/pair$/ || name == "maxRSS_MB" { last[file, name] = value; names[name] = 1 }
     END {
         printf "  %-24s %14s %14s %8s\n", "", "baseline " rev, "this tree", "ratio"
         printf "  %-24s %14.0f %14.0f %7.2fx\n", "pairs/s", best[1, "pairs/s"], best[2, "pairs/s"],
