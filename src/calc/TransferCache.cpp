@@ -92,14 +92,7 @@ CTransferStore DecodeTransferCache(std::span<const std::uint8_t> bytes, std::str
     if (bytes.size() < sizeof kMagic || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
         throw TransferCacheError(kNotACache);
     if (bytes.size() < sizeof kMagic + kSumBytes) throw TransferCacheError(kCutShort);
-    // The check sum first: whatever the rest says, damaged bytes are never taken for transfers.
     const std::span<const std::uint8_t> body = bytes.first(bytes.size() - kSumBytes);
-    CSha256 sha;
-    sha.Update(body);
-    const Digest sum = sha.Final();
-    if (std::memcmp(sum.data(), bytes.data() + body.size(), kSumBytes) != 0)
-        throw TransferCacheError(kDamaged);
-
     CReader in(body);
     in.Take(sizeof kMagic);
     if (in.Get<std::uint32_t>() != kFormatVersion) throw TransferCacheError(kOtherEngine);
@@ -137,6 +130,12 @@ CTransferStore DecodeTransferCache(std::span<const std::uint8_t> bytes, std::str
         }
     }
     if (in.left() != 0) throw TransferCacheError(kDamaged);
+    // Whatever the bytes said, damaged ones are never taken for transfers.
+    CSha256 sha;
+    sha.Update(body);
+    const Digest sum = sha.Final();
+    if (std::memcmp(sum.data(), bytes.data() + body.size(), kSumBytes) != 0)
+        throw TransferCacheError(kDamaged);
     return store;
 }
 
