@@ -114,9 +114,8 @@ void CPredictionJob::Run() {
     }
     CTextFile* file = breakdown.file.get();
     PredictionSite site(model_);
-    counts_ = {};
-    std::atomic<std::int64_t> computed{0};
-    std::atomic<std::int64_t> reused{0};
+    computed_ = 0;
+    reused_ = 0;
     // The transfers of this run, and those of the last one where they may be reused.
     const std::size_t users = site.userSources.size();
     CTransferStore next;
@@ -139,11 +138,10 @@ void CPredictionJob::Run() {
         return previous != nullptr ? &previous->points[static_cast<std::size_t>(index)] : nullptr;
     };
     const auto count = [&](const TransferCounts& c) {
-        computed += c.computed;
-        reused += c.reused;
+        computed_ += c.computed;
+        reused_ += c.reused;
     };
     const auto finish = [&] {
-        counts_ = {computed.load(), reused.load()};
         if (transfers_ != nullptr) *transfers_ = std::move(next);
     };
 

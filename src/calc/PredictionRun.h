@@ -8,6 +8,8 @@
 // own buffer and the buffers are written in point order, so every file is byte for byte the one a run
 // on one thread writes. The cancel flag is tested at every breakdown line and before each point's
 // breakdown is written out.
+#include <atomic>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -34,8 +36,9 @@ public:
     CPredictionJob(CNoise& model, PredictionRunSettings settings, CTransferStore* transfers);
     ~CPredictionJob() override;
 
-    // How the pairs of the last Run were obtained.
-    TransferCounts transferCounts() const { return counts_; }
+    // How the pairs of the run were obtained so far: may be read from any thread while the run goes on
+    // (a progress display counts the computed pairs against PairsToCompute).
+    TransferCounts transferCounts() const { return {computed_.load(), reused_.load()}; }
 
     // The job body: reports progress for every point of a list or a grid and ends with kJobNormalEnd,
     // or kJobError for a model that cannot be run (RunInputProblem: nothing is computed or written) or
@@ -47,7 +50,8 @@ private:
     CNoise& model_;
     const PredictionRunSettings settings_;
     CTransferStore* transfers_ = nullptr;
-    TransferCounts counts_;
+    std::atomic<std::int64_t> computed_{0};
+    std::atomic<std::int64_t> reused_{0};
 };
 
 struct PredictionSite;
