@@ -15,13 +15,18 @@
 // Every run computes its levels from transfers, whether they were computed or reused, so a run that
 // reuses stored transfers writes the same bytes as one that computes them all.
 //
-// Use from a document (no window needed):
-//   CTransferStore store;                       // kept with the document
-//   CPredictionJob job(model, settings, &store);  // a run fills it (PredictionRun.h); a later run reuses
-//                                                 // the pairs whose fingerprints still match
-//   ... after an edit, with `before` the model of the last run:
-//   if (InstantUpdatePossible(before, model, store)) RecomputeFromTransfers(model, store);  // no paths
-//   else { int n = PairsToCompute(model, store); ... run again with the store, n pairs to count }
+// Use from a document (plain classes, no window needed):
+//   CTransferStore store;                          // kept with the document, filled by its runs
+//   CPredictionJob job(model, settings, &store);   // PredictionRun.h: reuses the pairs whose fingerprints
+//                                                  // still match, leaves the run's transfers in `store`
+//   After an edit committed into `model`, with `before` the model of the last run:
+//   if (InstantUpdatePossible(before, model, store)) {
+//       RecomputeFromTransfers(model, store);       // every point's resultAverage/resultMax, no path traced
+//   } else {
+//       const std::int64_t n = PairsToCompute(model, store);  // PredictionRun.h, for the progress display
+//       // run again with &store; job.transferCounts().computed counts up to n while it runs
+//   }
+// The store is the document's: it is written by a run only when the run ends normally.
 #include <array>
 #include <cstdint>
 #include <span>
