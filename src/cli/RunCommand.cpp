@@ -97,6 +97,11 @@ void AddRunCommand(CLI::App& app, int& exitCode) {
     cmd->add_option("--cache", opt->cache, "transfer cache file: read if present, written at the end");
     AddShardOptions(*cmd, opt->shard);
     cmd->callback([opt, &exitCode] {
+        if (ShardRequested(opt->shard) && !opt->cache.empty()) {
+            std::fprintf(stderr, "--cache は --shard と一緒には使えません\n");
+            exitCode = 1;
+            return;
+        }
         exitCode = ShardRequested(opt->shard) ? RunShard(opt->project, opt->shard, opt->choices, opt->threads)
                                               : RunPrediction(*opt);
     });
