@@ -9,8 +9,10 @@
 // resident memory of the process so far (maxRSS_MB).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +23,7 @@
 #include "calc/OrderedPointRunner.h"
 #include "calc/PredictionRun.h"
 #include "calc/RunHost.h"
+#include "calc/TransferCache.h"
 #include "model/persistence/ProjectFile.h"
 #include "propagation/GroundModel.h"
 #include "propagation/WorkCounters.h"
@@ -181,13 +184,13 @@ BENCHMARK(BM_ExampleGridSample)->Iterations(1)->UseRealTime()->Unit(benchmark::k
 
 // A map of 50 × 50 divisions (2,601 points) over the plan area of the example's grid, 1.2 m (the grid
 // height of the example) above the ground.
-void BM_ExampleMap(benchmark::State& state) {
+std::optional<CNoise> ExampleMapModel(benchmark::State& state) {
     std::optional<CNoise> model = ExampleModel(state);
-    if (!model) return;
+    if (!model) return std::nullopt;
     std::vector<CPredictivePoint>& grid = model->calcInfo.gridPoints;
     if (grid.empty()) {
         state.SkipWithError("the example has no grid");
-        return;
+        return std::nullopt;
     }
     double x0 = grid[0].position.x, x1 = x0, y0 = grid[0].position.y, y1 = y0;
     for (const CPredictivePoint& p : grid) {
@@ -206,9 +209,75 @@ void BM_ExampleMap(benchmark::State& state) {
             grid.emplace_back(p);
         }
     }
-    RunGrid(state, *model, static_cast<int>(state.range(0)), false);
+    return model;
+}
+
+void BM_ExampleMap(benchmark::State& state) {
+    if (const std::optional<CNoise> model = ExampleMapModel(state))
+        RunGrid(state, *model, static_cast<int>(state.range(0)), false);
 }
 BENCHMARK(BM_ExampleMap)->Arg(2)->ArgName("threads")->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+// One run as `kelmora-calc run --cache` does it: the cache file read (when present), the run with its
+// transfers, the file written. Seconds of wall time; the counts of the run in `counts`.
+double CachedRun(const CNoise& model, const std::filesystem::path& cache, TransferCounts& counts) {
+    const auto start = std::chrono::steady_clock::now();
+    CTransferStore store;
+    if (std::filesystem::exists(cache)) store = ReadTransferCache(cache);
+    CNoise run = model;
+    BenchHost host(std::nullopt);
+    CPredictionJob job(run, {2, 0}, &store);
+    job.RunHere(host);
+    WriteTransferCache(cache, store);
+    counts = job.transferCounts();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Side by side on one site (0: the example's grid, 1: the 50 × 50 map): the full run that writes the
+// cache, the cached run after a power edit (+3 dB on the first outdoor source), the cached run after the
+// first barrier is moved sideways by 1 m, and the cache's size. One iteration does all three runs.
+void BM_TransferCache(benchmark::State& state) {
+    const std::optional<CNoise> model = state.range(0) == 0 ? ExampleModel(state) : ExampleMapModel(state);
+    if (!model) return;
+    const std::filesystem::path cache =
+        std::filesystem::temp_directory_path() / ("kelmora-bench-transfers-" + std::to_string(getpid()));
+    for (auto _ : state) {
+        std::filesystem::remove(cache);
+        TransferCounts full, power, barrier;
+        const double fullSeconds = CachedRun(*model, cache, full);
+        CNoise louder = *model;
+        for (double& v : louder.outdoorSources.at(0).powerAverage.third)
+            v += 3.0;
+        const double powerSeconds = CachedRun(louder, cache, power);
+        CNoise moved = louder;
+        moved.groundLines.at(1).walls.at(0).offsetHorizontal += 1.0;
+        // What a progress display asks first: the pairs the run will trace.
+        const auto countStart = std::chrono::steady_clock::now();
+        const std::int64_t toTrace = PairsToCompute(moved, ReadTransferCache(cache));
+        state.counters["count_s"] =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - countStart).count();
+        const double barrierSeconds = CachedRun(moved, cache, barrier);
+        const double pairs = static_cast<double>(full.computed);
+        state.counters["full_s"] = fullSeconds;
+        state.counters["power_s"] = powerSeconds;
+        state.counters["power_%full"] = 100.0 * powerSeconds / fullSeconds;
+        state.counters["power_traced"] = static_cast<double>(power.computed);
+        state.counters["barrier_s"] = barrierSeconds;
+        state.counters["barrier_%full"] = 100.0 * barrierSeconds / fullSeconds;
+        state.counters["barrier_%pairs"] = 100.0 * static_cast<double>(barrier.computed) / pairs;
+        if (toTrace != barrier.computed) state.SkipWithError("PairsToCompute differs from the pairs traced");
+        state.counters["pairs"] = pairs;
+        state.counters["cache_MB"] = static_cast<double>(std::filesystem::file_size(cache)) / 1e6;
+    }
+    std::filesystem::remove(cache);
+}
+BENCHMARK(BM_TransferCache)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("map")
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace kelmora

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs the fuzzers for a while: scripts/fuzz.sh [SECONDS] [TARGET] (default 60 seconds shared by all
 # targets; TARGET is project-reader, project-json, band-library,
-# part-reader or result-file to run one of them for all the time).
+# part-reader, result-file or transfer-cache to run one of them for all the time).
 # Builds them with clang in their own folder (FUZZ_BUILD, default build-fuzz) with the sanitizers,
 # seeds them (the example project and the sample model; sample band library files), and keeps the
 # corpus each grows between runs. Exits non-zero on a finding; the input that caused it is saved in
@@ -12,7 +12,7 @@ ONLY=${2:-}
 FUZZ_BUILD=${FUZZ_BUILD:-build-fuzz}
 cd "$(dirname "$0")/.."
 
-TARGETS="project-reader project-json band-library part-reader result-file"
+TARGETS="project-reader project-json band-library part-reader result-file transfer-cache"
 if [ -n "$ONLY" ]; then
     TARGETS="$ONLY"
 fi
@@ -27,7 +27,7 @@ if [ ! -f "$FUZZ_BUILD/CMakeCache.txt" ]; then
         -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 cmake --build "$FUZZ_BUILD" --target project-reader-fuzzer project-json-fuzzer project-fuzz-seeds \
-    band-library-fuzzer part-reader-fuzzer result-file-fuzzer
+    band-library-fuzzer part-reader-fuzzer result-file-fuzzer transfer-cache-fuzzer
 
 work="$FUZZ_BUILD/fuzz"
 mkdir -p "$work/findings"
@@ -73,6 +73,11 @@ for target in $TARGETS; do
             cp examples/factory-grid-laeq.txt "$work/result-seeds/"
             printf ' 50.0 51.0\r\n 60.0 -86.8\r\n' >"$work/result-seeds/matrix.txt"
             run result-file - "$work/corpus-result-file" "$work/result-seeds"
+            ;;
+        transfer-cache)
+            mkdir -p "$work/transfer-cache-seeds"
+            ASAN_OPTIONS=detect_leaks=0 "$work/transfer-cache-fuzzer" --seeds "$work/transfer-cache-seeds"
+            run transfer-cache - "$work/corpus-transfer-cache" "$work/transfer-cache-seeds"
             ;;
         *)
             echo "fuzz.sh: unknown target $target" >&2

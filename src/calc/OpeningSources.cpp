@@ -60,6 +60,41 @@ double SumOfEffectiveAreas(const std::vector<CWindow>& openings, std::int32_t be
     return sum;
 }
 
+// Everything that makes one opening source.
+struct OpeningSourceMaking {
+    const CBuilding& building;
+    const CRoom& room;
+    int roomSourceIndex;  // over the room sources of every building and room, from 0
+    const CSound& roomSource;
+    const OpeningPatch& patch;
+    const CVector3D& normal;
+    const CBand& roomConstant;
+};
+
+// Calls `make` for every opening source of the buildings, in the order of the run: building, room
+// with sources, top-level opening, patch, and for each patch every room source in turn.
+template <typename Make>
+void ForEachOpeningSource(const std::vector<CBuilding>& buildings, Make make) {
+    int firstOfRoom = 0;
+    for (const CBuilding& building : buildings) {
+        for (const CRoom& room : building.rooms) {
+            if (room.sources.empty()) continue;
+            const CBand roomConstant = RoomConstant(RoomMeanAbsorption(room), RoomSurfaceArea(room));
+            for (const CWindow& opening : room.openings) {
+                for (const OpeningPatch& patch : OpeningPatches(opening)) {
+                    for (std::size_t k = 0; k < room.sources.size(); ++k) {
+                        const CSound& roomSource = room.sources[k];
+                        const CVector3D n = OpeningOutwardNormal(room, *patch.opening, roomSource.position);
+                        make(OpeningSourceMaking{building, room, firstOfRoom + static_cast<int>(k),
+                                                 roomSource, patch, n, roomConstant});
+                    }
+                }
+            }
+            firstOfRoom += static_cast<int>(room.sources.size());
+        }
+    }
+}
+
 }  // namespace
 
 double OpeningPatchCount(const CWindow& opening) {
@@ -172,18 +207,13 @@ CVector3D OpeningOutwardNormal(const CRoom& room, const CWindow& opening, const 
     return SideOfPlane(sourcePosition, rect.p1, rect.p2, rect.p3) == 1 ? reversed : n;
 }
 
-CSound OpeningSource(const CSound& roomSource, const OpeningPatch& patch, const CVector3D& n,
-                     const CBand& roomConstant) {
+CBand OpeningGain(const CSound& roomSource, const OpeningPatch& patch, const CVector3D& n,
+                  const CBand& roomConstant, int kind) {
     const CWindow& opening = *patch.opening;
-    CSound source = roomSource;
-    source.isOpeningSource = 1;
-    source.openingNormal = n;
-    source.position = patch.centre + kSourceOffset * n;
-    source.q = opening.q;
-
+    const CVector3D position = patch.centre + kSourceOffset * n;
     // Direct field at the new position: Q·cos θ / (4π r²), θ between the ray from the room source and
     // the outward normal.
-    const CVector3D v = source.position - roomSource.position;
+    const CVector3D v = position - roomSource.position;
     const double r = Length(v);
     const double denominator = r * Length(n);
     const double cosTheta = denominator > 0.0 ? Dot(v, n) / denominator : 1.0;
@@ -191,17 +221,32 @@ CSound OpeningSource(const CSound& roomSource, const OpeningPatch& patch, const 
     const double direct = sphere != 0.0 ? roomSource.q * cosTheta / sphere : 0.0;
     const double areaTerm = 10.0 * std::log10(patch.area);
 
-    for (CBand* spectrum : {&source.powerAverage, &source.powerMax}) {
-        for (int i = 0; i < spectrum->bandCount(); ++i) {
-            const double f = bandFrequency(spectrum->kind, i);
-            const double roomR = roomConstant.levelAt(f);
-            double roomTerm = 0.0;
-            if (roomR != 0.0 && sphere != 0.0) {
-                const double bracket = direct + 1.0 / roomR;
-                if (bracket > 0.0) roomTerm = 10.0 * std::log10(bracket);
-            }
-            spectrum->value(i) += -opening.tl.levelAt(f) + roomTerm + areaTerm;
+    CBand gain;
+    gain.kind = kind;
+    for (int i = 0; i < gain.bandCount(); ++i) {
+        const double f = bandFrequency(kind, i);
+        const double roomR = roomConstant.levelAt(f);
+        double roomTerm = 0.0;
+        if (roomR != 0.0 && sphere != 0.0) {
+            const double bracket = direct + 1.0 / roomR;
+            if (bracket > 0.0) roomTerm = 10.0 * std::log10(bracket);
         }
+        gain.value(i) = -opening.tl.levelAt(f) + roomTerm + areaTerm;
+    }
+    return gain;
+}
+
+CSound OpeningSource(const CSound& roomSource, const OpeningPatch& patch, const CVector3D& n,
+                     const CBand& roomConstant) {
+    CSound source = roomSource;
+    source.isOpeningSource = 1;
+    source.openingNormal = n;
+    source.position = patch.centre + kSourceOffset * n;
+    source.q = patch.opening->q;
+    for (CBand* spectrum : {&source.powerAverage, &source.powerMax}) {
+        const CBand gain = OpeningGain(roomSource, patch, n, roomConstant, spectrum->kind);
+        for (int i = 0; i < spectrum->bandCount(); ++i)
+            spectrum->value(i) += gain.value(i);
     }
     return source;
 }
@@ -225,33 +270,39 @@ std::string SourceMemo(const CSound& source) {
 
 std::vector<CSound> OpeningSourcesOf(const std::vector<CBuilding>& buildings) {
     std::vector<CSound> sources;
-    for (const CBuilding& building : buildings) {
-        const auto buildingMemo = std::make_shared<const std::string>(building.memo);
-        for (const CRoom& room : building.rooms) {
-            if (room.sources.empty()) continue;
-            const auto roomMemo = std::make_shared<const std::string>(room.memo);
-            const CBand roomConstant = RoomConstant(RoomMeanAbsorption(room), RoomSurfaceArea(room));
-            for (const CWindow& opening : room.openings) {
-                // The patches of one opening (or of one contained opening) follow each other.
-                const CWindow* memoOf = nullptr;
-                std::shared_ptr<const std::string> openingMemo;
-                for (const OpeningPatch& patch : OpeningPatches(opening)) {
-                    if (patch.opening != memoOf) {
-                        memoOf = patch.opening;
-                        openingMemo = std::make_shared<const std::string>(patch.opening->memo);
-                    }
-                    for (const CSound& roomSource : room.sources) {
-                        const CVector3D n = OpeningOutwardNormal(room, *patch.opening, roomSource.position);
-                        CSound source = OpeningSource(roomSource, patch, n, roomConstant);
-                        source.memo.clear();
-                        source.openingMemos = {buildingMemo, roomMemo, openingMemo};
-                        sources.push_back(std::move(source));
-                    }
-                }
-            }
+    const CBuilding* memosOfBuilding = nullptr;
+    const CRoom* memosOfRoom = nullptr;
+    const CWindow* memoOfOpening = nullptr;
+    std::shared_ptr<const std::string> buildingMemo, roomMemo, openingMemo;
+    ForEachOpeningSource(buildings, [&](const OpeningSourceMaking& m) {
+        // The sources of one building, room and opening follow each other and share its memo.
+        if (&m.building != memosOfBuilding) {
+            memosOfBuilding = &m.building;
+            buildingMemo = std::make_shared<const std::string>(m.building.memo);
         }
-    }
+        if (&m.room != memosOfRoom) {
+            memosOfRoom = &m.room;
+            roomMemo = std::make_shared<const std::string>(m.room.memo);
+        }
+        if (m.patch.opening != memoOfOpening) {
+            memoOfOpening = m.patch.opening;
+            openingMemo = std::make_shared<const std::string>(m.patch.opening->memo);
+        }
+        CSound source = OpeningSource(m.roomSource, m.patch, m.normal, m.roomConstant);
+        source.memo.clear();
+        source.openingMemos = {buildingMemo, roomMemo, openingMemo};
+        sources.push_back(std::move(source));
+    });
     return sources;
+}
+
+std::vector<OpeningOrigin> OpeningOriginsOf(const std::vector<CBuilding>& buildings) {
+    std::vector<OpeningOrigin> origins;
+    ForEachOpeningSource(buildings, [&](const OpeningSourceMaking& m) {
+        origins.push_back({m.roomSourceIndex, OpeningGain(m.roomSource, m.patch, m.normal, m.roomConstant,
+                                                          m.roomSource.powerAverage.kind)});
+    });
+    return origins;
 }
 
 void BuildOpeningSources(CNoise& noise) {

@@ -75,6 +75,24 @@ CVector3D OpeningOutwardNormal(const CRoom& room, const CWindow& opening, const 
 CSound OpeningSource(const CSound& roomSource, const OpeningPatch& patch, const CVector3D& n,
                      const CBand& roomConstant);
 
+// What OpeningSource adds to each band of a spectrum of representation `kind`: −TL + C +
+// 10·log10(patch area), a term of the geometry alone. The opening source's spectra are the room
+// source's plus this gain, so the sound it carries to a point is the room source's power times
+// 10^(gain/10) times the transfer of its paths.
+CBand OpeningGain(const CSound& roomSource, const OpeningPatch& patch, const CVector3D& n,
+                  const CBand& roomConstant, int kind);
+
+// Where an opening source comes from: its room source, numbered over the room sources of every
+// building and room in stored order (from 0), and its gain in the kind of the room source's average
+// power.
+struct OpeningOrigin {
+    int roomSource = 0;
+    CBand gain;
+};
+
+// The origins of OpeningSourcesOf(buildings), one per source in the same order.
+std::vector<OpeningOrigin> OpeningOriginsOf(const std::vector<CBuilding>& buildings);
+
 // The memo of an opening source: the non-empty ones of the three memos joined with ":".
 std::string OpeningSourceMemo(const std::string& buildingMemo, const std::string& roomMemo,
                               const std::string& openingMemo);

@@ -1,7 +1,9 @@
 #include "calc/PathEvaluation.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -46,17 +48,6 @@ void AddPerBand(CBand& to, const CBand& add) {
 // Value of band b of representation `kind` read from `spectrum`.
 double BandValue(const CBand& spectrum, int kind, int b) {
     return spectrum.kind == kind ? spectrum.value(b) : spectrum.levelAt(bandFrequency(kind, b));
-}
-
-// The maximum level of a path or a source: the maximum power less the attenuation that turned the
-// average power into `level`.
-CBand MaximumLevel(const CSound& source, const CBand& level) {
-    CBand attenuation = level;
-    for (int i = 0; i < attenuation.bandCount(); ++i)
-        attenuation.value(i) -= source.powerAverage.value(i);
-    CBand maximum = source.powerMax;
-    AddPerBand(maximum, attenuation);
-    return maximum;
 }
 
 BreakdownFace FaceForBreakdown(const CRectObstacle& face) {
@@ -337,6 +328,29 @@ bool SumPairPaths(const CPairAttenuation& attenuation, const CSound& source, CBr
     levels.average = std::move(sum);
     WriteSourceLevels(w, levels.average, levels.maximum);
     return true;
+}
+
+CBand MaximumLevel(const CSound& source, const CBand& level) {
+    CBand attenuation = level;
+    for (int i = 0; i < attenuation.bandCount(); ++i)
+        attenuation.value(i) -= source.powerAverage.value(i);
+    CBand maximum = source.powerMax;
+    AddPerBand(maximum, attenuation);
+    return maximum;
+}
+
+bool AccumulateTransfer(const CPairAttenuation& attenuation, const CBand* gain, std::span<double> energy) {
+    const int bands = std::min(bandCount(attenuation.kind_), static_cast<int>(energy.size()));
+    for (const CPairAttenuation::CPath& path : attenuation.paths_) {
+        for (int b = 0; b < bands; ++b) {
+            double level = path.travelled ? path.spreading + path.air.value(b) : 0.0;
+            level =
+                ((level + path.diffraction.value(b)) + path.reflection.value(b)) + path.absorption.value(b);
+            if (gain != nullptr) level += gain->value(b);
+            energy[static_cast<std::size_t>(b)] += std::pow(10.0, level / 10.0);
+        }
+    }
+    return !attenuation.paths_.empty();
 }
 
 bool ComputeSourceAtPoint(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,

@@ -52,6 +52,7 @@ private:
                                   int, const CSound&, const CVector3D&, const CBreakdownWriter&,
                                   CPairAttenuation&);
     friend bool SumPairPaths(const CPairAttenuation&, const CSound&, CBreakdownWriter&, SourceLevels&);
+    friend bool AccumulateTransfer(const CPairAttenuation&, const CBand*, std::span<double>);
 
     struct CPath {
         bool travelled = false;  // the path has a length: spreading and air absorption apply
@@ -83,6 +84,17 @@ void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBu
 // with the breakdown written to `w` as ComputeSourceAtPoint writes it.
 bool SumPairPaths(const CPairAttenuation& attenuation, const CSound& source, CBreakdownWriter& w,
                   SourceLevels& levels);
+
+// The transfer of the paths `attenuation` holds, added to `energy` (per band of the kind the paths were
+// evaluated in): for every path in order, 10^((gain + attenuation of the path)/10), where the
+// attenuation is the path's spreading and air absorption (when it travels) plus its diffraction,
+// reflection and absorption corrections, and `gain` is what the source's spectra add to those of the
+// source it stands for (an opening source's OpeningGain; null: nothing). False when there is no path.
+bool AccumulateTransfer(const CPairAttenuation& attenuation, const CBand* gain, std::span<double> energy);
+
+// The maximum level of a source from its level `level` at a point: the maximum power less the
+// attenuation that turned the average power into `level` (powerMax + (level − powerAverage)).
+CBand MaximumLevel(const CSound& source, const CBand& level);
 
 // The same, filling the source's levelAverageAtPoint and levelMaxAtPoint (−100 in every band when no
 // path is left).

@@ -1,7 +1,10 @@
 #include "calc/PointPrediction.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 
 #include "calc/BreakdownLines.h"
 #include "calc/PathEvaluation.h"
@@ -20,37 +23,137 @@ double TimeWeight(const CSound& source, double targetTime) {
     return std::min(targetTime, events * source.duration) / targetTime;
 }
 
-// The source at the point with the scene storage of the point's computation and the paths of the
-// source before it, which the source shares when it stands at the same place (a machine of a room after
-// another at the same opening patch).
-bool ComputeSourceWithScene(const PredictionSite& site, CPredictivePoint& point, const CSound& source,
-                            CBreakdownWriter& w, Scene& scene, CPairAttenuation& attenuation) {
+constexpr int kReaches = 0;  // the source is traced
+constexpr int kUnderground = 1;
+constexpr int kTooFar = 2;
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+bool SameBits(const CVector3D& a, const CVector3D& b) {
+    return SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z);
+}
+
+// Whether a source is traced to the point, or why not.
+int SkipOf(const PredictionSite& site, const CSound& source, const CVector3D& point) {
+    if (source.position.z - GroundHeightAt(site.terrain, source.position) < -kBelowGroundMargin)
+        return kUnderground;
+    if (Distance(source.position, point) > site.model.effectiveDistance) return kTooFar;
+    return kReaches;
+}
+
+// A source the run traces: an outdoor source, or an opening source with the user source (its room
+// source) whose transfer it adds to.
+struct MadeSource {
+    const CSound& source;
+    std::size_t user;   // index in site.userSources
+    const CBand* gain;  // opening gain; null for an outdoor source
+    SourceOrigin origin;
+    int number;  // in its group, from 1
+    int count;   // of its group
+};
+
+// Every outdoor source, then every opening source, in the order of the run.
+template <typename Visit>
+void ForEachMadeSource(const PredictionSite& site, Visit visit) {
+    const std::vector<CSound>& outdoor = site.model.outdoorSources;
+    const int outdoorCount = static_cast<int>(outdoor.size());
+    for (int k = 0; k < outdoorCount; ++k)
+        visit(MadeSource{outdoor[static_cast<std::size_t>(k)], static_cast<std::size_t>(k), nullptr,
+                         SourceOrigin::Outdoor, k + 1, outdoorCount});
+    const std::vector<CSound>& opening = site.model.openingSources;
+    const int openingCount = static_cast<int>(opening.size());
+    for (int k = 0; k < openingCount; ++k) {
+        const OpeningOrigin& origin = site.origins[static_cast<std::size_t>(k)];
+        visit(MadeSource{opening[static_cast<std::size_t>(k)],
+                         static_cast<std::size_t>(outdoorCount + origin.roomSource), &origin.gain,
+                         SourceOrigin::BuildingOpening, k + 1, openingCount});
+    }
+}
+
+// The start of every user source's fingerprint: the conditions and the source's own position, Q and
+// spectrum kinds.
+CFingerprintHasher StartPairHash(const PredictionSite& site, const CSound& user) {
+    CFingerprintHasher h;
+    h.Add(site.conditions);
+    h.Add(user.position);
+    h.Add(user.q);
+    h.Add(static_cast<std::int32_t>(user.powerAverage.kind));
+    h.Add(static_cast<std::int32_t>(user.powerMax.kind));
+    return h;
+}
+
+std::vector<CFingerprintHasher> StartPairHashes(const PredictionSite& site) {
+    std::vector<CFingerprintHasher> hashers;
+    hashers.reserve(site.userSources.size());
+    for (const CSound* user : site.userSources)
+        hashers.push_back(StartPairHash(site, *user));
+    return hashers;
+}
+
+void HashMadeSource(CFingerprintHasher& h, const MadeSource& made, int skip, const Fingerprint* scene) {
+    h.Add(made.source.position);
+    h.Add(made.source.q);
+    h.Add(static_cast<std::int32_t>(made.source.powerAverage.kind));
+    if (made.gain != nullptr) h.Add(*made.gain);
+    h.Add(static_cast<std::int32_t>(skip));
+    if (scene != nullptr) h.Add(*scene);
+}
+
+// Traces the sources of the user sources marked in `trace` to the point, adding their transfers, and
+// writes the breakdown of every source (the sources of the others keep their headings only, which
+// are never written: a run with a breakdown traces all). The fingerprints of the sources marked in
+// `hash` are made on the way from the scenes built for the tracing.
+void TraceSources(const PredictionSite& site, const CPredictivePoint& point, CBreakdownWriter& w,
+                  const std::vector<char>& trace, const std::vector<char>& hash, PointTransfers& transfers) {
     const CNoise& model = site.model;
-    if (source.position.z - GroundHeightAt(site.terrain, source.position) < -kBelowGroundMargin) {
-        WriteSourceSkipped(w, SourceSkip::BelowGround);
-        return false;
+    std::vector<CFingerprintHasher> hashers;
+    if (site.fingerprints) hashers = StartPairHashes(site);
+    Scene scene;  // reused from source to source
+    CPairAttenuation attenuation;
+    Fingerprint sceneFingerprint{};
+    ForEachMadeSource(site, [&](const MadeSource& made) {
+        const CSound& source = made.source;
+        WriteSourceHeading(w, made.origin, made.number, made.count, source);
+        if (trace[made.user] == 0) return;
+        const bool hashing = hash[made.user] != 0;
+        const int skip = SkipOf(site, source, point.position);
+        if (skip != kReaches) {
+            WriteSourceSkipped(w, skip == kUnderground ? SourceSkip::BelowGround : SourceSkip::TooFar);
+            if (hashing) HashMadeSource(hashers[made.user], made, skip, nullptr);
+            return;
+        }
+        // Sources at one place (the machines of a room at one opening patch) share the paths.
+        if (attenuation.Fits(source, point.position, w)) {
+            ++WorkCounters().pairsSharingPaths;
+        } else {
+            BuildScene(model, site.terrain, source.position, point.position, scene);
+            if (site.fingerprints) sceneFingerprint = SceneFingerprint(scene);
+            EvaluatePairPaths(scene, model.buildings, model.temperature, model.humidity, model.maxReflections,
+                              source, point.position, w, attenuation);
+        }
+        if (hashing) HashMadeSource(hashers[made.user], made, skip, &sceneFingerprint);
+        if (w.writesFile()) {
+            SourceLevels levels;  // the source's own lines of the breakdown
+            SumPairPaths(attenuation, source, w, levels);
+        }
+        PairTransfer& pair = transfers.pairs[made.user];
+        if (AccumulateTransfer(attenuation, made.gain, pair.energy)) pair.reached = true;
+    });
+    for (std::size_t s = 0; s < hashers.size(); ++s) {
+        if (trace[s] != 0 && hash[s] != 0) transfers.pairs[s].fingerprint = hashers[s].Final();
     }
-    if (Distance(source.position, point.position) > model.effectiveDistance) {
-        WriteSourceSkipped(w, SourceSkip::TooFar);
-        return false;
-    }
-    if (attenuation.Fits(source, point.position, w)) {
-        ++WorkCounters().pairsSharingPaths;
-    } else {
-        BuildScene(model, site.terrain, source.position, point.position, scene);
-        EvaluatePairPaths(scene, model.buildings, model.temperature, model.humidity, model.maxReflections,
-                          source, point.position, w, attenuation);
-    }
-    SourceLevels levels;
-    if (!SumPairPaths(attenuation, source, w, levels)) return false;
-    point.resultAverage.addEnergy(TimeWeighting(source, levels.average, model.targetTime));
-    point.resultMax.addEnergy(levels.maximum);
-    return true;
 }
 
 }  // namespace
 
-PredictionSite::PredictionSite(const CNoise& m) : model(m), terrain(AllGroundLines(m)) {}
+PredictionSite::PredictionSite(const CNoise& m)
+    : model(m),
+      terrain(AllGroundLines(m)),
+      userSources(UserSources(m)),
+      origins(OpeningOriginsOf(m.buildings)),
+      conditions(ConditionsFingerprint(m)) {}
 
 CBand TimeWeighting(const CSound& source, const CBand& level, double targetTime) {
     const double w = TimeWeight(source, targetTime);
@@ -68,31 +171,86 @@ bool PointAboveGround(const PredictionSite& site, const CVector3D& position) {
 
 bool ComputeSourceForPoint(const PredictionSite& site, CPredictivePoint& point, const CSound& source,
                            CBreakdownWriter& w) {
+    const int skip = SkipOf(site, source, point.position);
+    if (skip != kReaches) {
+        WriteSourceSkipped(w, skip == kUnderground ? SourceSkip::BelowGround : SourceSkip::TooFar);
+        return false;
+    }
+    const CNoise& model = site.model;
     Scene scene;
-    CPairAttenuation attenuation;
-    return ComputeSourceWithScene(site, point, source, w, scene, attenuation);
+    BuildScene(model, site.terrain, source.position, point.position, scene);
+    SourceLevels levels;
+    if (!ComputeSourceAtPoint(scene, model.buildings, model.temperature, model.humidity, model.maxReflections,
+                              source, point.position, w, levels))
+        return false;
+    point.resultAverage.addEnergy(TimeWeighting(source, levels.average, model.targetTime));
+    point.resultMax.addEnergy(levels.maximum);
+    return true;
 }
 
 void ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdownWriter& w) {
-    point.resultAverage = CBand::Filled(kNoSoundLevel);
-    point.resultMax = CBand::Filled(kNoSoundLevel);
-    w.ChangeLevel(1);
-    Scene scene;  // reused from source to source
-    CPairAttenuation attenuation;
-    const struct {
-        const std::vector<CSound>& sources;
-        SourceOrigin origin;
-    } groups[] = {{site.model.outdoorSources, SourceOrigin::Outdoor},
-                  {site.model.openingSources, SourceOrigin::BuildingOpening}};
-    for (const auto& group : groups) {
-        const int count = static_cast<int>(group.sources.size());
-        for (int k = 0; k < count; ++k) {
-            const CSound& source = group.sources[static_cast<std::size_t>(k)];
-            WriteSourceHeading(w, group.origin, k + 1, count, source);
-            ComputeSourceWithScene(site, point, source, w, scene, attenuation);
+    PointTransfers transfers;
+    ComputePoint(site, point, w, nullptr, transfers);
+}
+
+std::vector<Fingerprint> PairFingerprints(const PredictionSite& site, const CVector3D& point) {
+    std::vector<CFingerprintHasher> hashers = StartPairHashes(site);
+    Scene scene;
+    std::optional<CVector3D> scenePosition;
+    Fingerprint sceneFingerprint{};
+    ForEachMadeSource(site, [&](const MadeSource& made) {
+        const int skip = SkipOf(site, made.source, point);
+        if (skip != kReaches) {
+            HashMadeSource(hashers[made.user], made, skip, nullptr);
+            return;
+        }
+        // The sources of one opening patch stand at one place and share its scene.
+        if (!scenePosition || !SameBits(*scenePosition, made.source.position)) {
+            BuildScene(site.model, site.terrain, made.source.position, point, scene);
+            sceneFingerprint = SceneFingerprint(scene);
+            scenePosition = made.source.position;
+        }
+        HashMadeSource(hashers[made.user], made, skip, &sceneFingerprint);
+    });
+    std::vector<Fingerprint> fingerprints;
+    fingerprints.reserve(hashers.size());
+    for (const CFingerprintHasher& h : hashers)
+        fingerprints.push_back(h.Final());
+    return fingerprints;
+}
+
+TransferCounts ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdownWriter& w,
+                            const PointTransfers* previous, PointTransfers& transfers) {
+    const std::size_t users = site.userSources.size();
+    transfers.position = point.position;
+    transfers.computed = true;
+    transfers.pairs.assign(users, PairTransfer{});
+    std::vector<char> trace(users, 1);
+    std::vector<char> hashWhileTracing(users, site.fingerprints ? 1 : 0);
+    TransferCounts counts;
+    if (previous != nullptr && !w.writesFile() && previous->computed && previous->pairs.size() == users &&
+        SameBits(previous->position, point.position)) {
+        const std::vector<Fingerprint> now =
+            site.sameSite ? std::vector<Fingerprint>() : PairFingerprints(site, point.position);
+        for (std::size_t s = 0; s < users; ++s) {
+            if (site.sameSite || now[s] == previous->pairs[s].fingerprint) {
+                transfers.pairs[s] = previous->pairs[s];
+                trace[s] = 0;
+                ++counts.reused;
+            } else {
+                transfers.pairs[s].fingerprint = now[s];
+                hashWhileTracing[s] = 0;
+            }
         }
     }
+    counts.computed = static_cast<std::int64_t>(users) - counts.reused;
+
+    w.ChangeLevel(1);
+    if (counts.computed > 0 || w.writesFile())
+        TraceSources(site, point, w, trace, hashWhileTracing, transfers);
     w.ChangeLevel(-1);
+    LevelsFromTransfers(site.userSources, transfers, site.model.targetTime, point);
+    return counts;
 }
 
 }  // namespace kelmora

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "calc/BreakdownWriter.h"
+#include "calc/Fingerprint.h"
+#include "calc/OpeningSources.h"
+#include "calc/Transfers.h"
 #include "model/Band.h"
 #include "model/GroundLine.h"
 #include "model/Noise.h"
@@ -25,7 +28,16 @@ struct PredictionSite {
     explicit PredictionSite(const CNoise& model);
 
     const CNoise& model;
-    std::vector<CGroundLine> terrain;  // the ground lines and the slope-foot lines of the model
+    std::vector<CGroundLine> terrain;        // the ground lines and the slope-foot lines of the model
+    std::vector<const CSound*> userSources;  // UserSources(model)
+    std::vector<OpeningOrigin> origins;      // of model.openingSources, one each
+    Fingerprint conditions{};                // ConditionsFingerprint(model)
+
+    // Set by a run that keeps its transfers: every computed pair gets its fingerprint.
+    bool fingerprints = false;
+    // Set by a run that reuses transfers: true when the store's site fingerprint is the model's, so that
+    // every pair at a point that has not moved is reused without a look at its scene.
+    bool sameSite = false;
 };
 
 // The source's equivalent contribution over the target time T [s], per band of `level` (the source's
@@ -46,7 +58,21 @@ bool ComputeSourceForPoint(const PredictionSite& site, CPredictivePoint& point, 
                            CBreakdownWriter& w);
 
 // Every outdoor source, then every building-opening source, at the point, each after its breakdown
-// heading, one level deeper than the point's heading. The point's results start from no sound.
+// heading, one level deeper than the point's heading: the transfers of the user sources, and the
+// point's results from them (LevelsFromTransfers).
 void ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdownWriter& w);
+
+// The same, the transfers kept in `transfers`. With `previous`, the same point's transfers of an
+// earlier run, a pair is reused when the point has not moved and its fingerprint (or, with
+// site.sameSite, the whole site's) still matches; the others are traced. A run that writes a breakdown
+// traces every pair. Returns how many pairs were traced and reused.
+TransferCounts ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdownWriter& w,
+                            const PointTransfers* previous, PointTransfers& transfers);
+
+// The fingerprints of the pairs of every user source at `point` without tracing a path: the scenes
+// are built and hashed. A fingerprint covers the run's conditions, the user source's position, Q and
+// spectrum kinds and, for each source it makes, in order, its position, Q, kind, opening gain, whether
+// it is skipped (underground, too far) and the faces of its scene.
+std::vector<Fingerprint> PairFingerprints(const PredictionSite& site, const CVector3D& point);
 
 }  // namespace kelmora

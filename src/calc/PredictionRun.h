@@ -8,10 +8,13 @@
 // own buffer and the buffers are written in point order, so every file is byte for byte the one a run
 // on one thread writes. The cancel flag is tested at every breakdown line and before each point's
 // breakdown is written out.
+#include <atomic>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "calc/LongJob.h"
+#include "calc/Transfers.h"
 #include "model/Noise.h"
 
 namespace kelmora {
@@ -26,7 +29,16 @@ public:
     // The run works on `model` itself: its opening sources are rebuilt and its points receive their
     // results. The model must outlive the job and stay unchanged while it runs.
     explicit CPredictionJob(CNoise& model, PredictionRunSettings settings = {});
+    // The same keeping the run's transfers in `transfers` (Transfers.h), which must outlive the job. The
+    // transfers it holds when the run starts are reused wherever they still hold (not by a run that
+    // writes a breakdown, which traces every path); a run that ends normally leaves its own there, with
+    // fingerprints, and a failed or cancelled run leaves the store as it was.
+    CPredictionJob(CNoise& model, PredictionRunSettings settings, CTransferStore* transfers);
     ~CPredictionJob() override;
+
+    // How the pairs of the run were obtained so far: may be read from any thread while the run goes on
+    // (a progress display counts the computed pairs against PairsToCompute).
+    TransferCounts transferCounts() const { return {computed_.load(), reused_.load()}; }
 
     // The job body: reports progress for every point of a list or a grid and ends with kJobNormalEnd,
     // or kJobError for a model that cannot be run (RunInputProblem: nothing is computed or written) or
@@ -37,6 +49,9 @@ public:
 private:
     CNoise& model_;
     const PredictionRunSettings settings_;
+    CTransferStore* transfers_ = nullptr;
+    std::atomic<std::int64_t> computed_{0};
+    std::atomic<std::int64_t> reused_{0};
 };
 
 struct PredictionSite;
@@ -46,6 +61,16 @@ class CBreakdownWriter;
 // computed and keeps no result of an earlier run.
 void ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int m, int count,
                         CBreakdownWriter& w);
+// The same keeping the point's transfers (ComputePoint in PointPrediction.h); an underground point
+// keeps none.
+TransferCounts ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int m, int count,
+                                  CBreakdownWriter& w, const PointTransfers* previous,
+                                  PointTransfers& transfers);
+
+// The number of source–point pairs a run of `model` with `transfers` would trace (for a progress
+// display): every pair of the run's points whose transfers the store does not hold with a matching
+// fingerprint. Builds the opening sources and the scenes of a copy of the model; traces no path.
+std::int64_t PairsToCompute(const CNoise& model, const CTransferStore& transfers);
 
 // Why a model cannot be run, before anything is computed: a value that is not finite or lies outside
 // the range its dialog accepts (ValueCheck.h), or an opening that would make too many sources; the

@@ -6,14 +6,20 @@
 // without a result file the points' levels are printed as a table. Exit status 0 on a normal end, 1 on
 // an error (its text on stderr), 130 when cancelled with Ctrl+C.
 //
+// With --cache FILE the run reuses the transfers the file holds wherever they still hold and writes
+// the run's transfers to it at the end (TransferCache.h); how many source–point pairs were computed and
+// reused is told on stderr. A cache that cannot be used is ignored with a warning.
+//
 // With --shard K/N --part FILE the run computes one block of the points into a part file for
 // `kelmora-calc merge` (ShardCommand.h).
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "calc/PredictionRun.h"
 #include "calc/PrintfFormat.h"
+#include "calc/TransferCache.h"
 #include "cli/CliRunHost.h"
 #include "cli/CommandProject.h"
 #include "cli/Commands.h"
@@ -29,16 +35,53 @@ struct RunOptions {
     CliRunChoices choices;
     int threads = 0;  // 0: one per core
     ShardChoices shard;
+    std::string cache;  // transfer cache file; empty: none
 };
+
+// The transfers of the cache file, or none (with a warning on stderr) when it cannot be used for the
+// model; a file that does not exist yet is no warning.
+CTransferStore ReadCacheFor(const std::string& path, const CNoise& model) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return {};
+    try {
+        CTransferStore store = ReadTransferCache(path);
+        if (static_cast<std::size_t>(store.userSourceCount) == UserSources(model).size() &&
+            store.points.size() == model.calcInfo.PredictionPoints().size())
+            return store;
+        std::fprintf(stderr, "警告: 転送キャッシュ %s は別のプロジェクトのものです。すべての組を計算します\n",
+                     path.c_str());
+    } catch (const TransferCacheError& e) {
+        std::fprintf(stderr, "警告: 転送キャッシュ %s を使えません (%s)。すべての組を計算します\n",
+                     path.c_str(), e.what());
+    }
+    return {};
+}
 
 int RunPrediction(const RunOptions& opt) {
     std::optional<ProjectDocument> project = ReadCommandProject(opt.project);
     if (!project) return 1;
     ProjectDocument& doc = *project;
-    CPredictionJob job(doc.model, {opt.threads, 0});
+    if (opt.cache.empty()) {
+        CPredictionJob job(doc.model, {opt.threads, 0});
+        const int status = RunJobFromCommandLine(job, opt.choices);
+        if (status != 0) return status;
+        return PrintPointLevels(doc.model.calcInfo, opt.choices) ? 0 : 1;
+    }
+    CTransferStore store = ReadCacheFor(opt.cache, doc.model);
+    CPredictionJob job(doc.model, {opt.threads, 0}, &store);
     const int status = RunJobFromCommandLine(job, opt.choices);
     if (status != 0) return status;
-    return PrintPointLevels(doc.model.calcInfo, opt.choices) ? 0 : 1;
+    const TransferCounts counts = job.transferCounts();
+    std::fprintf(stderr, "転送: 計算 %lld 組, 再利用 %lld 組\n", static_cast<long long>(counts.computed),
+                 static_cast<long long>(counts.reused));
+    int result = PrintPointLevels(doc.model.calcInfo, opt.choices) ? 0 : 1;
+    try {
+        WriteTransferCache(opt.cache, store);
+    } catch (const TransferCacheError& e) {
+        std::fprintf(stderr, "転送キャッシュ %s を書けません (%s)\n", opt.cache.c_str(), e.what());
+        result = 1;
+    }
+    return result;
 }
 
 }  // namespace
@@ -51,8 +94,14 @@ void AddRunCommand(CLI::App& app, int& exitCode) {
     AddRunChoiceOptions(*cmd, opt->choices);
     cmd->add_option("--threads", opt->threads, "threads computing points (default: one per core)")
         ->check(CLI::Range(1, 1024));
+    cmd->add_option("--cache", opt->cache, "transfer cache file: read if present, written at the end");
     AddShardOptions(*cmd, opt->shard);
     cmd->callback([opt, &exitCode] {
+        if (ShardRequested(opt->shard) && !opt->cache.empty()) {
+            std::fprintf(stderr, "--cache は --shard と一緒には使えません\n");
+            exitCode = 1;
+            return;
+        }
         exitCode = ShardRequested(opt->shard) ? RunShard(opt->project, opt->shard, opt->choices, opt->threads)
                                               : RunPrediction(*opt);
     });

@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "calc/EngineVersion.h"
+#include "calc/TransferCache.h"
 #include "model/persistence/ProjectFile.h"
 #include "model/persistence/TextCodec.h"
 #include "propagation/SceneFixtures.h"
@@ -233,6 +235,64 @@ TEST_F(CalcProcess, RenderWritesAWholePictureOrNone) {
     EXPECT_NE(full.err.find("画像を書き込めません: " + png + " ("), std::string::npos) << full.err;
     EXPECT_EQ(Slurp(png), bytes);
     EXPECT_EQ(Names(), (std::vector<std::string>{"plan.kel", "plan.png"}));
+}
+
+// --cache: the first run computes every pair and writes the cache, a run after a power edit reuses
+// them all and writes the files of a run without cache; a cache cut short, damaged, of another engine
+// or of another project is ignored with a warning, everything is computed and the cache written anew.
+TEST_F(CalcProcess, RunReusesTheTransfersOfItsCache) {
+    const auto list = [](double power) {
+        return [power](CNoise& m) {
+            m.calcInfo.mode = kPointListMode;
+            m.calcInfo.pointList = {CPredictivePoint({10, 0, 1.5}), CPredictivePoint({0, 20, 1.5}),
+                                    CPredictivePoint({-5, 5, 1.5})};
+            m.outdoorSources[0].powerAverage = CBand::Filled(power);
+        };
+    };
+    const fs::path first = Project("first.kel", list(100.0));
+    const fs::path louder = Project("louder.kel", list(103.0));
+    const std::string cache = (folder_ / "run.cache").string();
+    const std::string laeq = (folder_ / "laeq.txt").string();
+    const auto run = [&](const fs::path& project, bool withCache) {
+        std::vector<std::string> args = {"run", project.string(), "--quiet", "--laeq", laeq};
+        if (withCache) args.insert(args.end(), {"--cache", cache});
+        const Outcome outcome = Calc(args);
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        return std::make_pair(outcome.err, Slurp(laeq));
+    };
+    EXPECT_EQ(run(first, true).first, "転送: 計算 3 組, 再利用 0 組\n");
+    const auto reused = run(louder, true);
+    EXPECT_EQ(reused.first, "転送: 計算 0 組, 再利用 3 組\n");
+    const std::string expected = run(louder, false).second;
+    EXPECT_EQ(reused.second, expected);
+
+    const std::string whole = Slurp(cache);
+    const auto damaged = [&](const std::string& bytes, const std::string& reason) {
+        std::ofstream(cache, std::ios::binary | std::ios::trunc) << bytes;
+        const auto outcome = run(louder, true);
+        EXPECT_NE(outcome.first.find("警告: 転送キャッシュ " + cache), std::string::npos) << outcome.first;
+        EXPECT_NE(outcome.first.find(reason), std::string::npos) << outcome.first;
+        EXPECT_NE(outcome.first.find("転送: 計算 3 組, 再利用 0 組"), std::string::npos) << outcome.first;
+        EXPECT_EQ(outcome.second, expected);
+        EXPECT_EQ(Slurp(cache), whole) << "written anew";
+    };
+    damaged(whole.substr(0, whole.size() / 2), "途中で切れています");
+    std::string flipped = whole;
+    flipped[flipped.size() / 3] ^= 0x10;
+    damaged(flipped, "壊れています");
+    const std::vector<std::uint8_t> bytes(whole.begin(), whole.end());
+    const std::vector<std::uint8_t> other =
+        EncodeTransferCache(DecodeTransferCache(bytes, EngineVersion()), "0.0-other");
+    damaged(std::string(other.begin(), other.end()), "別の版の計算エンジン");
+    const fs::path two = Project("two.kel", [&](CNoise& m) {
+        list(100.0)(m);
+        m.outdoorSources.push_back(m.outdoorSources[0]);
+        m.outdoorSources[1].position = {3, 3, 1.5};
+    });
+    const auto ofTwo = run(two, true);
+    EXPECT_NE(ofTwo.first.find("別のプロジェクト"), std::string::npos) << ofTwo.first;
+    EXPECT_NE(ofTwo.first.find("転送: 計算 6 組, 再利用 0 組"), std::string::npos) << ofTwo.first;
+    EXPECT_EQ(ofTwo.second, run(two, false).second);
 }
 
 }  // namespace
