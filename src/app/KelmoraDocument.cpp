@@ -28,6 +28,7 @@ void KelmoraDocument::Load(ProjectDocument project, const std::string& path, con
     formatVersion_ = project.formatVersion;
     pendingRecords_ = std::move(project.viewRecords);
     tx_.Load(std::move(project.model), path, modified);
+    transfers_.Clear();
     SetTitle(title);
 }
 
@@ -116,6 +117,7 @@ void KelmoraDocument::RecheckMap() {
 }
 
 void KelmoraDocument::Apply(const ChainStep& step) {
+    if (step.outcome == ChainOutcome::Committed && !step.startCalculation) UpdateResultsInstantly();
     // A committed edit ends its chain; a calculation start is checked before its run writes results.
     if (tx_.editMode() < kGroundLineListMode) RecheckMap();
     for (const int hint : step.hints)
@@ -129,6 +131,11 @@ void KelmoraDocument::Apply(const ChainStep& step) {
     }
     if (step.startCalculation) StartCalculation();
     emit stateChanged();
+}
+
+void KelmoraDocument::UpdateResultsInstantly() {
+    if (tx_.editMode() != kIdleMode || calculating()) return;
+    if (transfers_.UpdateResults(tx_.modelForCalculation())) emit resultsUpdated();
 }
 
 void KelmoraDocument::ResumeChain() {
@@ -190,9 +197,13 @@ void KelmoraDocument::OpenMissingDialog(const DialogRequest& request) {
 
 void KelmoraDocument::StartCalculation() {
     if (progress_ || tx_.editMode() != kCalculationMode) return;
-    job_ = std::make_unique<CPredictionJob>(tx_.modelForCalculation(), services_.runSettings);
+    job_ = std::make_unique<CountedPredictionJob>(tx_.modelForCalculation(), services_.runSettings,
+                                                  transfers_.store());
     auto* progress = new ProgressDialog(*job_, *services_.questions, services_.mainWindow);
     progress_ = progress;
+    progress->CountPairs([job = job_.get()] {
+        return PairProgress{job->pairsTraced(), job->pairsToTrace()};
+    });
     connect(progress, &ProgressDialog::ended, this, &KelmoraDocument::CalculationEnded);
     progress->show();
     progress->Start();
@@ -200,6 +211,7 @@ void KelmoraDocument::StartCalculation() {
 
 void KelmoraDocument::CalculationEnded(int result) {
     if (job_) job_->Join();
+    if (result == kJobNormalEnd) transfers_.RunEnded(tx_.model());
     if (!progress_.isNull()) {
         progress_->hide();
         progress_->deleteLater();

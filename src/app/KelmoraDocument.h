@@ -4,6 +4,10 @@
 // the transaction: redraws its windows, opens the next dialog of a chain through the dialog registry
 // from a queued call (on the document, never on a window that may have closed), and runs the
 // calculation in the progress dialog.
+//
+// It keeps the transfers of its last run (RunTransfers): a committed edit of the sources' powers or
+// time patterns re-predicts every point at once, without a run; the next run after any other edit
+// traces only the source–point pairs the edit touched.
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -11,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "app/CountedPredictionJob.h"
+#include "app/RunTransfers.h"
 #include "calc/PredictionRun.h"
 #include "dialogs/ChainDialogRegistry.h"
 #include "dialogs/ChainHost.h"
@@ -78,6 +84,8 @@ public:
     bool mapOutOfDate() const { return mapOutOfDate_; }
     // Compares the model with the map's results again (a new map taken).
     void RecheckMap();
+    // The transfers of the last run that ended normally.
+    const RunTransfers& runTransfers() const { return transfers_; }
 
     // ---- ChainHost ----
 
@@ -93,6 +101,9 @@ signals:
     void stateChanged();
     // A calculation has ended and its progress dialog closed, with the job's end code.
     void calculationFinished(int result);
+    // A committed edit of powers or time patterns has given every prediction point new results from
+    // the transfers of the last run, as a run of the edited model would (no run, no progress dialog).
+    void resultsUpdated();
 
 private:
     void ResumeChain();
@@ -100,6 +111,9 @@ private:
     // A dialog the program does not have yet: say so and take its Cancel path, so the chain unwinds.
     void OpenMissingDialog(const DialogRequest& request);
     void StartCalculation();
+    // After a committed edit: the points' results from the last run's transfers when only powers or
+    // time patterns changed (resultsUpdated), otherwise nothing.
+    void UpdateResultsInstantly();
     void CalculationEnded(int result);
     // The screen point at the centre of the active plan window (or of the main window).
     ScreenPoint ActiveViewCentre() const;
@@ -112,7 +126,8 @@ private:
     std::vector<QPointer<PlanView>> views_;
     QPointer<PlanView> activeView_;
     QPointer<ChainDialog> dialog_;
-    std::unique_ptr<CPredictionJob> job_;
+    std::unique_ptr<CountedPredictionJob> job_;
+    RunTransfers transfers_;
     QPointer<ProgressDialog> progress_;
     bool resumeQueued_ = false;
     PlanMapState map_;

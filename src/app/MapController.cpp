@@ -124,10 +124,13 @@ SectionWindow* MapController::sectionWindow(const KelmoraDocument& document) con
 }
 
 void MapController::Refresh() {
-    // Every document tells when its calculation ends.
-    for (KelmoraDocument* document : documents_.documents())
+    // Every document tells when its calculation ends and when an edit re-predicts its points.
+    for (KelmoraDocument* document : documents_.documents()) {
         connect(document, &KelmoraDocument::calculationFinished, this, &MapController::RunFinished,
                 Qt::UniqueConnection);
+        connect(document, &KelmoraDocument::resultsUpdated, this, &MapController::ResultsUpdated,
+                Qt::UniqueConnection);
+    }
 
     KelmoraDocument* active = Active();
     const MapActions& a = actions_;
@@ -171,17 +174,26 @@ void MapController::MapChanged(KelmoraDocument& document) {
 
 void MapController::RunFinished(int result) {
     auto* document = qobject_cast<KelmoraDocument*>(sender());
-    if (document == nullptr || result != kJobNormalEnd) return;
-    const CNoise& model = document->transaction().model();
+    if (document != nullptr && result == kJobNormalEnd) TakeRunResults(*document, false);
+}
+
+void MapController::ResultsUpdated() {
+    auto* document = qobject_cast<KelmoraDocument*>(sender());
+    // A result file opened onto the plan since the run stays.
+    if (document != nullptr && document->noiseMap().FromRun()) TakeRunResults(*document, true);
+}
+
+void MapController::TakeRunResults(KelmoraDocument& document, bool again) {
+    const CNoise& model = document.transaction().model();
     if (!IsGridMode(model.calcInfo.mode)) return;
     try {
-        document->noiseMap().TakeRunResults(model);
+        document.noiseMap().TakeRunResults(model, again);
     } catch (const NoiseMapError& e) {
         Tell(QString::fromUtf8(kRunResultsUnusable) + QStringLiteral("\n") + QString::fromUtf8(e.what()));
         return;
     }
-    MapChanged(*document);
-    if (document->noiseMap().IsSection()) OpenSection(*document);
+    MapChanged(document);
+    if (!again && document.noiseMap().IsSection()) OpenSection(document);
 }
 
 std::optional<LevelGrid> MapController::ChooseResults(KelmoraDocument& document, const QString& title,

@@ -69,6 +69,11 @@ public:
 
 private:
     void RunFinished(int result);
+    // A document's points predicted anew after an edit: the map of its last run follows them.
+    void ResultsUpdated();
+    // The map of the document's grid results (`again`: predicted anew after an edit, the section window
+    // not brought up).
+    void TakeRunResults(KelmoraDocument& document, bool again);
     KelmoraDocument* Active() const;
     // After the document's map changed: its plan windows redrawn, its section window, the menus.
     void MapChanged(KelmoraDocument& document);

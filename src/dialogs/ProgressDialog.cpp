@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
 
 #include "calc/LongJobTexts.h"
 #include "calc/ProgressLine.h"
@@ -80,6 +82,17 @@ void ProgressDialog::Start() {
     line2_->setText(QStringLiteral(" "));
 }
 
+void ProgressDialog::CountPairs(std::function<PairProgress()> pairs) {
+    pairs_ = std::move(pairs);
+}
+
+std::optional<PairProgress> ProgressDialog::CountedPairs() const {
+    if (!pairs_ || breakdownChosen_) return std::nullopt;
+    const PairProgress p = pairs_();
+    if (p.total <= 0 || p.total > std::numeric_limits<int>::max()) return std::nullopt;
+    return p;
+}
+
 QString ProgressDialog::statusLine() const {
     return line1_->text();
 }
@@ -99,6 +112,7 @@ std::optional<std::string> ProgressDialog::ChooseOutputFile(const FileRequest& r
         [&] {
             answer = questions_.ChooseFileToSave(this, Text(request.title), QtFileFilter(request.filter),
                                                  Text(request.defaultExtension), QString());
+            if (request.file == OutputFile::Breakdown && answer) breakdownChosen_ = true;
         },
         Qt::BlockingQueuedConnection);
     return answer;
@@ -136,14 +150,20 @@ void ProgressDialog::ReportEnd(int code) {
 
 void ProgressDialog::ShowProgress(int item, int itemCount) {
     if (finished_) return;
+    // Items before the one being processed are done.
+    int done = item - 1;
+    if (const std::optional<PairProgress> pairs = CountedPairs()) {
+        itemCount = static_cast<int>(pairs->total);
+        done = static_cast<int>(std::min<std::int64_t>(pairs->done, itemCount));
+        item = std::min(done + 1, itemCount);
+    }
     line1_->setText(QString::fromStdString(ProgressText(item, itemCount)));
     if (!sinceFirstItem_.isValid()) sinceFirstItem_.start();
     if (itemCount <= 0) return;
-    // Items before the one being processed are done.
     bar_->setRange(0, itemCount);
-    bar_->setValue(std::min(item - 1, itemCount));
+    bar_->setValue(std::min(done, itemCount));
     const std::optional<double> left =
-        RemainingSeconds(item - 1, itemCount, static_cast<double>(sinceFirstItem_.elapsed()) / 1000.0);
+        RemainingSeconds(done, itemCount, static_cast<double>(sinceFirstItem_.elapsed()) / 1000.0);
     timeLeft_->setText(left ? QString::fromStdString(RemainingTimeText(*left)) : QStringLiteral(" "));
 }
 

@@ -8,8 +8,13 @@
 // box) disables itself and asks the job to stop, which it does at its next write. When the job has
 // ended, the final message ("処理正常終了しました.", "キャンセルしました." or "エラー発生.\n…") is
 // shown and `ended` is emitted; the owner then closes the dialog.
+//
+// A run that reuses the transfers of an earlier run counts, in the same line and bar, the
+// source–point pairs it traces instead of its points (CountPairs).
 #include <QDialog>
 #include <QElapsedTimer>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,6 +30,12 @@ namespace kelmora {
 
 inline constexpr const char* kProgressDialogTitle = "騒音予測計算処理";
 
+// The source–point pairs a run has traced, of those it traces; `total` < 0 while not known.
+struct PairProgress {
+    std::int64_t done = 0;
+    std::int64_t total = -1;
+};
+
 class ProgressDialog : public QDialog, public CRunHost {
     Q_OBJECT
 
@@ -35,6 +46,10 @@ public:
     // Starts the job on its worker thread. A job that cannot start ends at once with the start
     // failure (−3) and its message, from the event loop.
     void Start();
+    // Counts the pairs `pairs` reads (from the user-interface thread, while the job runs) instead of
+    // the points, whenever their total is known and above 0. A run that writes a breakdown traces
+    // every path: once its breakdown file is chosen, its points are counted as usual.
+    void CountPairs(std::function<PairProgress()> pairs);
 
     // 0 while running; the job's end code once it has ended (−1 cancelled, −2 error, −3 no start).
     int result() const { return result_; }
@@ -63,6 +78,7 @@ protected:
 private:
     void Cancel();
     void ShowProgress(int item, int itemCount);
+    std::optional<PairProgress> CountedPairs() const;
     void EndRun(int code);
 
     CLongJob& job_;
@@ -76,6 +92,8 @@ private:
     int result_ = 0;
     bool started_ = false;
     bool finished_ = false;
+    std::function<PairProgress()> pairs_;
+    bool breakdownChosen_ = false;
 };
 
 }  // namespace kelmora

@@ -40,7 +40,7 @@ class ScriptedJob : public CLongJob {
 public:
     void Run() override {
         CRunHost& h = *host();
-        chosen = h.ChooseOutputFile(FileRequestFor(OutputFile::AverageResult)).value_or("");
+        chosen = h.ChooseOutputFile(FileRequestFor(offered)).value_or("");
         xyz = h.AskXyzForm(OutputFile::AverageResult, "XYZ?");
         for (int i = 1; i <= items; ++i)
             PostProgress(i, items);
@@ -56,6 +56,7 @@ public:
     }
     ~ScriptedJob() override { Join(); }
 
+    OutputFile offered = OutputFile::AverageResult;
     int items = 3;
     bool waitForCancel = false;
     std::string failWith;
@@ -105,6 +106,32 @@ TEST_F(ProgressDialogTest, CancelDisablesAtOnceAndEndsWhenTheJobNotices) {
     EXPECT_EQ(dialog.result(), kJobCancelled);
     EXPECT_EQ(dialog.statusLine(), QString::fromUtf8("キャンセル"));
     EXPECT_EQ(answers.told.back(), QString::fromUtf8("キャンセルしました."));
+}
+
+TEST_F(ProgressDialogTest, ARunReusingTransfersCountsItsTracedPairsInsteadOfItsPoints) {
+    const auto progressOf = [this](OutputFile offered, PairProgress pairs) -> QString {
+        ScriptedJob job;
+        job.offered = offered;
+        job.waitForCancel = true;
+        ProgressDialog dialog(job, answers);
+        dialog.CountPairs([pairs] { return pairs; });
+        QSignalSpy ended(&dialog, &ProgressDialog::ended);
+        dialog.Start();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return job.progressed.load(); }, 10000));
+        QTest::qWait(50);  // the queued reports shown
+        const QString line = dialog.statusLine();
+        job.RequestCancel();
+        EXPECT_TRUE(ended.wait(10000));
+        return line;
+    };
+    // 40 of 250 pairs traced: the 41st is being traced.
+    EXPECT_EQ(progressOf(OutputFile::AverageResult, {40, 250}), QString::fromUtf8("41 / 250 処理中"));
+    EXPECT_EQ(progressOf(OutputFile::AverageResult, {250, 250}), QString::fromUtf8("250 / 250 処理中"));
+    // Not counted yet, or nothing to trace: the points.
+    EXPECT_EQ(progressOf(OutputFile::AverageResult, {0, -1}), QString::fromUtf8("3 / 3 処理中"));
+    EXPECT_EQ(progressOf(OutputFile::AverageResult, {0, 0}), QString::fromUtf8("3 / 3 処理中"));
+    // A breakdown traces every path: its points are counted.
+    EXPECT_EQ(progressOf(OutputFile::Breakdown, {40, 250}), QString::fromUtf8("3 / 3 処理中"));
 }
 
 TEST_F(ProgressDialogTest, ErrorsAndStartFailuresEndWithTheirMessage) {

@@ -26,20 +26,23 @@ std::uint64_t ModelFingerprint(const CNoise& model) {
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-void PlanMapState::TakeRunResults(const CNoise& model) {
+void PlanMapState::TakeRunResults(const CNoise& model, bool again) {
     const CCalcInfo& calc = model.calcInfo;
     LevelGrid laeq =
         GridFromPoints(calc.gridPoints, calc.rowDivisions, calc.columnDivisions, MapQuantity::LAeqT);
     LevelGrid lamax =
         GridFromPoints(calc.gridPoints, calc.rowDivisions, calc.columnDivisions, MapQuantity::LAmax);
+    const bool keep = again && fromRun_;
     Clear();
     vertical_ = IsVerticalGrid(laeq);
     laeq_ = std::move(laeq);
     lamax_ = std::move(lamax);
     gridHeight_ = calc.gridHeight;
     fingerprint_ = ModelFingerprint(model);
-    showing_ = MapQuantity::LAeqT;
+    fromRun_ = true;
     averageQuantity_ = MapQuantity::LAeqT;
+    if (keep) return;
+    showing_ = MapQuantity::LAeqT;
     shown_ = true;
 }
 
@@ -64,6 +67,7 @@ void PlanMapState::TakeDifference(LevelGrid difference, MapQuantity quantity, co
 }
 
 void PlanMapState::Clear() {
+    fromRun_ = false;
     laeq_.reset();
     lamax_.reset();
     vertical_ = false;

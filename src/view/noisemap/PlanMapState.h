@@ -44,8 +44,9 @@ class PlanMapState {
 public:
     // The levels of a grid run: the LAeqT and LAmax results of the model's grid points. The map is
     // shown (LAeqT) unless it is a vertical grid, which is drawn as a section. Throws NoiseMapError when
-    // the model's points are no grid.
-    void TakeRunResults(const CNoise& model);
+    // the model's points are no grid. `again`: the same grid's results predicted anew after an edit; a
+    // map of the last run keeps the level shown and whether it is shown.
+    void TakeRunResults(const CNoise& model, bool again = false);
     // A result file opened onto the plan: the one level it holds (LAeqT when its header does not say).
     void TakeResultFile(LevelGrid grid, MapQuantity quantity, const CNoise& model);
     // The difference of two scenarios' result files of the same grid (DifferenceGrid): levels in dB
@@ -58,6 +59,8 @@ public:
     bool Has(MapQuantity quantity) const;
     bool IsSection() const { return vertical_; }
     bool IsDifference() const { return difference_; }
+    // True for the map of a run's results (not of a result file).
+    bool FromRun() const { return fromRun_; }
 
     // Menu toggles.
     void SetShown(bool on) { shown_ = on; }
@@ -96,6 +99,7 @@ private:
     std::optional<LevelGrid> lamax_;
     bool vertical_ = false;
     bool difference_ = false;
+    bool fromRun_ = false;
     double gridHeight_ = 0.0;
     std::uint64_t fingerprint_ = 0;
     bool shown_ = true;
