@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -68,6 +69,23 @@ struct PathSums {
     double straightDistance = 0.0;  // m, straight from node to node
 };
 
+// The scene faces of one pair prepared for the edge searches of its diffraction corrections on first
+// use, so that the paths of the pair share their half-planes and the edge points of the same segment.
+class CPreparedFaces {
+public:
+    explicit CPreparedFaces(std::span<const CRectObstacle> scene) : scene_(scene), prepared_(scene.size()) {}
+
+    const CEdgeFace& operator[](FaceIndex f) {
+        std::unique_ptr<CEdgeFace>& p = prepared_[static_cast<std::size_t>(f)];
+        if (!p) p = std::make_unique<CEdgeFace>(scene_[f]);
+        return *p;
+    }
+
+private:
+    std::span<const CRectObstacle> scene_;
+    std::vector<std::unique_ptr<CEdgeFace>> prepared_;
+};
+
 // Everything the evaluation of one pair's paths reads.
 struct PairContext {
     std::span<const CRectObstacle> scene;
@@ -76,6 +94,10 @@ struct PairContext {
     double humidity;
     int kind;  // the representation of the source's spectra
     CBreakdownWriter& w;
+    CPreparedFaces& prepared;
+    // The corrections are summed band by band in the source's representation; their overall value and
+    // other representation are only shown in the breakdown.
+    CorrectionBands bands;
 };
 
 // The points of the leg arriving at node i ≥ 1.
@@ -133,8 +155,9 @@ void EvaluateDiffraction(const PairContext& c, const CPathRInfo& node, const Leg
     if (node.diffractorX == kNoFace) return;
     ++WorkCounters().diffractionCorrections;
     const CRectObstacle& faceX = c.scene[node.diffractorX];
+    const CEdgeFace& preparedX = c.prepared[node.diffractorX];
     if (node.diffractorY == kNoFace) {
-        const CBand correction = SingleDiffractionCorrection(faceX, leg.start, leg.end, c.kind)
+        const CBand correction = SingleDiffractionCorrection(preparedX, leg.start, leg.end, c.kind, c.bands)
                                      .value_or(Uniform(c.kind, kNoSoundLevel));
         WriteSingleDiffraction(c.w, FaceForBreakdown(faceX), leg.start, leg.end, node.pointX,
                                node.crossX == kPassesOver, correction);
@@ -142,7 +165,8 @@ void EvaluateDiffraction(const PairContext& c, const CPathRInfo& node, const Leg
         return;
     }
     const CRectObstacle& faceY = c.scene[node.diffractorY];
-    const CBand correction = DoubleDiffractionCorrection(faceX, leg.start, leg.end, faceY, c.kind)
+    const CBand correction = DoubleDiffractionCorrection(preparedX, leg.start, leg.end,
+                                                         c.prepared[node.diffractorY], c.kind, c.bands)
                                  .value_or(Uniform(c.kind, kNoSoundLevel));
     WriteDoubleDiffraction(c.w, FaceForBreakdown(faceX), FaceForBreakdown(faceY), leg.start, leg.end,
                            node.pointX, node.crossX == kPassesOver, node.pointY, node.crossY == kPassesOver,
@@ -279,7 +303,15 @@ void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBu
     CTextBuffer lines;
     CBreakdownWriter capture(w.writesFile() ? &lines : nullptr, w.job());
     capture.ChangeLevel(w.level() + 2);
-    const PairContext c{scene, source, temperature, humidity, source.powerAverage.kind, capture};
+    CPreparedFaces prepared(scene);
+    const PairContext c{scene,
+                        source,
+                        temperature,
+                        humidity,
+                        source.powerAverage.kind,
+                        capture,
+                        prepared,
+                        w.writesFile() ? CorrectionBands::kAllRepresentations : CorrectionBands::kKindOnly};
     for (const CPropagationPath& path : paths) {
         lines.clear();
         PathTerms terms = EvaluatePath(c, path);

@@ -28,42 +28,6 @@ double DetourLength(const CVector3D& s, const CVector3D& r, const CDoubleEdgePoi
     return length + Distance(from, r);
 }
 
-// One face of a double diffraction with what the search over its pairs of sides asks again and again
-// about the segment S–R, found once per side.
-class CSegmentEdges {
-public:
-    CSegmentEdges(const CEdgeFace& face, const CVector3D& s, const CVector3D& r)
-        : face_(face), s_(s), r_(r), segment_(DirectedLine(s, r)) {}
-
-    const CEdgeFace& face() const { return face_; }
-
-    // Where the line S–R comes closest to the side's line.
-    const CLinesClosestPoints& Nearest(int side) {
-        std::optional<CLinesClosestPoints>& n = nearest_[side];
-        if (!n) {
-            const CFaceCorners& c = face_.frame().corners;
-            n = ClosestPointsOfLines(segment_, DirectedLine(SideStart(c, side), SideEnd(c, side)));
-        }
-        return *n;
-    }
-
-    // EdgeDiffractionPoint of the side for the segment from `from` to `to`.
-    std::optional<CEdgePoint> Point(int side, const CVector3D& from, const CVector3D& to) {
-        if (!(from == s_ && to == r_)) return EdgeDiffractionPoint(face_, from, to, side);
-        std::optional<std::optional<CEdgePoint>>& p = direct_[side];
-        if (!p) p = EdgeDiffractionPoint(face_, s_, r_, side);
-        return *p;
-    }
-
-private:
-    const CEdgeFace& face_;
-    CVector3D s_;
-    CVector3D r_;
-    CDirectedLine segment_;
-    std::array<std::optional<CLinesClosestPoints>, kSideCount> nearest_;
-    std::array<std::optional<std::optional<CEdgePoint>>, kSideCount> direct_;
-};
-
 // The refinement of two crossed points: each edge point is searched again as seen from the other
 // obstacle's edge, where the planes through the path ends and the other edge cut the side.
 std::optional<CDoubleEdgePoints> RefineCrossedPair(CSegmentEdges& first, int firstSide, CSegmentEdges& second,
@@ -122,6 +86,22 @@ std::optional<CDoubleEdgePoints> DoubleEdgePointsOf(CSegmentEdges& x, const CVec
 
 }  // namespace
 
+const CLinesClosestPoints& CSegmentEdges::Nearest(int side) {
+    std::optional<CLinesClosestPoints>& n = nearest_[side];
+    if (!n) {
+        const CFaceCorners& c = face_.frame().corners;
+        n = ClosestPointsOfLines(segment_, DirectedLine(SideStart(c, side), SideEnd(c, side)));
+    }
+    return *n;
+}
+
+std::optional<CEdgePoint> CSegmentEdges::Point(int side, const CVector3D& from, const CVector3D& to) {
+    if (!(from == s_ && to == r_)) return EdgeDiffractionPoint(face_, from, to, side);
+    std::optional<std::optional<CEdgePoint>>& p = direct_[side];
+    if (!p) p = EdgeDiffractionPoint(face_, s_, r_, side);
+    return *p;
+}
+
 namespace {
 
 std::optional<CEdgePoint> FindEdgePoint(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
@@ -179,6 +159,10 @@ std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CEdgeFace& x, const CVec
     CSegmentEdges ex(x, s, r);
     CSegmentEdges ey(y, s, r);
     return DoubleEdgePointsOf(ex, s, r, sideX, ey, sideY);
+}
+
+std::optional<CDoubleEdgePoints> DoubleEdgePoints(CSegmentEdges& x, int sideX, CSegmentEdges& y, int sideY) {
+    return DoubleEdgePointsOf(x, x.s(), x.r(), sideX, y, sideY);
 }
 
 std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CRectObstacle& x, const CVector3D& s,
