@@ -183,7 +183,7 @@ void EvaluateSpecularReflection(const PairContext& c, const CPropagationPath& pa
     SpecularOutcome outcome = SpecularOutcome::NearFace;
     std::optional<CBand> correction;
     if (DistancePointPlane(mirrored, corners[0], corners[1], corners[2]) > kNearFaceDistance) {
-        correction = SpecularReflectionCorrection(face, mirrored, outgoing, c.kind);
+        correction = SpecularReflectionCorrection(face, mirrored, outgoing, c.kind, c.bands);
         outcome = correction ? SpecularOutcome::Corrected : SpecularOutcome::NoCorrection;
     }
     WriteSpecularReflection(c.w, FaceForBreakdown(face), incoming, outgoing, node.point,
