@@ -39,6 +39,9 @@ double Energy(double level) {
     return std::pow(10.0, level / 10.0);
 }
 
+// The energy share of a side that passes no sound, met often enough (a failed side term) to be made once.
+const double kNoSoundEnergy = Energy(kNoSoundLevel);
+
 bool AreAdjacent(int a, int b) {
     return NextSide(a) == b || NextSide(b) == a;
 }
@@ -69,7 +72,9 @@ Value Uniform(const CBandRange& bands, double value) {
 // Energy share of a side term in band i; a side whose correction failed passes no sound (−100 dB).
 template <typename Value>
 double TermEnergy(const std::optional<Value>& term, int i) {
-    return term ? Energy(ValueInBand(*term, i)) : Energy(kNoSoundLevel);
+    if (!term) return kNoSoundEnergy;
+    const double level = ValueInBand(*term, i);
+    return level == kNoSoundLevel ? kNoSoundEnergy : Energy(level);
 }
 
 // An obstacle never makes the sound louder than it would be without it.
