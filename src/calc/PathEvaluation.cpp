@@ -70,10 +70,12 @@ struct PathSums {
 };
 
 // The scene faces of one pair prepared for the edge searches of its diffraction corrections on first
-// use, so that the paths of the pair share their half-planes and the edge points of the same segment.
-class CPreparedFaces {
+// use, so that the paths of the pair share their half-planes and the edge points of the same segment;
+// and the single diffraction corrections already made, which paths sharing a leg ask for again.
+class CPairFaces {
 public:
-    explicit CPreparedFaces(std::span<const CRectObstacle> scene) : scene_(scene), prepared_(scene.size()) {}
+    CPairFaces(std::span<const CRectObstacle> scene, int kind, CorrectionBands bands)
+        : scene_(scene), kind_(kind), bands_(bands), prepared_(scene.size()) {}
 
     const CEdgeFace& operator[](FaceIndex f) {
         std::unique_ptr<CEdgeFace>& p = prepared_[static_cast<std::size_t>(f)];
@@ -81,9 +83,36 @@ public:
         return *p;
     }
 
+    // SingleDiffractionCorrection over face f of the segment s–r, made once for each face and segment
+    // (to the bit).
+    const std::optional<CBand>& Single(FaceIndex f, const CVector3D& s, const CVector3D& r) {
+        for (const CSingle& made : singles_) {
+            if (made.face == f && SameBits(made.s, s) && SameBits(made.r, r)) return made.correction;
+        }
+        singles_.push_back({f, s, r, SingleDiffractionCorrection((*this)[f], s, r, kind_, bands_)});
+        return singles_.back().correction;
+    }
+
+    CorrectionBands bands() const { return bands_; }
+
 private:
+    struct CSingle {
+        FaceIndex face;
+        CVector3D s;
+        CVector3D r;
+        std::optional<CBand> correction;
+    };
+    static bool SameBits(const CVector3D& a, const CVector3D& b) {
+        return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
+               std::bit_cast<std::uint64_t>(a.y) == std::bit_cast<std::uint64_t>(b.y) &&
+               std::bit_cast<std::uint64_t>(a.z) == std::bit_cast<std::uint64_t>(b.z);
+    }
+
     std::span<const CRectObstacle> scene_;
+    int kind_;
+    CorrectionBands bands_;
     std::vector<std::unique_ptr<CEdgeFace>> prepared_;
+    std::vector<CSingle> singles_;
 };
 
 // Everything the evaluation of one pair's paths reads.
@@ -94,10 +123,7 @@ struct PairContext {
     double humidity;
     int kind;  // the representation of the source's spectra
     CBreakdownWriter& w;
-    CPreparedFaces& prepared;
-    // The corrections are summed band by band in the source's representation; their overall value and
-    // other representation are only shown in the breakdown.
-    CorrectionBands bands;
+    CPairFaces& faces;
 };
 
 // The points of the leg arriving at node i ≥ 1.
@@ -155,18 +181,17 @@ void EvaluateDiffraction(const PairContext& c, const CPathRInfo& node, const Leg
     if (node.diffractorX == kNoFace) return;
     ++WorkCounters().diffractionCorrections;
     const CRectObstacle& faceX = c.scene[node.diffractorX];
-    const CEdgeFace& preparedX = c.prepared[node.diffractorX];
     if (node.diffractorY == kNoFace) {
-        const CBand correction = SingleDiffractionCorrection(preparedX, leg.start, leg.end, c.kind, c.bands)
-                                     .value_or(Uniform(c.kind, kNoSoundLevel));
+        const CBand correction =
+            c.faces.Single(node.diffractorX, leg.start, leg.end).value_or(Uniform(c.kind, kNoSoundLevel));
         WriteSingleDiffraction(c.w, FaceForBreakdown(faceX), leg.start, leg.end, node.pointX,
                                node.crossX == kPassesOver, correction);
         AddPerBand(sums.diffraction, correction);
         return;
     }
     const CRectObstacle& faceY = c.scene[node.diffractorY];
-    const CBand correction = DoubleDiffractionCorrection(preparedX, leg.start, leg.end,
-                                                         c.prepared[node.diffractorY], c.kind, c.bands)
+    const CBand correction = DoubleDiffractionCorrection(c.faces[node.diffractorX], leg.start, leg.end,
+                                                         c.faces[node.diffractorY], c.kind, c.faces.bands())
                                  .value_or(Uniform(c.kind, kNoSoundLevel));
     WriteDoubleDiffraction(c.w, FaceForBreakdown(faceX), FaceForBreakdown(faceY), leg.start, leg.end,
                            node.pointX, node.crossX == kPassesOver, node.pointY, node.crossY == kPassesOver,
@@ -183,7 +208,7 @@ void EvaluateSpecularReflection(const PairContext& c, const CPropagationPath& pa
     SpecularOutcome outcome = SpecularOutcome::NearFace;
     std::optional<CBand> correction;
     if (DistancePointPlane(mirrored, corners[0], corners[1], corners[2]) > kNearFaceDistance) {
-        correction = SpecularReflectionCorrection(face, mirrored, outgoing, c.kind, c.bands);
+        correction = SpecularReflectionCorrection(face, mirrored, outgoing, c.kind, c.faces.bands());
         outcome = correction ? SpecularOutcome::Corrected : SpecularOutcome::NoCorrection;
     }
     WriteSpecularReflection(c.w, FaceForBreakdown(face), incoming, outgoing, node.point,
@@ -303,15 +328,11 @@ void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBu
     CTextBuffer lines;
     CBreakdownWriter capture(w.writesFile() ? &lines : nullptr, w.job());
     capture.ChangeLevel(w.level() + 2);
-    CPreparedFaces prepared(scene);
-    const PairContext c{scene,
-                        source,
-                        temperature,
-                        humidity,
-                        source.powerAverage.kind,
-                        capture,
-                        prepared,
-                        w.writesFile() ? CorrectionBands::kAllRepresentations : CorrectionBands::kKindOnly};
+    // The corrections are summed band by band in the source's representation; their overall value and
+    // other representation are only shown in the breakdown.
+    CPairFaces faces(scene, source.powerAverage.kind,
+                     w.writesFile() ? CorrectionBands::kAllRepresentations : CorrectionBands::kKindOnly);
+    const PairContext c{scene, source, temperature, humidity, source.powerAverage.kind, capture, faces};
     for (const CPropagationPath& path : paths) {
         lines.clear();
         PathTerms terms = EvaluatePath(c, path);
