@@ -102,6 +102,11 @@ std::optional<CEdgePoint> CSegmentEdges::Point(int side, const CVector3D& from, 
     return *p;
 }
 
+const std::optional<CFaceHit>& CSegmentEdges::OnSegment() {
+    if (!onSegment_) onSegment_ = IntersectSegmentFace(face_.frame(), s_, r_);
+    return *onSegment_;
+}
+
 namespace {
 
 std::optional<CEdgePoint> FindEdgePoint(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
@@ -198,13 +203,13 @@ std::optional<CDoubleEdgePoints> MinPathDoubleDiffraction(const CRectObstacle& x
     return MinPathDoubleDiffraction(CEdgeFace(x), s, r, CEdgeFace(y));
 }
 
-std::optional<CDoublePathDifferences> DoublePathDifferences(const CEdgeFace& first, const CVector3D& s,
-                                                            const CVector3D& r, const CVector3D& p1,
-                                                            const CVector3D& p2, const CEdgeFace& second) {
-    const std::optional<CFaceHit> firstOnPath = IntersectSegmentFace(first.frame(), s, r);
-    const std::optional<CFaceHit> secondOnPath = IntersectSegmentFace(second.frame(), s, r);
-    const std::optional<CFaceHit> secondBehindFirst = IntersectSegmentFace(second.frame(), p1, r);
-    const std::optional<CFaceHit> firstBeforeSecond = IntersectSegmentFace(first.frame(), s, p2);
+namespace {
+
+// The path differences from the hits of the segments with the faces.
+std::optional<CDoublePathDifferences> PathDifferencesOfHits(
+    const CVector3D& s, const CVector3D& r, const CVector3D& p1, const CVector3D& p2,
+    const std::optional<CFaceHit>& firstOnPath, const std::optional<CFaceHit>& secondOnPath,
+    const std::optional<CFaceHit>& secondBehindFirst, const std::optional<CFaceHit>& firstBeforeSecond) {
     if (!firstOnPath || !secondOnPath || !secondBehindFirst || !firstBeforeSecond) return std::nullopt;
     return CDoublePathDifferences{
         PathDifference(s, r, p1, firstOnPath->inside),
@@ -212,6 +217,31 @@ std::optional<CDoublePathDifferences> DoublePathDifferences(const CEdgeFace& fir
         PathDifference(p1, r, p2, secondBehindFirst->inside),
         PathDifference(s, p2, p1, firstBeforeSecond->inside),
     };
+}
+
+}  // namespace
+
+std::optional<CDoublePathDifferences> DoublePathDifferences(const CEdgeFace& first, const CVector3D& s,
+                                                            const CVector3D& r, const CVector3D& p1,
+                                                            const CVector3D& p2, const CEdgeFace& second) {
+    const std::optional<CFaceHit> firstOnPath = IntersectSegmentFace(first.frame(), s, r);
+    const std::optional<CFaceHit> secondOnPath = IntersectSegmentFace(second.frame(), s, r);
+    const std::optional<CFaceHit> secondBehindFirst = IntersectSegmentFace(second.frame(), p1, r);
+    const std::optional<CFaceHit> firstBeforeSecond = IntersectSegmentFace(first.frame(), s, p2);
+    return PathDifferencesOfHits(s, r, p1, p2, firstOnPath, secondOnPath, secondBehindFirst,
+                                 firstBeforeSecond);
+}
+
+std::optional<CDoublePathDifferences> DoublePathDifferences(CSegmentEdges& first, const CVector3D& p1,
+                                                            const CVector3D& p2, CSegmentEdges& second) {
+    const CVector3D& s = first.s();
+    const CVector3D& r = first.r();
+    const std::optional<CFaceHit>& firstOnPath = first.OnSegment();
+    const std::optional<CFaceHit>& secondOnPath = second.OnSegment();
+    const std::optional<CFaceHit> secondBehindFirst = IntersectSegmentFace(second.face().frame(), p1, r);
+    const std::optional<CFaceHit> firstBeforeSecond = IntersectSegmentFace(first.face().frame(), s, p2);
+    return PathDifferencesOfHits(s, r, p1, p2, firstOnPath, secondOnPath, secondBehindFirst,
+                                 firstBeforeSecond);
 }
 
 std::optional<CDoublePathDifferences> DoublePathDifferences(const CRectObstacle& first, const CVector3D& s,

@@ -71,6 +71,8 @@ public:
     const CLinesClosestPoints& Nearest(int side);
     // EdgeDiffractionPoint of the side for the segment from `from` to `to`.
     std::optional<CEdgePoint> Point(int side, const CVector3D& from, const CVector3D& to);
+    // Where S–R meets the face (IntersectSegmentFace).
+    const std::optional<CFaceHit>& OnSegment();
 
 private:
     const CEdgeFace& face_;
@@ -79,6 +81,7 @@ private:
     CDirectedLine segment_;
     std::array<std::optional<CLinesClosestPoints>, kSideCount> nearest_;
     std::array<std::optional<std::optional<CEdgePoint>>, kSideCount> direct_;
+    std::optional<std::optional<CFaceHit>> onSegment_;
 };
 
 // DoubleEdgePoints of the segment S–R both faces were prepared for.
@@ -107,5 +110,8 @@ std::optional<CDoublePathDifferences> DoublePathDifferences(const CRectObstacle&
 std::optional<CDoublePathDifferences> DoublePathDifferences(const CEdgeFace& first, const CVector3D& s,
                                                             const CVector3D& r, const CVector3D& p1,
                                                             const CVector3D& p2, const CEdgeFace& second);
+// The same for the segment S–R both faces were prepared for.
+std::optional<CDoublePathDifferences> DoublePathDifferences(CSegmentEdges& first, const CVector3D& p1,
+                                                            const CVector3D& p2, CSegmentEdges& second);
 
 }  // namespace kelmora

@@ -173,8 +173,6 @@ std::optional<CBand> DoubleEdgeBands(CSegmentEdges& xEdges, int sideX, CSegmentE
                                      int kind) {
     const CEdgeFace& x = xEdges.face();
     const CEdgeFace& y = yEdges.face();
-    const CVector3D& s = xEdges.s();
-    const CVector3D& r = xEdges.r();
     const CRectObstacle& xFace = x.face();
     const CRectObstacle& yFace = y.face();
     if (xFace.wedgeType < 0 || yFace.wedgeType < 0) return std::nullopt;
@@ -184,10 +182,10 @@ std::optional<CBand> DoubleEdgeBands(CSegmentEdges& xEdges, int sideX, CSegmentE
                           : kRightAngleWedge;
     const std::optional<CDoubleEdgePoints> p = DoubleEdgePoints(xEdges, sideX, yEdges, sideY);
     if (!p) return std::nullopt;
-    const CEdgeFace& first = p->xFirst ? x : y;
-    const CEdgeFace& second = p->xFirst ? y : x;
+    CSegmentEdges& first = p->xFirst ? xEdges : yEdges;
+    CSegmentEdges& second = p->xFirst ? yEdges : xEdges;
     const std::optional<CDoublePathDifferences> delta =
-        DoublePathDifferences(first, s, r, p->first, p->second, second);
+        DoublePathDifferences(first, p->first, p->second, second);
     if (!delta) return std::nullopt;
 
     // The dominant edge, plus the other edge as seen from it.
