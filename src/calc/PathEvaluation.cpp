@@ -93,6 +93,19 @@ public:
         return singles_.back().correction;
     }
 
+    // The absorption correction 10·log10(1 − α) in every band of the source's representation of one
+    // side's absorption spectrum `alpha` (a side of a scene face), made once per side.
+    const CBand& AbsorptionOf(const CBand& alpha) {
+        for (const CAbsorption& made : absorptions_) {
+            if (made.alpha == &alpha) return made.correction;
+        }
+        CBand correction = Uniform(kind_, 0.0);
+        for (int b = 0; b < correction.bandCount(); ++b)
+            correction.value(b) = AbsorptionCorrection(BandValue(alpha, kind_, b));
+        absorptions_.push_back({&alpha, std::move(correction)});
+        return absorptions_.back().correction;
+    }
+
     CorrectionBands bands() const { return bands_; }
 
 private:
@@ -101,6 +114,10 @@ private:
         CVector3D s;
         CVector3D r;
         std::optional<CBand> correction;
+    };
+    struct CAbsorption {
+        const CBand* alpha;
+        CBand correction;
     };
     static bool SameBits(const CVector3D& a, const CVector3D& b) {
         return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
@@ -113,6 +130,7 @@ private:
     CorrectionBands bands_;
     std::vector<std::unique_ptr<CEdgeFace>> prepared_;
     std::vector<CSingle> singles_;
+    std::vector<CAbsorption> absorptions_;
 };
 
 // Everything the evaluation of one pair's paths reads.
@@ -236,10 +254,7 @@ void EvaluateDiffuseReflection(const PairContext& c, const CPropagationPath& pat
 // point (the left side when the incoming point lies on the plane).
 void EvaluateAbsorption(const PairContext& c, const CRectObstacle& face, const CVector3D& mirrored,
                         PathSums& sums) {
-    const CBand& alpha = AbsorptionTowards(face, mirrored).other;
-    CBand correction = Uniform(c.kind, 0.0);
-    for (int b = 0; b < correction.bandCount(); ++b)
-        correction.value(b) = AbsorptionCorrection(BandValue(alpha, c.kind, b));
+    const CBand& correction = c.faces.AbsorptionOf(AbsorptionTowards(face, mirrored).other);
     WriteAbsorption(c.w, correction);
     AddPerBand(sums.absorption, correction);
 }
