@@ -84,13 +84,25 @@ public:
     }
 
     // SingleDiffractionCorrection over face f of the segment s–r, made once for each face and segment
-    // (to the bit).
+    // (to the bit): paths that share a leg ask for it again.
     const std::optional<CBand>& Single(FaceIndex f, const CVector3D& s, const CVector3D& r) {
         for (const CSingle& made : singles_) {
             if (made.face == f && SameBits(made.s, s) && SameBits(made.r, r)) return made.correction;
         }
         singles_.push_back({f, s, r, SingleDiffractionCorrection((*this)[f], s, r, kind_, bands_)});
         return singles_.back().correction;
+    }
+
+    // SpecularReflectionCorrection of face f from the mirrored incoming point to the outgoing point, made
+    // once for each face and pair of points (to the bit): paths that share a reflection ask for it again.
+    const std::optional<CBand>& Specular(FaceIndex f, const CVector3D& mirrored, const CVector3D& outgoing) {
+        for (const CSingle& made : speculars_) {
+            if (made.face == f && SameBits(made.s, mirrored) && SameBits(made.r, outgoing))
+                return made.correction;
+        }
+        speculars_.push_back({f, mirrored, outgoing,
+                              SpecularReflectionCorrection(scene_[f], mirrored, outgoing, kind_, bands_)});
+        return speculars_.back().correction;
     }
 
     // The absorption correction 10·log10(1 − α) in every band of the source's representation of one
@@ -130,6 +142,7 @@ private:
     CorrectionBands bands_;
     std::vector<std::unique_ptr<CEdgeFace>> prepared_;
     std::vector<CSingle> singles_;
+    std::vector<CSingle> speculars_;  // s: the mirrored incoming point, r: the outgoing point
     std::vector<CAbsorption> absorptions_;
 };
 
@@ -226,7 +239,7 @@ void EvaluateSpecularReflection(const PairContext& c, const CPropagationPath& pa
     SpecularOutcome outcome = SpecularOutcome::NearFace;
     std::optional<CBand> correction;
     if (DistancePointPlane(mirrored, corners[0], corners[1], corners[2]) > kNearFaceDistance) {
-        correction = SpecularReflectionCorrection(face, mirrored, outgoing, c.kind, c.faces.bands());
+        correction = c.faces.Specular(node.face, mirrored, outgoing);
         outcome = correction ? SpecularOutcome::Corrected : SpecularOutcome::NoCorrection;
     }
     WriteSpecularReflection(c.w, FaceForBreakdown(face), incoming, outgoing, node.point,
