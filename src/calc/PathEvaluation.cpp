@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -68,6 +69,83 @@ struct PathSums {
     double straightDistance = 0.0;  // m, straight from node to node
 };
 
+// The scene faces of one pair prepared for the edge searches of its diffraction corrections on first
+// use, so that the paths of the pair share their half-planes and the edge points of the same segment;
+// and the single diffraction corrections already made, which paths sharing a leg ask for again.
+class CPairFaces {
+public:
+    CPairFaces(std::span<const CRectObstacle> scene, int kind, CorrectionBands bands)
+        : scene_(scene), kind_(kind), bands_(bands), prepared_(scene.size()) {}
+
+    const CEdgeFace& operator[](FaceIndex f) {
+        std::unique_ptr<CEdgeFace>& p = prepared_[static_cast<std::size_t>(f)];
+        if (!p) p = std::make_unique<CEdgeFace>(scene_[f]);
+        return *p;
+    }
+
+    // SingleDiffractionCorrection over face f of the segment s–r, made once for each face and segment
+    // (to the bit): paths that share a leg ask for it again.
+    const std::optional<CBand>& Single(FaceIndex f, const CVector3D& s, const CVector3D& r) {
+        for (const CSingle& made : singles_) {
+            if (made.face == f && SameBits(made.s, s) && SameBits(made.r, r)) return made.correction;
+        }
+        singles_.push_back({f, s, r, SingleDiffractionCorrection((*this)[f], s, r, kind_, bands_)});
+        return singles_.back().correction;
+    }
+
+    // SpecularReflectionCorrection of face f from the mirrored incoming point to the outgoing point, made
+    // once for each face and pair of points (to the bit): paths that share a reflection ask for it again.
+    const std::optional<CBand>& Specular(FaceIndex f, const CVector3D& mirrored, const CVector3D& outgoing) {
+        for (const CSingle& made : speculars_) {
+            if (made.face == f && SameBits(made.s, mirrored) && SameBits(made.r, outgoing))
+                return made.correction;
+        }
+        speculars_.push_back({f, mirrored, outgoing,
+                              SpecularReflectionCorrection(scene_[f], mirrored, outgoing, kind_, bands_)});
+        return speculars_.back().correction;
+    }
+
+    // The absorption correction 10·log10(1 − α) in every band of the source's representation of one
+    // side's absorption spectrum `alpha` (a side of a scene face), made once per side.
+    const CBand& AbsorptionOf(const CBand& alpha) {
+        for (const CAbsorption& made : absorptions_) {
+            if (made.alpha == &alpha) return made.correction;
+        }
+        CBand correction = Uniform(kind_, 0.0);
+        for (int b = 0; b < correction.bandCount(); ++b)
+            correction.value(b) = AbsorptionCorrection(BandValue(alpha, kind_, b));
+        absorptions_.push_back({&alpha, std::move(correction)});
+        return absorptions_.back().correction;
+    }
+
+    CorrectionBands bands() const { return bands_; }
+
+private:
+    struct CSingle {
+        FaceIndex face;
+        CVector3D s;
+        CVector3D r;
+        std::optional<CBand> correction;
+    };
+    struct CAbsorption {
+        const CBand* alpha;
+        CBand correction;
+    };
+    static bool SameBits(const CVector3D& a, const CVector3D& b) {
+        return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
+               std::bit_cast<std::uint64_t>(a.y) == std::bit_cast<std::uint64_t>(b.y) &&
+               std::bit_cast<std::uint64_t>(a.z) == std::bit_cast<std::uint64_t>(b.z);
+    }
+
+    std::span<const CRectObstacle> scene_;
+    int kind_;
+    CorrectionBands bands_;
+    std::vector<std::unique_ptr<CEdgeFace>> prepared_;
+    std::vector<CSingle> singles_;
+    std::vector<CSingle> speculars_;  // s: the mirrored incoming point, r: the outgoing point
+    std::vector<CAbsorption> absorptions_;
+};
+
 // Everything the evaluation of one pair's paths reads.
 struct PairContext {
     std::span<const CRectObstacle> scene;
@@ -76,6 +154,7 @@ struct PairContext {
     double humidity;
     int kind;  // the representation of the source's spectra
     CBreakdownWriter& w;
+    CPairFaces& faces;
 };
 
 // The points of the leg arriving at node i ≥ 1.
@@ -134,15 +213,16 @@ void EvaluateDiffraction(const PairContext& c, const CPathRInfo& node, const Leg
     ++WorkCounters().diffractionCorrections;
     const CRectObstacle& faceX = c.scene[node.diffractorX];
     if (node.diffractorY == kNoFace) {
-        const CBand correction = SingleDiffractionCorrection(faceX, leg.start, leg.end, c.kind)
-                                     .value_or(Uniform(c.kind, kNoSoundLevel));
+        const CBand correction =
+            c.faces.Single(node.diffractorX, leg.start, leg.end).value_or(Uniform(c.kind, kNoSoundLevel));
         WriteSingleDiffraction(c.w, FaceForBreakdown(faceX), leg.start, leg.end, node.pointX,
                                node.crossX == kPassesOver, correction);
         AddPerBand(sums.diffraction, correction);
         return;
     }
     const CRectObstacle& faceY = c.scene[node.diffractorY];
-    const CBand correction = DoubleDiffractionCorrection(faceX, leg.start, leg.end, faceY, c.kind)
+    const CBand correction = DoubleDiffractionCorrection(c.faces[node.diffractorX], leg.start, leg.end,
+                                                         c.faces[node.diffractorY], c.kind, c.faces.bands())
                                  .value_or(Uniform(c.kind, kNoSoundLevel));
     WriteDoubleDiffraction(c.w, FaceForBreakdown(faceX), FaceForBreakdown(faceY), leg.start, leg.end,
                            node.pointX, node.crossX == kPassesOver, node.pointY, node.crossY == kPassesOver,
@@ -159,7 +239,7 @@ void EvaluateSpecularReflection(const PairContext& c, const CPropagationPath& pa
     SpecularOutcome outcome = SpecularOutcome::NearFace;
     std::optional<CBand> correction;
     if (DistancePointPlane(mirrored, corners[0], corners[1], corners[2]) > kNearFaceDistance) {
-        correction = SpecularReflectionCorrection(face, mirrored, outgoing, c.kind);
+        correction = c.faces.Specular(node.face, mirrored, outgoing);
         outcome = correction ? SpecularOutcome::Corrected : SpecularOutcome::NoCorrection;
     }
     WriteSpecularReflection(c.w, FaceForBreakdown(face), incoming, outgoing, node.point,
@@ -187,10 +267,7 @@ void EvaluateDiffuseReflection(const PairContext& c, const CPropagationPath& pat
 // point (the left side when the incoming point lies on the plane).
 void EvaluateAbsorption(const PairContext& c, const CRectObstacle& face, const CVector3D& mirrored,
                         PathSums& sums) {
-    const CBand& alpha = AbsorptionTowards(face, mirrored).other;
-    CBand correction = Uniform(c.kind, 0.0);
-    for (int b = 0; b < correction.bandCount(); ++b)
-        correction.value(b) = AbsorptionCorrection(BandValue(alpha, c.kind, b));
+    const CBand& correction = c.faces.AbsorptionOf(AbsorptionTowards(face, mirrored).other);
     WriteAbsorption(c.w, correction);
     AddPerBand(sums.absorption, correction);
 }
@@ -279,7 +356,11 @@ void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBu
     CTextBuffer lines;
     CBreakdownWriter capture(w.writesFile() ? &lines : nullptr, w.job());
     capture.ChangeLevel(w.level() + 2);
-    const PairContext c{scene, source, temperature, humidity, source.powerAverage.kind, capture};
+    // The corrections are summed band by band in the source's representation; their overall value and
+    // other representation are only shown in the breakdown.
+    CPairFaces faces(scene, source.powerAverage.kind,
+                     w.writesFile() ? CorrectionBands::kAllRepresentations : CorrectionBands::kKindOnly);
+    const PairContext c{scene, source, temperature, humidity, source.powerAverage.kind, capture, faces};
     for (const CPropagationPath& path : paths) {
         lines.clear();
         PathTerms terms = EvaluatePath(c, path);

@@ -51,7 +51,10 @@ CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end,
 CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end, const CFaceFrames& scene,
                                   std::span<const FaceIndex> excluded) {
     ++WorkCounters().blockingSearches;
-    std::vector<CCandidate> candidates;
+    // The list of one search, its storage kept by the thread from search to search (a search never
+    // starts another).
+    thread_local std::vector<CCandidate> candidates;
+    candidates.clear();
     for (FaceIndex f = 0; f < scene.size(); ++f) {
         const CRectObstacle& face = scene.face(f);
         if (face.obstructs == 0) continue;

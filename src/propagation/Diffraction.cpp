@@ -28,42 +28,6 @@ double DetourLength(const CVector3D& s, const CVector3D& r, const CDoubleEdgePoi
     return length + Distance(from, r);
 }
 
-// One face of a double diffraction with what the search over its pairs of sides asks again and again
-// about the segment S–R, found once per side.
-class CSegmentEdges {
-public:
-    CSegmentEdges(const CEdgeFace& face, const CVector3D& s, const CVector3D& r)
-        : face_(face), s_(s), r_(r), segment_(DirectedLine(s, r)) {}
-
-    const CEdgeFace& face() const { return face_; }
-
-    // Where the line S–R comes closest to the side's line.
-    const CLinesClosestPoints& Nearest(int side) {
-        std::optional<CLinesClosestPoints>& n = nearest_[side];
-        if (!n) {
-            const CFaceCorners& c = face_.frame().corners;
-            n = ClosestPointsOfLines(segment_, DirectedLine(SideStart(c, side), SideEnd(c, side)));
-        }
-        return *n;
-    }
-
-    // EdgeDiffractionPoint of the side for the segment from `from` to `to`.
-    std::optional<CEdgePoint> Point(int side, const CVector3D& from, const CVector3D& to) {
-        if (!(from == s_ && to == r_)) return EdgeDiffractionPoint(face_, from, to, side);
-        std::optional<std::optional<CEdgePoint>>& p = direct_[side];
-        if (!p) p = EdgeDiffractionPoint(face_, s_, r_, side);
-        return *p;
-    }
-
-private:
-    const CEdgeFace& face_;
-    CVector3D s_;
-    CVector3D r_;
-    CDirectedLine segment_;
-    std::array<std::optional<CLinesClosestPoints>, kSideCount> nearest_;
-    std::array<std::optional<std::optional<CEdgePoint>>, kSideCount> direct_;
-};
-
 // The refinement of two crossed points: each edge point is searched again as seen from the other
 // obstacle's edge, where the planes through the path ends and the other edge cut the side.
 std::optional<CDoubleEdgePoints> RefineCrossedPair(CSegmentEdges& first, int firstSide, CSegmentEdges& second,
@@ -121,6 +85,27 @@ std::optional<CDoubleEdgePoints> DoubleEdgePointsOf(CSegmentEdges& x, const CVec
 }
 
 }  // namespace
+
+const CLinesClosestPoints& CSegmentEdges::Nearest(int side) {
+    std::optional<CLinesClosestPoints>& n = nearest_[side];
+    if (!n) {
+        const CFaceCorners& c = face_.frame().corners;
+        n = ClosestPointsOfLines(segment_, DirectedLine(SideStart(c, side), SideEnd(c, side)));
+    }
+    return *n;
+}
+
+std::optional<CEdgePoint> CSegmentEdges::Point(int side, const CVector3D& from, const CVector3D& to) {
+    if (!(from == s_ && to == r_)) return EdgeDiffractionPoint(face_, from, to, side);
+    std::optional<std::optional<CEdgePoint>>& p = direct_[side];
+    if (!p) p = EdgeDiffractionPoint(face_, s_, r_, side);
+    return *p;
+}
+
+const std::optional<CFaceHit>& CSegmentEdges::OnSegment() {
+    if (!onSegment_) onSegment_ = IntersectSegmentFace(face_.frame(), s_, r_);
+    return *onSegment_;
+}
 
 namespace {
 
@@ -181,6 +166,10 @@ std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CEdgeFace& x, const CVec
     return DoubleEdgePointsOf(ex, s, r, sideX, ey, sideY);
 }
 
+std::optional<CDoubleEdgePoints> DoubleEdgePoints(CSegmentEdges& x, int sideX, CSegmentEdges& y, int sideY) {
+    return DoubleEdgePointsOf(x, x.s(), x.r(), sideX, y, sideY);
+}
+
 std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CRectObstacle& x, const CVector3D& s,
                                                   const CVector3D& r, int sideX, const CRectObstacle& y,
                                                   int sideY) {
@@ -214,13 +203,13 @@ std::optional<CDoubleEdgePoints> MinPathDoubleDiffraction(const CRectObstacle& x
     return MinPathDoubleDiffraction(CEdgeFace(x), s, r, CEdgeFace(y));
 }
 
-std::optional<CDoublePathDifferences> DoublePathDifferences(const CEdgeFace& first, const CVector3D& s,
-                                                            const CVector3D& r, const CVector3D& p1,
-                                                            const CVector3D& p2, const CEdgeFace& second) {
-    const std::optional<CFaceHit> firstOnPath = IntersectSegmentFace(first.frame(), s, r);
-    const std::optional<CFaceHit> secondOnPath = IntersectSegmentFace(second.frame(), s, r);
-    const std::optional<CFaceHit> secondBehindFirst = IntersectSegmentFace(second.frame(), p1, r);
-    const std::optional<CFaceHit> firstBeforeSecond = IntersectSegmentFace(first.frame(), s, p2);
+namespace {
+
+// The path differences from the hits of the segments with the faces.
+std::optional<CDoublePathDifferences> PathDifferencesOfHits(
+    const CVector3D& s, const CVector3D& r, const CVector3D& p1, const CVector3D& p2,
+    const std::optional<CFaceHit>& firstOnPath, const std::optional<CFaceHit>& secondOnPath,
+    const std::optional<CFaceHit>& secondBehindFirst, const std::optional<CFaceHit>& firstBeforeSecond) {
     if (!firstOnPath || !secondOnPath || !secondBehindFirst || !firstBeforeSecond) return std::nullopt;
     return CDoublePathDifferences{
         PathDifference(s, r, p1, firstOnPath->inside),
@@ -228,6 +217,31 @@ std::optional<CDoublePathDifferences> DoublePathDifferences(const CEdgeFace& fir
         PathDifference(p1, r, p2, secondBehindFirst->inside),
         PathDifference(s, p2, p1, firstBeforeSecond->inside),
     };
+}
+
+}  // namespace
+
+std::optional<CDoublePathDifferences> DoublePathDifferences(const CEdgeFace& first, const CVector3D& s,
+                                                            const CVector3D& r, const CVector3D& p1,
+                                                            const CVector3D& p2, const CEdgeFace& second) {
+    const std::optional<CFaceHit> firstOnPath = IntersectSegmentFace(first.frame(), s, r);
+    const std::optional<CFaceHit> secondOnPath = IntersectSegmentFace(second.frame(), s, r);
+    const std::optional<CFaceHit> secondBehindFirst = IntersectSegmentFace(second.frame(), p1, r);
+    const std::optional<CFaceHit> firstBeforeSecond = IntersectSegmentFace(first.frame(), s, p2);
+    return PathDifferencesOfHits(s, r, p1, p2, firstOnPath, secondOnPath, secondBehindFirst,
+                                 firstBeforeSecond);
+}
+
+std::optional<CDoublePathDifferences> DoublePathDifferences(CSegmentEdges& first, const CVector3D& p1,
+                                                            const CVector3D& p2, CSegmentEdges& second) {
+    const CVector3D& s = first.s();
+    const CVector3D& r = first.r();
+    const std::optional<CFaceHit>& firstOnPath = first.OnSegment();
+    const std::optional<CFaceHit>& secondOnPath = second.OnSegment();
+    const std::optional<CFaceHit> secondBehindFirst = IntersectSegmentFace(second.face().frame(), p1, r);
+    const std::optional<CFaceHit> firstBeforeSecond = IntersectSegmentFace(first.face().frame(), s, p2);
+    return PathDifferencesOfHits(s, r, p1, p2, firstOnPath, secondOnPath, secondBehindFirst,
+                                 firstBeforeSecond);
 }
 
 std::optional<CDoublePathDifferences> DoublePathDifferences(const CRectObstacle& first, const CVector3D& s,

@@ -7,6 +7,7 @@
 // passes beside it (the path difference counts negative).
 //
 // Each search is offered on a face and on a face prepared for repeated searches (CEdgeFace).
+#include <array>
 #include <optional>
 
 #include "geometry/Vector.h"
@@ -55,6 +56,37 @@ std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CRectObstacle& x, const 
 std::optional<CDoubleEdgePoints> DoubleEdgePoints(const CEdgeFace& x, const CVector3D& s, const CVector3D& r,
                                                   int sideX, const CEdgeFace& y, int sideY);
 
+// One face of a double diffraction with what the searches over its pairs of sides ask again and again
+// about the segment S–R, found once per side. It refers to the face, which must outlive it.
+class CSegmentEdges {
+public:
+    CSegmentEdges(const CEdgeFace& face, const CVector3D& s, const CVector3D& r)
+        : face_(face), s_(s), r_(r), segment_(DirectedLine(s, r)) {}
+
+    const CEdgeFace& face() const { return face_; }
+    const CVector3D& s() const { return s_; }
+    const CVector3D& r() const { return r_; }
+
+    // Where the line S–R comes closest to the side's line.
+    const CLinesClosestPoints& Nearest(int side);
+    // EdgeDiffractionPoint of the side for the segment from `from` to `to`.
+    std::optional<CEdgePoint> Point(int side, const CVector3D& from, const CVector3D& to);
+    // Where S–R meets the face (IntersectSegmentFace).
+    const std::optional<CFaceHit>& OnSegment();
+
+private:
+    const CEdgeFace& face_;
+    CVector3D s_;
+    CVector3D r_;
+    CDirectedLine segment_;
+    std::array<std::optional<CLinesClosestPoints>, kSideCount> nearest_;
+    std::array<std::optional<std::optional<CEdgePoint>>, kSideCount> direct_;
+    std::optional<std::optional<CFaceHit>> onSegment_;
+};
+
+// DoubleEdgePoints of the segment S–R both faces were prepared for.
+std::optional<CDoubleEdgePoints> DoubleEdgePoints(CSegmentEdges& x, int sideX, CSegmentEdges& y, int sideY);
+
 // The pair of diffracting sides of x and y whose points give the shortest travelled length (only the
 // crossed points count as detours; the first pair wins ties). Empty when no pair gives points.
 std::optional<CDoubleEdgePoints> MinPathDoubleDiffraction(const CRectObstacle& x, const CVector3D& s,
@@ -78,5 +110,8 @@ std::optional<CDoublePathDifferences> DoublePathDifferences(const CRectObstacle&
 std::optional<CDoublePathDifferences> DoublePathDifferences(const CEdgeFace& first, const CVector3D& s,
                                                             const CVector3D& r, const CVector3D& p1,
                                                             const CVector3D& p2, const CEdgeFace& second);
+// The same for the segment S–R both faces were prepared for.
+std::optional<CDoublePathDifferences> DoublePathDifferences(CSegmentEdges& first, const CVector3D& p1,
+                                                            const CVector3D& p2, CSegmentEdges& second);
 
 }  // namespace kelmora

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <type_traits>
+#include <utility>
 
 #include "acoustics/BandTransmission.h"
 #include "acoustics/Formulas.h"
@@ -37,6 +39,9 @@ double Energy(double level) {
     return std::pow(10.0, level / 10.0);
 }
 
+// The energy share of a side that passes no sound, met often enough (a failed side term) to be made once.
+const double kNoSoundEnergy = Energy(kNoSoundLevel);
+
 bool AreAdjacent(int a, int b) {
     return NextSide(a) == b || NextSide(b) == a;
 }
@@ -67,7 +72,9 @@ Value Uniform(const CBandRange& bands, double value) {
 // Energy share of a side term in band i; a side whose correction failed passes no sound (−100 dB).
 template <typename Value>
 double TermEnergy(const std::optional<Value>& term, int i) {
-    return term ? Energy(ValueInBand(*term, i)) : Energy(kNoSoundLevel);
+    if (!term) return kNoSoundEnergy;
+    const double level = ValueInBand(*term, i);
+    return level == kNoSoundLevel ? kNoSoundEnergy : Energy(level);
 }
 
 // An obstacle never makes the sound louder than it would be without it.
@@ -162,8 +169,10 @@ std::optional<CBand> SingleDiffractionBands(const CEdgeFace& prepared, const CVe
     return correction;
 }
 
-std::optional<CBand> DoubleEdgeBands(const CEdgeFace& x, const CVector3D& s, const CVector3D& r, int sideX,
-                                     const CEdgeFace& y, int sideY, int kind) {
+std::optional<CBand> DoubleEdgeBands(CSegmentEdges& xEdges, int sideX, CSegmentEdges& yEdges, int sideY,
+                                     int kind) {
+    const CEdgeFace& x = xEdges.face();
+    const CEdgeFace& y = yEdges.face();
     const CRectObstacle& xFace = x.face();
     const CRectObstacle& yFace = y.face();
     if (xFace.wedgeType < 0 || yFace.wedgeType < 0) return std::nullopt;
@@ -171,12 +180,12 @@ std::optional<CBand> DoubleEdgeBands(const CEdgeFace& x, const CVector3D& s, con
     const int wedge = xFace.wedgeType == kKnifeEdgeWedge && yFace.wedgeType == kKnifeEdgeWedge
                           ? kKnifeEdgeWedge
                           : kRightAngleWedge;
-    const std::optional<CDoubleEdgePoints> p = DoubleEdgePoints(x, s, r, sideX, y, sideY);
+    const std::optional<CDoubleEdgePoints> p = DoubleEdgePoints(xEdges, sideX, yEdges, sideY);
     if (!p) return std::nullopt;
-    const CEdgeFace& first = p->xFirst ? x : y;
-    const CEdgeFace& second = p->xFirst ? y : x;
+    CSegmentEdges& first = p->xFirst ? xEdges : yEdges;
+    CSegmentEdges& second = p->xFirst ? yEdges : xEdges;
     const std::optional<CDoublePathDifferences> delta =
-        DoublePathDifferences(first, s, r, p->first, p->second, second);
+        DoublePathDifferences(first, p->first, p->second, second);
     if (!delta) return std::nullopt;
 
     // The dominant edge, plus the other edge as seen from it.
@@ -190,6 +199,39 @@ std::optional<CBand> DoubleEdgeBands(const CEdgeFace& x, const CVector3D& s, con
     }
     return correction;
 }
+
+// A face of a double diffraction and the half-planes beyond its sides, each prepared once with what the
+// segment S–R asks of its sides, for the combinations over every side of the other face.
+class CFaceAndBeyond {
+public:
+    CFaceAndBeyond(const CEdgeFace& face, const CVector3D& s, const CVector3D& r)
+        : s_(s), r_(r), face_(face), own_(face, s, r) {}
+    CFaceAndBeyond(const CFaceAndBeyond&) = delete;
+    CFaceAndBeyond& operator=(const CFaceAndBeyond&) = delete;
+
+    const CRectObstacle& face() const { return face_.face(); }
+    CSegmentEdges& Own() { return own_; }
+    // The half-plane beyond `side` (FaceBeyondEdge), whose only diffracting side is side 0.
+    CSegmentEdges& Beyond(int side) {
+        std::unique_ptr<CBeyond>& b = beyond_[static_cast<std::size_t>(side)];
+        if (!b) b = std::make_unique<CBeyond>(FaceBeyondEdge(face_.face(), side), s_, r_);
+        return b->edges;
+    }
+
+private:
+    struct CBeyond {
+        CBeyond(CRectObstacle beyond, const CVector3D& s, const CVector3D& r)
+            : face(std::move(beyond)), prepared(face), edges(prepared, s, r) {}
+        CRectObstacle face;
+        CEdgeFace prepared;
+        CSegmentEdges edges;
+    };
+    CVector3D s_;
+    CVector3D r_;
+    const CEdgeFace& face_;
+    CSegmentEdges own_;
+    std::array<std::unique_ptr<CBeyond>, kSideCount> beyond_;
+};
 
 }  // namespace
 
@@ -222,11 +264,16 @@ std::optional<CBand> SingleEdgeCorrection(const CRectObstacle& face, const CVect
     return correction;
 }
 
+std::optional<CBand> SingleDiffractionCorrection(const CEdgeFace& face, const CVector3D& s,
+                                                 const CVector3D& r, int kind, CorrectionBands bands) {
+    std::optional<CBand> correction = SingleDiffractionBands(face, s, r, AllBands(kind));
+    if (correction && bands == CorrectionBands::kAllRepresentations) correction->syncRepresentations();
+    return correction;
+}
+
 std::optional<CBand> SingleDiffractionCorrection(const CRectObstacle& face, const CVector3D& s,
                                                  const CVector3D& r, int kind) {
-    std::optional<CBand> correction = SingleDiffractionBands(CEdgeFace(face), s, r, AllBands(kind));
-    if (correction) correction->syncRepresentations();
-    return correction;
+    return SingleDiffractionCorrection(CEdgeFace(face), s, r, kind, CorrectionBands::kAllRepresentations);
 }
 
 std::optional<double> SingleDiffractionBand(const CEdgeFace& face, const CVector3D& s, const CVector3D& r,
@@ -260,36 +307,44 @@ std::optional<double> SingleDiffractionBand(const CEdgeFace& face, const CVector
 
 std::optional<CBand> DoubleEdgeCorrection(const CRectObstacle& x, const CVector3D& s, const CVector3D& r,
                                           int sideX, const CRectObstacle& y, int sideY, int kind) {
-    std::optional<CBand> correction = DoubleEdgeBands(CEdgeFace(x), s, r, sideX, CEdgeFace(y), sideY, kind);
+    const CEdgeFace preparedX(x);
+    const CEdgeFace preparedY(y);
+    CSegmentEdges xEdges(preparedX, s, r);
+    CSegmentEdges yEdges(preparedY, s, r);
+    std::optional<CBand> correction = DoubleEdgeBands(xEdges, sideX, yEdges, sideY, kind);
     if (correction) correction->syncRepresentations();
+    return correction;
+}
+
+std::optional<CBand> DoubleDiffractionCorrection(const CEdgeFace& x, const CVector3D& s, const CVector3D& r,
+                                                 const CEdgeFace& y, int kind, CorrectionBands bands) {
+    // Every side of x (and half-plane beyond one) is combined with every side of y (and half-plane
+    // beyond one): each is prepared once for the segment.
+    CFaceAndBeyond xSides(x, s, r);
+    CFaceAndBeyond ySides(y, s, r);
+    // The term of one side of x (or of the half-plane beyond it): the sides of y combined over it.
+    const auto overY = [&](CSegmentEdges& xEdges, int sideX) {
+        return CombineSides<CBand>(
+            y.face().diffracts, AllBands(kind),
+            [&](int j) { return DoubleEdgeBands(xEdges, sideX, ySides.Own(), j, kind); },
+            [&](int j) { return DoubleEdgeBands(xEdges, sideX, ySides.Beyond(j), 0, kind); });
+    };
+    std::optional<CBand> correction = CombineSides<CBand>(
+        x.face().diffracts, AllBands(kind), [&](int i) { return overY(xSides.Own(), i); },
+        [&](int i) { return overY(xSides.Beyond(i), 0); });
+    if (!correction) return std::nullopt;
+    const CBand& xLoss = x.face().tl;
+    const CBand& yLoss = y.face().tl;
+    if (!xLoss.allEqual(0.0) && !yLoss.allEqual(0.0) && !ApplyTransmission(*correction, xLoss, yLoss))
+        return std::nullopt;
+    if (bands == CorrectionBands::kAllRepresentations) correction->syncRepresentations();
     return correction;
 }
 
 std::optional<CBand> DoubleDiffractionCorrection(const CRectObstacle& x, const CVector3D& s,
                                                  const CVector3D& r, const CRectObstacle& y, int kind) {
-    // The term of one side of x (or of the half-plane beyond it): the sides of y combined over it.
-    const CEdgeFace preparedY(y);
-    const auto overY = [&](const CEdgeFace& xFace, int sideX) {
-        return CombineSides<CBand>(
-            y.diffracts, AllBands(kind),
-            [&](int j) { return DoubleEdgeBands(xFace, s, r, sideX, preparedY, j, kind); },
-            [&](int j) {
-                const CRectObstacle beyond = FaceBeyondEdge(y, j);
-                return DoubleEdgeBands(xFace, s, r, sideX, CEdgeFace(beyond), 0, kind);
-            });
-    };
-    const CEdgeFace preparedX(x);
-    std::optional<CBand> correction = CombineSides<CBand>(
-        x.diffracts, AllBands(kind), [&](int i) { return overY(preparedX, i); },
-        [&](int i) {
-            const CRectObstacle beyond = FaceBeyondEdge(x, i);
-            return overY(CEdgeFace(beyond), 0);
-        });
-    if (!correction) return std::nullopt;
-    if (!x.tl.allEqual(0.0) && !y.tl.allEqual(0.0) && !ApplyTransmission(*correction, x.tl, y.tl))
-        return std::nullopt;
-    correction->syncRepresentations();
-    return correction;
+    return DoubleDiffractionCorrection(CEdgeFace(x), s, r, CEdgeFace(y), kind,
+                                       CorrectionBands::kAllRepresentations);
 }
 
 }  // namespace kelmora

@@ -32,6 +32,10 @@ enum class SideLayout {
 // 0 dB; empty when the sum is not positive.
 std::optional<double> CombinedSideLevel(SideLayout layout, const std::array<double, kSideCount>& d);
 
+// Which representations of a correction are filled: all three, or only the bands of its `kind` (for a
+// caller that reads nothing else, the overall value and the other representation left unset).
+enum class CorrectionBands { kAllRepresentations, kKindOnly };
+
 // The wedge chart correction of one side from its diffraction point's path difference.
 std::optional<CBand> SingleEdgeCorrection(const CRectObstacle& face, const CVector3D& s, const CVector3D& r,
                                           int side, int kind = 2);
@@ -42,6 +46,9 @@ std::optional<CBand> SingleEdgeCorrection(const CRectObstacle& face, const CVect
 // transmission loss is positive.
 std::optional<CBand> SingleDiffractionCorrection(const CRectObstacle& face, const CVector3D& s,
                                                  const CVector3D& r, int kind = 2);
+// The same on a face prepared for repeated searches (its edge points found once per segment).
+std::optional<CBand> SingleDiffractionCorrection(const CEdgeFace& face, const CVector3D& s,
+                                                 const CVector3D& r, int kind, CorrectionBands bands);
 
 // Band `band` of the one-third-octave SingleDiffractionCorrection, computed alone (the obstacles of a
 // segment are ranked by their value at 1 kHz); empty exactly when the full correction fails.
@@ -60,5 +67,7 @@ std::optional<CBand> DoubleEdgeCorrection(const CRectObstacle& x, const CVector3
 // failed side would for one face, and fails the whole where the face has a single diffracting side.
 std::optional<CBand> DoubleDiffractionCorrection(const CRectObstacle& x, const CVector3D& s,
                                                  const CVector3D& r, const CRectObstacle& y, int kind = 2);
+std::optional<CBand> DoubleDiffractionCorrection(const CEdgeFace& x, const CVector3D& s, const CVector3D& r,
+                                                 const CEdgeFace& y, int kind, CorrectionBands bands);
 
 }  // namespace kelmora

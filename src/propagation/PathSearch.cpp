@@ -245,7 +245,12 @@ void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, cons
                   std::int32_t crossX, FaceIndex y, const CVector3D& pointY, std::int32_t crossY,
                   const CSearchScene& scene, std::vector<CPropagationPath>& out) {
     ++WorkCounters().placements;
-    CPropagationPath copy = path;
+    // Most placements fail before the search goes on: the copy is made in storage the thread keeps from
+    // placement to placement, and copied out only for a path that continues. Nothing reads it once the
+    // search goes on with its copy, so the placements further down may reuse it.
+    thread_local CPropagationPath scratch;
+    CPropagationPath& copy = scratch;
+    copy.assign(path.begin(), path.end());
     if (!SetLegDiffraction(copy, m, x, pointX, crossX, y, pointY, crossY, scene)) return;
     RecomputeImages(copy, m, scene);
     const std::optional<ReflectionQuality> quality = ComputeReflectionPoints(copy, scene);
@@ -255,11 +260,11 @@ void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, cons
         // validation computes again from node 1 on (the computation gives the same points the second
         // time): it is validated without that step.
         ++WorkCounters().validations;
-        if (LegsHold(copy, scene)) EmitIfValid(std::move(copy), quality, scene, out);
+        if (LegsHold(copy, scene)) EmitIfValid(CPropagationPath(copy), quality, scene, out);
         return;
     }
     if (!TailHolds(copy, m, scene)) return;
-    ProcessLeg(std::move(copy), m - 1, scene, out);
+    ProcessLeg(CPropagationPath(copy), m - 1, scene, out);
 }
 
 // The travelled path with the leg's first obstacle left out: the previous reflection is aimed at it.

@@ -6,7 +6,7 @@
 
 namespace kelmora {
 
-std::size_t CSearchScene::CKeyHash::operator()(const CKey& key) const {
+std::size_t CSearchScene::Hash(const CKey& key) {
     // FNV-1a over the words of the key.
     std::uint64_t h = 1469598103934665603ull;
     const auto mix = [&](std::uint64_t word) {
@@ -27,12 +27,29 @@ CBlockingResult CSearchScene::Blocking(const CVector3D& start, const CVector3D& 
                     std::bit_cast<std::uint64_t>(start.z), std::bit_cast<std::uint64_t>(end.x),
                     std::bit_cast<std::uint64_t>(end.y), std::bit_cast<std::uint64_t>(end.z)},
                    excluded};
-    const auto found = blocking_.find(key);
-    if (found != blocking_.end()) return found->second;
+    const std::size_t mask = blocking_.size() - 1;
+    std::size_t i = Hash(key) & mask;
+    for (; blocking_[i].used; i = (i + 1) & mask) {
+        if (blocking_[i].key == key) return blocking_[i].result;
+    }
     const CBlockingResult result =
         FindBlockingFaces(start, end, static_cast<const CFaceFrames&>(*this), excluded);
-    blocking_.emplace(key, result);
+    blocking_[i] = {true, key, result};
+    if (++answers_ * 2 > blocking_.size()) Grow();
     return result;
+}
+
+void CSearchScene::Grow() const {
+    std::vector<CSlot> old(blocking_.size() * 2);
+    old.swap(blocking_);
+    const std::size_t mask = blocking_.size() - 1;
+    for (const CSlot& slot : old) {
+        if (!slot.used) continue;
+        std::size_t i = Hash(slot.key) & mask;
+        while (blocking_[i].used)
+            i = (i + 1) & mask;
+        blocking_[i] = slot;
+    }
 }
 
 }  // namespace kelmora

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <span>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "model/RectObstacle.h"
 #include "propagation/BlockingSearch.h"
@@ -23,7 +23,7 @@ public:
     // `checkpoint` (may be empty) is called between the steps of the search, and may throw to end it.
     explicit CSearchScene(std::span<const CRectObstacle> faces, std::function<void()> checkpoint = {})
         : CFaceFrames(faces), checkpoint_(std::move(checkpoint)) {
-        blocking_.reserve(kUsualBlockingQuestions);
+        blocking_.resize(kUsualBlockingQuestions * 2);
     }
 
     // Lets the caller stop a search that would run for long (many faces, many reflections).
@@ -42,12 +42,19 @@ private:
         CLegExclusions excluded;
         friend bool operator==(const CKey&, const CKey&) = default;
     };
-    struct CKeyHash {
-        std::size_t operator()(const CKey& key) const;
+    static std::size_t Hash(const CKey& key);
+    // The answers kept in one block of slots (open addressing, the next slot on a collision, at most
+    // half of them used), without an allocation per answer.
+    struct CSlot {
+        bool used = false;
+        CKey key;
+        CBlockingResult result;
     };
+    void Grow() const;
     // A search with two reflections asks about a hundred distinct questions.
     static constexpr std::size_t kUsualBlockingQuestions = 128;
-    mutable std::unordered_map<CKey, CBlockingResult, CKeyHash> blocking_;
+    mutable std::vector<CSlot> blocking_;  // its size a power of two
+    mutable std::size_t answers_ = 0;
     std::function<void()> checkpoint_;
 };
 

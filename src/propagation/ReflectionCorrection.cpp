@@ -65,7 +65,8 @@ bool IsDiffuseTowards(const CRectObstacle& face, const CVector3D& p) {
 }
 
 std::optional<CBand> SpecularReflectionCorrection(const CRectObstacle& face, const CVector3D& mirroredSource,
-                                                  const CVector3D& receiver, int kind) {
+                                                  const CVector3D& receiver, int kind,
+                                                  CorrectionBands bands) {
     std::array<CReflectorEdge, kSideCount> edges{};
     std::array<int, kSideCount> sides{};
     int n = 0;
@@ -114,7 +115,7 @@ std::optional<CBand> SpecularReflectionCorrection(const CRectObstacle& face, con
         if (!level) return std::nullopt;
         correction.value(i) = *level;
     }
-    correction.syncRepresentations();
+    if (bands == CorrectionBands::kAllRepresentations) correction.syncRepresentations();
     return correction;
 }
 

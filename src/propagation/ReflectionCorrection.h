@@ -11,6 +11,7 @@
 #include "geometry/Vector.h"
 #include "model/Band.h"
 #include "model/RectObstacle.h"
+#include "propagation/DiffractionCorrection.h"
 #include "propagation/FaceEdges.h"
 
 namespace kelmora {
@@ -35,7 +36,8 @@ bool IsDiffuseTowards(const CRectObstacle& face, const CVector3D& p);
 // e = g(N) of the energy of a half-plane: a reflection point on the reflector keeps 1 − e, one beyond the
 // edge keeps e. Spectrum of representation `kind`; empty when an edge point cannot be found or the
 // remaining energy is not positive.
-std::optional<CBand> SpecularReflectionCorrection(const CRectObstacle& face, const CVector3D& mirroredSource,
-                                                  const CVector3D& receiver, int kind = 2);
+std::optional<CBand> SpecularReflectionCorrection(
+    const CRectObstacle& face, const CVector3D& mirroredSource, const CVector3D& receiver, int kind = 2,
+    CorrectionBands bands = CorrectionBands::kAllRepresentations);
 
 }  // namespace kelmora
