@@ -11,6 +11,7 @@
 #include "geometry/VectorOps.h"
 #include "propagation/GroundModel.h"
 #include "propagation/Scene.h"
+#include "propagation/SiteFaces.h"
 #include "propagation/WorkCounters.h"
 
 namespace kelmora {
@@ -84,6 +85,22 @@ CFingerprintHasher StartPairHash(const PredictionSite& site, const CSound& user)
     return h;
 }
 
+std::optional<CSiteFaces> TryPrepareSiteFaces(const CNoise& model) {
+    try {
+        return PrepareSiteFaces(model);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+// The scene of a pair, from the faces made once per run when there are any.
+void BuildPairScene(const PredictionSite& site, const CVector3D& s, const CVector3D& r, Scene& scene) {
+    if (site.faces)
+        BuildScene(*site.faces, site.terrain, s, r, scene);
+    else
+        BuildScene(site.model, site.terrain, s, r, scene);
+}
+
 std::vector<CFingerprintHasher> StartPairHashes(const PredictionSite& site) {
     std::vector<CFingerprintHasher> hashers;
     hashers.reserve(site.userSources.size());
@@ -128,7 +145,7 @@ void TraceSources(const PredictionSite& site, const CPredictivePoint& point, CBr
         if (attenuation.Fits(source, point.position, w)) {
             ++WorkCounters().pairsSharingPaths;
         } else {
-            BuildScene(model, site.terrain, source.position, point.position, scene);
+            BuildPairScene(site, source.position, point.position, scene);
             if (site.fingerprints) sceneFingerprint = SceneFingerprint(scene);
             EvaluatePairPaths(scene, model.buildings, model.temperature, model.humidity, model.maxReflections,
                               source, point.position, w, attenuation);
@@ -151,6 +168,7 @@ void TraceSources(const PredictionSite& site, const CPredictivePoint& point, CBr
 PredictionSite::PredictionSite(const CNoise& m)
     : model(m),
       terrain(AllGroundLines(m)),
+      faces(TryPrepareSiteFaces(m)),
       userSources(UserSources(m)),
       origins(OpeningOriginsOf(m.buildings)),
       conditions(ConditionsFingerprint(m)) {}
@@ -178,7 +196,7 @@ bool ComputeSourceForPoint(const PredictionSite& site, CPredictivePoint& point, 
     }
     const CNoise& model = site.model;
     Scene scene;
-    BuildScene(model, site.terrain, source.position, point.position, scene);
+    BuildPairScene(site, source.position, point.position, scene);
     SourceLevels levels;
     if (!ComputeSourceAtPoint(scene, model.buildings, model.temperature, model.humidity, model.maxReflections,
                               source, point.position, w, levels))
@@ -206,7 +224,7 @@ std::vector<Fingerprint> PairFingerprints(const PredictionSite& site, const CVec
         }
         // The sources of one opening patch stand at one place and share its scene.
         if (!scenePosition || !SameBits(*scenePosition, made.source.position)) {
-            BuildScene(site.model, site.terrain, made.source.position, point, scene);
+            BuildPairScene(site, made.source.position, point, scene);
             sceneFingerprint = SceneFingerprint(scene);
             scenePosition = made.source.position;
         }

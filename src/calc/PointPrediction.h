@@ -5,6 +5,7 @@
 //
 // Everything here reads the site and writes only the point and the breakdown writer given to it, so
 // points can be computed on several threads at once.
+#include <optional>
 #include <vector>
 
 #include "calc/BreakdownWriter.h"
@@ -16,6 +17,7 @@
 #include "model/Noise.h"
 #include "model/PredictivePoint.h"
 #include "model/Sound.h"
+#include "propagation/SiteFaces.h"
 
 namespace kelmora {
 
@@ -28,7 +30,10 @@ struct PredictionSite {
     explicit PredictionSite(const CNoise& model);
 
     const CNoise& model;
-    std::vector<CGroundLine> terrain;        // the ground lines and the slope-foot lines of the model
+    std::vector<CGroundLine> terrain;  // the ground lines and the slope-foot lines of the model
+    // The faces of the buildings and walls (PrepareSiteFaces); empty when they could not be made, and
+    // every scene then makes them itself, failing as they failed.
+    std::optional<CSiteFaces> faces;
     std::vector<const CSound*> userSources;  // UserSources(model)
     std::vector<OpeningOrigin> origins;      // of model.openingSources, one each
     Fingerprint conditions{};                // ConditionsFingerprint(model)

@@ -330,61 +330,82 @@ void AppendBuildingFaces(const CBuilding& building, const CVector3D& s, const CV
 }
 
 void AppendBuildingFaces(const CBuilding& building, const CPathStrip& strip, Scene& scene) {
-    // Which wall segments reach into the strip, wall by wall (the test is costly and needed twice).
-    std::vector<std::vector<bool>> crossesStrip;
-    crossesStrip.reserve(building.walls.size());
-    int segmentCount = 0;
-    bool anyCrossing = false;
+    AppendBuildingFaces(PrepareBuildingFaces(building), strip, scene);
+}
+
+CPreparedBuilding PrepareBuildingFaces(const CBuilding& building) {
+    CPreparedBuilding prepared;
+    prepared.building = &building;
+    prepared.walls.reserve(building.walls.size());
     for (const CBuildingWall& wall : building.walls) {
+        std::vector<CPreparedWallSegment>& segments = prepared.walls.emplace_back();
         const int count = WallSegmentCount(wall);
-        std::vector<bool>& flags = crossesStrip.emplace_back(static_cast<std::size_t>(count), false);
+        std::vector<int> cornerFlags;
+        if (wall.closed != 0 && count > 0)
+            cornerFlags = ConvexCornerFlags(PlanVertices(wall.polyline.vertices));
         for (int i = 0; i < count; ++i) {
             const CPlanSegment segment = WallSegment(wall, i);
-            flags[static_cast<std::size_t>(i)] = SegmentCrossesStrip(segment.a, segment.b, strip);
-            anyCrossing = anyCrossing || flags[static_cast<std::size_t>(i)];
+            const bool outsideLeft = OutsideSide(wall, i, building) == 1;
+            segments.push_back({segment.a, segment.b,
+                                WallSurface(building, wall, i, cornerFlags, outsideLeft),
+                                ScreenA(building, wall, segment, outsideLeft)});
         }
-        segmentCount += count;
+        prepared.segmentCount += count;
+    }
+    prepared.roofs.reserve(building.roofs.size());
+    for (const CRoof& roof : building.roofs) {
+        CRectObstacle& face = prepared.roofs.emplace_back(roof.face);
+        face.name = roof.memo.empty() ? std::string("of建物屋上面") : "of建物屋上面(" + roof.memo + ")";
+        face.reflects = 1;
+        face.obstructs = building.walls.empty() ? 1 : 0;
+    }
+    prepared.screenBName = BuildingFaceName("建物用回折壁B", building);
+    return prepared;
+}
+
+void AppendBuildingFaces(const CPreparedBuilding& prepared, const CPathStrip& strip, Scene& scene) {
+    // Which wall segments reach into the strip, in wall order (the test is costly and needed twice); the
+    // flags' storage is kept by the thread from pair to pair.
+    thread_local std::vector<char> crossesStrip;
+    crossesStrip.clear();
+    bool anyCrossing = false;
+    for (const std::vector<CPreparedWallSegment>& wall : prepared.walls) {
+        for (const CPreparedWallSegment& segment : wall) {
+            const bool crosses = SegmentCrossesStrip(segment.a, segment.b, strip);
+            crossesStrip.push_back(crosses ? 1 : 0);
+            anyCrossing = anyCrossing || crosses;
+        }
     }
 
     // Screens first: they carry the blocking role of a building with exterior walls.
     constexpr int kMostSegmentsForScreenA = 4;
     const CVertex2D s = Plan(strip.source);
     const CVertex2D r = Plan(strip.receiver);
-    if (segmentCount >= 1 && segmentCount <= kMostSegmentsForScreenA) {
-        for (std::size_t w = 0; w < building.walls.size(); ++w) {
-            const CBuildingWall& wall = building.walls[w];
-            for (int i = 0; i < WallSegmentCount(wall); ++i) {
-                if (!crossesStrip[w][static_cast<std::size_t>(i)]) continue;
-                const CPlanSegment segment = WallSegment(wall, i);
+    if (prepared.segmentCount >= 1 && prepared.segmentCount <= kMostSegmentsForScreenA) {
+        std::size_t k = 0;
+        for (const std::vector<CPreparedWallSegment>& wall : prepared.walls) {
+            for (const CPreparedWallSegment& segment : wall) {
+                if (crossesStrip[k++] == 0) continue;
                 const auto x = LineIntersection2D(s, r, segment.a, segment.b);
                 if (!x || PositionOnRay2D(segment.a, segment.b, *x) != kWithinReach) continue;
-                scene.push_back(ScreenA(building, wall, segment, OutsideSide(wall, i, building) == 1));
+                scene.push_back(segment.screenA);
             }
         }
-    } else if (segmentCount > kMostSegmentsForScreenA && anyCrossing) {
-        if (auto screen = BuildScreenB(building, strip.source, strip.receiver)) {
-            screen->name = BuildingFaceName("建物用回折壁B", building);
+    } else if (prepared.segmentCount > kMostSegmentsForScreenA && anyCrossing) {
+        if (auto screen = BuildScreenB(*prepared.building, strip.source, strip.receiver)) {
+            screen->name = prepared.screenBName;
             scene.push_back(std::move(*screen));
         }
     }
 
     // Then the surfaces: roofs block only when the building has no exterior walls.
-    for (const CRoof& roof : building.roofs) {
-        if (!RoofReachesStrip(roof.face.rect, strip)) continue;
-        CRectObstacle face = roof.face;
-        face.name = roof.memo.empty() ? std::string("of建物屋上面") : "of建物屋上面(" + roof.memo + ")";
-        face.reflects = 1;
-        face.obstructs = building.walls.empty() ? 1 : 0;
-        scene.push_back(std::move(face));
+    for (const CRectObstacle& roof : prepared.roofs) {
+        if (RoofReachesStrip(roof.rect, strip)) scene.push_back(roof);
     }
-    for (std::size_t w = 0; w < building.walls.size(); ++w) {
-        const CBuildingWall& wall = building.walls[w];
-        std::vector<int> cornerFlags;
-        for (int i = 0; i < WallSegmentCount(wall); ++i) {
-            if (!crossesStrip[w][static_cast<std::size_t>(i)]) continue;
-            if (wall.closed != 0 && cornerFlags.empty())
-                cornerFlags = ConvexCornerFlags(PlanVertices(wall.polyline.vertices));
-            scene.push_back(WallSurface(building, wall, i, cornerFlags, OutsideSide(wall, i, building) == 1));
+    std::size_t k = 0;
+    for (const std::vector<CPreparedWallSegment>& wall : prepared.walls) {
+        for (const CPreparedWallSegment& segment : wall) {
+            if (crossesStrip[k++] != 0) scene.push_back(segment.surface);
         }
     }
 }

@@ -6,6 +6,7 @@
 // stand-in screens only — screen A over each crossed wall segment when it has at most four segments,
 // one screen B across the path for more complex buildings — and its roofs and walls only reflect.
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "geometry/Vector.h"
@@ -16,9 +17,30 @@
 
 namespace kelmora {
 
+// One plan segment of an exterior wall with the faces made over it.
+struct CPreparedWallSegment {
+    CVertex2D a;
+    CVertex2D b;
+    CRectObstacle surface;  // the reflecting wall surface
+    CRectObstacle screenA;  // the blocking stand-in, used when the building has at most four segments
+};
+
+// The faces of a building that do not depend on the path, made once for many source–point pairs:
+// per pair only the strip's selection among them and screen B are left to do.
+struct CPreparedBuilding {
+    const CBuilding* building = nullptr;
+    std::vector<std::vector<CPreparedWallSegment>> walls;  // per exterior wall, per segment
+    std::vector<CRectObstacle> roofs;                      // named, with their roles set
+    int segmentCount = 0;                                  // of all exterior walls
+    std::string screenBName;
+};
+
+CPreparedBuilding PrepareBuildingFaces(const CBuilding& building);
+
 // Appends the building's faces for the path S–R: first its screens, then its roof and wall surfaces.
 void AppendBuildingFaces(const CBuilding& building, const CVector3D& s, const CVector3D& r, Scene& scene);
 void AppendBuildingFaces(const CBuilding& building, const CPathStrip& strip, Scene& scene);
+void AppendBuildingFaces(const CPreparedBuilding& building, const CPathStrip& strip, Scene& scene);
 
 // The single vertical screen standing across the path S–R in place of a building with many wall
 // segments (knife wedge, fully absorbing, blocking only). Empty when the building has no wall vertices,

@@ -18,6 +18,7 @@
 namespace kelmora {
 
 class CNoise;
+struct CSiteFaces;
 
 using Scene = std::vector<CRectObstacle>;
 
@@ -38,6 +39,11 @@ void BuildScene(const CNoise& model, const CVector3D& s, const CVector3D& r, Sce
 
 // The same with the model's terrain (AllGroundLines) computed once for many pairs.
 void BuildScene(const CNoise& model, std::span<const CGroundLine> terrain, const CVector3D& s,
+                const CVector3D& r, Scene& scene);
+
+// The same with the faces of the buildings and walls made once for many pairs (PrepareSiteFaces of the
+// model): the scene is the same, face for face and bit for bit.
+void BuildScene(const CSiteFaces& faces, std::span<const CGroundLine> terrain, const CVector3D& s,
                 const CVector3D& r, Scene& scene);
 
 }  // namespace kelmora
