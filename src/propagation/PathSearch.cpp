@@ -1,6 +1,7 @@
 #include "propagation/PathSearch.h"
 
 #include <array>
+#include <deque>
 #include <optional>
 
 #include "geometry/Plane.h"
@@ -13,6 +14,39 @@
 
 namespace kelmora {
 namespace {
+
+// A copy of a path that the search works on, in storage the thread keeps from pair to pair. The search
+// is depth-first and every copy lives in one scope, so the copies are given back innermost first and
+// their storage, once grown, serves the copies after them without a heap allocation.
+class CPathCopy {
+public:
+    CPathCopy() : path_(Take()) { path_.clear(); }
+    explicit CPathCopy(const CPropagationPath& path) : path_(Take()) { Assign(path); }
+    CPathCopy(const CPathCopy&) = delete;
+    CPathCopy& operator=(const CPathCopy&) = delete;
+    ~CPathCopy() { --Depth(); }
+
+    void Assign(const CPropagationPath& path) { path_.assign(path.begin(), path.end()); }
+    CPropagationPath& operator*() { return path_; }
+
+private:
+    static std::deque<CPropagationPath>& Stock() {
+        thread_local std::deque<CPropagationPath> stock;  // a deque keeps its elements in place as it grows
+        return stock;
+    }
+    static std::size_t& Depth() {
+        thread_local std::size_t depth = 0;  // copies in use
+        return depth;
+    }
+    static CPropagationPath& Take() {
+        std::deque<CPropagationPath>& stock = Stock();
+        std::size_t& depth = Depth();
+        if (depth == stock.size()) stock.emplace_back();
+        return stock[depth++];
+    }
+
+    CPropagationPath& path_;
+};
 
 // A face that can carry a reflection node: it reflects, and not both of its sides absorb everything.
 bool CanReflect(const CRectObstacle& face) {
@@ -33,8 +67,8 @@ void ProcessSequence(const CVector3D& s, const CVector3D& r, std::span<const Fac
                      const CSearchScene& scene, std::vector<CPropagationPath>& out) {
     scene.Checkpoint();
     ++WorkCounters().sequences;
-    CPropagationPath path;
-    path.reserve(faces.size() + 2);
+    CPathCopy held;
+    CPropagationPath& path = *held;
     path.push_back(EndNode(s));
     for (const FaceIndex f : faces) {
         path.push_back(ReflectionNode(f, MirrorPoint(path.back().image, scene.frame(f).plane)));
@@ -43,7 +77,7 @@ void ProcessSequence(const CVector3D& s, const CVector3D& r, std::span<const Fac
     if (!ComputeReflectionPoints(path, scene)) return;
     ++WorkCounters().sequencesLegs;
     const std::size_t last = path.size() - 1;
-    ProcessLeg(std::move(path), last, scene, out);
+    ProcessLeg(path, last, scene, out);
 }
 
 // Whether the sub-segment a–b meets the obstacle's plane on the obstacle (empty: not at all).
@@ -211,7 +245,7 @@ bool LegsHold(const CPropagationPath& path, const CSearchScene& scene) {
 
 // The validation after its recomputation of the images and reflection points from node 1 on, which
 // found `quality`: clearances, reflection points on their faces, sides, free legs; appends the path.
-void EmitIfValid(CPropagationPath path, std::optional<ReflectionQuality> quality, const CSearchScene& scene,
+void EmitIfValid(CPropagationPath& path, std::optional<ReflectionQuality> quality, const CSearchScene& scene,
                  std::vector<CPropagationPath>& out) {
     const std::size_t last = path.size() - 1;
     if (!quality || *quality == kSomePointMissing) return;
@@ -237,7 +271,7 @@ void EmitIfValid(CPropagationPath path, std::optional<ReflectionQuality> quality
             return;
     }
     ++WorkCounters().pathsEmitted;
-    out.push_back(std::move(path));
+    out.push_back(path);
 }
 
 // Places obstacles on leg m of a copy of the path and continues with the legs before it.
@@ -245,12 +279,9 @@ void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, cons
                   std::int32_t crossX, FaceIndex y, const CVector3D& pointY, std::int32_t crossY,
                   const CSearchScene& scene, std::vector<CPropagationPath>& out) {
     ++WorkCounters().placements;
-    // Most placements fail before the search goes on: the copy is made in storage the thread keeps from
-    // placement to placement, and copied out only for a path that continues. Nothing reads it once the
-    // search goes on with its copy, so the placements further down may reuse it.
-    thread_local CPropagationPath scratch;
-    CPropagationPath& copy = scratch;
-    copy.assign(path.begin(), path.end());
+    // The search goes on with this copy itself: nothing here reads it afterwards.
+    CPathCopy held(path);
+    CPropagationPath& copy = *held;
     if (!SetLegDiffraction(copy, m, x, pointX, crossX, y, pointY, crossY, scene)) return;
     RecomputeImages(copy, m, scene);
     const std::optional<ReflectionQuality> quality = ComputeReflectionPoints(copy, scene);
@@ -260,11 +291,11 @@ void TryPlacement(const CPropagationPath& path, std::size_t m, FaceIndex x, cons
         // validation computes again from node 1 on (the computation gives the same points the second
         // time): it is validated without that step.
         ++WorkCounters().validations;
-        if (LegsHold(copy, scene)) EmitIfValid(CPropagationPath(copy), quality, scene, out);
+        if (LegsHold(copy, scene)) EmitIfValid(copy, quality, scene, out);
         return;
     }
     if (!TailHolds(copy, m, scene)) return;
-    ProcessLeg(CPropagationPath(copy), m - 1, scene, out);
+    ProcessLeg(copy, m - 1, scene, out);
 }
 
 // The travelled path with the leg's first obstacle left out: the previous reflection is aimed at it.
@@ -272,13 +303,11 @@ void TryReaimed(const CPropagationPath& path, std::size_t n, const CVector3D& ai
                 std::vector<CPropagationPath>& out) {
     const CPathRInfo& prev = path[n - 1];
     if (prev.reflectState == kNoReflectionPoint) return;
-    if (prev.face == kNoFace) {
-        ProcessLeg(path, n - 1, scene, out);
-        return;
-    }
-    if (prev.face == path[n].face) return;
-    CPropagationPath copy = path;
-    if (ReflectionPointOfNode(copy, n - 1, aim, scene)) ProcessLeg(std::move(copy), n - 1, scene, out);
+    if (prev.face != kNoFace && prev.face == path[n].face) return;
+    CPathCopy held(path);
+    CPropagationPath& copy = *held;
+    if (prev.face == kNoFace || ReflectionPointOfNode(copy, n - 1, aim, scene))
+        ProcessLeg(copy, n - 1, scene, out);
 }
 
 }  // namespace
@@ -319,17 +348,17 @@ std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVe
     return out;
 }
 
-void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
+void ProcessLeg(CPropagationPath& path, std::size_t n, const CSearchScene& scene,
                 std::vector<CPropagationPath>& out) {
     scene.Checkpoint();
     if (n == 0) {
-        ValidateAndEmit(std::move(path), scene, out);
+        ValidateAndEmit(path, scene, out);
         return;
     }
     ++WorkCounters().legsProcessed;
     const CPathRInfo& node = path[n];
     if (node.crossX != kNoDiffraction) {
-        if (ComputeReflectionPoints(path, scene)) ProcessLeg(std::move(path), n - 1, scene, out);
+        if (ComputeReflectionPoints(path, scene)) ProcessLeg(path, n - 1, scene, out);
         return;
     }
     if (node.reflectState == kNoReflectionPoint) return;
@@ -346,7 +375,7 @@ void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
 
     if (b.count == 0) {
         if (prev.reflectState != kNoReflectionPoint && !SameReflectingFace(prev, node))
-            ProcessLeg(std::move(path), n - 1, scene, out);
+            ProcessLeg(path, n - 1, scene, out);
         return;
     }
 
@@ -369,9 +398,11 @@ void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
     const std::optional<CDiffractionPoint> qX = MinPathDifferencePoint(CEdgeFace(scene, b.x), start, end);
     const std::optional<CDiffractionPoint> qY = MinPathDifferencePoint(CEdgeFace(scene, b.y), start, end);
     if (qX && qY) {
+        CPathCopy held;
+        CPropagationPath& copy = *held;
         for (std::size_t mY = n; mY >= 2; --mY) {
             for (std::size_t mX = mY - 1; mX >= 1; --mX) {
-                CPropagationPath copy = path;
+                held.Assign(path);
                 if (!SetLegDiffraction(copy, mY, b.y, qY->point, kPassesOver, kNoFace, {}, kNoDiffraction,
                                        scene))
                     continue;
@@ -388,12 +419,12 @@ void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
     }
 }
 
-void ValidateAndEmit(CPropagationPath path, const CSearchScene& scene, std::vector<CPropagationPath>& out) {
+void ValidateAndEmit(CPropagationPath& path, const CSearchScene& scene, std::vector<CPropagationPath>& out) {
     ++WorkCounters().validations;
     if (!LegsHold(path, scene)) return;
     RecomputeImages(path, 1, scene);
     const std::optional<ReflectionQuality> quality = ComputeReflectionPoints(path, scene);
-    EmitIfValid(std::move(path), quality, scene, out);
+    EmitIfValid(path, quality, scene, out);
 }
 
 }  // namespace kelmora

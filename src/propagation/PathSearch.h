@@ -36,15 +36,16 @@ std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVe
 
 // Works on the leg arriving at node n of the path (and, recursively, on the earlier legs): finds its
 // obstacles, tries the path without them (re-aimed at the first one) and with them placed on this or an
-// earlier leg, and hands every completed path to ValidateAndEmit.
-void ProcessLeg(CPropagationPath path, std::size_t n, const CSearchScene& scene,
+// earlier leg, and hands every completed path to ValidateAndEmit. The path is worked on in place: the
+// caller must not read it afterwards.
+void ProcessLeg(CPropagationPath& path, std::size_t n, const CSearchScene& scene,
                 std::vector<CPropagationPath>& out);
 
 // Checks a completed path and appends it to `out`: the recorded diffractions must lie where their legs
 // cross the obstacles, the reflection points must lie on or within 1 m of their faces and clear of their
 // neighbours by more than 0.3 m, the sound must stay on one side of each reflecting face, and the free
 // legs must be free, apart from obstacles they pass beside, which are recorded as non-crossing
-// diffractions.
-void ValidateAndEmit(CPropagationPath path, const CSearchScene& scene, std::vector<CPropagationPath>& out);
+// diffractions. The path is worked on in place.
+void ValidateAndEmit(CPropagationPath& path, const CSearchScene& scene, std::vector<CPropagationPath>& out);
 
 }  // namespace kelmora
