@@ -139,8 +139,10 @@ bool TransfersFit(const CNoise& model, const CTransferStore& store) {
 }
 
 bool InstantUpdatePossible(const CNoise& before, const CNoise& after, const CTransferStore& store) {
-    return !store.empty() && before.calcInfo.mode == after.calcInfo.mode && TransfersFit(after, store) &&
-           SiteFingerprint(before) == SiteFingerprint(after) && store.site == SiteFingerprint(after);
+    if (store.empty() || before.calcInfo.mode != after.calcInfo.mode || !TransfersFit(after, store))
+        return false;
+    const Fingerprint site = SiteFingerprint(after);
+    return store.site == site && SiteFingerprint(before) == site;
 }
 
 bool RecomputeFromTransfers(CNoise& model, const CTransferStore& store) {
