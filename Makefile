@@ -10,8 +10,9 @@ deps:
 configure: deps
 	cmake -S . -B $(BUILD) -G Ninja
 
-build: configure
-	cmake --build $(BUILD) -j $(JOBS)
+# Optimised with the profile of a training run on the example (scripts/build.sh; PGO=0 without it).
+build: deps
+	./scripts/build.sh $(BUILD) $(JOBS)
 
 demo: build
 	./scripts/demo.sh $(BUILD)
