@@ -16,8 +16,8 @@
 #include "QtTestApplication.h"
 #include "app/DataFolder.h"
 #include "app/MainWindow.h"
+#include "app/MainWindowTest.h"
 #include "app/PlanView.h"
-#include "app/ScriptedQuestions.h"
 #include "app/WindowPlacement.h"
 #include "view/ViewTransform.h"
 
@@ -89,12 +89,11 @@ public:
     }
 };
 
-class Desktop : public ::testing::Test {
+class Desktop : public testing::MainWindowTest {
 protected:
     void SetUp() override {
         testing::TestApplication();
         QStandardPaths::setTestModeEnabled(true);
-        context.questions = &questions;
         // The program's own size dialog, a fake outdoor source list, and no ground line list: the
         // tests see how the document unwinds a chain whose dialog is missing.
         ChainDialogRegistry program;
@@ -104,20 +103,9 @@ protected:
                                       [](ChainHost& host, const DialogRequest& request, QWidget* parent) {
                                           return new FakeList(host, request, parent);
                                       });
-        window = std::make_unique<MainWindow>(context);
-        window->show();
-        doc = window->documents().Open(QString::fromUtf8(KELMORA_EXAMPLE_PROJECT));
-        ASSERT_NE(doc, nullptr);
+        OpenWindow();
+        OpenExample();
     }
-    void TearDown() override {
-        window->documents().CloseAllSilently();
-        window.reset();
-    }
-
-    testing::ScriptedQuestions questions;
-    AppContext context;
-    std::unique_ptr<MainWindow> window;
-    KelmoraDocument* doc = nullptr;
 };
 
 TEST_F(Desktop, OpenDialogHoldsTheDocumentAndItsCommandsUntilItCloses) {

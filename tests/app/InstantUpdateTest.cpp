@@ -12,9 +12,9 @@
 #include "QtTestApplication.h"
 #include "app/CountedPredictionJob.h"
 #include "app/MainWindow.h"
+#include "app/MainWindowTest.h"
 #include "app/MapController.h"
 #include "app/RunTransfers.h"
-#include "app/ScriptedQuestions.h"
 #include "calc/FakeRunHost.h"
 #include "model/persistence/ProjectFile.h"
 #include "view/noisemap/LevelGrid.h"
@@ -157,24 +157,14 @@ TEST(RunTransfers, OtherEditsWaitForARunThatTracesOnlyThePairsTheyTouch) {
 }
 
 // The desktop program with the example open, without a display.
-class InstantUpdate : public ::testing::Test {
+class InstantUpdate : public testing::MainWindowTest {
 protected:
     void SetUp() override {
         testing::TestApplication();
-        work = fs::temp_directory_path() / ("kelmora-instant-" + std::to_string(::getpid()));
-        fs::remove_all(work);
-        fs::create_directories(work);
-        context.questions = &questions;
+        MakeWorkFolder("instant");
         context.runSettings.threads = 2;
-        window = std::make_unique<MainWindow>(context);
-        window->show();
-        doc = window->documents().Open(QString::fromUtf8(KELMORA_EXAMPLE_PROJECT));
-        ASSERT_NE(doc, nullptr);
-    }
-    void TearDown() override {
-        window->documents().CloseAllSilently();
-        window.reset();
-        fs::remove_all(work);
+        OpenWindow();
+        OpenExample();
     }
 
     // "予測計算開始..." of the prediction dialog on the small grid; returns once the run has ended.
@@ -205,12 +195,6 @@ protected:
         return GridFromPoints(c.gridPoints, c.rowDivisions, c.columnDivisions, MapQuantity::LAeqT);
     }
     static std::vector<double> LevelsOf(const CNoise& m) { return LevelsGrid(m).levels; }
-
-    fs::path work;
-    testing::ScriptedQuestions questions;
-    AppContext context;
-    std::unique_ptr<MainWindow> window;
-    KelmoraDocument* doc = nullptr;
 };
 
 TEST_F(InstantUpdate, PowerEditRedrawsTheMapAtOnceAndAGeometryEditWaitsForTheRun) {

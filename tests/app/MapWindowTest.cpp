@@ -22,9 +22,9 @@
 
 #include "QtTestApplication.h"
 #include "app/MainWindow.h"
+#include "app/MainWindowTest.h"
 #include "app/MapController.h"
 #include "app/PlanView.h"
-#include "app/ScriptedQuestions.h"
 #include "app/SectionWindow.h"
 #include "propagation/GroundModel.h"
 #include "view/noisemap/ColourScheme.h"
@@ -107,33 +107,23 @@ void WriteShiftedResults(const fs::path& to, double dB, double dx) {
     }
 }
 
-class MapWindow : public ::testing::Test {
+class MapWindow : public testing::MainWindowTest {
 protected:
     void SetUp() override {
         testing::TestApplication();
         QStandardPaths::setTestModeEnabled(true);
-        work = fs::temp_directory_path() / ("kelmora-mapwin-" + std::to_string(::getpid()));
-        fs::remove_all(work);
-        fs::create_directories(work);
-        context.questions = &questions;
+        MakeWorkFolder("mapwin");
         context.runSettings.threads = 2;
         questions.files[Q("等価騒音レベル計算結果を出力するテキストファイル名を指定してください")] =
             (work / "laeq.txt").string();
         questions.files[Q("最大騒音レベル計算結果を出力するテキストファイル名を指定してください")] =
             (work / "lamax.txt").string();
         questions.answers[Q("XYZ")] = QMessageBox::Yes;
-        window = std::make_unique<MainWindow>(context);
-        window->show();
-    }
-    void TearDown() override {
-        window->documents().CloseAllSilently();
-        window.reset();
-        fs::remove_all(work);
+        OpenWindow();
     }
 
     void OpenExample() {
-        doc = window->documents().Open(QString::fromUtf8(KELMORA_EXAMPLE_PROJECT));
-        ASSERT_NE(doc, nullptr);
+        ASSERT_NO_FATAL_FAILURE(MainWindowTest::OpenExample());
         view = doc->views().front();
     }
     // "計算結果ファイルを開く(&R)..." with `file` chosen.
@@ -158,11 +148,6 @@ protected:
         ASSERT_EQ(finished.front().front().toInt(), kJobNormalEnd);
     }
 
-    fs::path work;
-    testing::ScriptedQuestions questions;
-    AppContext context;
-    std::unique_ptr<MainWindow> window;
-    KelmoraDocument* doc = nullptr;
     PlanView* view = nullptr;
 };
 

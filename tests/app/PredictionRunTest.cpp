@@ -16,7 +16,7 @@
 
 #include "QtTestApplication.h"
 #include "app/MainWindow.h"
-#include "app/ScriptedQuestions.h"
+#include "app/MainWindowTest.h"
 #include "dialogs/PredictionDialog.h"
 
 namespace kelmora {
@@ -37,28 +37,19 @@ const char* const kBreakdownTitle = "計算内訳を出力するCSVファイル�
 const char* const kLaeqTitle = "等価騒音レベル計算結果を出力するテキストファイル名を指定してください";
 const char* const kLamaxTitle = "最大騒音レベル計算結果を出力するテキストファイル名を指定してください";
 
-class PredictionRun : public ::testing::Test {
+class PredictionRun : public testing::MainWindowTest {
 protected:
     void SetUp() override {
         testing::TestApplication();
-        work = fs::temp_directory_path() / ("kelmora-prediction-" + std::to_string(::getpid()));
-        fs::remove_all(work);
-        fs::create_directories(work);
+        MakeWorkFolder("prediction");
         context.programFolder = work;
-        context.questions = &questions;
         context.runSettings.threads = 2;
         RegisterChainDialogs(context.registry);
         questions.files[Utf8(kBreakdownTitle)] = (work / "breakdown.csv").string();
         questions.files[Utf8(kLaeqTitle)] = (work / "laeq.txt").string();
         questions.files[Utf8(kLamaxTitle)] = (work / "lamax.txt").string();
-        window = std::make_unique<MainWindow>(context);
-        window->show();
-        doc = window->documents().Open(Utf8(KELMORA_EXAMPLE_PROJECT));
-    }
-    void TearDown() override {
-        window->documents().CloseAllSilently();
-        window.reset();
-        fs::remove_all(work);
+        OpenWindow();
+        OpenExample();
     }
 
     // "予測..." of the edit menu: the prediction window of the document.
@@ -102,12 +93,6 @@ protected:
         return calc.readAllStandardOutput().toStdString();
     }
     QString Path(const char* name) const { return QString::fromStdString((work / name).string()); }
-
-    fs::path work;
-    testing::ScriptedQuestions questions;
-    AppContext context;
-    std::unique_ptr<MainWindow> window;
-    KelmoraDocument* doc = nullptr;
 };
 
 TEST_F(PredictionRun, ListOfPointsTypedInTheWindowGivesTheFilesOfTheCommandLine) {

@@ -1,0 +1,52 @@
+#pragma once
+// The fixture of the window tests: the program's main window with scripted answers to its questions,
+// over a scratch folder of the test's own. A test's SetUp fills in the context and the answers, then
+// opens the window (and the bundled example in it); the window and the folder go at the end.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "QtTestApplication.h"
+#include "app/MainWindow.h"
+#include "app/ScriptedQuestions.h"
+
+namespace kelmora::testing {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    // The scratch folder <temp>/kelmora-<name>-<process id>, empty.
+    void MakeWorkFolder(const std::string& name) {
+        work =
+            std::filesystem::temp_directory_path() / ("kelmora-" + name + "-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(work);
+        std::filesystem::create_directories(work);
+    }
+    // The main window on the context, shown.
+    void OpenWindow() {
+        context.questions = &questions;
+        window = std::make_unique<MainWindow>(context);
+        window->show();
+    }
+    void OpenExample() {
+        doc = window->documents().Open(QString::fromUtf8(KELMORA_EXAMPLE_PROJECT));
+        ASSERT_NE(doc, nullptr);
+    }
+    void TearDown() override {
+        if (window) {
+            window->documents().CloseAllSilently();
+            window.reset();
+        }
+        if (!work.empty()) std::filesystem::remove_all(work);
+    }
+
+    std::filesystem::path work;
+    ScriptedQuestions questions;
+    AppContext context;
+    std::unique_ptr<MainWindow> window;
+    KelmoraDocument* doc = nullptr;
+};
+
+}  // namespace kelmora::testing
