@@ -101,7 +101,7 @@ public:
                 return made.correction;
         }
         speculars_.push_back({f, mirrored, outgoing,
-                              SpecularReflectionCorrection(scene_[f], mirrored, outgoing, kind_, bands_)});
+                              SpecularReflectionCorrection((*this)[f], mirrored, outgoing, kind_, bands_)});
         return speculars_.back().correction;
     }
 

@@ -6,7 +6,7 @@
 
 namespace kelmora {
 
-std::size_t CSearchScene::Hash(const CKey& key) {
+std::size_t CSearchScene::CKeyHash::operator()(const CKey& key) const {
     // FNV-1a over the words of the key.
     std::uint64_t h = 1469598103934665603ull;
     const auto mix = [&](std::uint64_t word) {
@@ -27,29 +27,8 @@ CBlockingResult CSearchScene::Blocking(const CVector3D& start, const CVector3D& 
                     std::bit_cast<std::uint64_t>(start.z), std::bit_cast<std::uint64_t>(end.x),
                     std::bit_cast<std::uint64_t>(end.y), std::bit_cast<std::uint64_t>(end.z)},
                    excluded};
-    const std::size_t mask = blocking_.size() - 1;
-    std::size_t i = Hash(key) & mask;
-    for (; blocking_[i].used; i = (i + 1) & mask) {
-        if (blocking_[i].key == key) return blocking_[i].result;
-    }
-    const CBlockingResult result =
-        FindBlockingFaces(start, end, static_cast<const CFaceFrames&>(*this), excluded);
-    blocking_[i] = {true, key, result};
-    if (++answers_ * 2 > blocking_.size()) Grow();
-    return result;
-}
-
-void CSearchScene::Grow() const {
-    std::vector<CSlot> old(blocking_.size() * 2);
-    old.swap(blocking_);
-    const std::size_t mask = blocking_.size() - 1;
-    for (const CSlot& slot : old) {
-        if (!slot.used) continue;
-        std::size_t i = Hash(slot.key) & mask;
-        while (blocking_[i].used)
-            i = (i + 1) & mask;
-        blocking_[i] = slot;
-    }
+    return blocking_.Get(
+        key, [&] { return FindBlockingFaces(start, end, static_cast<const CFaceFrames&>(*this), excluded); });
 }
 
 }  // namespace kelmora

@@ -12,6 +12,7 @@
 #include "model/RectObstacle.h"
 #include "propagation/BlockingSearch.h"
 #include "propagation/FaceEdges.h"
+#include "propagation/PairMemo.h"
 
 namespace kelmora {
 
@@ -22,9 +23,7 @@ class CSearchScene : public CFaceFrames {
 public:
     // `checkpoint` (may be empty) is called between the steps of the search, and may throw to end it.
     explicit CSearchScene(std::span<const CRectObstacle> faces, std::function<void()> checkpoint = {})
-        : CFaceFrames(faces), checkpoint_(std::move(checkpoint)) {
-        blocking_.resize(kUsualBlockingQuestions * 2);
-    }
+        : CFaceFrames(faces), checkpoint_(std::move(checkpoint)) {}
 
     // Lets the caller stop a search that would run for long (many faces, many reflections).
     void Checkpoint() const {
@@ -42,19 +41,12 @@ private:
         CLegExclusions excluded;
         friend bool operator==(const CKey&, const CKey&) = default;
     };
-    static std::size_t Hash(const CKey& key);
-    // The answers kept in one block of slots (open addressing, the next slot on a collision, at most
-    // half of them used), without an allocation per answer.
-    struct CSlot {
-        bool used = false;
-        CKey key;
-        CBlockingResult result;
+    struct CKeyHash {
+        std::size_t operator()(const CKey& key) const;
     };
-    void Grow() const;
     // A search with two reflections asks about a hundred distinct questions.
     static constexpr std::size_t kUsualBlockingQuestions = 128;
-    mutable std::vector<CSlot> blocking_;  // its size a power of two
-    mutable std::size_t answers_ = 0;
+    mutable CPairMemo<CKey, CBlockingResult, CKeyHash> blocking_{kUsualBlockingQuestions};
     std::function<void()> checkpoint_;
 };
 

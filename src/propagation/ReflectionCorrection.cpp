@@ -67,12 +67,19 @@ bool IsDiffuseTowards(const CRectObstacle& face, const CVector3D& p) {
 std::optional<CBand> SpecularReflectionCorrection(const CRectObstacle& face, const CVector3D& mirroredSource,
                                                   const CVector3D& receiver, int kind,
                                                   CorrectionBands bands) {
+    return SpecularReflectionCorrection(CEdgeFace(face), mirroredSource, receiver, kind, bands);
+}
+
+std::optional<CBand> SpecularReflectionCorrection(const CEdgeFace& prepared, const CVector3D& mirroredSource,
+                                                  const CVector3D& receiver, int kind,
+                                                  CorrectionBands bands) {
+    const CRectObstacle& face = prepared.face();
     std::array<CReflectorEdge, kSideCount> edges{};
     std::array<int, kSideCount> sides{};
     int n = 0;
     for (int k = 0; k < kSideCount; ++k) {
         if (face.diffracts[k] == 0) continue;
-        const std::optional<CEdgePoint> e = EdgeDiffractionPoint(face, mirroredSource, receiver, k);
+        const std::optional<CEdgePoint> e = EdgeDiffractionPoint(prepared, mirroredSource, receiver, k);
         if (!e) return std::nullopt;
         edges[k] = {PathDifference(mirroredSource, receiver, e->edge, !e->crossing), e->crossing};
         sides[n++] = k;

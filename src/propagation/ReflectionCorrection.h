@@ -39,5 +39,9 @@ bool IsDiffuseTowards(const CRectObstacle& face, const CVector3D& p);
 std::optional<CBand> SpecularReflectionCorrection(
     const CRectObstacle& face, const CVector3D& mirroredSource, const CVector3D& receiver, int kind = 2,
     CorrectionBands bands = CorrectionBands::kAllRepresentations);
+// The same over a face prepared for its edge searches (FaceEdges.h), whose half-planes serve every
+// reflection on it.
+std::optional<CBand> SpecularReflectionCorrection(const CEdgeFace& face, const CVector3D& mirroredSource,
+                                                  const CVector3D& receiver, int kind, CorrectionBands bands);
 
 }  // namespace kelmora
