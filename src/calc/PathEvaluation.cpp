@@ -74,12 +74,12 @@ struct PathSums {
 // and the single diffraction corrections already made, which paths sharing a leg ask for again.
 class CPairFaces {
 public:
-    CPairFaces(std::span<const CRectObstacle> scene, int kind, CorrectionBands bands)
-        : scene_(scene), kind_(kind), bands_(bands), prepared_(scene.size()) {}
+    CPairFaces(const CSearchScene& searched, int kind, CorrectionBands bands)
+        : searched_(searched), kind_(kind), bands_(bands), prepared_(searched.faces().size()) {}
 
     const CEdgeFace& operator[](FaceIndex f) {
         std::unique_ptr<CEdgeFace>& p = prepared_[static_cast<std::size_t>(f)];
-        if (!p) p = std::make_unique<CEdgeFace>(scene_[f]);
+        if (!p) p = std::make_unique<CEdgeFace>(searched_, f);
         return *p;
     }
 
@@ -137,7 +137,7 @@ private:
                std::bit_cast<std::uint64_t>(a.z) == std::bit_cast<std::uint64_t>(b.z);
     }
 
-    std::span<const CRectObstacle> scene_;
+    const CSearchScene& searched_;  // its face frames and diffraction points
     int kind_;
     CorrectionBands bands_;
     std::vector<std::unique_ptr<CEdgeFace>> prepared_;
@@ -347,9 +347,9 @@ void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBu
     a.filled_ = false;
     a.paths_.clear();
     // A search over many reflections may take long: the cancel is tested within it too.
+    const CSearchScene searched(scene, [&w] { w.ThrowIfCancelled(); });
     const std::vector<CPropagationPath> paths = DropPathsInsideBuildings(
-        FindPropagationPaths(source.position, point, scene, maxReflections, [&w] { w.ThrowIfCancelled(); }),
-        buildings);
+        FindPropagationPaths(source.position, point, searched, maxReflections), buildings);
 
     // The lines of a path stand two levels deeper than the source (ComputeSourceAtPoint's paths, then
     // the path's heading); they are composed apart and written after the path's heading.
@@ -358,7 +358,7 @@ void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBu
     capture.ChangeLevel(w.level() + 2);
     // The corrections are summed band by band in the source's representation; their overall value and
     // other representation are only shown in the breakdown.
-    CPairFaces faces(scene, source.powerAverage.kind,
+    CPairFaces faces(searched, source.powerAverage.kind,
                      w.writesFile() ? CorrectionBands::kAllRepresentations : CorrectionBands::kKindOnly);
     const PairContext c{scene, source, temperature, humidity, source.powerAverage.kind, capture, faces};
     for (const CPropagationPath& path : paths) {

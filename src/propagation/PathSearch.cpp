@@ -316,6 +316,12 @@ std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVe
                                                    std::span<const CRectObstacle> faces, int maxReflections,
                                                    const std::function<void()>& checkpoint) {
     const CSearchScene scene(faces, checkpoint);
+    return FindPropagationPaths(s, r, scene, maxReflections);
+}
+
+std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVector3D& r,
+                                                   const CSearchScene& scene, int maxReflections) {
+    const std::span<const CRectObstacle> faces = scene.faces();
     ++WorkCounters().pairs;
     WorkCounters().sceneFaces += faces.size();
     std::vector<CPropagationPath> out;

@@ -33,6 +33,10 @@ inline constexpr double kMinReflectionClearance = 0.3;
 std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVector3D& r,
                                                    std::span<const CRectObstacle> scene, int maxReflections,
                                                    const std::function<void()>& checkpoint = {});
+// The same over a scene prepared by the caller, whose face frames and diffraction points then serve the
+// evaluation of the paths found.
+std::vector<CPropagationPath> FindPropagationPaths(const CVector3D& s, const CVector3D& r,
+                                                   const CSearchScene& scene, int maxReflections);
 
 // Works on the leg arriving at node n of the path (and, recursively, on the earlier legs): finds its
 // obstacles, tries the path without them (re-aimed at the first one) and with them placed on this or an

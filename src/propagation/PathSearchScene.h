@@ -24,6 +24,8 @@ public:
     // `checkpoint` (may be empty) is called between the steps of the search, and may throw to end it.
     explicit CSearchScene(std::span<const CRectObstacle> faces, std::function<void()> checkpoint = {})
         : CFaceFrames(faces), checkpoint_(std::move(checkpoint)) {}
+    CSearchScene(const CSearchScene&) = delete;
+    CSearchScene& operator=(const CSearchScene&) = delete;
 
     // Lets the caller stop a search that would run for long (many faces, many reflections).
     void Checkpoint() const {
