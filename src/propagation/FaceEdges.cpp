@@ -1,6 +1,9 @@
 #include "propagation/FaceEdges.h"
 
 #include <algorithm>
+#include <bit>
+#include <memory>
+#include <unordered_map>
 
 #include "geometry/VectorOps.h"
 #include "propagation/WorkCounters.h"
@@ -153,10 +156,66 @@ const CDirectedLine& CEdgeFrames::halfPlaneEdge(int side) const {
     return halfPlaneEdges_[side];
 }
 
+namespace {
+
+// The frames of the faces of a thread's scenes, by the face's rectangle and edge offset (to the bit): the
+// offset is part of the diffraction points a frame keeps. Emptied when it has grown large, at a moment no
+// scene of the thread refers to it (the ground faces along each pair's path come new every time).
+class CThreadFrames {
+public:
+    const CEdgeFrames* Frames(const CRectObstacle& face) {
+        CKey key;
+        std::size_t i = 0;
+        for (const CVector3D* v : {&face.rect.p1, &face.rect.p2, &face.rect.p3, &face.edgeOffset}) {
+            for (const double c : {v->x, v->y, v->z})
+                key[i++] = std::bit_cast<std::uint64_t>(c);
+        }
+        std::unique_ptr<CEdgeFrames>& frames = frames_[key];
+        if (!frames) frames = std::make_unique<CEdgeFrames>(FaceCorners(face), true);
+        return frames.get();
+    }
+    void SceneMade() {
+        if (scenes_ == 0 && frames_.size() > kMostFaces) frames_.clear();
+        ++scenes_;
+    }
+    void SceneGone() { --scenes_; }
+
+private:
+    using CKey = std::array<std::uint64_t, 12>;
+    struct CKeyHash {
+        std::size_t operator()(const CKey& key) const {
+            // FNV-1a over the words of the key.
+            std::uint64_t h = 1469598103934665603ull;
+            for (const std::uint64_t word : key) {
+                h ^= word;
+                h *= 1099511628211ull;
+            }
+            return static_cast<std::size_t>(h);
+        }
+    };
+
+    static constexpr std::size_t kMostFaces = 1024;
+    std::unordered_map<CKey, std::unique_ptr<CEdgeFrames>, CKeyHash> frames_;
+    int scenes_ = 0;  // scenes of the thread alive
+};
+
+CThreadFrames& ThreadFrames() {
+    thread_local CThreadFrames frames;
+    return frames;
+}
+
+}  // namespace
+
 CFaceFrames::CFaceFrames(std::span<const CRectObstacle> faces) : faces_(faces) {
+    CThreadFrames& kept = ThreadFrames();
+    kept.SceneMade();
     frames_.reserve(faces.size());
     for (const CRectObstacle& face : faces)
-        frames_.emplace_back(FaceCorners(face), true);
+        frames_.push_back(kept.Frames(face));
+}
+
+CFaceFrames::~CFaceFrames() {
+    ThreadFrames().SceneGone();
 }
 
 CRectObstacle FaceBeyondEdge(const CRectObstacle& face, int side) {

@@ -153,22 +153,27 @@ private:
     mutable std::array<CRecentPoints, kSideCount> recentPoints_;
 };
 
-// The faces of a scene with their frames, made once for the many segment tests of a search. It refers to
-// the faces, which must outlive it.
+// The faces of a scene with their frames, for the many segment tests of a search. It refers to the faces,
+// which must outlive it. The frames of a face (with its half-planes and last diffraction points) are
+// kept by the thread from scene to scene: the buildings and walls of a site come back in the scene of
+// nearly every pair.
 class CFaceFrames {
 public:
     explicit CFaceFrames(std::span<const CRectObstacle> faces);
+    ~CFaceFrames();
+    CFaceFrames(const CFaceFrames&) = delete;
+    CFaceFrames& operator=(const CFaceFrames&) = delete;
 
     std::span<const CRectObstacle> faces() const { return faces_; }
     FaceIndex size() const { return static_cast<FaceIndex>(faces_.size()); }
     const CRectObstacle& face(FaceIndex f) const { return faces_[f]; }
-    const CEdgeFrames& edgeFrames(FaceIndex f) const { return frames_[f]; }
-    const CFaceFrame& frame(FaceIndex f) const { return frames_[f].frame(); }
-    const CFaceCorners& corners(FaceIndex f) const { return frames_[f].frame().corners; }
+    const CEdgeFrames& edgeFrames(FaceIndex f) const { return *frames_[f]; }
+    const CFaceFrame& frame(FaceIndex f) const { return frames_[f]->frame(); }
+    const CFaceCorners& corners(FaceIndex f) const { return frames_[f]->frame().corners; }
 
 private:
     std::span<const CRectObstacle> faces_;
-    std::vector<CEdgeFrames> frames_;
+    std::vector<const CEdgeFrames*> frames_;  // kept by the thread (FaceEdges.cpp)
 };
 
 // A face prepared for the edge searches: the face with its edge frames, its own or those kept for a scene

@@ -150,6 +150,27 @@ TEST(EdgeDiffractionPoint, EdgeOffsetMovesOnlyPointsOfTheTop) {
     EXPECT_TRUE(Near(end->edge, {0, 50, 1}));
 }
 
+// The frames of a scene's faces (and the points found on them) are kept from scene to scene: the same
+// rectangle with another edge offset, in a later or a nested scene, must find its own points.
+TEST(EdgeDiffractionPoint, ScenesOfOneThreadKeepEachFacesOwnOffset) {
+    const CVector3D s{-10, 0, 1};
+    const CVector3D r{10, 0, 1};
+    std::vector<CRectObstacle> plain{Barrier(0.0, 5.0)};
+    std::vector<CRectObstacle> shifted{Barrier(0.0, 5.0)};
+    shifted[0].edgeOffset = {1.5, 0, 0};
+    const auto topIn = [&](const std::vector<CRectObstacle>& faces) {
+        const CFaceFrames scene(faces);
+        return EdgeDiffractionPoint(CEdgeFace(scene, 0), s, r, 0)->edge;
+    };
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_TRUE(Near(topIn(plain), {0, 0, 5}));
+        EXPECT_TRUE(Near(topIn(shifted), {1.5, 0, 5}));
+    }
+    const CFaceFrames outer(plain);
+    EXPECT_TRUE(Near(topIn(shifted), {1.5, 0, 5}));
+    EXPECT_TRUE(Near(EdgeDiffractionPoint(CEdgeFace(outer, 0), s, r, 0)->edge, {0, 0, 5}));
+}
+
 TEST(MinPathDifferencePoint, SideWithTheSmallestDetourWins) {
     const CRectObstacle wall = Barrier(0.0, 5.0, SideMask{1, 1, 0, 1});
     // Mid-way the top is the shortest way round (δ 1.54 m against 98 m round the ends).
