@@ -35,6 +35,19 @@ bool AllDiffract(const CRectObstacle& face, const CSideFlags& sides) {
     return true;
 }
 
+// Sorts the few candidates of a search in place, keeping equal ones in their order (as std::stable_sort,
+// without its buffer from the heap).
+template <typename Less>
+void SortCandidates(std::vector<CCandidate>& candidates, Less less) {
+    for (std::size_t i = 1; i < candidates.size(); ++i) {
+        CCandidate c = candidates[i];
+        std::size_t j = i;
+        for (; j > 0 && less(c, candidates[j - 1]); --j)
+            candidates[j] = candidates[j - 1];
+        candidates[j] = c;
+    }
+}
+
 CBlockingResult Rejected() {
     CBlockingResult r;
     r.rejected = true;
@@ -81,7 +94,7 @@ CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end, 
     if (candidates.size() >= 2) {
         // Obstacles close together along the segment act as one: keep the more attenuating of each
         // close pair (the one nearer to the end on equal values), walking from the far end of the list.
-        std::stable_sort(candidates.begin(), candidates.end(), [](const CCandidate& a, const CCandidate& b) {
+        SortCandidates(candidates, [](const CCandidate& a, const CCandidate& b) {
             return a.distanceToEnd < b.distanceToEnd;
         });
         for (int i = static_cast<int>(candidates.size()) - 2; i >= 0; --i) {
@@ -97,7 +110,7 @@ CBlockingResult FindBlockingFaces(const CVector3D& start, const CVector3D& end, 
         for (CCandidate& c : candidates) {
             if (!attenuate(c)) return Rejected();
         }
-        std::stable_sort(candidates.begin(), candidates.end(), [](const CCandidate& a, const CCandidate& b) {
+        SortCandidates(candidates, [](const CCandidate& a, const CCandidate& b) {
             return *a.attenuation < *b.attenuation;
         });
         candidates.resize(2);
