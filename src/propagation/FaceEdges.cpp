@@ -69,6 +69,8 @@ namespace {
 // farther than this beyond the 0.001 m tolerance outside a side's line lies off it, far beyond the
 // rounding of PointInFace's triangle and distance tests.
 constexpr double kClearMargin = 1e-6;
+// A point closer than this [m] to a side lies within the tolerance of it, far beyond rounding.
+constexpr double kClearlyNearSide = kOnFace - kClearMargin;
 
 }  // namespace
 
@@ -78,14 +80,25 @@ bool PointOnFace(const CFaceFrame& frame, const CVector3D& p) {
         // a parallelogram, the four triangles of PointInFace cover every point away from the sides; beyond
         // a side's line by more than the tolerance, a point is farther than that from every side.
         const CVector3D q = ProjectPointOnPlane(p, frame.plane);
-        if (Distance(q, p) > kOnFace) return false;
+        const double offPlane = Distance(q, p);
+        if (offPlane > kOnFace) return false;
+        std::array<double, kSideCount> d{};
         bool inside = true;
         for (int k = 0; k < kSideCount; ++k) {
-            const double d = Dot(frame.sideLines->inward[k], q) - frame.sideLines->offset[k];
-            if (d < -(kOnFace + kClearMargin)) return false;
-            inside = inside && d > kClearMargin;
+            d[k] = Dot(frame.sideLines->inward[k], q) - frame.sideLines->offset[k];
+            if (d[k] < -(kOnFace + kClearMargin)) return false;
+            inside = inside && d[k] > kClearMargin;
         }
         if (inside) return true;
+        // A point at the rim, such as a diffraction point on a side: when its foot on a side's line lies
+        // well between the side's ends (clear of the neighbouring sides' lines by more than the point's
+        // distance from that line), the side itself lies within the tolerance of p, which PointInFace
+        // accepts whatever its triangles say. Decided here only with a margin far beyond rounding.
+        for (int k = 0; k < kSideCount; ++k) {
+            if (d[NextSide(k)] > kOnFace + kClearMargin && d[PreviousSide(k)] > kOnFace + kClearMargin &&
+                d[k] * d[k] + offPlane * offPlane < kClearlyNearSide * kClearlyNearSide)
+                return true;
+        }
     }
     return PointInFace(frame.corners, frame.plane, p, kOnFace);
 }

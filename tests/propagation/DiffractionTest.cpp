@@ -100,6 +100,49 @@ TEST(IntersectSegmentFace, SameAnswerAsThePointOnFaceTestAroundTheRim) {
     EXPECT_EQ(checked, 10000);
 }
 
+// Points at the rim, also off the plane by up to the tolerance and beyond, along the sides and around
+// the corners: the point-on-face test of a frame answers exactly as the full test.
+TEST(PointOnFace, SameAnswerAsTheFullTestAtTheRimOffThePlane) {
+    std::mt19937 random(20261209);
+    std::uniform_real_distribution<double> coordinate(-500.0, 500.0);
+    std::uniform_real_distribution<double> across(-0.0015, 0.0015);
+    std::uniform_real_distribution<double> offPlane(-0.0012, 0.0012);
+    std::uniform_real_distribution<double> along(-0.01, 1.01);
+    int accepted = 0;
+    int checked = 0;
+    for (int face = 0; face < 200; ++face) {
+        CMyRect rect{{coordinate(random), coordinate(random), coordinate(random)},
+                     {coordinate(random), coordinate(random), coordinate(random)},
+                     {coordinate(random), coordinate(random), coordinate(random)}};
+        if (face % 2 == 0) {
+            rect.p2 = {rect.p2.x, rect.p1.y, rect.p1.z};
+            rect.p3 = CVector3D{rect.p2.x, rect.p1.y, rect.p3.z};
+        }
+        const CFaceCorners c =
+            face % 3 == 0 ? WidenForEdge(RectCorners(rect), face % kSideCount) : RectCorners(rect);
+        const CFaceFrame frame = MakeFaceFrame(c, true);
+        const CVector3D n = UnitNormal(c[0], c[1], c[2]);
+        for (int k = 0; k < 100; ++k) {
+            const int side = k % kSideCount;
+            const CVector3D outward = Normalize(SideStart(c, side) - c[(side + 3) % kSideCount]);
+            // Every fifth point within millimetres of one of the side's corners.
+            const CVector3D sideVector = SideEnd(c, side) - SideStart(c, side);
+            const bool atCorner = k % 5 == 0;
+            const double t = atCorner ? (k % 10 == 0 ? 0.0 : 1.0) : along(random);
+            const double nearCorner = atCorner ? across(random) : 0.0;
+            const CVector3D p = SideStart(c, side) + t * sideVector + nearCorner * Normalize(sideVector) +
+                                across(random) * outward + offPlane(random) * n;
+            const bool full = PointInFace(c, p, 0.001);
+            EXPECT_EQ(PointOnFace(frame, p), full) << p;
+            accepted += full;
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 20000);
+    EXPECT_GT(accepted, 5000);  // both answers are well represented
+    EXPECT_LT(accepted, 15000);
+}
+
 TEST(FaceBeyondEdge, HalfPlaneOnTheFarSideWithOnlyItsSideADiffracting) {
     CRectObstacle wall = Barrier(0.0, 5.0, kAllSides, 50.0, 1.0);
     wall.name = "壁";
