@@ -41,9 +41,9 @@ std::optional<CDoubleEdgePoints> RefineCrossedPair(CSegmentEdges& first, int fir
 
     // Does the first side meet the plane through S and the second side within its length, and the
     // second side the plane through R and the first side?
-    const std::optional<CVector3D> e1 = IntersectSegmentPlane(a1, b1, PlaneFromPoints(s, a2, b2));
+    const std::optional<CVector3D> e1 = IntersectSegmentPlane(a1, b1, second.PlaneThroughS(secondSide));
     const bool firstSeesS = e1 && PositionOnRay(a1, b1, *e1) == kWithinReach;
-    const std::optional<CVector3D> e2 = IntersectSegmentPlane(a2, b2, PlaneFromPoints(r, a1, b1));
+    const std::optional<CVector3D> e2 = IntersectSegmentPlane(a2, b2, first.PlaneThroughR(firstSide));
     const bool secondSeesR = e2 && PositionOnRay(a2, b2, *e2) == kWithinReach;
 
     const std::optional<CEdgePoint> p1 = first.Point(firstSide, s, secondSeesR ? *e2 : r);
@@ -100,6 +100,24 @@ std::optional<CEdgePoint> CSegmentEdges::Point(int side, const CVector3D& from, 
     std::optional<std::optional<CEdgePoint>>& p = direct_[side];
     if (!p) p = EdgeDiffractionPoint(face_, s_, r_, side);
     return *p;
+}
+
+const CPlane& CSegmentEdges::PlaneThroughS(int side) {
+    std::optional<CPlane>& plane = throughS_[side];
+    if (!plane) {
+        const CFaceCorners& c = face_.frame().corners;
+        plane = PlaneFromPoints(s_, SideStart(c, side), SideEnd(c, side));
+    }
+    return *plane;
+}
+
+const CPlane& CSegmentEdges::PlaneThroughR(int side) {
+    std::optional<CPlane>& plane = throughR_[side];
+    if (!plane) {
+        const CFaceCorners& c = face_.frame().corners;
+        plane = PlaneFromPoints(r_, SideStart(c, side), SideEnd(c, side));
+    }
+    return *plane;
 }
 
 const std::optional<CFaceHit>& CSegmentEdges::OnSegment() {

@@ -73,6 +73,9 @@ public:
     std::optional<CEdgePoint> Point(int side, const CVector3D& from, const CVector3D& to);
     // Where S–R meets the face (IntersectSegmentFace).
     const std::optional<CFaceHit>& OnSegment();
+    // The plane through S (or R) and the side's line: PlaneFromPoints(S, side start, side end).
+    const CPlane& PlaneThroughS(int side);
+    const CPlane& PlaneThroughR(int side);
 
 private:
     const CEdgeFace& face_;
@@ -82,6 +85,8 @@ private:
     std::array<std::optional<CLinesClosestPoints>, kSideCount> nearest_;
     std::array<std::optional<std::optional<CEdgePoint>>, kSideCount> direct_;
     std::optional<std::optional<CFaceHit>> onSegment_;
+    std::array<std::optional<CPlane>, kSideCount> throughS_;
+    std::array<std::optional<CPlane>, kSideCount> throughR_;
 };
 
 // DoubleEdgePoints of the segment S–R both faces were prepared for.

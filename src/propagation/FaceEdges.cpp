@@ -223,8 +223,12 @@ CFaceFrames::CFaceFrames(std::span<const CRectObstacle> faces) : faces_(faces) {
     CThreadFrames& kept = ThreadFrames();
     kept.SceneMade();
     frames_.reserve(faces.size());
-    for (const CRectObstacle& face : faces)
+    absorbsAll_.reserve(faces.size());
+    for (const CRectObstacle& face : faces) {
         frames_.push_back(kept.Frames(face));
+        absorbsAll_.push_back(static_cast<std::uint8_t>((face.absorptionLeft.allEqual(1.0) ? 1 : 0) |
+                                                        (face.absorptionRight.allEqual(1.0) ? 2 : 0)));
+    }
 }
 
 CFaceFrames::~CFaceFrames() {

@@ -170,10 +170,13 @@ public:
     const CEdgeFrames& edgeFrames(FaceIndex f) const { return *frames_[f]; }
     const CFaceFrame& frame(FaceIndex f) const { return frames_[f]->frame(); }
     const CFaceCorners& corners(FaceIndex f) const { return frames_[f]->frame().corners; }
+    // Whether the left side (or the right side) of face f absorbs everything: absorption 1 in every band.
+    bool AbsorbsAll(FaceIndex f, bool rightSide) const { return (absorbsAll_[f] >> (rightSide ? 1 : 0)) & 1; }
 
 private:
     std::span<const CRectObstacle> faces_;
     std::vector<const CEdgeFrames*> frames_;  // kept by the thread (FaceEdges.cpp)
+    std::vector<std::uint8_t> absorbsAll_;    // bit 0 the left side, bit 1 the right side
 };
 
 // A face prepared for the edge searches: the face with its edge frames, its own or those kept for a scene

@@ -12,7 +12,7 @@ bool ReflectionPointOfNode(CPropagationPath& path, std::size_t n, const CVector3
                            const CFaceFrames& scene) {
     CPathRInfo& node = path[n];
     const CFaceFrame& frame = scene.frame(node.face);
-    if (AbsorptionTowards(scene.face(node.face), frame, next).facing.allEqual(1.0)) return false;
+    if (AbsorbsAllTowards(scene, node.face, next)) return false;
     const std::optional<CFaceHit> hit = IntersectSegmentFace(frame, next, node.image);
     if (!hit) {
         node.reflectState = kNoReflectionPoint;

@@ -55,8 +55,10 @@ CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CVector3D& p)
     return AbsorptionOnSide(face, SideOfPlane(p, c[0], c[1], c[2]));
 }
 
-CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CFaceFrame& frame, const CVector3D& p) {
-    return AbsorptionOnSide(face, SideOfPlane(p, frame.corners[0], frame.plane));
+bool AbsorbsAllTowards(const CFaceFrames& scene, FaceIndex f, const CVector3D& p) {
+    const CFaceFrame& frame = scene.frame(f);
+    // On the plane the left side counts, as in AbsorptionOnSide.
+    return scene.AbsorbsAll(f, SideOfPlane(p, frame.corners[0], frame.plane) < 0);
 }
 
 bool IsDiffuseTowards(const CRectObstacle& face, const CVector3D& p) {

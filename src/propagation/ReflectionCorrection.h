@@ -23,8 +23,9 @@ struct CSideAbsorption {
     const CBand& other;
 };
 CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CVector3D& p);
-// The same with the face's frame already made.
-CSideAbsorption AbsorptionTowards(const CRectObstacle& face, const CFaceFrame& frame, const CVector3D& p);
+
+// Whether the side of scene face f facing p absorbs everything (AbsorptionTowards(...).facing all 1).
+bool AbsorbsAllTowards(const CFaceFrames& scene, FaceIndex f, const CVector3D& p);
 
 // True when the side facing p reflects diffusely ("散乱反射"); a point on the plane is taken as facing
 // the right side.

@@ -30,6 +30,25 @@ TEST(AbsorptionTowards, SideFacingThePointAndLeftOnThePlane) {
     EXPECT_FALSE(IsDiffuseTowards(wall, {0, 3, 1}));  // on the plane: the right side decides
 }
 
+// The scene's flags answer as the spectra do, also for a side absorbing all but one band.
+TEST(AbsorptionTowards, SceneKnowsWhichSidesAbsorbEverything) {
+    std::vector<CRectObstacle> faces(2, Barrier(0.0, 5.0));  // left sides face +x
+    faces[0].absorptionLeft = CBand::Filled(1.0);
+    faces[0].absorptionRight = CBand::Filled(0.7);
+    faces[1].absorptionLeft = CBand::Filled(1.0);
+    faces[1].absorptionLeft.value(k1kHz) = 0.99;
+    faces[1].absorptionRight = CBand::Filled(1.0);
+    const CFaceFrames scene(faces);
+    for (FaceIndex f = 0; f < 2; ++f) {
+        for (const CVector3D& p : {CVector3D{2, 0, 1}, CVector3D{-2, 0, 1}, CVector3D{0, 3, 1}}) {
+            EXPECT_EQ(AbsorbsAllTowards(scene, f, p), AbsorptionTowards(faces[f], p).facing.allEqual(1.0))
+                << f << " " << p;
+        }
+    }
+    EXPECT_TRUE(AbsorbsAllTowards(scene, 0, {0, 3, 1}));  // on the plane: the left side
+    EXPECT_FALSE(AbsorbsAllTowards(scene, 1, {0, 3, 1}));
+}
+
 TEST(SpecularReflectionCorrection, ReflectorWithoutFiniteEdgesReflectsFully) {
     const auto c = SpecularReflectionCorrection(Barrier(5.0, 4.0, kNoSide), {10, 0, 1}, {-35, 0, 1});
     ASSERT_TRUE(c);
