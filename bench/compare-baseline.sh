@@ -16,6 +16,7 @@ rounds=${ROUNDS:-2}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+build=$(cd "$build" && pwd)  # relative to the tree, or absolute
 type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 base="$build/baseline"
 rm -rf "$base/src"
@@ -26,9 +27,9 @@ if command -v ccache >/dev/null; then launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=cc
 cmake -S "$base/src" -B "$base/build" -G Ninja -DCMAKE_BUILD_TYPE="$type" $launcher >/dev/null
 cmake --build "$base/build" --target PredictionBench -j 2 >/dev/null
 
-project="$root/$build/examples/factory.kel"
+project="$build/examples/factory.kel"
 old="$base/build/bench/PredictionBench"
-new="$root/$build/bench/PredictionBench"
+new="$build/bench/PredictionBench"
 
 # The JSON counters of one benchmark run, as "name value" lines.
 counters() {

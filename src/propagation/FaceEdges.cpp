@@ -171,9 +171,9 @@ const CDirectedLine& CEdgeFrames::halfPlaneEdge(int side) const {
 
 namespace {
 
-// The frames of the faces of a thread's scenes, by the face's rectangle and edge offset (to the bit): the
-// offset is part of the diffraction points a frame keeps. Emptied when it has grown large, at a moment no
-// scene of the thread refers to it (the ground faces along each pair's path come new every time).
+// The frames of the building and wall faces of a thread's scenes, by the face's rectangle and edge offset
+// (to the bit): the offset is part of the diffraction points a frame keeps. Emptied when it has grown
+// large (a site of many faces), at a moment no scene of the thread refers to it.
 class CThreadFrames {
 public:
     const CEdgeFrames* Frames(const CRectObstacle& face) {
@@ -225,7 +225,13 @@ CFaceFrames::CFaceFrames(std::span<const CRectObstacle> faces) : faces_(faces) {
     frames_.reserve(faces.size());
     absorbsAll_.reserve(faces.size());
     for (const CRectObstacle& face : faces) {
-        frames_.push_back(kept.Frames(face));
+        // The ground faces along a pair's path come new with every pair: they keep their frames here.
+        if (face.wedgeType == kGroundFace) {
+            own_.push_back(std::make_unique<CEdgeFrames>(FaceCorners(face), true));
+            frames_.push_back(own_.back().get());
+        } else {
+            frames_.push_back(kept.Frames(face));
+        }
         absorbsAll_.push_back(static_cast<std::uint8_t>((face.absorptionLeft.allEqual(1.0) ? 1 : 0) |
                                                         (face.absorptionRight.allEqual(1.0) ? 2 : 0)));
     }

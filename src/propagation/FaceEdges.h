@@ -8,6 +8,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -175,8 +176,9 @@ public:
 
 private:
     std::span<const CRectObstacle> faces_;
-    std::vector<const CEdgeFrames*> frames_;  // kept by the thread (FaceEdges.cpp)
-    std::vector<std::uint8_t> absorbsAll_;    // bit 0 the left side, bit 1 the right side
+    std::vector<const CEdgeFrames*> frames_;  // kept by the thread (FaceEdges.cpp) or in own_
+    std::vector<std::unique_ptr<CEdgeFrames>> own_;
+    std::vector<std::uint8_t> absorbsAll_;  // bit 0 the left side, bit 1 the right side
 };
 
 // A face prepared for the edge searches: the face with its edge frames, its own or those kept for a scene
