@@ -187,10 +187,12 @@ public:
         if (!frames) frames = std::make_unique<CEdgeFrames>(FaceCorners(face), true);
         return frames.get();
     }
-    void SceneMade() {
+    // Before a scene takes its frames; empties the store when it may.
+    void SceneMaking() {
         if (scenes_ == 0 && frames_.size() > kMostFaces) frames_.clear();
-        ++scenes_;
     }
+    // Once a scene holds its frames, until it is gone.
+    void SceneMade() { ++scenes_; }
     void SceneGone() { --scenes_; }
 
 private:
@@ -221,7 +223,7 @@ CThreadFrames& ThreadFrames() {
 
 CFaceFrames::CFaceFrames(std::span<const CRectObstacle> faces) : faces_(faces) {
     CThreadFrames& kept = ThreadFrames();
-    kept.SceneMade();
+    kept.SceneMaking();
     frames_.reserve(faces.size());
     absorbsAll_.reserve(faces.size());
     for (const CRectObstacle& face : faces) {
@@ -235,6 +237,7 @@ CFaceFrames::CFaceFrames(std::span<const CRectObstacle> faces) : faces_(faces) {
         absorbsAll_.push_back(static_cast<std::uint8_t>((face.absorptionLeft.allEqual(1.0) ? 1 : 0) |
                                                         (face.absorptionRight.allEqual(1.0) ? 2 : 0)));
     }
+    kept.SceneMade();  // last: a scene whose making failed was never counted
 }
 
 CFaceFrames::~CFaceFrames() {
