@@ -103,21 +103,19 @@ std::optional<CEdgePoint> CSegmentEdges::Point(int side, const CVector3D& from, 
 }
 
 const CPlane& CSegmentEdges::PlaneThroughS(int side) {
-    std::optional<CPlane>& plane = throughS_[side];
-    if (!plane) {
-        const CFaceCorners& c = face_.frame().corners;
-        plane = PlaneFromPoints(s_, SideStart(c, side), SideEnd(c, side));
-    }
-    return *plane;
+    return PlaneThrough(throughS_[side], s_, side);
 }
 
 const CPlane& CSegmentEdges::PlaneThroughR(int side) {
-    std::optional<CPlane>& plane = throughR_[side];
-    if (!plane) {
+    return PlaneThrough(throughR_[side], r_, side);
+}
+
+const CPlane& CSegmentEdges::PlaneThrough(std::optional<CPlane>& kept, const CVector3D& end, int side) const {
+    if (!kept) {
         const CFaceCorners& c = face_.frame().corners;
-        plane = PlaneFromPoints(r_, SideStart(c, side), SideEnd(c, side));
+        kept = PlaneFromPoints(end, SideStart(c, side), SideEnd(c, side));
     }
-    return *plane;
+    return *kept;
 }
 
 const std::optional<CFaceHit>& CSegmentEdges::OnSegment() {

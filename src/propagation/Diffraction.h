@@ -78,6 +78,9 @@ public:
     const CPlane& PlaneThroughR(int side);
 
 private:
+    // The plane through `end` and the side's line, made once into `kept`.
+    const CPlane& PlaneThrough(std::optional<CPlane>& kept, const CVector3D& end, int side) const;
+
     const CEdgeFace& face_;
     CVector3D s_;
     CVector3D r_;

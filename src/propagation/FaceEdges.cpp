@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "geometry/VectorOps.h"
+#include "propagation/PairMemo.h"
 #include "propagation/WorkCounters.h"
 
 namespace kelmora {
@@ -199,13 +200,10 @@ private:
     using CKey = std::array<std::uint64_t, 12>;
     struct CKeyHash {
         std::size_t operator()(const CKey& key) const {
-            // FNV-1a over the words of the key.
-            std::uint64_t h = 1469598103934665603ull;
-            for (const std::uint64_t word : key) {
-                h ^= word;
-                h *= 1099511628211ull;
-            }
-            return static_cast<std::size_t>(h);
+            CWordHash h;
+            for (const std::uint64_t word : key)
+                h.Add(word);
+            return h.Value();
         }
     };
 

@@ -10,6 +10,19 @@
 
 namespace kelmora {
 
+// FNV-1a over the 64-bit words of a key made of bits, for the memos' hashes.
+class CWordHash {
+public:
+    void Add(std::uint64_t word) {
+        h_ ^= word;
+        h_ *= 1099511628211ull;
+    }
+    std::size_t Value() const { return static_cast<std::size_t>(h_); }
+
+private:
+    std::uint64_t h_ = 1469598103934665603ull;
+};
+
 // Key: equality comparable, default constructible; Hash: std::size_t(const Key&) const.
 template <typename Key, typename Value, typename Hash>
 class CPairMemo {

@@ -7,17 +7,12 @@
 namespace kelmora {
 
 std::size_t CSearchScene::CKeyHash::operator()(const CKey& key) const {
-    // FNV-1a over the words of the key.
-    std::uint64_t h = 1469598103934665603ull;
-    const auto mix = [&](std::uint64_t word) {
-        h ^= word;
-        h *= 1099511628211ull;
-    };
+    CWordHash h;
     for (const std::uint64_t word : key.bits)
-        mix(word);
+        h.Add(word);
     for (const FaceIndex f : key.excluded)
-        mix(static_cast<std::uint64_t>(static_cast<std::uint32_t>(f)));
-    return static_cast<std::size_t>(h);
+        h.Add(static_cast<std::uint64_t>(static_cast<std::uint32_t>(f)));
+    return h.Value();
 }
 
 CBlockingResult CSearchScene::Blocking(const CVector3D& start, const CVector3D& end,

@@ -54,9 +54,24 @@ TEST(IntersectSegmentFace, OnFaceBesideItOrMissingThePlane) {
 // frames with side lines, for points clearly inside the face or clearly beyond a side; it must answer
 // exactly as the full test, also for points just around the rim of tilted faces and of the half-planes
 // of their sides, and right at the 1 mm tolerance.
+// The corners of the face-th random face with coordinates within ±reach m: every second one square to the
+// axes (walls and roofs mostly stand so, where the box fits the face closely), every third one the
+// half-plane of one of its sides.
+CFaceCorners RandomRimTestFace(std::mt19937& random, double reach, int face) {
+    std::uniform_real_distribution<double> coordinate(-reach, reach);
+    CMyRect rect{{coordinate(random), coordinate(random), coordinate(random)},
+                 {coordinate(random), coordinate(random), coordinate(random)},
+                 {coordinate(random), coordinate(random), coordinate(random)}};
+    if (face % 2 == 0) {
+        rect.p2 = {rect.p2.x, rect.p1.y, rect.p1.z};
+        rect.p3 = face % 4 == 0 ? CVector3D{rect.p2.x, rect.p1.y, rect.p3.z}
+                                : CVector3D{rect.p2.x, rect.p3.y, rect.p1.z};
+    }
+    return face % 3 == 0 ? WidenForEdge(RectCorners(rect), face % kSideCount) : RectCorners(rect);
+}
+
 TEST(IntersectSegmentFace, SameAnswerAsThePointOnFaceTestAroundTheRim) {
     std::mt19937 random(20240611);
-    std::uniform_real_distribution<double> coordinate(-50.0, 50.0);
     std::uniform_real_distribution<double> rim(-0.03, 0.03);
     std::uniform_real_distribution<double> tiny(-2e-6, 2e-6);
     const auto nearRim = [&](std::mt19937& r) {
@@ -72,17 +87,7 @@ TEST(IntersectSegmentFace, SameAnswerAsThePointOnFaceTestAroundTheRim) {
     std::uniform_real_distribution<double> along(-0.2, 1.2);
     int checked = 0;
     for (int face = 0; face < 200; ++face) {
-        CMyRect rect{{coordinate(random), coordinate(random), coordinate(random)},
-                     {coordinate(random), coordinate(random), coordinate(random)},
-                     {coordinate(random), coordinate(random), coordinate(random)}};
-        if (face % 2 == 0) {
-            // Walls and roofs mostly stand square to the axes, where the box fits the face closely.
-            rect.p2 = {rect.p2.x, rect.p1.y, rect.p1.z};
-            rect.p3 = face % 4 == 0 ? CVector3D{rect.p2.x, rect.p1.y, rect.p3.z}
-                                    : CVector3D{rect.p2.x, rect.p3.y, rect.p1.z};
-        }
-        const CFaceCorners c =
-            face % 3 == 0 ? WidenForEdge(RectCorners(rect), face % kSideCount) : RectCorners(rect);
+        const CFaceCorners c = RandomRimTestFace(random, 50.0, face);
         const CFaceFrame frame = MakeFaceFrame(c, (face / 2) % 2 == 1);  // with and without side lines
         const CVector3D n = UnitNormal(c[0], c[1], c[2]);
         for (int k = 0; k < 50; ++k) {
@@ -104,22 +109,13 @@ TEST(IntersectSegmentFace, SameAnswerAsThePointOnFaceTestAroundTheRim) {
 // the corners: the point-on-face test of a frame answers exactly as the full test.
 TEST(PointOnFace, SameAnswerAsTheFullTestAtTheRimOffThePlane) {
     std::mt19937 random(20261209);
-    std::uniform_real_distribution<double> coordinate(-500.0, 500.0);
     std::uniform_real_distribution<double> across(-0.0015, 0.0015);
     std::uniform_real_distribution<double> offPlane(-0.0012, 0.0012);
     std::uniform_real_distribution<double> along(-0.01, 1.01);
     int accepted = 0;
     int checked = 0;
     for (int face = 0; face < 200; ++face) {
-        CMyRect rect{{coordinate(random), coordinate(random), coordinate(random)},
-                     {coordinate(random), coordinate(random), coordinate(random)},
-                     {coordinate(random), coordinate(random), coordinate(random)}};
-        if (face % 2 == 0) {
-            rect.p2 = {rect.p2.x, rect.p1.y, rect.p1.z};
-            rect.p3 = CVector3D{rect.p2.x, rect.p1.y, rect.p3.z};
-        }
-        const CFaceCorners c =
-            face % 3 == 0 ? WidenForEdge(RectCorners(rect), face % kSideCount) : RectCorners(rect);
+        const CFaceCorners c = RandomRimTestFace(random, 500.0, face);
         const CFaceFrame frame = MakeFaceFrame(c, true);
         const CVector3D n = UnitNormal(c[0], c[1], c[2]);
         for (int k = 0; k < 100; ++k) {
