@@ -22,6 +22,7 @@ qt6-base-dev-tools
 libgl-dev
 fonts-noto-cjk
 libssl-dev
+libxxhash-dev
 slurm-wlm
 munge
 qt6-svg-dev
