@@ -2,6 +2,7 @@
 // byte; the merge refuses parts that do not make exactly that run; a block that does not finish
 // leaves no part behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -114,13 +115,13 @@ protected:
     }
 
     RunFiles Merge(CNoise site, const std::vector<fs::path>& parts, bool breakdown, bool matrix) const {
-        const GatheredParts gathered =
+        GatheredParts gathered =
             GatherParts(parts, Expect(site, breakdown), site.calcInfo.PredictionPoints());
         EXPECT_TRUE(gathered.refusals.empty()) << gathered.refusals.front();
         FakeRunHost host;
         ChooseFiles(host, "merged", breakdown);
         host.answerXyz = !matrix;
-        CMergeJob job(site.calcInfo, gathered.inOrder);
+        CMergeJob job(site.calcInfo, std::move(gathered.inOrder));
         job.RunHere(host);
         EXPECT_EQ(host.ends, std::vector<int>{kJobNormalEnd}) << job.errorText();
         return Files("merged");
@@ -175,6 +176,9 @@ TEST_F(SplitRunTest, MergeRefusesPartsThatDoNotMakeTheWholeRun) {
     std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() - 1);
     const fs::path folder = dir_ / "a-folder";
     fs::create_directory(folder);
+    // A pipe that nobody writes: opening it for reading would wait for ever.
+    const fs::path fifo = dir_ / "a-fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
     MergeExpectation otherEngine = Expect(site, false);
     otherEngine.engineVersion = "0.0+other";
@@ -222,9 +226,10 @@ TEST_F(SplitRunTest, MergeRefusesPartsThatDoNotMakeTheWholeRun) {
               ": 計算内訳を含まないパートです (シャードを --with-breakdown で計算してください)",
           "予測点 5–8 がありません: シャード 2/3"}},
         {"no part at all",
-         {folder},
+         {folder, fifo},
          Expect(site, false),
-         {folder.string() + ": パートファイルを開けません (Is a directory)"}},
+         {folder.string() + ": パートファイルを開けません (通常のファイルではありません)",
+          fifo.string() + ": パートファイルを開けません (通常のファイルではありません)"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -262,14 +267,15 @@ TEST_F(SplitRunTest, ABlockThatDoesNotFinishLeavesNoPart) {
         job.RunHere(host);
         EXPECT_EQ(host.ends, std::vector<int>{kJobCancelled});
     }
-    // A folder where the part should go: the part cannot take its name.
+    // A folder where the part should go: refused before any point is computed.
     fs::create_directory(target.part);
     {
         CShardJob job(site, target, {1, 0});
         FakeRunHost host;
         job.RunHere(host);
         EXPECT_EQ(host.ends, std::vector<int>{kJobError});
-        EXPECT_NE(job.errorText().find("パートファイルを置けません: " + target.part.string()),
+        EXPECT_TRUE(host.progress.empty());
+        EXPECT_NE(job.errorText().find("パートファイルを作成できません: " + target.part.string()),
                   std::string::npos)
             << job.errorText();
     }

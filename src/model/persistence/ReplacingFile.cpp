@@ -24,14 +24,6 @@ FileSystemCalls activeCalls = kSystemCalls;
     throw std::system_error(error, std::system_category(), path.string());
 }
 
-// The file a replacement replaces: the target of a symbolic link, so that the link itself survives.
-fs::path FileToReplace(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::is_symlink(path, ec)) return path;
-    fs::path target = fs::canonical(path, ec);
-    return ec ? path : target;
-}
-
 fs::path FolderOf(const fs::path& target) {
     return target.has_parent_path() ? target.parent_path() : fs::path(".");
 }
@@ -42,17 +34,6 @@ std::string TemporaryPrefix(const fs::path& target) {
     prefix += target.filename().string();
     prefix += '.';
     return prefix;
-}
-
-// ".NAME.PID.RANDOM.tmp", RANDOM being 16 hexadecimal digits.
-fs::path TemporaryName(const fs::path& target) {
-    static thread_local std::mt19937_64 random{std::random_device{}()};
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, "%ld.%016llx.tmp", static_cast<long>(::getpid()),
-                  static_cast<unsigned long long>(random()));
-    std::string name = TemporaryPrefix(target);
-    name += suffix;
-    return FolderOf(target) / name;
 }
 
 // The process id in a temporary name of `target`, or 0 when the name has another form.
@@ -98,6 +79,31 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
+// ".NAME.PID.RANDOM.tmp", RANDOM being 16 hexadecimal digits.
+fs::path TemporaryNameBeside(const fs::path& target) {
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, "%ld.%016llx.tmp", static_cast<long>(::getpid()),
+                  static_cast<unsigned long long>(random()));
+    std::string name = TemporaryPrefix(target);
+    name += suffix;
+    return FolderOf(target) / name;
+}
+
+fs::path ReplacedFile(const fs::path& path) {
+    // As the system resolves a path when it opens it: at most 40 links, each relative to its folder.
+    constexpr int kMostLinks = 40;
+    fs::path file = path;
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        std::error_code ec;
+        if (!fs::is_symlink(file, ec)) return file;
+        const fs::path next = fs::read_symlink(file, ec);
+        if (ec) return file;
+        file = next.is_absolute() ? next : FolderOf(file) / next;
+    }
+    return file;
+}
+
 const FileSystemCalls& ActiveFileSystemCalls() {
     return activeCalls;
 }
@@ -118,12 +124,20 @@ void RemoveStaleTemporaries(const fs::path& target) {
         if (pid <= 0 || pid == ::getpid()) continue;
         // Only a process that no longer exists is known not to be writing it.
         if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        // A temporary folder (of a file that a library writes by its name) goes with its contents.
         std::error_code ignored;
-        if (it->is_regular_file(ignored)) fs::remove(it->path(), ignored);
+        if (it->is_symlink(ignored)) continue;
+        if (it->is_regular_file(ignored)) {
+            fs::remove(it->path(), ignored);
+        } else if (it->is_directory(ignored)) {
+            fs::remove_all(it->path(), ignored);
+        }
     }
 }
 
-CReplacingFile::CReplacingFile(const fs::path& path, bool mustBeWritable) : target_(FileToReplace(path)) {
+CReplacingFile::CReplacingFile(const fs::path& path, bool mustBeWritable) : target_(ReplacedFile(path)) {
+    // An empty name (an unset variable in a script) names no file, not the current folder.
+    if (target_.empty()) Throw(ENOENT, target_);
     struct stat old {};
     const bool exists = ::stat(target_.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode)) Throw(EISDIR, target_);
@@ -141,7 +155,7 @@ CReplacingFile::CReplacingFile(const fs::path& path, bool mustBeWritable) : targ
     fd_ = OpenUnnamed(folder);
     unnamed_ = fd_ >= 0;
     for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
-        named_ = TemporaryName(target_);
+        named_ = TemporaryNameBeside(target_);
         fd_ = ::open(named_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) Throw(errno, target_);
     }
@@ -177,7 +191,7 @@ void CReplacingFile::NameTemporary() {
     char self[64];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path name = TemporaryName(target_);
+        const fs::path name = TemporaryNameBeside(target_);
         if (activeCalls.linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             named_ = name;
             return;
