@@ -31,8 +31,12 @@ std::optional<ShardNumber> ParseShardNumber(std::string_view text) {
 }
 
 void AddShardOptions(CLI::App& run, ShardChoices& choices) {
-    CLI::Option* shard = run.add_option(
-        "--shard", choices.shard,
+    CLI::Option* shard = run.add_option_function<std::string>(
+        "--shard",
+        [&choices](const std::string& text) {
+            choices.requested = true;
+            choices.shard = text;
+        },
         "compute only block K of N of the points (contiguous, in stored order) into the part file of --part");
     CLI::Option* part = run.add_option("--part", choices.part, "part file written by --shard, for merge");
     CLI::Option* breakdown = run.add_flag(
@@ -44,7 +48,7 @@ void AddShardOptions(CLI::App& run, ShardChoices& choices) {
 }
 
 bool ShardRequested(const ShardChoices& choices) {
-    return !choices.shard.empty();
+    return choices.requested;
 }
 
 int RunShard(const std::string& project, const ShardChoices& shard, const CliRunChoices& run, int threads) {

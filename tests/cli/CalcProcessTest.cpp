@@ -160,7 +160,7 @@ TEST_F(CalcProcess, RunWritesTheFilesOfAList) {
     const std::string missing = (folder_ / "missing" / "lamax.txt").string();
     const Outcome failed = Calc({"run", project.string(), "--quiet", "--laeq", laeq, "--lamax", missing});
     EXPECT_EQ(failed.status, 1);
-    EXPECT_EQ(failed.err, "最大騒音レベル計算結果出力テキストファイルオープンエラー\n(" + missing + ")\n");
+    EXPECT_EQ(failed.err, "最大騒音レベル計算結果出力テキストファイルオープンエラー (" + missing + ")\n");
     EXPECT_EQ(Slurp(breakdown), before);
 }
 
