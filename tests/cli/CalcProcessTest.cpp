@@ -182,8 +182,7 @@ TEST_F(CalcProcess, LoadRefusesEndlessOrBottomlessJson) {
     const std::string kel = (folder_ / "never.kel").string();
     const Outcome endless = Calc({"load", "/dev/zero", "-o", kel});
     EXPECT_EQ(endless.status, 1);
-    EXPECT_EQ(endless.err,
-              "JSON ファイルを読めません: /dev/zero (" + std::string(std::strerror(EFBIG)) + ")\n");
+    EXPECT_EQ(endless.err, "JSON ファイルを読めません: /dev/zero (通常のファイルではありません)\n");
     const fs::path deep = folder_ / "deep.json";
     std::ofstream(deep) << std::string(100000, '[') << std::string(100000, ']');
     const Outcome bottomless = Calc({"load", deep.string(), "-o", kel});
