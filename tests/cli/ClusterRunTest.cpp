@@ -398,13 +398,18 @@ TEST(ClusterScripts, ArraySpecJoinsRuns) {
 TEST(SlurmOutput, SubmittedJobIds) {
     EXPECT_EQ(ParseSubmittedJobId("4711\n"), "4711");
     EXPECT_EQ(ParseSubmittedJobId("4711;cluster-a\n"), "4711");
+    EXPECT_EQ(ParseSubmittedJobId("sbatch: warning: the partition is nearly full\n4711\n"), "4711");
     EXPECT_EQ(ParseSubmittedJobId("sbatch: error: Batch job submission failed\n"), "");
     EXPECT_EQ(ParseSubmittedJobId(""), "");
 }
 
-TEST(SlurmOutput, QueuedTasks) {
-    // squeue -h -r -o "%K %t": pending and running array tasks, and a job that is no array.
-    const std::vector<QueuedTask> tasks = ParseQueuedTasks("3 PD\n4 PD\n1 R\n2 CG\nN/A PD\n\n");
+TEST(SlurmOutput, QueuedTasksOfTheJobOnly) {
+    // squeue --noheader --array --format=%F|%K|%t: pending and running array tasks, a job that is no
+    // array, and lines that are not of that form or of another job, passed over.
+    const std::vector<QueuedTask> tasks = ParseQueuedTasks(
+        "12|3|PD\n12|4|PD\n12|1|R\n12|2|CG\n12|N/A|PD\n\n"
+        "squeue: warning: the controller is busy, retrying\n13|5|R\nsome words|R\n12|x|R\n",
+        "12");
     ASSERT_EQ(tasks.size(), 5u);
     EXPECT_EQ(tasks[0].arrayTask, 3);
     EXPECT_FALSE(tasks[0].running);
@@ -412,12 +417,15 @@ TEST(SlurmOutput, QueuedTasks) {
     EXPECT_TRUE(tasks[2].running);
     EXPECT_TRUE(tasks[3].running);  // completing: still in the queue
     EXPECT_EQ(tasks[4].arrayTask, 0);
-    EXPECT_TRUE(ParseQueuedTasks("").empty());
+    EXPECT_TRUE(ParseQueuedTasks("", "12").empty());
+    EXPECT_TRUE(ParseQueuedTasks("NOTE: the job is old\n", "12").empty());
 }
 
 TEST(SlurmOutput, EndingsFromAccountingOrFromTheController) {
     const std::map<int, std::string> accounted = ParseAccountedEndings(
-        "12_1|COMPLETED|0:0\n12_3|FAILED|1:0\n12_4|CANCELLED by 0|0:15\n12|PENDING|0:0\n");
+        "12_1|COMPLETED|0:0\n12_3|FAILED|1:0\n12_4|CANCELLED by 0|0:15\n12|PENDING|0:0\n"
+        "sacct: warning: accounting storage is slow\n120_5|FAILED|1:0\n12_6|FAILED|x\n",
+        "12");
     EXPECT_EQ(accounted, (std::map<int, std::string>{{1, "COMPLETED, exit code 0:0"},
                                                      {3, "FAILED, exit code 1:0"},
                                                      {4, "CANCELLED, exit code 0:15"}}));
@@ -426,7 +434,9 @@ TEST(SlurmOutput, EndingsFromAccountingOrFromTheController) {
         "Reason=NonZeroExitCode "
         "Dependency=(null) ExitCode=1:0\n"
         "JobId=13 ArrayJobId=12 ArrayTaskId=1 JobName=kelmora-shard JobState=COMPLETED Reason=None "
-        "ExitCode=0:0\n");
+        "ExitCode=0:0\n"
+        "JobId=21 ArrayJobId=20 ArrayTaskId=2 JobState=FAILED ExitCode=1:0\n",
+        "12");
     EXPECT_EQ(control,
               (std::map<int, std::string>{{1, "COMPLETED, exit code 0:0"}, {3, "FAILED, exit code 1:0"}}));
 }
