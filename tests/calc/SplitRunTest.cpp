@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -252,6 +253,85 @@ private:
     CLongJob& job_;
     int at_;
 };
+
+// The parts are checked, then their names change before the merge copies them: renamed, removed and
+// replaced by another file. The merge copies from the files it checked and writes the whole run.
+// A part changed in its place after the check fails the merge, which then keeps the files of the
+// earlier merge, and a cancel does the same; nothing is left beside them.
+TEST_F(SplitRunTest, AMergeCopiesFromThePartsItCheckedAndOtherwiseKeepsThePreviousFiles) {
+    const CNoise site = SplitSite(kPointListMode);
+    const RunFiles whole = WholeRun(site, true, false);
+    std::vector<fs::path> parts = Parts(site, 3, true);
+    const auto names = [&] {
+        std::vector<std::string> all;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            all.push_back(entry.path().filename().string());
+        std::sort(all.begin(), all.end());
+        return all;
+    };
+    const auto merge = [&](CNoise copy, const std::function<void(CLongJob&)>& meanwhile, FakeRunHost& host,
+                           CLongJob*& running) {
+        GatheredParts gathered = GatherParts(parts, Expect(copy, true), copy.calcInfo.PredictionPoints());
+        EXPECT_TRUE(gathered.refusals.empty());
+        ChooseFiles(host, "merged", true);
+        CMergeJob job(copy.calcInfo, std::move(gathered.inOrder));
+        running = &job;
+        meanwhile(job);
+        job.RunHere(host);
+        running = nullptr;
+        return host.ends;
+    };
+    CLongJob* running = nullptr;
+    {
+        FakeRunHost host;
+        const std::vector<int> ends = merge(
+            site,
+            [&](CLongJob&) {
+                fs::rename(parts[2], dir_ / "moved");
+                fs::remove(parts[1]);
+                // A new file under the name, as a shard run again would put there.
+                fs::remove(parts[0]);
+                std::ofstream(parts[0], std::ios::binary) << "not the part that was checked";
+            },
+            host, running);
+        EXPECT_EQ(ends, std::vector<int>{kJobNormalEnd});
+        EXPECT_TRUE(Files("merged") == whole);
+    }
+    parts = Parts(site, 3, true);
+    const std::vector<std::string> before = names();
+    {
+        // One byte of a breakdown changed where the part lies.
+        FakeRunHost host;
+        const std::vector<int> ends = merge(
+            site,
+            [&](CLongJob&) {
+                std::fstream part(parts[1], std::ios::binary | std::ios::in | std::ios::out);
+                part.seekp(static_cast<std::streamoff>(fs::file_size(parts[1]) / 2));
+                part.put('#');
+            },
+            host, running);
+        EXPECT_EQ(ends, std::vector<int>{kJobError});
+        EXPECT_TRUE(Files("merged") == whole) << "the earlier merge's files are kept";
+        EXPECT_EQ(names(), before);
+    }
+    parts = Parts(site, 3, true);
+    {
+        // Cancelled as the breakdown of the second point is copied.
+        struct : FakeRunHost {
+            CLongJob** job = nullptr;
+            void ReportProgress(int item, int itemCount) override {
+                FakeRunHost::ReportProgress(item, itemCount);
+                if (item == 2 && *job != nullptr) (*job)->RequestCancel();
+            }
+        } host;
+        host.job = &running;
+        const std::vector<int> ends = merge(
+            site, [](CLongJob&) {}, host, running);
+        EXPECT_EQ(ends, std::vector<int>{kJobCancelled});
+        EXPECT_TRUE(Files("merged") == whole);
+        EXPECT_EQ(names(), before);
+    }
+}
 
 TEST_F(SplitRunTest, ABlockThatDoesNotFinishLeavesNoPart) {
     CNoise site = SplitSite(kHorizontalGridMode);
