@@ -36,6 +36,17 @@ std::string TemporaryPrefix(const fs::path& target) {
     return prefix;
 }
 
+// ".NAME.PID.RANDOM.tmp", RANDOM being 16 hexadecimal digits.
+fs::path TemporaryName(const fs::path& target) {
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, "%ld.%016llx.tmp", static_cast<long>(::getpid()),
+                  static_cast<unsigned long long>(random()));
+    std::string name = TemporaryPrefix(target);
+    name += suffix;
+    return FolderOf(target) / name;
+}
+
 // The process id in a temporary name of `target`, or 0 when the name has another form.
 long OwnerOf(const std::string& name, const std::string& prefix) {
     constexpr std::string_view kEnd = ".tmp";
@@ -79,17 +90,6 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
-// ".NAME.PID.RANDOM.tmp", RANDOM being 16 hexadecimal digits.
-fs::path TemporaryNameBeside(const fs::path& target) {
-    static thread_local std::mt19937_64 random{std::random_device{}()};
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, "%ld.%016llx.tmp", static_cast<long>(::getpid()),
-                  static_cast<unsigned long long>(random()));
-    std::string name = TemporaryPrefix(target);
-    name += suffix;
-    return FolderOf(target) / name;
-}
-
 fs::path ReplacedFile(const fs::path& path) {
     // As the system resolves a path when it opens it: at most 40 links, each relative to its folder.
     constexpr int kMostLinks = 40;
@@ -124,14 +124,8 @@ void RemoveStaleTemporaries(const fs::path& target) {
         if (pid <= 0 || pid == ::getpid()) continue;
         // Only a process that no longer exists is known not to be writing it.
         if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-        // A temporary folder (of a file that a library writes by its name) goes with its contents.
         std::error_code ignored;
-        if (it->is_symlink(ignored)) continue;
-        if (it->is_regular_file(ignored)) {
-            fs::remove(it->path(), ignored);
-        } else if (it->is_directory(ignored)) {
-            fs::remove_all(it->path(), ignored);
-        }
+        if (it->is_regular_file(ignored)) fs::remove(it->path(), ignored);
     }
 }
 
@@ -155,7 +149,7 @@ CReplacingFile::CReplacingFile(const fs::path& path, bool mustBeWritable) : targ
     fd_ = OpenUnnamed(folder);
     unnamed_ = fd_ >= 0;
     for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
-        named_ = TemporaryNameBeside(target_);
+        named_ = TemporaryName(target_);
         fd_ = ::open(named_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) Throw(errno, target_);
     }
@@ -191,7 +185,7 @@ void CReplacingFile::NameTemporary() {
     char self[64];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path name = TemporaryNameBeside(target_);
+        const fs::path name = TemporaryName(target_);
         if (activeCalls.linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             named_ = name;
             return;

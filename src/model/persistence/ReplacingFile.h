@@ -80,12 +80,8 @@ private:
 // through a link to its target and keeps the link.
 std::filesystem::path ReplacedFile(const std::filesystem::path& path);
 
-// A name for a temporary beside `target`: ".NAME.PID.RANDOM.tmp", which RemoveStaleTemporaries
-// recognises once the process PID has ended.
-std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target);
-
-// The temporary leftovers of earlier replacements of `target` whose process no longer runs, files and
-// folders (removed when a replacement of `target` begins); exposed for tests.
+// The temporary-file leftovers of earlier replacements of `target` whose process no longer runs
+// (removed when a replacement of `target` begins); exposed for tests.
 void RemoveStaleTemporaries(const std::filesystem::path& target);
 
 }  // namespace kelmora
