@@ -44,9 +44,9 @@ DocumentManager::DocumentManager(QMdiArea& area, const DocumentServices& service
     : QObject(parent), area_(area), services_(services) {}
 
 KelmoraDocument* DocumentManager::AddDocument(ProjectDocument project, const std::string& path,
-                                              const QString& title, bool modified) {
+                                              const QString& title, bool modified, ProjectExtras extras) {
     auto* document = new KelmoraDocument(services_, this);
-    document->Load(std::move(project), path, title, modified);
+    document->Load(std::move(project), path, title, modified, std::move(extras));
     documents_.push_back(document);
     connect(document, &KelmoraDocument::stateChanged, this, [this, document] {
         RefreshTitles(*document);
@@ -109,9 +109,16 @@ KelmoraDocument* DocumentManager::NewDocument() {
     return AddDocument(std::move(project), "", QStringLiteral("Kelmora%1").arg(untitledCount_), false);
 }
 
-std::optional<ProjectDocument> DocumentManager::Read(const QString& path) {
+std::optional<ProjectWithExtras> DocumentManager::Read(const QString& path) {
     try {
-        return ReadProjectFile(path.toStdString());
+        ProjectWithExtras read = ReadProjectWithExtras(path.toStdString());
+        if (!read.extrasProblem.empty())
+            services_.questions->Tell(services_.mainWindow, QString::fromUtf8(kProgramCaption),
+                                      QString::fromUtf8("拡張ファイルを読めませんでした。座標系・規制値・シナ"
+                                                        "リオ・騒音マップ設定なしで開きます。\n") +
+                                          QString::fromStdString(read.extrasProblem),
+                                      QMessageBox::Warning);
+        return read;
     } catch (const ProjectFileError& e) {
         services_.questions->Tell(services_.mainWindow, QString::fromUtf8(kProgramCaption),
                                   QString::fromUtf8(e.what()) + QStringLiteral("\n") + path,
@@ -133,14 +140,15 @@ KelmoraDocument* DocumentManager::Open(const QString& path) {
             return document;
         }
     }
-    std::optional<ProjectDocument> project = Read(absolute);
-    if (!project) {
+    std::optional<ProjectWithExtras> read = Read(absolute);
+    if (!read) {
         if (!QFileInfo::exists(absolute)) recent_.Remove(absolute);
         emit changed();
         return nullptr;
     }
     recent_.Add(absolute);
-    return AddDocument(std::move(*project), absolute.toStdString(), FileTitle(absolute), false);
+    return AddDocument(std::move(read->project), absolute.toStdString(), FileTitle(absolute), false,
+                       std::move(read->extras));
 }
 
 void DocumentManager::OpenChosen() {
@@ -150,9 +158,10 @@ void DocumentManager::OpenChosen() {
 }
 
 KelmoraDocument* DocumentManager::OpenBackup(const QString& path) {
-    std::optional<ProjectDocument> project = Read(path);
-    if (!project) return nullptr;
-    KelmoraDocument* document = AddDocument(std::move(*project), "", FileTitle(path), false);
+    std::optional<ProjectWithExtras> read = Read(path);
+    if (!read) return nullptr;
+    KelmoraDocument* document =
+        AddDocument(std::move(read->project), "", FileTitle(path), false, std::move(read->extras));
     document->transaction().MarkModified();
     RefreshTitles(*document);
     return document;
@@ -160,7 +169,7 @@ KelmoraDocument* DocumentManager::OpenBackup(const QString& path) {
 
 bool DocumentManager::WriteTo(KelmoraDocument& document, const QString& path) {
     try {
-        SaveProjectFile(path.toStdString(), document.ToProject());
+        SaveProjectWithExtras(path.toStdString(), document.ToProject(), document.extras());
     } catch (const ProjectFileError& e) {
         services_.questions->Tell(
             services_.mainWindow, QString::fromUtf8(kProgramCaption),

@@ -10,6 +10,7 @@
 
 #include "app/KelmoraDocument.h"
 #include "app/UserSettings.h"
+#include "model/persistence/ExtensionFile.h"
 
 class QMdiArea;
 
@@ -83,14 +84,16 @@ signals:
 
 private:
     KelmoraDocument* AddDocument(ProjectDocument project, const std::string& path, const QString& title,
-                                 bool modified);
+                                 bool modified, ProjectExtras extras = {});
     PlanWindow* CreateWindow(KelmoraDocument& document, const ViewRecord* record);
     std::vector<PlanWindow*> WindowsOf(const KelmoraDocument& document) const;
     void RefreshTitles(KelmoraDocument& document);
     bool AskToSave(KelmoraDocument& document);
     bool WriteTo(KelmoraDocument& document, const QString& path);
     void Discard(KelmoraDocument& document);
-    std::optional<ProjectDocument> Read(const QString& path);
+    // The project at `path` with its extras; a file that cannot be read is reported (nothing returned),
+    // an extension file that cannot be read is reported and the project opens without its extras.
+    std::optional<ProjectWithExtras> Read(const QString& path);
 
     QMdiArea& area_;
     DocumentServices services_;

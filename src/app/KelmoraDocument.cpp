@@ -23,11 +23,11 @@ KelmoraDocument::~KelmoraDocument() {
 }
 
 void KelmoraDocument::Load(ProjectDocument project, const std::string& path, const QString& title,
-                           bool modified) {
+                           bool modified, ProjectExtras extras) {
     delete dialog_.data();
     formatVersion_ = project.formatVersion;
     pendingRecords_ = std::move(project.viewRecords);
-    tx_.Load(std::move(project.model), path, modified);
+    tx_.Load(std::move(project.model), path, modified, std::move(extras));
     transfers_.Clear();
     SetTitle(title);
 }

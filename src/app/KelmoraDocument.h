@@ -46,10 +46,14 @@ public:
 
     // ---- Contents and file ----
 
-    // New contents: the project read from `path` (empty for a new document), shown as `title`.
-    void Load(ProjectDocument project, const std::string& path, const QString& title, bool modified);
+    // New contents: the project read from `path` (empty for a new document) with its extras, shown as
+    // `title`.
+    void Load(ProjectDocument project, const std::string& path, const QString& title, bool modified,
+              ProjectExtras extras = {});
     // The project as saving writes it: the model and one window record per open window, in window order.
     ProjectDocument ToProject() const;
+    // What saving writes into the extension file beside the project.
+    const ProjectExtras& extras() const { return tx_.extras(); }
     QString title() const { return title_; }
     void SetTitle(const QString& title);
     // The window records of the project just loaded, taken by its windows as they are set up.

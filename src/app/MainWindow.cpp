@@ -139,8 +139,10 @@ bool MainWindow::WriteSession() {
     if (!context_.dataFolder) return false;
     SessionSnapshot session;
     session.mainWindow = ToFrameRect(isMaximized() || isMinimized() ? normalGeometry() : geometry());
-    for (const KelmoraDocument* document : documents_->documents())
+    for (const KelmoraDocument* document : documents_->documents()) {
         session.documents.push_back(document->ToProject());
+        session.extras.push_back(document->extras());
+    }
     return kelmora::WriteSession(*context_.dataFolder, session).settingsWritten;
 }
 

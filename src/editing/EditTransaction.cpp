@@ -129,9 +129,10 @@ CNoise& EditTransaction::ModelUnderEdit() {
     return edit_.editMode >= kGroundLineListMode ? workingCopy_ : model_;
 }
 
-void EditTransaction::Load(CNoise model, std::string path, bool modified) {
+void EditTransaction::Load(CNoise model, std::string path, bool modified, ProjectExtras extras) {
     DropChain();
     model_ = std::move(model);
+    extras_ = std::move(extras);
     path_ = std::move(path);
     modified_ = modified;
 }
@@ -144,6 +145,16 @@ void EditTransaction::Saved(std::string path) {
 void EditTransaction::MarkModified() {
     modified_ = true;
     path_.clear();
+}
+
+ChainStep EditTransaction::CommitChange(std::string /*name*/, CNoise model, ProjectExtras extras) {
+    if (!CommandsEnabled()) return {};
+    model_ = std::move(model);
+    extras_ = std::move(extras);
+    MarkModified();
+    ChainStep step = Hints({5});
+    step.outcome = ChainOutcome::Committed;
+    return step;
 }
 
 void EditTransaction::DropChain() {

@@ -33,6 +33,7 @@
 #include "editing/ChainStep.h"
 #include "editing/EditLevels.h"
 #include "model/Noise.h"
+#include "model/ProjectExtras.h"
 #include "view/EditState.h"
 
 namespace kelmora {
@@ -115,9 +116,12 @@ public:
     const std::string& path() const { return path_; }
     bool modified() const { return modified_; }
 
+    // What the project's extension file holds: coordinates, limits, scenarios, map settings.
+    const ProjectExtras& extras() const { return extras_; }
+
     // New contents (new document, opened file, restored backup): the model, the file it came from
-    // (empty for none) and the modified flag. Every chain state is dropped.
-    void Load(CNoise model, std::string path, bool modified);
+    // (empty for none), the modified flag and the extras. Every chain state is dropped.
+    void Load(CNoise model, std::string path, bool modified, ProjectExtras extras = {});
     // The document was saved to `path`.
     void Saved(std::string path);
     // A change that the plain save must not write over the file the document came from: sets the
@@ -149,6 +153,12 @@ public:
     // dialog of the current edit mode — a list, or an editor on the current item of its level (whose
     // return mode and reopen snapshot are taken here).
     ChainStep ResumeChain();
+
+    // A committed change made outside the chain dialogs (an import, a scenario applied to the model,
+    // limits or map settings changed): the model and the extras become the given ones in one step named
+    // `name` (as the edit menu shows it, e.g. "インポート"), and the document is modified. Refused (an
+    // empty step) while a dialog of the document is open or a calculation runs.
+    ChainStep CommitChange(std::string name, CNoise model, ProjectExtras extras);
 
     // ---- Lists -------------------------------------------------------------------------------------
 
@@ -212,6 +222,7 @@ private:
     ChainStep CloseOpeningList(ListExit exit);
 
     CNoise model_;
+    ProjectExtras extras_;
     CNoise workingCopy_;
     EditState edit_;
     ChainMemory memory_;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "model/persistence/ExtensionFile.h"
 #include "model/persistence/InputFile.h"
 
 namespace kelmora {
@@ -89,14 +90,18 @@ SessionWriteResult WriteSession(const fs::path& dataFolder, const SessionSnapsho
     result.settingsWritten = true;
     int k = 0;
     for (const ProjectDocument& doc : session.documents) {
+        const ProjectExtras noExtras;
+        const ProjectExtras& extras =
+            static_cast<std::size_t>(k) < session.extras.size() ? session.extras[k] : noExtras;
         ++k;
         const fs::path backup = dataFolder / BackupFileName(k);
         try {
-            SaveProjectFile(backup, doc);
+            SaveProjectWithExtras(backup, doc, extras);
         } catch (const ProjectFileError&) {
             // An older backup under this name must not come back as this document's.
             std::error_code ec;
             fs::remove(backup, ec);
+            fs::remove(ExtensionFilePath(backup), ec);
             result.failedBackups.push_back(k);
         }
     }
