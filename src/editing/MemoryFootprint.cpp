@@ -8,18 +8,27 @@ namespace kelmora {
 
 namespace {
 
+// What the allocator adds to every block it hands out (its header and the rounding to 16 bytes), so
+// that the counts do not fall short of the heap a copy takes.
+constexpr std::size_t kBlockOverhead = 16;
+
 // Heap bytes of a text: none while it fits the string's own buffer.
 std::size_t Heap(const std::string& text) {
     static const std::size_t inlineCapacity = std::string().capacity();
-    return text.capacity() > inlineCapacity ? text.capacity() + 1 : 0;
+    return text.capacity() > inlineCapacity ? text.capacity() + 1 + kBlockOverhead : 0;
 }
 
 std::size_t Heap(const CBand& band) {
     return Heap(band.title);
 }
 
+template <typename Item>
+std::size_t Block(const std::vector<Item>& items) {
+    return items.capacity() > 0 ? items.capacity() * sizeof(Item) + kBlockOverhead : 0;
+}
+
 std::size_t Heap(const CPolyline& line) {
-    return line.vertices.capacity() * sizeof(CVector3D);
+    return Block(line.vertices);
 }
 
 template <typename Item>
@@ -30,7 +39,7 @@ std::size_t Heap(const CSound& s) {
                         Heap(s.levelMaxAtPoint);
     // The memos an opening's sources share are counted with every source: an upper bound.
     for (const auto& memo : s.openingMemos)
-        if (memo) bytes += sizeof(std::string) + Heap(*memo);
+        if (memo) bytes += sizeof(std::string) + kBlockOverhead + Heap(*memo);
     return bytes;
 }
 
@@ -74,7 +83,7 @@ std::size_t Heap(const CPredictivePoint& p) {
 
 template <typename Item>
 std::size_t Heap(const std::vector<Item>& items) {
-    std::size_t bytes = items.capacity() * sizeof(Item);
+    std::size_t bytes = Block(items);
     for (const Item& item : items)
         bytes += Heap(item);
     return bytes;

@@ -1,8 +1,9 @@
 #pragma once
 // How many bytes a kept copy of a part of the site model takes in memory: the object itself plus
 // everything it owns on the heap (the capacities of its lists and of its texts longer than the
-// string's own buffer), counted through every level down to the openings inside openings. The undo
-// history bounds its memory with these counts.
+// string's own buffer, each with the allocator's block overhead), counted through every level down to
+// the openings inside openings. The undo history bounds its memory with these counts; they come out a
+// little above what the heap measures for a copy, never far below it.
 #include <cstddef>
 #include <vector>
 

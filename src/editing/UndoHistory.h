@@ -13,6 +13,10 @@
 // An import or an applied scenario keeps only the parts it changed. A part a step leaves as the
 // previous step made it shares that step's copy instead of taking one of its own.
 //
+// The levels a calculation writes into the points are no step: undoing the step after a run brings the
+// model back as it stood, levels included; redoing "予測計算開始..." itself gives the settings as
+// committed, and the document recomputes the levels from the run's transfers where they still hold.
+//
 // Bounds: at most `kMaxUndoSteps` (100) steps and `kMaxUndoBytes` (128 MiB) of kept copies, counted as
 // the copies take memory (MemoryFootprint.h). The oldest steps go first; a single step larger than the
 // whole bound is not kept, and every step before it goes with it (none of them leads back any more).
