@@ -112,6 +112,14 @@ TEST_F(MapPrint, SettingsDialogClassesThePlansMapAndIsSavedWithTheDocument) {
     EXPECT_EQ(panel().legend()->entries.back().label, "< 40 (着色なし)");
     EXPECT_TRUE(doc->transaction().modified());
 
+    // One step of the edit menu's undo, and back.
+    EXPECT_EQ(doc->transaction().UndoName(), std::string(kMapSettingsChange));
+    doc->Undo();
+    EXPECT_EQ(doc->noiseMap().Map()->classes.limits.front(), 35.0);
+    EXPECT_EQ(panel().legend()->entries.back().label, "< 35 (着色なし)");
+    doc->Redo();
+    EXPECT_EQ(doc->noiseMap().Map()->classes.limits.front(), 40.0);
+
     // Saved beside the project, read back as set.
     const fs::path saved = work / "saved.kel";
     questions.files[QString::fromUtf8("名前を付けて保存")] = saved.string();
