@@ -213,7 +213,7 @@ int RunMap(const MapOptions& opt) {
             const FirstWindow window = OpenFirstWindow(doc, opt.project);
             const QImage* picture = window.picture.ok() ? &window.picture.picture : nullptr;
             WritePage(out, *page, opt.page,
-                      PageInputs{doc.model, window.view, picture, map, look,
+                      PageInputs{doc.model, window.view, picture, map, quantity, look,
                                  fs::path(opt.project).filename().string()});
         } else {
             EnsureGuiApplication();

@@ -112,8 +112,10 @@ void WritePage(const fs::path& output, const PageSetup& setup, const MapLayoutOp
         std::nullopt,
         TitleTextsOf(&in.map, in.projectName, setup.title,
                      QDate::currentDate().toString(Qt::ISODate).toStdString(), company, author)};
+    // The command has no run: the results table lists the result file's points.
+    const ResultRows rows{PointResultRows(in.map.grid, in.quantity), in.map.grid.NodeCount()};
     const PagePrintout printout =
-        MakePrintout(setup, content, setup.title.empty() ? in.projectName : setup.title, in.picture);
+        MakePrintout(setup, content, setup.title.empty() ? in.projectName : setup.title, in.picture, rows);
     if (!printout.map.placement.fits)
         std::fprintf(stderr, "%s では地図の一部が枠に入りません (用紙 %s)\n",
                      ScaleText(printout.map.placement.scale).c_str(), PageName(setup).c_str());

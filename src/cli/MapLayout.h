@@ -45,11 +45,13 @@ struct PageInputs {
     const CKelmoraViewData& window;
     const QImage* picture = nullptr;
     const NoiseMap& map;
+    MapQuantity quantity = MapQuantity::LAeqT;  // of the result file, for the results table
     MapLook look;
     std::string projectName;
 };
 
-// Writes the page (and its results pages) as PDF or, for a .png output, the map page as a picture.
+// Writes the page (and with --table the result file's points on further pages) as PDF or, for a .png
+// output, the map page as a picture.
 // Throws std::runtime_error with the reason when it cannot be written; the previous file stays.
 void WritePage(const std::filesystem::path& output, const PageSetup& setup, const MapLayoutOptions& options,
                const PageInputs& in);

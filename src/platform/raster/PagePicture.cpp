@@ -23,7 +23,7 @@ QRect ToQRect(const UnitRect& r) {
 }  // namespace
 
 PagePrintout MakePrintout(const PageSetup& setup, const PageContent& content, const std::string& title,
-                          const QImage* picture) {
+                          const QImage* picture, const std::optional<ResultRows>& rows) {
     PagePrintout printout;
     printout.setup = setup;
     printout.title = title;
@@ -31,9 +31,10 @@ PagePrintout MakePrintout(const PageSetup& setup, const PageContent& content, co
     const TextWidth width = PlanTextWidth();
     printout.map = DrawMapPage(setup, content, width);
     if (setup.resultsTable) {
-        const std::vector<PointResultRow> rows = PointResultRows(content.model);
-        printout.tables = DrawResultsPages(setup, rows, content.model.calcInfo.PredictionPoints().size(),
-                                           content.texts, width);
+        printout.tables =
+            rows ? DrawResultsPages(setup, rows->rows, rows->points, content.texts, width)
+                 : DrawResultsPages(setup, PointResultRows(content.model),
+                                    content.model.calcInfo.PredictionPoints().size(), content.texts, width);
     }
     return printout;
 }

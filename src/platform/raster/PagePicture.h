@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,15 @@ struct PagePrintout {
 };
 
 // The pages of a setup and content: DrawMapPage, and with setup.resultsTable the results of the
-// model's points (PointResultRows, DrawResultsPages). Texts are measured in the plan's font.
+// model's points (PointResultRows, DrawResultsPages), or the rows given with the number of points they
+// were taken from. Texts are measured in the plan's font.
+struct ResultRows {
+    std::vector<PointResultRow> rows;
+    std::size_t points = 0;
+};
 PagePrintout MakePrintout(const PageSetup& setup, const PageContent& content, const std::string& title,
-                          const QImage* picture = nullptr);
+                          const QImage* picture = nullptr,
+                          const std::optional<ResultRows>& rows = std::nullopt);
 
 // The device's page: the paper of the setup, no margins (the page has its own).
 void SetUpPagedDevice(QPagedPaintDevice& device, const PageSetup& setup);

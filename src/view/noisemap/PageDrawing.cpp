@@ -317,6 +317,18 @@ std::vector<PointResultRow> PointResultRows(const CNoise& model, std::size_t mos
     return rows;
 }
 
+std::vector<PointResultRow> PointResultRows(const LevelGrid& grid, MapQuantity quantity, std::size_t most) {
+    std::vector<PointResultRow> rows;
+    for (std::size_t i = 0; i < grid.NodeCount() && rows.size() < most; ++i) {
+        const CVector3D& p = grid.positions[i];
+        PointResultRow row{"", p.x, p.y, p.z, std::nullopt, std::nullopt};
+        if (std::isfinite(grid.levels[i]))
+            (quantity == MapQuantity::LAmax ? row.lamax : row.laeq) = grid.levels[i];
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 std::vector<DisplayLayer> DrawResultsPages(const PageSetup& setup, const std::vector<PointResultRow>& rows,
                                            std::size_t pointsInModel, const TitleBlockTexts& texts,
                                            const TextWidth& width) {

@@ -104,6 +104,9 @@ struct PointResultRow {
 
 // The model's prediction points with their results, in stored order; at most `most` rows.
 std::vector<PointResultRow> PointResultRows(const CNoise& model, std::size_t most = 2000);
+// The nodes of a result file's grid with the level it holds (LAmax for an LAmax file, else LAeqT).
+std::vector<PointResultRow> PointResultRows(const LevelGrid& grid, MapQuantity quantity,
+                                            std::size_t most = 2000);
 
 // The pages of the results table (a header on each, the title block's project and title on top);
 // none for no rows.

@@ -240,6 +240,14 @@ TEST_F(MapPage, ResultsPagesListEveryPointOnAsManyPagesAsNeeded) {
         DrawResultsPages(*PageOfCode("A4P"), PointResultRows(model, 10), 100, Content().texts, width);
     EXPECT_TRUE(Has(Texts(cut.back()), "ほか 90 点は表に含みません"));
     EXPECT_TRUE(DrawResultsPages(*PageOfCode("A4P"), {}, 0, Content().texts, width).empty());
+    // Without a run, the points of a result file with the one level it holds.
+    LevelGrid grid = map.grid;
+    grid.levels[1] = NAN;
+    const std::vector<PointResultRow> fileRows = PointResultRows(grid, MapQuantity::LAmax);
+    ASSERT_EQ(fileRows.size(), 20u);
+    EXPECT_EQ(fileRows[2].lamax, grid.levels[2]);
+    EXPECT_FALSE(fileRows[2].laeq || fileRows[1].lamax);
+    EXPECT_EQ(fileRows[2].y, 20.0);
 }
 
 }  // namespace
