@@ -332,7 +332,7 @@ void MapController::OpenSettings() {
         if (document.isNull()) return;
         const MapSettings chosen = dialog->settings();
         EditTransaction& t = document->transaction();
-        if (t.extras().map.value_or(MapSettings{}) == chosen && t.extras().map) return;
+        if (t.extras().map.value_or(MapSettings{}) == chosen) return;  // nothing changed
         ProjectExtras extras = t.extras();
         extras.map = chosen;
         const ChainStep step = t.CommitChange(std::string(kMapSettingsChange), t.model(), std::move(extras));

@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QPushButton>
 #include <span>
 
 #include "app/DocumentManager.h"
@@ -119,10 +118,11 @@ PageSetupDialog::Hooks PrintController::Hooks() const {
 
 void PrintController::AskPage(Target target) {
     const QString title = Q(target == Target::Printer ? kPrintPageTitle : kPdfPageTitle);
-    auto* dialog = new PageSetupDialog(title, setup_, dpi_, ReadReportAuthor().value_or(ReportAuthor{}),
+    const PageSetupDialog::Target kind =
+        target == Target::Printer ? PageSetupDialog::Target::Printer : PageSetupDialog::Target::File;
+    auto* dialog = new PageSetupDialog(title, kind, setup_, dpi_, ReadReportAuthor().value_or(ReportAuthor{}),
                                        Hooks(), &window_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->previewButton()->setVisible(target == Target::File);
     dialog_ = dialog;
     connect(dialog, &QDialog::accepted, this,
             [this, dialog, target] { Finish(target, dialog->setup(), dialog->dpi()); });

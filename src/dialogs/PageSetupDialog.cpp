@@ -37,7 +37,7 @@ QString Shown(const QString& text) {
 
 }  // namespace
 
-PageSetupDialog::PageSetupDialog(const QString& title, const PageSetup& setup, int dpi,
+PageSetupDialog::PageSetupDialog(const QString& title, Target target, const PageSetup& setup, int dpi,
                                  const ReportAuthor& author, Hooks hooks, QWidget* parent)
     : QDialog(parent), hooks_(std::move(hooks)), author_(author) {
     setWindowTitle(title);
@@ -79,7 +79,9 @@ PageSetupDialog::PageSetupDialog(const QString& title, const PageSetup& setup, i
 
     auto* buttons = OkCancel(this);
     preview_ = buttons->addButton(QString::fromUtf8("プレビュー(&V)..."), QDialogButtonBox::ActionRole);
-    preview_->setVisible(static_cast<bool>(hooks_.preview));
+    const bool file = target == Target::File;
+    preview_->setVisible(file && static_cast<bool>(hooks_.preview));
+    form->setRowVisible(dpi_, file);
     connect(preview_, &QPushButton::clicked, this, [this] {
         if (hooks_.preview) hooks_.preview(this->setup(), this);
     });

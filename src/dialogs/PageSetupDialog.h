@@ -1,8 +1,9 @@
 #pragma once
 // The page of a printout or a PDF: paper and orientation, scale, the title, the further page of the
-// points' results, the resolution of a page saved as a picture, and the company and author the title
-// block shows (from the user's settings; "変更(&H)..." asks for them again). A note says when the map
-// does not fit its frame at the chosen scale; "プレビュー(&V)..." shows the pages as they will print.
+// points' results, and the company and author the title block shows (from the user's settings;
+// "変更(&H)..." asks for them again). A note says when the map does not fit its frame at the chosen
+// scale. For a file, also the resolution of a page saved as a picture and "プレビュー(&V)...", which shows
+// the pages as they will print.
 #include <QDialog>
 #include <QString>
 #include <functional>
@@ -35,8 +36,9 @@ public:
         std::function<std::optional<ReportAuthor>(QWidget* parent)> changeAuthor;
     };
 
-    PageSetupDialog(const QString& title, const PageSetup& setup, int dpi, const ReportAuthor& author,
-                    Hooks hooks, QWidget* parent = nullptr);
+    enum class Target { Printer, File };
+    PageSetupDialog(const QString& title, Target target, const PageSetup& setup, int dpi,
+                    const ReportAuthor& author, Hooks hooks, QWidget* parent = nullptr);
 
     PageSetup setup() const;
     int dpi() const;
