@@ -33,6 +33,11 @@ QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The project as the title block names it: the document's file name (or its title before it has one).
+std::string ProjectName(const KelmoraDocument& document) {
+    return QFileInfo(document.title()).fileName().toStdString();
+}
+
 }  // namespace
 
 PrintController::PrintController(QMainWindow& window, QMenu& fileMenu, QAction* after,
@@ -96,8 +101,8 @@ PageSetupDialog::Hooks PrintController::Hooks() const {
     PageSetupDialog::Hooks hooks;
     hooks.fits = [this](const PageSetup& setup) {
         KelmoraDocument* document = documents_.activeDocument();
-        const std::optional<PagePrintout> printout = document ? PrintoutOf(*document, setup) : std::nullopt;
-        return !printout || printout->map.placement.fits;
+        const std::optional<PageContent> content = document ? ContentOf(*document, setup) : std::nullopt;
+        return !content || PlaceMapOnPage(setup, *content, PlanTextWidth()).fits;
     };
     hooks.preview = [this](const PageSetup& setup, QWidget* parent) {
         KelmoraDocument* document = documents_.activeDocument();
@@ -142,25 +147,31 @@ void PrintController::Finish(Target target, const PageSetup& setup, int dpi) {
         WriteFile(*printout, dpi);
 }
 
-std::optional<PagePrintout> PrintController::PrintoutOf(KelmoraDocument& document,
-                                                        const PageSetup& setup) const {
+std::optional<PageContent> PrintController::ContentOf(KelmoraDocument& document,
+                                                      const PageSetup& setup) const {
     PlanView* view = document.activeView();
     if (view == nullptr) return std::nullopt;
     PlanMapState& state = document.noiseMap();
     const NoiseMap* map = state.Shown() ? state.Map() : nullptr;
     const ReportAuthor author = ReadReportAuthor().value_or(ReportAuthor{});
-    const std::string project = QFileInfo(document.title()).fileName().toStdString();
-    const PageContent content{
-        document.transaction().model(),
-        view->viewData(),
-        view->hasPicture(),
-        map,
-        MapLook{state.Menu(kIdleMode).isoLinesChecked, state.Settings().isoLineLabels},
-        state.GridCrossesShown(),
-        std::nullopt,
-        TitleTextsOf(map, project, setup.title, QDate::currentDate().toString(Qt::ISODate).toStdString(),
-                     author.company.toStdString(), author.author.toStdString())};
-    return MakePrintout(setup, content, setup.title.empty() ? project : setup.title, view->picture());
+    return PageContent{document.transaction().model(),
+                       view->viewData(),
+                       view->hasPicture(),
+                       map,
+                       MapLook{state.Menu(kIdleMode).isoLinesChecked, state.Settings().isoLineLabels},
+                       state.GridCrossesShown(),
+                       std::nullopt,
+                       TitleTextsOf(map, ProjectName(document), setup.title,
+                                    QDate::currentDate().toString(Qt::ISODate).toStdString(),
+                                    author.company.toStdString(), author.author.toStdString())};
+}
+
+std::optional<PagePrintout> PrintController::PrintoutOf(KelmoraDocument& document,
+                                                        const PageSetup& setup) const {
+    const std::optional<PageContent> content = ContentOf(document, setup);
+    if (!content) return std::nullopt;
+    return MakePrintout(setup, *content, setup.title.empty() ? ProjectName(document) : setup.title,
+                        document.activeView()->picture());
 }
 
 QPrintPreviewDialog* PrintController::MakePreview(QPrinter& printer, const PagePrintout& printout,

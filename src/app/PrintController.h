@@ -56,6 +56,8 @@ private:
     void PrintPages(const PagePrintout& printout);
     void WriteFile(const PagePrintout& printout, int dpi);
     PageSetupDialog::Hooks Hooks() const;
+    // What the active plan window puts on a page; none without a plan window.
+    std::optional<PageContent> ContentOf(KelmoraDocument& document, const PageSetup& setup) const;
 
     QMainWindow& window_;
     DocumentManager& documents_;
