@@ -28,6 +28,7 @@ munge
 qt6-svg-dev
 libgdal-dev
 qt6-translations-l10n
+poppler-utils
 "
 missing=""
 for p in $PACKAGES; do

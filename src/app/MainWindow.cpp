@@ -15,6 +15,7 @@
 #include "app/Icons.h"
 #include "app/MapController.h"
 #include "app/PlanView.h"
+#include "app/PrintController.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
 
@@ -31,6 +32,8 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     documents_ = new DocumentManager(*area_, services_, this);
     actions_ = CommandActions::Create(*this);
     maps_ = new MapController(*this, *area_, *actions_.viewMenu, *documents_, *context_.questions);
+    printing_ =
+        new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
     statusBar()->showMessage(QString::fromUtf8("レディ"));
     resize(1100, 760);
     Connect();

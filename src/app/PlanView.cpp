@@ -142,6 +142,7 @@ void PlanView::Update(int hint) {
                                           document_.mapOutOfDate());
     inputs.mapBeneath = &map.beneath;
     inputs.mapAbove = &map.above;
+    inputs.gridCrosses = map.gridCrosses;
     UpdateLayers(lists_, hint, inputs);
     if (effect.redrawBase) RedrawBase();
     switch (effect.compose) {
