@@ -66,10 +66,14 @@ QRectF TextArea() {
                   Dev(kPageHeightMm - kMarginTopMm - kMarginBottomMm));
 }
 
+// Text is set from the font's own glyphs, without the contextual substitutions of complex shaping (a
+// CJK font swaps "…" or a digit beside Latin letters for glyphs that have no character, which a PDF
+// viewer could then neither search nor copy).
 QFont Font(const QString& family, double points, bool bold = false) {
     QFont font(family);
     font.setPointSizeF(points);
     font.setBold(bold);
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
@@ -114,6 +118,7 @@ void Style(QTextDocument& doc, const BookSource& source, const std::set<QString>
             QTextCharFormat f;
             const bool fixed = fragment.charFormat().fontFixedPitch() || code;
             f.setFontFamilies({fixed ? source.monoFontFamily : source.fontFamily});
+            f.setFontStyleStrategy(QFont::PreferNoShaping);
             if (fixed) f.setFontPointSize(kBodyPoints * 0.9);
             MergeFormat(cursor, fragment.position(), fragment.position() + fragment.length(), f);
         }
