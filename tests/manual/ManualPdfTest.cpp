@@ -116,6 +116,7 @@ TEST_F(SmallBook, ReadsBackWithItsPagesBookmarksContentsHeadersAndFigure) {
     PdfAmendment amendment;
     amendment.outline = book.outline;
     amendment.replacements = book.replacements;
+    amendment.links = book.links;
     ASSERT_EQ(AmendPdfFile(pdf, amendment), std::nullopt);
 
     QString complaints;
@@ -145,6 +146,12 @@ TEST_F(SmallBook, ReadsBackWithItsPagesBookmarksContentsHeadersAndFigure) {
     for (const auto& mark : marks)
         EXPECT_TRUE(Squeezed(contents).contains(Squeezed(mark.title) + QString::number(mark.page)))
             << mark.title.toStdString();
+
+    // Each line of the contents leads to its heading's page.
+    std::vector<int> headingPages;
+    for (const auto& mark : marks)
+        headingPages.push_back(mark.page);
+    EXPECT_EQ(kelmora::testing::LinkTargets(pdf, 2), headingPages);
 
     // Headers: the book's title and the chapter; footers: the page number.
     const QString chapterTwo = PdfText(pdf, marks[3].page);

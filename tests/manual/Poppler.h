@@ -86,6 +86,20 @@ inline std::vector<Bookmark> Bookmarks(const QString& pdf) {
     return marks;
 }
 
+// The pages the links of a page lead to (from 1), in the order poppler lists them.
+inline std::vector<int> LinkTargets(const QString& pdf, int page) {
+    const ToolOutput html = RunTool(
+        QStringLiteral("pdftohtml"),
+        {QStringLiteral("-stdout"), QStringLiteral("-i"), QStringLiteral("-q"), QStringLiteral("-s"),
+         QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), pdf});
+    std::vector<int> targets;
+    static const QRegularExpression link(QStringLiteral("<a href=\"[^\"#]*#(\\d+)\">"));
+    auto it = link.globalMatch(html.out);
+    while (it.hasNext())
+        targets.push_back(it.next().captured(1).toInt());
+    return targets;
+}
+
 struct PdfPicture {
     int page = 0;
     int width = 0;

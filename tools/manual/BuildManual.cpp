@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     kelmora::manual::PdfAmendment amendment;
     amendment.outline = book.outline;
     amendment.replacements = book.replacements;
+    amendment.links = book.links;
     if (const std::optional<std::string> error = kelmora::manual::AmendPdfFile(output, amendment))
         return Fail(*error);
     std::printf("%s: %d pages, %d figures\n", output.toLocal8Bit().constData(), book.pages, book.figures);

@@ -434,39 +434,54 @@ struct TocLine {
     QString title;
     int level = 1;
     int page = 0;  // printed page number
+    // Where the contents put it: the page of the contents (from 0) and the line's top (device units).
+    int tocPage = 0;
+    double top = 0.0;
 };
 
 constexpr double kTocLineMm = 7.2;
+constexpr double kTocChapterGapMm = 2.0;
+constexpr double kTocHeadMm = 20.0;
 
-int TocPageCount(std::size_t lines) {
-    const double perPage = std::floor((TextArea().height() - Dev(20.0)) / Dev(kTocLineMm));
-    return std::max(1, static_cast<int>(std::ceil(static_cast<double>(lines) / perPage)));
+// Places the lines on the pages of the contents; returns the number of pages.
+int PlaceTocLines(std::vector<TocLine>& lines) {
+    const QRectF area = TextArea();
+    int page = 0;
+    double y = area.top() + Dev(kTocHeadMm);
+    bool pageStart = true;
+    for (TocLine& line : lines) {
+        if (line.level == 1 && !pageStart) y += Dev(kTocChapterGapMm);
+        if (y + Dev(kTocLineMm) > area.bottom()) {
+            ++page;
+            y = area.top() + Dev(kTocHeadMm);
+        }
+        line.tocPage = page;
+        line.top = y;
+        y += Dev(kTocLineMm);
+        pageStart = false;
+    }
+    return page + 1;
 }
 
-// Draws the lines of the table of contents from `first`, on one page; returns the next line.
-std::size_t DrawTocPage(QPainter& painter, const BookSource& source, const std::vector<TocLine>& lines,
-                        std::size_t first, bool firstPage) {
+// Draws the lines of one page of the contents.
+void DrawTocPage(QPainter& painter, const BookSource& source, const std::vector<TocLine>& lines, int page) {
     const QRectF area = TextArea();
-    double y = area.top();
     painter.save();
     painter.setPen(QColor(0x11, 0x11, 0x11));
-    if (firstPage) {
+    if (page == 0) {
         painter.setFont(Font(source.fontFamily, 20, true));
-        painter.drawText(QPointF(area.left(), y + Dev(8.0)), QStringLiteral("目次"));
+        painter.drawText(QPointF(area.left(), area.top() + Dev(8.0)), QStringLiteral("目次"));
     }
-    y += Dev(20.0);
-    std::size_t i = first;
-    for (; i < lines.size() && y + Dev(kTocLineMm) <= area.bottom(); ++i) {
-        const TocLine& line = lines[i];
+    for (const TocLine& line : lines) {
+        if (line.tocPage != page) continue;
         const bool chapter = line.level == 1;
-        if (chapter && i != first) y += Dev(2.0);
         const QFont font = Font(source.fontFamily, chapter ? 11.0 : 10.0, chapter);
         painter.setFont(font);
         const QFontMetricsF metrics(font, painter.device());
         const double left = area.left() + (chapter ? 0.0 : Dev(8.0));
         const QString number = QString::number(line.page);
         const double numberLeft = area.right() - metrics.horizontalAdvance(number);
-        const double baseline = y + metrics.ascent();
+        const double baseline = line.top + metrics.ascent();
         painter.drawText(QPointF(left, baseline), line.title);
         painter.drawText(QPointF(numberLeft, baseline), number);
         // Leader dots between the title and its page number.
@@ -477,10 +492,8 @@ std::size_t DrawTocPage(QPainter& painter, const BookSource& source, const std::
         for (double x = std::ceil(dotsFrom / Dev(1.6)) * Dev(1.6); x < dotsTo; x += Dev(1.6))
             painter.drawPoint(QPointF(x, baseline - DevFromPoints(1.0)));
         painter.restore();
-        y += Dev(kTocLineMm);
     }
     painter.restore();
-    return i;
 }
 
 // Characters outside the book that share a glyph with one of its characters in one of its fonts, and
@@ -560,7 +573,7 @@ BookResult WriteBook(const BookSource& source, const QString& pdfPath) {
     std::vector<TocLine> toc;
     for (const Heading& h : body.headings)
         toc.push_back({h.title, h.level, 0});
-    const int tocPages = TocPageCount(toc.size());
+    const int tocPages = PlaceTocLines(toc);
     const int firstBodyPage = 1 + tocPages;  // from 0: the title page, then the contents
     for (std::size_t i = 0; i < toc.size(); ++i)
         toc[i].page = firstBodyPage + body.headings[i].page + 1;
@@ -575,10 +588,9 @@ BookResult WriteBook(const BookSource& source, const QString& pdfPath) {
     painter.setRenderHint(QPainter::LosslessImageRendering);
     DrawTitlePage(painter, source);
 
-    std::size_t next = 0;
     for (int p = 0; p < tocPages; ++p) {
         writer.newPage();
-        next = DrawTocPage(painter, source, toc, next, p == 0);
+        DrawTocPage(painter, source, toc, p);
         DrawHeaderAndFooter(painter, source, QString(), 2 + p);
     }
 

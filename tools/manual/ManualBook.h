@@ -28,6 +28,7 @@ struct BookResult {
     int pages = 0;
     int figures = 0;
     std::vector<OutlineEntry> outline;  // the chapters and sections with their pages
+    std::vector<PageLink> links;        // the lines of the contents, each to its heading
     // For the text maps of the embedded fonts: the characters that share a glyph with a character of
     // the book, each mapped to the book's character.
     CodePointReplacements replacements;

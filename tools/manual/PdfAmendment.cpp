@@ -141,6 +141,15 @@ public:
         return bytes_.mid(at, end - at);
     }
 
+    // The text of object `n` between "obj" and "endobj", trimmed; for objects without a stream.
+    std::optional<QByteArray> Body(int n) const {
+        const std::optional<qsizetype> body = BodyStart(n);
+        if (!body) return std::nullopt;
+        const qsizetype end = bytes_.indexOf("endobj", *body);
+        if (end < 0) return std::nullopt;
+        return bytes_.mid(*body, end - *body).trimmed();
+    }
+
     // The unfiltered data of stream object `n` with a direct length; none for another object or a
     // filtered stream.
     std::optional<QByteArray> PlainStream(int n) const {
@@ -453,18 +462,22 @@ AmendedPdf AmendPdf(const QByteArray& pdf, const PdfAmendment& amendment) {
             chapters.back().children.push_back(sections.size() - 1);
         }
     }
-    const auto destination = [&](const OutlineEntry& e) {
-        // A4 in points; Qt's pages carry their media box, read for other sizes.
-        double pageHeight = 842.0;
-        if (const std::optional<QByteArray> page = file.Dictionary(pages[static_cast<std::size_t>(e.page)])) {
+    // A4 in points; Qt's pages carry their media box, read for other sizes.
+    const auto pageHeight = [&](int page) {
+        double height = 842.0;
+        if (const std::optional<QByteArray> dict = file.Dictionary(pages[static_cast<std::size_t>(page)])) {
             static const QRegularExpression box(
                 QStringLiteral("/MediaBox\\s*\\[\\s*[-\\d.]+\\s+[-\\d.]+\\s+[-\\d.]+\\s+([-\\d.]+)\\s*\\]"));
-            const QRegularExpressionMatch m = box.match(QString::fromLatin1(*page));
-            if (m.hasMatch()) pageHeight = m.captured(1).toDouble();
+            const QRegularExpressionMatch m = box.match(QString::fromLatin1(*dict));
+            if (m.hasMatch()) height = m.captured(1).toDouble();
         }
-        return "[" + Ref(pages[static_cast<std::size_t>(e.page)]) + " /XYZ null " +
-               Number(std::max(0.0, pageHeight - e.topPoints)) + " null]";
+        return height;
     };
+    const auto destinationAt = [&](int page, double topPoints) {
+        return "[" + Ref(pages[static_cast<std::size_t>(page)]) + " /XYZ null " +
+               Number(std::max(0.0, pageHeight(page) - topPoints)) + " null]";
+    };
+    const auto destination = [&](const OutlineEntry& e) { return destinationAt(e.page, e.topPoints); };
     const auto item = [&](const Item& it, int parent, const Item* prev, const Item* following,
                           const std::vector<const Item*>& children) {
         QByteArray body = "<<\n/Title " + PdfTextString(it.entry->title) + "\n/Parent " + Ref(parent) +
@@ -493,6 +506,45 @@ AmendedPdf AmendPdf(const QByteArray& pdf, const PdfAmendment& amendment) {
                    "\n/Count " + QByteArray::number(chapters.size() + sections.size()) + "\n";
     }
     objects[outlineRoot] = outline + ">>";
+
+    // Links: annotations appended to the annotations of their pages.
+    const int pageCount = static_cast<int>(pages.size());
+    std::map<int, QByteArray> linksOfPage;  // page → the references of its new annotations
+    for (const PageLink& link : amendment.links) {
+        if (link.page < 0 || link.page >= pageCount || link.targetPage < 0 || link.targetPage >= pageCount) {
+            result.error = "a link on or to a page the file does not have";
+            return result;
+        }
+        const double height = pageHeight(link.page);
+        const int n = next++;
+        objects[n] = "<<\n/Type /Annot\n/Subtype /Link\n/Rect [" + Number(link.area.left()) + " " +
+                     Number(height - link.area.bottom()) + " " + Number(link.area.right()) + " " +
+                     Number(height - link.area.top()) + "]\n/Border [0 0 0]\n/Dest " +
+                     destinationAt(link.targetPage, link.targetTopPoints) + "\n>>";
+        linksOfPage[link.page] += " " + Ref(n);
+    }
+    for (const auto& [page, refs] : linksOfPage) {
+        const int pageObject = pages[static_cast<std::size_t>(page)];
+        QByteArray dict = *file.Dictionary(pageObject);
+        if (const std::optional<int> annots = Reference(dict, "Annots")) {
+            const std::optional<QByteArray> array = file.Body(*annots);
+            if (!array || !array->startsWith('[') || !array->endsWith(']')) {
+                result.error = "a page's annotations that are no array";
+                return result;
+            }
+            objects[*annots] = array->chopped(1) + refs + " ]";
+        } else if (const qsizetype at = dict.indexOf("/Annots"); at >= 0) {
+            const qsizetype close = dict.indexOf(']', at);
+            if (close < 0) {
+                result.error = "a page's annotations that are no array";
+                return result;
+            }
+            objects[pageObject] = dict.left(close) + refs + dict.mid(close);
+        } else {
+            const qsizetype end = dict.lastIndexOf(">>");
+            objects[pageObject] = dict.left(end) + "/Annots [" + refs + " ]\n>>";
+        }
+    }
     objects[*root] = AmendedCatalog(*catalog, outlineRoot, amendment.language);
 
     // The update: the objects, their cross-reference subsections and the trailer that leads back.

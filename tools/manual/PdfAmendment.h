@@ -4,12 +4,14 @@
 // bytes left as they are):
 //   - the bookmarks (a document outline) of the chapters and their sections, each leading to its page
 //     and its heading's height on it, shown when the document opens;
+//   - links: areas of pages (the lines of the contents) that lead to a place when clicked;
 //   - the document's language (Japanese), which screen readers and search use;
 //   - text that searches as it reads: an embedded CJK font shares one glyph between an ideograph and the
 //     radical of the same shape (音 and ⾳, 長 and ⻑) or between two punctuation marks (・ and ‧), and
 //     the writer maps such a glyph back to the lowest code point that has it; the text maps of the
 //     fonts are rewritten to give the character the text has.
 #include <QByteArray>
+#include <QRectF>
 #include <QString>
 #include <map>
 #include <optional>
@@ -25,11 +27,20 @@ struct OutlineEntry {
     double topPoints = 0;  // the heading's top, in points below the top edge of the page
 };
 
+// An area of a page that leads to a place in the document when clicked.
+struct PageLink {
+    int page = 0;            // the page it is on, from 0
+    QRectF area;             // in points from the page's top-left corner
+    int targetPage = 0;      // from 0
+    double targetTopPoints;  // below the top edge of the target page
+};
+
 // Code points of the text maps replaced by the characters the text has (from the fonts' shared glyphs).
 using CodePointReplacements = std::map<char32_t, char32_t>;
 
 struct PdfAmendment {
     std::vector<OutlineEntry> outline;
+    std::vector<PageLink> links;
     QString language = QStringLiteral("ja");
     CodePointReplacements replacements;
 };
