@@ -16,34 +16,17 @@
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
-#include <set>
 
+#include "ManualBook.h"
 #include "QtTestApplication.h"
 #include "app/AboutBox.h"
-#include "app/DataFolder.h"
 #include "app/MainWindowTest.h"
 #include "calc/LongJob.h"
 #include "calc/LongJobTexts.h"
 #include "calc/RunHost.h"
-#include "calc/TextOutput.h"
-#include "dialogs/ProgressDialog.h"
-#include "editing/BandEditor.h"
 #include "editing/BandEditorCallers.h"
-#include "editing/BandListTable.h"
 #include "editing/EditLevels.h"
 #include "manual/Poppler.h"
-#include "model/Validation.h"
-#include "model/persistence/Archive.h"
-#include "model/persistence/BandLibrary.h"
-#include "model/persistence/InputFile.h"
-#include "model/persistence/ProjectFile.h"
-#include "propagation/Scene.h"
-#include "view/PickingHost.h"
-#include "view/PlanGestures.h"
-#include "view/SizeDialog.h"
-#include "view/Snapping.h"
-#include "view/WindowSetUp.h"
-#include "view/noisemap/MapTexts.h"
 
 namespace kelmora {
 namespace {
@@ -61,12 +44,46 @@ QString ReadUtf8(const QString& path) {
     return QString::fromUtf8(file.readAll());
 }
 
-// The chapters' Markdown, in order.
+// The program's menu items as the build read them, on which parts of the chapters depend.
+QStringList MenuItems() {
+    const QString folder = QFileInfo(QStringLiteral(KELMORA_SCREENSHOT_CAPTIONS)).absolutePath();
+    return ReadUtf8(folder + QStringLiteral("/menus.txt")).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// The chapters' Markdown as the manual sets it, in order.
 QStringList Chapters() {
     QStringList texts;
     const QDir folder(QStringLiteral(KELMORA_MANUAL_SOURCES));
+    const QStringList menus = MenuItems();
     for (const QString& name : folder.entryList({QStringLiteral("[0-9][0-9]-*.md")}, QDir::Files, QDir::Name))
-        texts << ReadUtf8(folder.filePath(name));
+        texts << manual::ResolveConditions(ReadUtf8(folder.filePath(name)), menus);
+    return texts;
+}
+
+// The string constants of the program's sources whose names end in one of `endings`, with their text
+// (adjacent literals joined), when it is Japanese: "kSizeDialogCaption" → "サイズ変更".
+QStringList ConstantsNamed(const QString& endings) {
+    const QRegularExpression constant(
+        QStringLiteral(
+            "(?:constexpr|const)\\s+(?:const\\s+)?(?:char\\s*\\*\\s*(?:const\\s+)?|std::string_view\\s+)"
+            "k\\w*(?:%1)\\s*=\\s*((?:\"(?:[^\"\\\\]|\\\\.)*\"\\s*)+);")
+            .arg(endings));
+    static const QRegularExpression piece(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\""));
+    static const QRegularExpression japanese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    QStringList texts;
+    for (const auto& entry : fs::recursive_directory_iterator(KELMORA_PROGRAM_SOURCES)) {
+        const fs::path& p = entry.path();
+        if (p.extension() != ".cpp" && p.extension() != ".h") continue;
+        auto it = constant.globalMatch(ReadUtf8(QString::fromStdString(p.string())));
+        while (it.hasNext()) {
+            QString text;
+            auto pieces = piece.globalMatch(it.next().captured(1));
+            while (pieces.hasNext())
+                text += pieces.next().captured(1);
+            if (text.contains(japanese)) texts << text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+        }
+    }
+    texts.removeDuplicates();
     return texts;
 }
 
@@ -190,22 +207,17 @@ TEST_F(BuiltManual, NamesEveryDialogCaptionOfTheProgram) {
         captions << Q(DialogCaption(mode));
     for (const BandEditorCaller& caller : BandEditorCallers())
         captions << Q(caller.caption);
-    for (std::string_view caption :
-         {std::string_view(kBandListTitle), std::string_view(kOffsetLengthCaption),
-          std::string_view(kOffsetXYCaption), kSectionWindowTitle, std::string_view(kCheckCaption),
-          std::string_view(kBandSelectCaption), std::string_view(kBandAppendCaption),
-          std::string_view(kChangePictureCaption), kResultFileMessageCaption,
-          std::string_view(kProgramCaption), std::string_view(kSizeDialogCaption),
-          std::string_view(kProgressDialogTitle)})
-        captions << Q(caption);
-    // The titles of the file dialogs the program shows.
     for (OutputFile file : {OutputFile::Breakdown, OutputFile::AverageResult, OutputFile::MaximumResult})
         captions << Q(FileRequestFor(file).title);
-    for (std::string_view title :
-         {kResultFileDialogTitle, kDifferenceFirstTitle, kDifferenceSecondTitle, kSaveMapPictureTitle,
-          kSaveSectionPictureTitle, std::string_view(kNewWindowPictureTitle),
-          std::string_view(kChangePictureTitle)})
-        captions << Q(title);
+    // Every caption and dialog title the program keeps as a constant, and every window title it sets.
+    const QStringList constants = ConstantsNamed(QStringLiteral("Caption|Title"));
+    EXPECT_GE(constants.size(), 15) << constants.join(QStringLiteral(" | ")).toStdString();
+    captions << constants;
+    static const QRegularExpression windowTitle(
+        QStringLiteral("setWindowTitle\\(QString::fromUtf8\\(\"([^\"]+)\"\\)"));
+    auto it = windowTitle.globalMatch(ProgramSources());
+    while (it.hasNext())
+        captions << it.next().captured(1);
     // Every window the screenshots show (its title without the document's name), the about box among them.
     for (const QString& line : ReadUtf8(QStringLiteral(KELMORA_SCREENSHOT_CAPTIONS)).split(QLatin1Char('\n')))
         captions << line.section(QStringLiteral(" - "), 0, 0);
@@ -256,16 +268,11 @@ TEST_F(BuiltManual, ItsMessageChapterHasTheMessagesOfTheProgramsTables) {
     for (int result : {kJobNormalEnd, kJobCancelled, 0})
         if (const auto final = FinalMessageFor(result, "")) fromCode << Q(final->text);
     // Messages the program keeps as constants.
-    for (std::string_view text :
-         {std::string_view(kDataFolderFailedMessage), std::string_view(kOpenDocumentFailed),
-          std::string_view(kSaveDocumentFailed), std::string_view(kUnexpectedFileFormat),
-          kTextFileWriteFailed, std::string_view(kNoNearbyCornerMessage),
-          std::string_view(kNoNearbyLineMessage), std::string_view(kSizeNoPlanViewMessage),
-          std::string_view(kGroundCrossingError), std::string_view(kNotRegularFile),
-          std::string_view(kFileTooLarge), std::string_view(kNotANumberMessage), kResultFileUnusable,
-          kRunResultsUnusable, kDifferenceQuantitiesDiffer, kPictureExtensionWrong, kPictureNotSaved,
-          kMapOutOfDate})
-        fromCode << Q(text);
+    const QStringList constants =
+        ConstantsNamed(QStringLiteral("Message|Failed|Unusable|Differ|Wrong|NotSaved|Refused|Error|TooLarge|"
+                                      "NotRegularFile|FileFormat"));
+    EXPECT_GE(constants.size(), 15) << constants.join(QStringLiteral(" | ")).toStdString();
+    fromCode << constants;
     QStringList missing;
     const QString chapter = Squeezed(ChapterMessages().join(QLatin1Char('\n')));
     for (const QString& message : fromCode)

@@ -2,7 +2,9 @@
 // build made, with bookmarks for its chapters and sections.
 //
 //   kelmora-manual --output Kelmora.pdf --images DIR [--font FILE]... [--version TEXT] [--cover FILE]
-//                  CHAPTER.md...
+//                  [--menus FILE] CHAPTER.md...
+//
+// --menus names the program's menu items, one a line, on which parts of the chapters depend.
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -39,6 +41,12 @@ int main(int argc, char** argv) {
             output = value();
         } else if (arg == QStringLiteral("--images")) {
             source.imageFolder = value();
+        } else if (arg == QStringLiteral("--menus")) {
+            QFile menus(value());
+            if (!menus.open(QIODevice::ReadOnly))
+                return Fail("cannot read " + menus.fileName().toStdString());
+            source.menuItems =
+                QString::fromUtf8(menus.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         } else if (arg == QStringLiteral("--cover")) {
             source.coverImage = value();
         } else if (arg == QStringLiteral("--version")) {

@@ -325,8 +325,9 @@ Body LayOutBody(const BookSource& source, QPdfWriter& writer, std::string& error
     std::vector<QString> captions;
     QString markdown;
     for (std::size_t c = 0; c < source.chapters.size(); ++c)
-        markdown +=
-            NumberFigures(source.chapters[c], static_cast<int>(c) + 1, captions) + QStringLiteral("\n\n");
+        markdown += NumberFigures(ResolveConditions(source.chapters[c], source.menuItems),
+                                  static_cast<int>(c) + 1, captions) +
+                    QStringLiteral("\n\n");
     doc.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
     // One edit: the layout runs once afterwards, not after every change of a format.
     QTextCursor edit(&doc);
@@ -529,6 +530,34 @@ CodePointReplacements SharedGlyphReplacements(const QString& text, const std::ve
 }
 
 }  // namespace
+
+QString ResolveConditions(const QString& markdown, const QStringList& menuItems) {
+    static const QRegularExpression opening(QStringLiteral("^<!--\\s*if\\s+(.+?)\\s*-->\\s*$"));
+    static const QRegularExpression otherwise(QStringLiteral("^<!--\\s*else\\s*-->\\s*$"));
+    static const QRegularExpression closing(QStringLiteral("^<!--\\s*end\\s*-->\\s*$"));
+    QStringList out;
+    enum class State { kOutside, kKeep, kDrop } state = State::kOutside;
+    bool condition = false;
+    for (const QString& line : markdown.split(QLatin1Char('\n'))) {
+        if (const QRegularExpressionMatch m = opening.match(line); m.hasMatch()) {
+            const QString text = m.captured(1);
+            condition = std::any_of(menuItems.begin(), menuItems.end(),
+                                    [&](const QString& item) { return item.contains(text); });
+            state = condition ? State::kKeep : State::kDrop;
+            continue;
+        }
+        if (state != State::kOutside && otherwise.match(line).hasMatch()) {
+            state = condition ? State::kDrop : State::kKeep;
+            continue;
+        }
+        if (state != State::kOutside && closing.match(line).hasMatch()) {
+            state = State::kOutside;
+            continue;
+        }
+        if (state != State::kDrop) out << line;
+    }
+    return out.join(QLatin1Char('\n'));
+}
 
 QString NumberFigures(const QString& markdown, int chapter, std::vector<QString>& captions) {
     static const QRegularExpression figure(QStringLiteral("^!\\[([^\\]]*)\\]\\(([^)\\s]+)\\)\\s*$"));

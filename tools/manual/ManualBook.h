@@ -5,6 +5,7 @@
 // title) and its number, the figures (PNG files named by the chapters) numbered per chapter with their
 // captions. The PDF gets the bookmarks of its chapters and sections afterwards (PdfAmendment.h).
 #include <QString>
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct BookSource {
     std::vector<QString> chapters;
     QString imageFolder;  // where the figures' files are
     QString coverImage;   // a figure's file shown on the title page, or empty
+    // The program's menu items as they read ("新規作成(N)"): the conditions of the chapters' parts.
+    QStringList menuItems;
     QString fontFamily = QStringLiteral("Noto Sans CJK JP");
     QString monoFontFamily = QStringLiteral("Noto Sans Mono CJK JP");
 };
@@ -36,6 +39,13 @@ struct BookResult {
 
 // Lays the book out into the PDF file `pdfPath` (replacing it), without the bookmarks.
 BookResult WriteBook(const BookSource& source, const QString& pdfPath);
+
+// The Markdown of a chapter with its parts that describe commands the program may not have resolved. A
+// part stands between a line "<!-- if TEXT -->" and a line "<!-- end -->", with an optional
+// "<!-- else -->" between them; the part before "else" is kept when one of the program's menu items
+// contains TEXT, the part after it otherwise. So a section written for a command lands in the manual with
+// the command, and the text it replaces goes.
+QString ResolveConditions(const QString& markdown, const QStringList& menuItems);
 
 // The Markdown of a chapter with its figures numbered: a paragraph that is only an image
 // "![caption](file)" becomes the image and the caption "図 c-n caption" (c the chapter's number, n the

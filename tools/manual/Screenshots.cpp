@@ -7,7 +7,8 @@
 //
 //   kelmora-screenshots OUTPUT_FOLDER PROJECT GRID_RESULTS
 //
-// It also writes OUTPUT_FOLDER/captions.txt: the title of every window it photographed, one a line.
+// It also writes OUTPUT_FOLDER/captions.txt, the title of every window it photographed, and
+// OUTPUT_FOLDER/menus.txt, every menu item of the program, one a line.
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -277,6 +278,34 @@ private:
     Camera& camera_;
 };
 
+// Every menu item of the program as it reads ("新規作成(N)"), one a line: the chapters' parts that
+// describe commands depend on them.
+void WriteMenuItems(MainWindow& window, const QString& folder) {
+    QStringList items;
+    const auto shown = [](QString text) {
+        text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+        text.remove(QLatin1Char('&'));
+        text.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+        return text.trimmed();
+    };
+    const std::function<void(QMenu&)> walk = [&](QMenu& menu) {
+        emit menu.aboutToShow();
+        items << shown(menu.title());
+        for (QAction* action : menu.actions()) {
+            if (action->isSeparator()) continue;
+            if (QMenu* sub = action->menu())
+                walk(*sub);
+            else
+                items << shown(action->text());
+        }
+    };
+    for (QAction* entry : window.menuBar()->actions())
+        if (QMenu* menu = entry->menu()) walk(*menu);
+    QFile file(folder + QStringLiteral("/menus.txt"));
+    if (!file.open(QIODevice::WriteOnly)) Fail(QStringLiteral("cannot write menus.txt"));
+    file.write(items.join(QLatin1Char('\n')).toUtf8() + "\n");
+}
+
 void ShootMenus(Session& s) {
     MainWindow& w = s.window();
     const CommandActions& a = w.actions();
@@ -529,6 +558,7 @@ int Run(int argc, char** argv) {
     QCoreApplication::processEvents();
     window.statusBar()->showMessage(QString::fromUtf8("レディ"));
 
+    WriteMenuItems(window, output);
     Camera camera(output);
     Session session(window, *document, camera);
     QElapsedTimer clock;
