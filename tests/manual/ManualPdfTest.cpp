@@ -74,6 +74,17 @@ TEST(NumberFigures, FiguresAreNumberedPerChapterAndCodeIsLeftAlone) {
     EXPECT_TRUE(text.contains(QStringLiteral("![平面図](a.png)\n\n図 3-1　平面図")));
 }
 
+TEST(ResolveConditions, APartForACommandLandsWithTheCommandAndTheTextItReplacesGoes) {
+    const QString text = QStringLiteral(
+        "前\n<!-- if インポート -->\n取り込み\n<!-- else -->\n取り込みなし\n<!-- end -->\n中\n"
+        "| a | b |\n|---|---|\n<!-- if 全体表示 -->\n| 全体 | 表示 |\n<!-- end -->\n| c | d |\n後");
+    EXPECT_EQ(ResolveConditions(text, {QStringLiteral("インポート..."), QStringLiteral("全体表示(A)")}),
+              QStringLiteral("前\n取り込み\n中\n| a | b |\n|---|---|\n| 全体 | 表示 |\n| c | d |\n後"));
+    EXPECT_EQ(ResolveConditions(text, {QStringLiteral("開く(O)...")}),
+              QStringLiteral("前\n取り込みなし\n中\n| a | b |\n|---|---|\n| c | d |\n後"));
+    EXPECT_EQ(ResolveConditions(QStringLiteral("only text"), {}), QStringLiteral("only text"));
+}
+
 class SmallBook : public ::testing::Test {
 protected:
     void SetUp() override {
