@@ -29,6 +29,7 @@ qt6-svg-dev
 libgdal-dev
 qt6-translations-l10n
 poppler-utils
+help2man
 "
 missing=""
 for p in $PACKAGES; do
