@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -72,7 +73,7 @@ public:
     }
 
     void Finish() {
-        EndEntity();
+        EndRecord();
         if (entitiesWithoutHandle_ == 0 && facts_.entities > 0) facts_.entitiesHaveHandles = true;
     }
 
@@ -80,21 +81,23 @@ private:
     enum class Section { None, Header, Entities, Other };
 
     bool Stop() {
+        EndRecord();
         done_ = true;
         return false;
     }
 
     void Pair(int code, std::string_view value) {
         if (code == 0) {
-            EndEntity();
             if (value == "SECTION") {
+                EndRecord();
                 expectSectionName_ = true;
             } else if (value == "ENDSEC") {
+                EndRecord();
                 section_ = Section::None;
             } else if (value == "EOF") {
                 Stop();
             } else if (section_ == Section::Entities) {
-                StartEntity(value);
+                Entity(value);
             }
             headerVariable_.clear();
             return;
@@ -114,27 +117,43 @@ private:
             }
             return;
         }
-        if (section_ == Section::Entities && inEntity_) {
-            if (code == 5) {
-                handle_ = value;
-            } else if (code == 39) {
-                if (const std::optional<double> t = ParseDouble(value)) thickness_ = *t;
-            }
+        if (section_ != Section::Entities || !inRecord_) return;
+        if (inHead_ && code == 5) {
+            handle_ = value;
+        } else if (inHead_ && code == 8) {
+            layer_ = value;
+        } else if (inHead_ && code == 39) {
+            if (const std::optional<double> t = ParseDouble(value)) thickness_ = *t;
+        } else if (code >= 10 && code <= 38) {
+            // A coordinate (10–18, 20–28, 30–37) or an elevation (38), of the entity or of a vertex.
+            const std::optional<double> v = ParseDouble(value);
+            if (!v || !std::isfinite(*v)) nonFinite_ = true;
         }
     }
 
-    void StartEntity(std::string_view type) {
-        // The vertices of a polyline and the end of its sequence belong to the polyline.
-        if (type == "VERTEX" || type == "SEQEND" || type == "ATTRIB") return;
-        inEntity_ = true;
+    // An entity starts. The vertices of a polyline and the end of its sequence belong to the polyline:
+    // one record runs from an entity to the next that is not one of these.
+    void Entity(std::string_view type) {
+        if (type == "VERTEX" || type == "SEQEND" || type == "ATTRIB") {
+            inHead_ = false;
+            return;
+        }
+        EndRecord();
+        inRecord_ = true;
+        inHead_ = true;
         ++facts_.entities;
         handle_.clear();
+        layer_.clear();
         thickness_ = 0.0;
+        nonFinite_ = false;
     }
 
-    void EndEntity() {
-        if (!inEntity_) return;
-        inEntity_ = false;
+    void EndRecord() {
+        if (!inRecord_) return;
+        inRecord_ = false;
+        if (nonFinite_)
+            facts_.nonFiniteByLayer.try_emplace(
+                layer_, handle_.empty() ? "#" + std::to_string(facts_.entities) : "ハンドル " + handle_);
         if (handle_.empty()) {
             ++entitiesWithoutHandle_;
             return;
@@ -150,8 +169,11 @@ private:
     Section section_ = Section::None;
     bool expectSectionName_ = false;
     std::string headerVariable_;
-    bool inEntity_ = false;
+    bool inRecord_ = false;  // an entity with its vertices
+    bool inHead_ = false;    // the entity's own values, before its vertices
+    bool nonFinite_ = false;
     std::string handle_;
+    std::string layer_;
     double thickness_ = 0.0;
     std::int64_t entitiesWithoutHandle_ = 0;
 };

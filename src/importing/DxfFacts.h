@@ -22,6 +22,10 @@ struct DxfFacts {
     std::optional<int> insUnits;  // $INSUNITS of the header, when present
     // The non-zero thickness of the entities of the drawing (ENTITIES section), by handle (group 5).
     std::unordered_map<std::string, double> thicknessByHandle;
+    // Of each DXF layer whose entities hold a coordinate that is no finite number ("nan", "inf", 1e999):
+    // the first such entity ("ハンドル 2F", or "#n" counting the entities from 1). GDAL reads such an
+    // entity as one without a shape.
+    std::unordered_map<std::string, std::string> nonFiniteByLayer;
     std::int64_t entities = 0;         // entities of the ENTITIES section, vertices of polylines not counted
     bool entitiesHaveHandles = false;  // every entity of the ENTITIES section carries a handle
     bool binary = false;

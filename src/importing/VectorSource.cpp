@@ -419,8 +419,12 @@ std::unique_ptr<OGRGeometry> Footprints(const OGRGeometry& geometry, SourceFeatu
     const OGRwkbGeometryType flat = wkbFlatten(polygonal->getGeometryType());
     if (flat != wkbPolygon && flat != wkbMultiPolygon) return polygonal;
     if (polygonal->IsValid()) return polygonal;
+    // A footprint of no area (its vertices on one line) stays as it is, for the report to say so.
+    const double area =
+        flat == wkbPolygon ? polygonal->toPolygon()->get_Area() : polygonal->toMultiPolygon()->get_Area();
     std::unique_ptr<OGRGeometry> valid(polygonal->MakeValid());
     if (!valid || valid->IsEmpty()) {
+        if (area == 0.0) return polygonal;
         feature.unmendable = true;
         return nullptr;
     }
@@ -439,6 +443,7 @@ std::unique_ptr<OGRGeometry> Footprints(const OGRGeometry& geometry, SourceFeatu
     collect(*valid);
     if (areas->IsEmpty()) {
         feature.mended = false;
+        if (area == 0.0) return polygonal;
         feature.unmendable = true;
         return nullptr;
     }
@@ -595,7 +600,15 @@ void ReadFeatures(const SourceInfo& source, const std::vector<FeatureRequest>& r
                 prepared.fieldIndex.push_back(definition.GetFieldIndex(field.c_str()));
             byName.emplace(request.layer, std::move(prepared));
         }
-        if (facts) total = std::max(total, facts->entities);
+        if (facts) {
+            total = std::max(total, facts->entities);
+            // GDAL reads an entity with a coordinate that is no number as one without a shape.
+            for (const FeatureRequest& request : requests)
+                if (const auto it = facts->nonFiniteByLayer.find(request.layer);
+                    it != facts->nonFiniteByLayer.end())
+                    throw ImportError("座標が有限の数値ではありません: レイヤ " + request.layer + " " +
+                                      it->second);
+        }
         readLayer(
             *entities,
             [&](OGRFeature& f) -> const PreparedRequest* {
