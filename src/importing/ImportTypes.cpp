@@ -4,12 +4,12 @@
 
 namespace kelmora {
 
-double MetresPerUnit(LengthUnit unit) {
+double UnitsPerMetre(LengthUnit unit) {
     switch (unit) {
         case LengthUnit::Millimetre:
-            return 0.001;
+            return 1000.0;
         case LengthUnit::Centimetre:
-            return 0.01;
+            return 100.0;
         case LengthUnit::Metre:
             return 1.0;
     }

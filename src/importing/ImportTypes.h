@@ -30,7 +30,8 @@ using ImportProgress = std::function<bool(double fraction)>;
 // The unit of a drawing's coordinates. GIS layers carry theirs in their coordinate system.
 enum class LengthUnit { Millimetre, Centimetre, Metre };
 
-double MetresPerUnit(LengthUnit unit);
+// How many of the unit make a metre: 1000, 100, 1.
+double UnitsPerMetre(LengthUnit unit);
 // "mm", "cm", "m".
 const char* UnitName(LengthUnit unit);
 std::optional<LengthUnit> UnitFromName(std::string_view name);

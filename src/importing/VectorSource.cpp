@@ -63,6 +63,14 @@ std::string LastGdalMessage() {
     return message != nullptr ? std::string(message) : std::string();
 }
 
+// A read that GDAL could not finish (a file cut short, damaged records) is refused as a whole rather
+// than taken for the part before the damage.
+void CheckReadToTheEnd(const fs::path& path) {
+    if (CPLGetLastErrorType() < CE_Failure) return;
+    throw ImportError("図面・GISファイルを終わりまで読めません: " + path.string() + " (" + LastGdalMessage() +
+                      ")");
+}
+
 struct DatasetCloser {
     void operator()(GDALDataset* d) const {
         if (d != nullptr) GDALClose(GDALDataset::ToHandle(d));
@@ -284,17 +292,18 @@ void ListGisLayers(GDALDataset& dataset, SourceInfo& info, const ImportProgress&
 
 // ---- Reading ------------------------------------------------------------------------------------
 
-// How one OGR layer's coordinates become project metres.
+// How one OGR layer's coordinates become project metres: multiplied by the metres of the unit of a
+// coordinate system, or divided by the drawing units in a metre (so that 1234500 mm is exactly 1234.5 m).
 class LayerFrame {
 public:
     LayerFrame(const OGRSpatialReference* layerCrs, const OGRSpatialReference* target, LengthUnit drawingUnit,
                const std::string& layerName) {
         if (layerCrs == nullptr) {
-            factor_ = MetresPerUnit(drawingUnit);
+            divide_ = UnitsPerMetre(drawingUnit);
             return;
         }
         if (target == nullptr || layerCrs->IsSame(target)) {
-            factor_ =
+            multiply_ =
                 layerCrs->IsProjected() || layerCrs->IsLocal() ? layerCrs->GetLinearUnits(nullptr) : 1.0;
             return;
         }
@@ -304,25 +313,26 @@ public:
         if (!transform_)
             throw ImportError("レイヤ " + layerName + " の座標系からプロジェクトの座標系に変換できません (" +
                               LastGdalMessage() + ")");
-        factor_ = target->GetLinearUnits(nullptr);
+        multiply_ = target->GetLinearUnits(nullptr);
     }
 
     OGRCoordinateTransformation* transform() const { return transform_.get(); }
-    double factor() const { return factor_; }
+    double Metres(double value) const { return value * multiply_ / divide_; }
 
 private:
     struct TransformDeleter {
         void operator()(OGRCoordinateTransformation* t) const { OGRCoordinateTransformation::DestroyCT(t); }
     };
     std::unique_ptr<OGRCoordinateTransformation, TransformDeleter> transform_;
-    double factor_ = 1.0;
+    double multiply_ = 1.0;
+    double divide_ = 1.0;
 };
 
 // Turns OGR geometry into the plain parts of a feature, counting vertices.
 class PartCollector {
 public:
-    PartCollector(SourceFeature& feature, double factor, std::int64_t& vertices)
-        : feature_(feature), factor_(factor), vertices_(vertices) {}
+    PartCollector(SourceFeature& feature, const LayerFrame& frame, std::int64_t& vertices)
+        : feature_(feature), frame_(frame), vertices_(vertices) {}
 
     void Add(const OGRGeometry* geometry) {
         if (geometry == nullptr || geometry->IsEmpty()) return;
@@ -387,7 +397,7 @@ private:
         if (++vertices_ > kMaxImportVertices)
             throw ImportError("頂点が多すぎます (上限 " + std::to_string(kMaxImportVertices) +
                               ")。取り込むレイヤを絞るか、範囲を切り取ってください");
-        return {x * factor_, y * factor_, z * factor_};
+        return {frame_.Metres(x), frame_.Metres(y), frame_.Metres(z)};
     }
 
     std::vector<CVector3D> Ring(const OGRSimpleCurve& curve) {
@@ -399,7 +409,7 @@ private:
     }
 
     SourceFeature& feature_;
-    double factor_;
+    const LayerFrame& frame_;
     std::int64_t& vertices_;
 };
 
@@ -509,6 +519,7 @@ SourceInfo ListSource(const fs::path& path, const ImportProgress& progress) {
     info.path = path;
     info.driver = dataset->GetDriverName();
     info.dxf = IsDxf(*dataset);
+    CPLErrorReset();
     if (info.dxf) {
         // The scan of the file takes the first half of the progress, GDAL's reading the second.
         const DxfFacts facts = ScanDxfFile(
@@ -521,6 +532,7 @@ SourceInfo ListSource(const fs::path& path, const ImportProgress& progress) {
     } else {
         ListGisLayers(*dataset, info, progress);
     }
+    CheckReadToTheEnd(path);
     return info;
 }
 
@@ -548,6 +560,7 @@ void ReadFeatures(const SourceInfo& source, const std::vector<FeatureRequest>& r
                          const std::string& name, const std::shared_ptr<DxfFacts>& facts) {
         const LayerFrame frame(ogr.GetSpatialRef(), targetCrs.get(), target.drawingUnit, name);
         const int handleField = ogr.GetLayerDefn()->GetFieldIndex(kDxfHandleField);
+        CPLErrorReset();
         ogr.ResetReading();
         for (Feature f(ogr.GetNextFeature()); f; f.reset(ogr.GetNextFeature())) {
             Tell(progress, ++done, total);
@@ -570,7 +583,7 @@ void ReadFeatures(const SourceInfo& source, const std::vector<FeatureRequest>& r
             }
             if (facts && !handle.empty())
                 if (auto it = facts->thicknessByHandle.find(handle); it != facts->thicknessByHandle.end())
-                    feature.thickness = it->second * frame.factor();
+                    feature.thickness = frame.Metres(it->second);
             OGRGeometry* geometry = f->GetGeometryRef();
             std::unique_ptr<OGRGeometry> footprints;
             if (geometry != nullptr && request.mendPolygons) {
@@ -580,9 +593,10 @@ void ReadFeatures(const SourceInfo& source, const std::vector<FeatureRequest>& r
             if (geometry != nullptr && frame.transform() != nullptr &&
                 geometry->transform(frame.transform()) != OGRERR_NONE)
                 throw ImportError("座標を変換できません: レイヤ " + feature.layer + " " + feature.id);
-            PartCollector(feature, frame.factor(), vertices).Add(geometry);
+            PartCollector(feature, frame, vertices).Add(geometry);
             sink(std::move(feature));
         }
+        CheckReadToTheEnd(source.path);
     };
 
     if (source.dxf) {
