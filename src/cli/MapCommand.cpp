@@ -1,7 +1,8 @@
 // `kelmora-calc map PROJECT --results FILE [--minus FILE] [--scheme eu|classic] [--from 35 --step 5]
 // [--crs EPSG:n] -o OUT`: the noise map of a grid's result file (or the difference of two scenarios) as
 // a picture of the plan with the map and its legend (PNG, SVG), a vertical section (PNG, SVG), or GIS
-// files (GeoJSON, GeoPackage, GeoTIFF). Runs without a display; the output's extension picks the form.
+// files (GeoJSON, GeoPackage, GeoTIFF) at the site's place in its coordinate system when the project's
+// extension file has them. Runs without a display; the output's extension picks the form.
 #include <QByteArray>
 #include <QImage>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "cli/CommandProject.h"
 #include "cli/Commands.h"
 #include "cli/PlanWindow.h"
+#include "model/persistence/ExtensionFile.h"
 #include "model/persistence/ProjectFile.h"
 #include "platform/gis/GisExport.h"
 #include "platform/raster/MapPicture.h"
@@ -170,7 +172,14 @@ int RunMap(const MapOptions& opt) {
         std::error_code ec;
         if (out.has_parent_path()) fs::create_directories(out.parent_path(), ec);
         if (*form == OutputForm::Gis) {
-            WriteVectorMap(map, out, *GisFormatOfPath(out), GisOptions{epsg});
+            // At the site's place in its coordinate system (the project's extension file); --crs names
+            // another system for the same coordinates.
+            GisOptions gis = SiteGisOptions(ReadExtensionFile(opt.project).coordinates);
+            if (epsg) {
+                gis.epsg = epsg;
+                gis.definition.clear();
+            }
+            WriteVectorMap(map, out, *GisFormatOfPath(out), gis);
         } else {
             EnsureGuiApplication();
             MapDrawing drawing;

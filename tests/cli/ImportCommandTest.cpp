@@ -179,6 +179,51 @@ TEST_F(ImportCommand, ImportedDrawingPredictsAsTheSiteEnteredByHand) {
     EXPECT_EQ(twice.buildings[1], twice.buildings[0]);
 }
 
+TEST_F(ImportCommand, MapOfAnImportedProjectLandsAtTheDrawingsPlace) {
+    WritePlant();
+    ASSERT_EQ(Calc({"import", At("site.kel"), At("plant.dxf"), "--mapping", At("map.json"), "--new"}).status,
+              0);
+    // A 5 × 4 grid of 10 m over the local metres 0..40 × 0..30.
+    ProjectDocument doc = ReadProjectFile(At("site.kel"));
+    CCalcInfo& calc = doc.model.calcInfo;
+    calc.mode = kHorizontalGridMode;
+    calc.columnDivisions = 4;
+    calc.rowDivisions = 3;
+    for (int c = 0; c <= 4; ++c)
+        for (int r = 0; r <= 3; ++r)
+            calc.gridPoints.push_back(CPredictivePoint({10.0 * c, 10.0 * r, 1.5}));
+    SaveProjectFile(At("site.kel"), doc);
+    ASSERT_EQ(Calc({"run", At("site.kel"), "--laeq", At("grid.txt"), "--quiet"}).status, 0);
+    const Outcome map = Calc({"map", At("site.kel"), "--results", At("grid.txt"), "-o", At("map.tif")});
+    ASSERT_EQ(map.status, 0) << map.err;
+
+    GDALAllRegister();
+    GDALDataset* tif = GDALDataset::Open(At("map.tif").c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY);
+    ASSERT_NE(tif, nullptr);
+    double t[6];
+    ASSERT_EQ(tif->GetGeoTransform(t), CE_None);
+    // The north-west corner of the raster: the node (0, 30) of the site half a cell out, at the origin
+    // (1230, 7640) of zone IX.
+    EXPECT_DOUBLE_EQ(t[0], 1230.0 - 5.0);
+    EXPECT_DOUBLE_EQ(t[3], 7640.0 + 30.0 + 5.0);
+    EXPECT_DOUBLE_EQ(t[1], 10.0);
+    ASSERT_NE(tif->GetSpatialRef(), nullptr);
+    EXPECT_STREQ(tif->GetSpatialRef()->GetAuthorityCode(nullptr), "6677");
+    GDALClose(GDALDataset::ToHandle(tif));
+
+    // --crs names another system for the same place.
+    ASSERT_EQ(Calc({"map", At("site.kel"), "--results", At("grid.txt"), "--crs", "EPSG:6676", "-o",
+                    At("other.tif")})
+                  .status,
+              0);
+    tif = GDALDataset::Open(At("other.tif").c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY);
+    ASSERT_NE(tif, nullptr);
+    ASSERT_EQ(tif->GetGeoTransform(t), CE_None);
+    EXPECT_DOUBLE_EQ(t[0], 1225.0);
+    EXPECT_STREQ(tif->GetSpatialRef()->GetAuthorityCode(nullptr), "6676");
+    GDALClose(GDALDataset::ToHandle(tif));
+}
+
 TEST_F(ImportCommand, ListsTheLayersToWriteAMappingFrom) {
     WritePlant();
     const Outcome list = Calc({"import", "--list", At("plant.dxf")});
