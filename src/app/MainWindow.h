@@ -16,6 +16,7 @@ class QMdiSubWindow;
 
 namespace kelmora {
 
+class ImportController;
 class MapController;
 
 // What the program is started with.
@@ -37,6 +38,7 @@ public:
     QMdiArea& area() { return *area_; }
     const CommandActions& actions() const { return actions_; }
     MapController& maps() { return *maps_; }
+    ImportController& imports() { return *imports_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -65,6 +67,7 @@ private:
     DocumentManager* documents_;
     CommandActions actions_;
     MapController* maps_;
+    ImportController* imports_;
 };
 
 }  // namespace kelmora

@@ -1,6 +1,7 @@
 #include "view/PlanScene.h"
 
 #include "view/EditedItems.h"
+#include "view/ImportPreview.h"
 #include "view/PlanObjects.h"
 #include "view/ViewTransform.h"
 
@@ -155,6 +156,8 @@ DisplayLayer DrawBase(const PlanSceneInputs& in) {
 
 DisplayLayer DrawOverlay(const PlanSceneInputs& in) {
     DisplayLayer layer;
+    // The objects an import would add, drawn before it is committed.
+    if (in.importPreview != nullptr) layer = DrawImportPreview(*in.importPreview, in.viewData);
     if (in.edit.editMode < kGroundLineListMode) return layer;
     const CNoise& model = ModelToDraw(in);
     const CKelmoraViewData& v = in.viewData;
