@@ -15,6 +15,7 @@
 #include "app/Icons.h"
 #include "app/ImportController.h"
 #include "app/MapController.h"
+#include "app/MapGisExport.h"
 #include "app/PlanView.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
@@ -33,6 +34,8 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     actions_ = CommandActions::Create(*this);
     maps_ = new MapController(*this, *area_, *actions_.viewMenu, *documents_, *context_.questions);
     imports_ = new ImportController(*this, *documents_, *context_.questions);
+    mapGis_ = new MapGisExport(*this, *actions_.viewMenu, *maps_->actions().savePicture, *documents_,
+                               *context_.questions);
     statusBar()->showMessage(QString::fromUtf8("レディ"));
     resize(1100, 760);
     Connect();

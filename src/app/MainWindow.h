@@ -17,6 +17,7 @@ class QMdiSubWindow;
 namespace kelmora {
 
 class ImportController;
+class MapGisExport;
 class MapController;
 
 // What the program is started with.
@@ -39,6 +40,7 @@ public:
     const CommandActions& actions() const { return actions_; }
     MapController& maps() { return *maps_; }
     ImportController& imports() { return *imports_; }
+    MapGisExport& mapGis() { return *mapGis_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -68,6 +70,7 @@ private:
     CommandActions actions_;
     MapController* maps_;
     ImportController* imports_;
+    MapGisExport* mapGis_;
 };
 
 }  // namespace kelmora

@@ -15,12 +15,15 @@
 #include "QtTestApplication.h"
 #include "app/ImportController.h"
 #include "app/MainWindowTest.h"
+#include "app/MapController.h"
+#include "app/MapGisExport.h"
 #include "app/PlanView.h"
 #include "dialogs/ImportDialog.h"
 #include "importing/ImportDialogState.h"
 #include "importing/ImportFixtures.h"
 #include "view/ImportPreview.h"
 #include "view/ViewTransform.h"
+#include "view/noisemap/MapTexts.h"
 
 namespace kelmora {
 namespace {
@@ -182,6 +185,38 @@ TEST_F(ImportWindow, CommandInTheFileMenuAndOnTheToolbar) {
     doc->transaction().ListClosed(ListExit::Cancel);
     a.Refresh(doc, true);
     EXPECT_TRUE(a.importSite->isEnabled());
+}
+
+// The map of a project with coordinates saved from the view menu lands at the site's place in its system.
+TEST_F(ImportWindow, MapSavedAsGisFileAtTheSitesPlace) {
+    OpenExample();
+    questions.files[QString::fromUtf8(std::string(kResultFileDialogTitle).c_str())] =
+        KELMORA_EXAMPLE_GRID_RESULTS;
+    window->maps().actions().openResultFile->trigger();
+    QAction* item = window->mapGis().item();
+    ASSERT_TRUE(item->isVisible());
+    ASSERT_TRUE(item->isEnabled());
+    EXPECT_TRUE(window->actions().viewMenu->actions().contains(item));
+    const ChainStep step =
+        doc->transaction().CommitChange("インポート", doc->transaction().model(),
+                                        WithCoordinates(doc->extras(), {6677, "", -12000.0, 35000.0}));
+    doc->Apply(step);
+
+    questions.files[QString::fromUtf8(kSaveMapGisTitle)] = (work / "map.gpkg").string();
+    item->trigger();
+    GDALAllRegister();
+    GDALDataset* gpkg = GDALDataset::Open((work / "map.gpkg").c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY);
+    ASSERT_NE(gpkg, nullptr) << questions.told.join(QStringLiteral("\n")).toStdString();
+    OGRLayer* points = gpkg->GetLayerByName("points");
+    ASSERT_NE(points, nullptr);
+    OGREnvelope extent;
+    ASSERT_EQ(points->GetExtent(&extent), OGRERR_NONE);
+    // The example's grid lies within its first 200 m.
+    EXPECT_GE(extent.MinX, -12000.0);
+    EXPECT_LE(extent.MaxX, -11800.0);
+    EXPECT_GE(extent.MinY, 35000.0);
+    EXPECT_STREQ(points->GetSpatialRef()->GetAuthorityCode(nullptr), "6677");
+    GDALClose(GDALDataset::ToHandle(gpkg));
 }
 
 }  // namespace
