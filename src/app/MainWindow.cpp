@@ -67,6 +67,13 @@ void MainWindow::Connect() {
     for (const auto& [action, command] : commands)
         connect(action, &QAction::triggered, this, [this, command] { RunEditCommand(command); });
 
+    connect(a.undo, &QAction::triggered, this, [&docs] {
+        if (KelmoraDocument* d = docs.activeDocument()) d->Undo();
+    });
+    connect(a.redo, &QAction::triggered, this, [&docs] {
+        if (KelmoraDocument* d = docs.activeDocument()) d->Redo();
+    });
+
     connect(a.newWindow, &QAction::triggered, this, [&docs] {
         if (KelmoraDocument* d = docs.activeDocument()) docs.NewWindow(*d);
     });
@@ -147,7 +154,10 @@ bool MainWindow::WriteSession() {
     session.mainWindow = ToFrameRect(isMaximized() || isMinimized() ? normalGeometry() : geometry());
     for (const KelmoraDocument* document : documents_->documents()) {
         session.documents.push_back(document->ToProject());
-        session.extras.push_back(document->extras());
+        // Beside the backup, the project it is a copy of, for the document restored from it.
+        ProjectExtras extras = document->extras();
+        extras.backupOf = document->transaction().origin();
+        session.extras.push_back(std::move(extras));
     }
     return kelmora::WriteSession(*context_.dataFolder, session).settingsWritten;
 }
