@@ -112,8 +112,10 @@ TEST_F(ImportWindow, NewDocumentFromADrawingWithASavedMappingInOneCommit) {
     ASSERT_TRUE(made->extras().coordinates);
     EXPECT_EQ(made->extras().coordinates->epsg, 6677);
     EXPECT_TRUE(made->transaction().modified());
-    // One committed step, and the preview gone with the dialog.
+    // One committed step, undone as one, and the preview gone with the dialog.
     EXPECT_EQ(commits->count(), 1);
+    EXPECT_EQ(made->transaction().history().steps(), 1u);
+    EXPECT_EQ(made->transaction().UndoName(), "インポート");
     EXPECT_EQ(made->importPreview(), nullptr);
     // The plan shows the buildings, fitted into the window: every roof corner within the client area.
     PlanView* view = made->views().front();
@@ -128,6 +130,9 @@ TEST_F(ImportWindow, NewDocumentFromADrawingWithASavedMappingInOneCommit) {
             EXPECT_LT(p.y, view->height());
         }
     }
+    made->Apply(made->transaction().Undo());
+    EXPECT_TRUE(made->transaction().model().buildings.empty());
+    EXPECT_FALSE(made->extras().coordinates);
 }
 
 TEST_F(ImportWindow, CancelLeavesTheDocumentAsItWas) {
