@@ -203,43 +203,46 @@ Polygon ToPolygon(const FootprintRings& rings, const Turn& turn) {
     return polygon;
 }
 
-// The strips of `count` equal heights over the footprint: in each, one rectangle per stretch of x that
-// the footprint occupies within the strip.
-std::vector<PlanRectangle> Strips(const Polygon& polygon, const Box& bounds, int count, const Turn& back,
-                                  double& area) {
-    std::vector<PlanRectangle> out;
-    area = 0.0;
-    const double y0 = bounds.min_corner().y();
-    const double height = (bounds.max_corner().y() - y0) / count;
+// One strip between two heights of the turned frame: its rectangles (one per stretch of x that the
+// footprint occupies within it) and how much more area they cover than the footprint does there.
+struct Strip {
+    double y0 = 0.0;
+    double y1 = 0.0;
+    std::vector<std::pair<double, double>> stretches;
+    double area = 0.0;    // of the rectangles
+    double excess = 0.0;  // m² beyond the footprint
+};
+
+Strip MakeStrip(const Polygon& polygon, const Box& bounds, double y0, double y1) {
+    Strip strip{y0, y1, {}, 0.0, 0.0};
+    MultiPolygon pieces;
     const double left = bounds.min_corner().x() - 1.0, right = bounds.max_corner().x() + 1.0;
-    for (int k = 0; k < count; ++k) {
-        const double ya = y0 + k * height;
-        const double yb = k + 1 == count ? bounds.max_corner().y() : y0 + (k + 1) * height;
-        MultiPolygon pieces;
-        bg::intersection(polygon, Box(Point(left, ya), Point(right, yb)), pieces);
-        std::vector<std::pair<double, double>> stretches;
-        for (const Polygon& piece : pieces) {
-            if (bg::area(piece) <= 0.0) continue;
-            Box envelope;
-            bg::envelope(piece, envelope);
-            stretches.emplace_back(envelope.min_corner().x(), envelope.max_corner().x());
-        }
-        std::sort(stretches.begin(), stretches.end());
-        std::vector<std::pair<double, double>> merged;
-        for (const auto& s : stretches) {
-            if (!merged.empty() && s.first <= merged.back().second)
-                merged.back().second = std::max(merged.back().second, s.second);
-            else
-                merged.push_back(s);
-        }
-        for (const auto& [xa, xb] : merged) {
-            out.push_back(Rectangle(xa, xb, ya, yb, back));
-            area += (xb - xa) * (yb - ya);
-        }
+    bg::intersection(polygon, Box(Point(left, y0), Point(right, y1)), pieces);
+    std::vector<std::pair<double, double>> stretches;
+    double inside = 0.0;
+    for (const Polygon& piece : pieces) {
+        const double a = bg::area(piece);
+        if (a <= 0.0) continue;
+        inside += a;
+        Box envelope;
+        bg::envelope(piece, envelope);
+        stretches.emplace_back(envelope.min_corner().x(), envelope.max_corner().x());
     }
-    return out;
+    std::sort(stretches.begin(), stretches.end());
+    for (const auto& s : stretches) {
+        if (!strip.stretches.empty() && s.first <= strip.stretches.back().second)
+            strip.stretches.back().second = std::max(strip.stretches.back().second, s.second);
+        else
+            strip.stretches.push_back(s);
+    }
+    for (const auto& [xa, xb] : strip.stretches)
+        strip.area += (xb - xa) * (y1 - y0);
+    strip.excess = std::max(0.0, strip.area - inside);
+    return strip;
 }
 
+// Strips across the footprint, the one that covers the most beyond it halved until the excess of all of
+// them is within the limit: thin where the outline runs across the strips, wide where it runs along them.
 void CoverWithStrips(const FootprintRings& rings, double angle, RoofCover& cover) {
     cover.strips = true;
     const Turn turn = TurnBy(-angle);
@@ -247,30 +250,34 @@ void CoverWithStrips(const FootprintRings& rings, double angle, RoofCover& cover
     const Polygon polygon = ToPolygon(rings, turn);
     Box bounds;
     bg::envelope(polygon.outer(), bounds);
-    const double target = cover.footprintArea * (1.0 + kStripExcessLimit);
-    int count = 1;
-    for (;;) {
-        double area = 0.0;
-        std::vector<PlanRectangle> strips;
-        try {
-            strips = Strips(polygon, bounds, count, back, area);
-        } catch (const std::exception&) {
-            // Rings the polygon library cannot intersect: the whole footprint's bounding rectangle.
-            const Box& b = bounds;
-            strips = {Rectangle(b.min_corner().x(), b.max_corner().x(), b.min_corner().y(),
-                                b.max_corner().y(), back)};
-            area = (b.max_corner().x() - b.min_corner().x()) * (b.max_corner().y() - b.min_corner().y());
-            cover.rectangles = std::move(strips);
-            cover.coveredArea = area;
-            return;
+    const double allowed = cover.footprintArea * kStripExcessLimit;
+    std::vector<Strip> strips;
+    try {
+        strips.push_back(MakeStrip(polygon, bounds, bounds.min_corner().y(), bounds.max_corner().y()));
+        double excess = strips.front().excess;
+        while (excess > allowed && static_cast<int>(strips.size()) < kMaxStrips) {
+            const auto worst =
+                std::max_element(strips.begin(), strips.end(),
+                                 [](const Strip& a, const Strip& b) { return a.excess < b.excess; });
+            const double y0 = worst->y0, y1 = worst->y1, middle = 0.5 * (y0 + y1);
+            excess -= worst->excess;
+            *worst = MakeStrip(polygon, bounds, y0, middle);
+            strips.push_back(MakeStrip(polygon, bounds, middle, y1));
+            excess += worst->excess + strips.back().excess;
         }
-        cover.rectangles = std::move(strips);
-        cover.coveredArea = area;
-        if (area <= target || count >= kMaxStrips) return;
-        // The excess of strips falls about as 1 / their number: aim a little below the limit.
-        const double excess = area / cover.footprintArea - 1.0;
-        const double wanted = std::ceil(count * excess / (0.9 * kStripExcessLimit));
-        count = static_cast<int>(std::min<double>(kMaxStrips, std::max<double>(count + 1, wanted)));
+    } catch (const std::exception&) {
+        // Rings the polygon library cannot intersect: the whole footprint's bounding rectangle.
+        const Box& b = bounds;
+        strips = {Strip{
+            b.min_corner().y(), b.max_corner().y(), {{b.min_corner().x(), b.max_corner().x()}}, 0.0, 0.0}};
+        strips.front().area =
+            (b.max_corner().x() - b.min_corner().x()) * (b.max_corner().y() - b.min_corner().y());
+    }
+    std::sort(strips.begin(), strips.end(), [](const Strip& a, const Strip& b) { return a.y0 < b.y0; });
+    for (const Strip& strip : strips) {
+        for (const auto& [xa, xb] : strip.stretches)
+            cover.rectangles.push_back(Rectangle(xa, xb, strip.y0, strip.y1, back));
+        cover.coveredArea += strip.area;
     }
 }
 
