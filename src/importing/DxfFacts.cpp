@@ -114,6 +114,10 @@ private:
                 headerVariable_ = value;
             } else if (headerVariable_ == "$INSUNITS" && code == 70) {
                 facts_.insUnits = ParseInt(value);
+            } else if (headerVariable_ == "$DWGCODEPAGE" && code == 3) {
+                facts_.codePage = value;
+            } else if (headerVariable_ == "$ACADVER" && code == 1) {
+                facts_.acadVersion = value;
             }
             return;
         }

@@ -20,6 +20,8 @@ namespace kelmora {
 
 struct DxfFacts {
     std::optional<int> insUnits;  // $INSUNITS of the header, when present
+    std::string codePage;         // $DWGCODEPAGE ("ANSI_932"), empty when absent
+    std::string acadVersion;      // $ACADVER ("AC1015"), empty when absent
     // The non-zero thickness of the entities of the drawing (ENTITIES section), by handle (group 5).
     std::unordered_map<std::string, double> thicknessByHandle;
     // Of each DXF layer whose entities hold a coordinate that is no finite number ("nan", "inf", 1e999):

@@ -6,6 +6,7 @@
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -36,27 +37,53 @@ void RegisterDrivers() {
 
 // While reading: GDAL's messages are kept for ours instead of going to the standard error, and block
 // references of a DXF drawing come as points at their insertion (the sources they stand for) instead
-// of the block's lines. Thread-local settings, restored at the end.
+// of the block's lines. Drawings from AutoCAD 2007 (AC1021) on are UTF-8 whatever code page they name;
+// an older one that names none is read as Shift-JIS (CP932), as the drawings of Japanese CAD programs
+// are. Thread-local settings, restored at the end.
 class GdalReading {
 public:
-    GdalReading() {
+    explicit GdalReading(const DxfFacts* dxf = nullptr) {
         CPLPushErrorHandler(CPLQuietErrorHandler);
         CPLErrorReset();
-        const char* previous = CPLGetThreadLocalConfigOption("DXF_INLINE_BLOCKS", nullptr);
-        if (previous != nullptr) previousInline_ = previous;
-        CPLSetThreadLocalConfigOption("DXF_INLINE_BLOCKS", "FALSE");
+        Set("DXF_INLINE_BLOCKS", "FALSE");
+        if (dxf != nullptr)
+            if (const char* encoding = Encoding(*dxf)) Set("DXF_ENCODING", encoding);
     }
     ~GdalReading() {
-        CPLSetThreadLocalConfigOption("DXF_INLINE_BLOCKS",
-                                      previousInline_ ? previousInline_->c_str() : nullptr);
+        for (const auto& [key, value] : previous_)
+            CPLSetThreadLocalConfigOption(key.c_str(), value ? value->c_str() : nullptr);
         CPLPopErrorHandler();
     }
     GdalReading(const GdalReading&) = delete;
     GdalReading& operator=(const GdalReading&) = delete;
 
 private:
-    std::optional<std::string> previousInline_;
+    // The encoding GDAL is told, or none to let it follow the code page the drawing names.
+    static const char* Encoding(const DxfFacts& dxf) {
+        if (!dxf.acadVersion.empty() && dxf.acadVersion >= "AC1021") return "UTF-8";
+        return dxf.codePage.empty() ? "CP932" : nullptr;
+    }
+    void Set(const char* key, const char* value) {
+        const char* before = CPLGetThreadLocalConfigOption(key, nullptr);
+        previous_.emplace_back(key, before != nullptr ? std::optional<std::string>(before) : std::nullopt);
+        CPLSetThreadLocalConfigOption(key, value);
+    }
+
+    std::vector<std::pair<std::string, std::optional<std::string>>> previous_;
 };
+
+// The facts of a DXF drawing (by its name), read before GDAL opens it.
+std::optional<DxfFacts> DxfFactsOf(const fs::path& path, const ImportProgress& progress) {
+    std::string extension = path.extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension != ".dxf") return std::nullopt;
+    try {
+        return ScanDxfFile(path, progress);
+    } catch (const InputFileError& e) {
+        throw ImportError(e.what());
+    }
+}
 
 std::string LastGdalMessage() {
     const char* message = CPLGetLastErrorMsg();
@@ -513,7 +540,10 @@ LengthUnit SourceInfo::ProposedUnit() const {
 }
 
 SourceInfo ListSource(const fs::path& path, const ImportProgress& progress) {
-    const GdalReading reading;
+    // The scan of a drawing takes the first half of the progress, GDAL's reading the second.
+    const std::optional<DxfFacts> scanned = DxfFactsOf(
+        path, progress ? ImportProgress([&](double f) { return progress(0.5 * f); }) : ImportProgress());
+    const GdalReading reading(scanned ? &*scanned : nullptr);
     Dataset dataset = OpenDataset(path);
     SourceInfo info;
     info.path = path;
@@ -521,9 +551,7 @@ SourceInfo ListSource(const fs::path& path, const ImportProgress& progress) {
     info.dxf = IsDxf(*dataset);
     CPLErrorReset();
     if (info.dxf) {
-        // The scan of the file takes the first half of the progress, GDAL's reading the second.
-        const DxfFacts facts = ScanDxfFile(
-            path, progress ? ImportProgress([&](double f) { return progress(0.5 * f); }) : ImportProgress());
+        const DxfFacts facts = scanned ? *scanned : ScanDxfFile(path);
         info.insUnits = facts.insUnits;
         info.thicknessReadable = facts.entitiesHaveHandles;
         ListDxfLayers(
@@ -544,7 +572,12 @@ SourceCrs DescribeCrs(const std::string& definition) {
 void ReadFeatures(const SourceInfo& source, const std::vector<FeatureRequest>& requests,
                   const CoordinateTarget& target, const std::function<void(SourceFeature&&)>& sink,
                   const ImportProgress& progress) {
-    const GdalReading reading;
+    // The thicknesses of a drawing's entities, which GDAL does not pass on.
+    std::shared_ptr<DxfFacts> facts;
+    if (source.dxf && !requests.empty())
+        if (std::optional<DxfFacts> scanned = DxfFactsOf(source.path, {}))
+            facts = std::make_shared<DxfFacts>(std::move(*scanned));
+    const GdalReading reading(facts.get());
     std::unique_ptr<OGRSpatialReference> targetCrs;
     if (!target.crs.empty()) targetCrs = MakeCrs(target.crs);
     Dataset dataset = OpenDataset(source.path);
@@ -602,9 +635,6 @@ void ReadFeatures(const SourceInfo& source, const std::vector<FeatureRequest>& r
     if (source.dxf) {
         OGRLayer* entities = dataset->GetLayerByName(kDxfEntitiesLayer);
         if (entities == nullptr) return;
-        // The thicknesses of the entities, which GDAL does not pass on.
-        std::shared_ptr<DxfFacts> facts;
-        if (!requests.empty()) facts = std::make_shared<DxfFacts>(ScanDxfFile(source.path));
         OGRFeatureDefn& definition = *entities->GetLayerDefn();
         const int layerField = definition.GetFieldIndex(kDxfLayerField);
         std::map<std::string, PreparedRequest> byName;

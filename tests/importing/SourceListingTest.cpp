@@ -6,6 +6,7 @@
 #include "ImportFixtures.h"
 #include "importing/DxfFacts.h"
 #include "importing/VectorSource.h"
+#include "model/persistence/TextCodec.h"
 
 namespace kelmora {
 namespace {
@@ -69,6 +70,20 @@ TEST(SourceListing, DxfHeaderAndThicknessScan) {
     const DxfFacts garbage = ScanDxfText(std::string("\xff\xfe\0garbage\n12\n", 14));
     EXPECT_EQ(garbage.entities, 0);
     EXPECT_FALSE(garbage.insUnits);
+}
+
+TEST(SourceListing, JapaneseLayerNamesOfDrawingsWithoutACodePage) {
+    // Drawings of Japanese CAD programs are Shift-JIS; one that names its code page is read in it, one
+    // from AutoCAD 2007 on is UTF-8.
+    ScratchFolder folder;
+    DxfDrawing dxf;
+    dxf.Point(Utf8ToCp932("音源"), {0, 0, 0});
+    dxf.Save(folder / "sjis.dxf");
+    EXPECT_NE(ListSource(folder / "sjis.dxf").Layer("音源"), nullptr);
+    std::string utf8 = DxfDrawing().Point("音源", {0, 0, 0}).Contents();
+    utf8.replace(utf8.find("AC1015"), 6, "AC1027");
+    testing::WriteText(folder / "utf8.dxf", utf8);
+    EXPECT_NE(ListSource(folder / "utf8.dxf").Layer("音源"), nullptr);
 }
 
 TEST(SourceListing, GeoPackageLayersWithTheirCoordinateSystem) {
