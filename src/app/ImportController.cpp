@@ -89,9 +89,10 @@ void ImportController::Run() {
     const EditTransaction& tx = document->transaction();
     ImportDialogState state(source, {tx.extras().coordinates, tx.model().calcInfo.mode});
     ImportDialog dialog(state, questions_, &window_);
-    // Beside the plan, so that the preview stays in sight.
+    // As far right on the screen as it goes, so that the plan windows and the preview stay in sight.
     const QRect frame = window_.frameGeometry();
-    dialog.move(std::max(frame.left(), frame.right() - dialog.width()), frame.top() + 40);
+    const QRect screen = window_.screen() != nullptr ? window_.screen()->availableGeometry() : frame;
+    dialog.move(std::max(frame.left(), screen.right() - dialog.frameGeometry().width()), frame.top() + 40);
     connect(&dialog, &ImportDialog::previewChanged, this, [&] {
         const std::optional<ImportOutcome>& preview = state.preview();
         document->SetImportPreview(preview ? &preview->additions : nullptr);

@@ -366,13 +366,15 @@ void ImportDialog::ChooseLibrary() {
 void ImportDialog::SpectrumChosen(int index) {
     if (index < 0 || index >= static_cast<int>(spectrumChoices_.size())) return;
     const std::string& choice = spectrumChoices_[static_cast<std::size_t>(index)];
-    if (choice.empty())
+    if (choice.empty()) {
+        // Without a library: a new source's spectrum, and the library field emptied.
         state_.SetLibrary("");
-    else if (choice.rfind("field:", 0) == 0)
+        ShowSelected();
+    } else if (choice.rfind("field:", 0) == 0) {
         state_.SetSpectrumField(choice.substr(6));
-    else
+    } else {
         state_.SetSpectrumTitle(choice.substr(6));
-    ShowSelected();
+    }
     Changed();
 }
 
