@@ -1,7 +1,6 @@
 #include "app/PlanView.h"
 
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -94,8 +93,7 @@ void PlanView::ChangeBackground() {
     if (!load.ok()) {
         LoadPicture();  // the previous picture, from the unchanged path
         QString text = QString::fromStdString(PictureLoadFailedMessage(*chosen));
-        QImageReader reader(QString::fromStdString(*chosen));
-        if (reader.read().isNull()) text += QStringLiteral("\n") + reader.errorString();
+        if (!load.reason.empty()) text += QStringLiteral("\n") + QString::fromStdString(load.reason);
         document_.questions().Tell(window(), QString::fromUtf8(kChangePictureCaption), text,
                                    QMessageBox::Information);
         return;

@@ -17,6 +17,7 @@
 
 #include "cli/CommandProject.h"
 #include "cli/Commands.h"
+#include "cli/NumberText.h"
 #include "cli/PlanWindow.h"
 #include "model/persistence/ExtensionFile.h"
 #include "model/persistence/ProjectFile.h"
@@ -56,10 +57,9 @@ std::optional<OutputForm> FormOfOutput(const fs::path& path) {
 
 // "EPSG:6677" → 6677.
 std::optional<int> ParseCrs(const std::string& text) {
-    int code = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "EPSG:%d%c", &code, &tail) != 1 || code <= 0) return std::nullopt;
-    return code;
+    constexpr std::string_view kPrefix = "EPSG:";
+    if (!text.starts_with(kPrefix)) return std::nullopt;
+    return ParseWholeNumber(std::string_view(text).substr(kPrefix.size()), 1, INT32_MAX);
 }
 
 const char* QuantityName(MapQuantity q) {

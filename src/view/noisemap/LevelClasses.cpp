@@ -15,6 +15,9 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kLowestLimit = -200.0;  // dB
 constexpr double kHighestLimit = 300.0;  // dB
 constexpr std::size_t kMostDifferenceClasses = 41;
+// The legend shows limits to a tenth of a decibel: narrower classes would share their texts, and a
+// width far below it (1e-320) would make every limit the same number.
+constexpr double kNarrowestClass = 0.1;  // dB
 
 }  // namespace
 
@@ -35,6 +38,7 @@ LevelClasses EvenClasses(double from, double step, std::size_t count) {
     if (!std::isfinite(from) || !std::isfinite(step) || !(step > 0.0)) {
         throw NoiseMapError("等級の開始値と幅は数値で、幅は 0 より大きくしてください");
     }
+    if (step < kNarrowestClass) throw NoiseMapError("等級の幅は 0.1 dB 以上にしてください");
     LevelClasses classes;
     for (std::size_t i = 0; i < count; ++i)
         classes.limits.push_back(from + static_cast<double>(i) * step);
@@ -48,6 +52,7 @@ LevelClasses DifferenceClasses(double range, double step) {
     if (!std::isfinite(range) || !std::isfinite(step) || !(step > 0.0) || !(range >= step) || range > 100.0) {
         throw NoiseMapError("差分の等級は 0 < 幅 ≤ 範囲 ≤ 100 dB で指定してください");
     }
+    if (step < kNarrowestClass) throw NoiseMapError("等級の幅は 0.1 dB 以上にしてください");
     const double steps = std::floor(2.0 * range / step + 1e-9);
     if (steps + 2.0 > static_cast<double>(kMostDifferenceClasses)) {
         throw NoiseMapError("差分の等級が多すぎます (41 まで)。幅を大きくしてください");

@@ -20,12 +20,12 @@ struct LevelClasses {
 };
 
 // `count` limits from `from` in steps of `step`. Throws NoiseMapError for values that are not finite,
-// a step that is not > 0, or limits outside −200 … 300 dB.
+// a step below 0.1 dB (the legend's resolution), or limits outside −200 … 300 dB.
 LevelClasses EvenClasses(double from, double step, std::size_t count);
 
 // The limits of a difference map: from −range to +range in steps of `step`, zero among them when the
-// step divides the range; signed legend texts. Throws NoiseMapError unless 0 < step ≤ range ≤ 100 and
-// the classes number at most 41.
+// step divides the range; signed legend texts. Throws NoiseMapError unless 0.1 ≤ step ≤ range ≤ 100
+// and the classes number at most 41.
 LevelClasses DifferenceClasses(double range, double step);
 
 // A limit as the legend prints it: whole numbers without decimals, others with one ("37.5"); with

@@ -55,6 +55,11 @@ TEST(LevelClasses, UnusableLimitsAreRefused) {
     EXPECT_THROW(DifferenceClasses(10, 0), NoiseMapError);
     EXPECT_THROW(DifferenceClasses(1, 2), NoiseMapError);
     EXPECT_THROW(DifferenceClasses(100, 0.5), NoiseMapError);  // 402 classes
+    // Widths below the legend's tenth of a decibel, down to one that adds nothing to a level.
+    EXPECT_THROW(EvenClasses(35, 1e-320, 10), NoiseMapError);
+    EXPECT_THROW(EvenClasses(35, 0.05, 10), NoiseMapError);
+    EXPECT_THROW(DifferenceClasses(1e-300, 1e-300), NoiseMapError);
+    EXPECT_EQ(EvenClasses(35, 0.1, 10).limits.back(), 35 + 9 * 0.1);
 }
 
 TEST(ColourSchemes, TheTwoSchemesColourTheirElevenClassesAsPublished) {
