@@ -342,7 +342,8 @@ bool CPairAttenuation::Fits(const CSound& source, const CVector3D& point, const 
 
 void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,
                        double temperature, double humidity, int maxReflections, const CSound& source,
-                       const CVector3D& point, const CBreakdownWriter& w, CPairAttenuation& attenuation) {
+                       const CVector3D& point, const CBreakdownWriter& w, CPairAttenuation& attenuation,
+                       bool keepNodes) {
     CPairAttenuation& a = attenuation;
     a.filled_ = false;
     a.paths_.clear();
@@ -366,7 +367,8 @@ void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBu
         PathTerms terms = EvaluatePath(c, path);
         a.paths_.push_back({terms.travelled, terms.spreading, std::move(terms.air),
                             std::move(terms.sums.diffraction), std::move(terms.sums.reflection),
-                            std::move(terms.sums.absorption), lines.bytes()});
+                            std::move(terms.sums.absorption), lines.bytes(),
+                            keepNodes ? path : CPropagationPath()});
     }
     a.position_ = source.position;
     a.point_ = point;
@@ -420,13 +422,23 @@ CBand MaximumLevel(const CSound& source, const CBand& level) {
     return maximum;
 }
 
+double CPairAttenuation::AttenuationInBand(const CPath& path, int b) {
+    const double level = path.travelled ? path.spreading + path.air.value(b) : 0.0;
+    return ((level + path.diffraction.value(b)) + path.reflection.value(b)) + path.absorption.value(b);
+}
+
+CBand CPairAttenuation::PathAttenuation(std::size_t k) const {
+    CBand attenuation = Uniform(kind_, 0.0);
+    for (int b = 0; b < attenuation.bandCount(); ++b)
+        attenuation.value(b) = AttenuationInBand(paths_[k], b);
+    return attenuation;
+}
+
 bool AccumulateTransfer(const CPairAttenuation& attenuation, const CBand* gain, std::span<double> energy) {
     const int bands = std::min(bandCount(attenuation.kind_), static_cast<int>(energy.size()));
     for (const CPairAttenuation::CPath& path : attenuation.paths_) {
         for (int b = 0; b < bands; ++b) {
-            double level = path.travelled ? path.spreading + path.air.value(b) : 0.0;
-            level =
-                ((level + path.diffraction.value(b)) + path.reflection.value(b)) + path.absorption.value(b);
+            double level = CPairAttenuation::AttenuationInBand(path, b);
             if (gain != nullptr) level += gain->value(b);
             energy[static_cast<std::size_t>(b)] += std::pow(10.0, level / 10.0);
         }

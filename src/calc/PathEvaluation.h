@@ -3,6 +3,7 @@
 // into a band spectrum at the point — point-source spreading over the straight distance, air
 // absorption over the travelled length, diffraction, reflection and absorption corrections — and the
 // paths summed in energy. Every step is written to the calculation breakdown.
+#include <cstddef>
 #include <span>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "model/Building.h"
 #include "model/RectObstacle.h"
 #include "model/Sound.h"
+#include "propagation/PathNode.h"
 
 namespace kelmora {
 
@@ -47,10 +49,20 @@ public:
     // (to the bit) at `point`, evaluated for the breakdown of `w` at its present level.
     bool Fits(const CSound& source, const CVector3D& point, const CBreakdownWriter& w) const;
 
+    // The paths held, in the order the search found them.
+    std::size_t pathCount() const { return paths_.size(); }
+    // What path k does to any source of the pair, per band of the kind it was evaluated in [dB]: its
+    // spreading and air absorption (when it travels) plus its diffraction, reflection and absorption
+    // corrections. The source's power plus this is the path's level at the point.
+    CBand PathAttenuation(std::size_t k) const;
+    // The nodes of path k in the scene of the pair: empty unless EvaluatePairPaths was asked to keep
+    // them.
+    const CPropagationPath& PathNodes(std::size_t k) const { return paths_[k].nodes; }
+
 private:
     friend void EvaluatePairPaths(std::span<const CRectObstacle>, std::span<const CBuilding>, double, double,
                                   int, const CSound&, const CVector3D&, const CBreakdownWriter&,
-                                  CPairAttenuation&);
+                                  CPairAttenuation&, bool);
     friend bool SumPairPaths(const CPairAttenuation&, const CSound&, CBreakdownWriter&, SourceLevels&);
     friend bool AccumulateTransfer(const CPairAttenuation&, const CBand*, std::span<double>);
 
@@ -61,7 +73,8 @@ private:
         CBand diffraction;
         CBand reflection;
         CBand absorption;
-        std::string breakdown;  // the lines after the path's heading, up to its levels (as written)
+        std::string breakdown;   // the lines after the path's heading, up to its levels (as written)
+        CPropagationPath nodes;  // kept on request only
     };
 
     bool filled_ = false;
@@ -72,13 +85,18 @@ private:
     int level_ = 0;
     bool writesFile_ = false;
     std::vector<CPath> paths_;
+
+    // The attenuation of a path in band b, summed in the one order every user of it follows.
+    static double AttenuationInBand(const CPath& path, int b);
 };
 
 // The first step: finds the paths of the pair (as ComputeSourceAtPoint does) and evaluates them into
-// `attenuation`, composing their breakdown lines for `w` without writing them.
+// `attenuation`, composing their breakdown lines for `w` without writing them. With `keepNodes` the
+// paths' nodes are kept too, for showing where the sound goes (a run has no use for them).
 void EvaluatePairPaths(std::span<const CRectObstacle> scene, std::span<const CBuilding> buildings,
                        double temperature, double humidity, int maxReflections, const CSound& source,
-                       const CVector3D& point, const CBreakdownWriter& w, CPairAttenuation& attenuation);
+                       const CVector3D& point, const CBreakdownWriter& w, CPairAttenuation& attenuation,
+                       bool keepNodes = false);
 
 // The second step: the levels of `source`, whose position, Q and kind `attenuation` fits, from its power,
 // with the breakdown written to `w` as ComputeSourceAtPoint writes it.

@@ -271,4 +271,35 @@ TransferCounts ComputePoint(const PredictionSite& site, CPredictivePoint& point,
     return counts;
 }
 
+void TracePairsAtPoint(const PredictionSite& site, const CVector3D& point,
+                       const std::function<bool(std::size_t user)>& traced,
+                       const std::function<void(const TracedPair&)>& visit, const CLongJob* job) {
+    const CNoise& model = site.model;
+    const CBreakdownWriter w(nullptr, job);
+    Scene scene;
+    CPairAttenuation attenuation;
+    ForEachMadeSource(site, [&](const MadeSource& made) {
+        if (traced && !traced(made.user)) return;
+        w.ThrowIfCancelled();
+        const int skip = SkipOf(site, made.source, point);
+        if (skip != kReaches) {
+            const CPairAttenuation none;
+            visit(TracedPair{made.source,
+                             made.user,
+                             made.gain,
+                             skip == kUnderground ? SourceSkip::BelowGround : SourceSkip::TooFar,
+                             {},
+                             none});
+            return;
+        }
+        // The machines of a room stand at each opening patch as sources at one place: one search serves all.
+        if (!attenuation.Fits(made.source, point, w)) {
+            BuildPairScene(site, made.source.position, point, scene);
+            EvaluatePairPaths(scene, model.buildings, model.temperature, model.humidity, model.maxReflections,
+                              made.source, point, w, attenuation, true);
+        }
+        visit(TracedPair{made.source, made.user, made.gain, std::nullopt, scene, attenuation});
+    });
+}
+
 }  // namespace kelmora

@@ -5,12 +5,17 @@
 //
 // Everything here reads the site and writes only the point and the breakdown writer given to it, so
 // points can be computed on several threads at once.
+#include <cstddef>
+#include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
+#include "calc/BreakdownLines.h"
 #include "calc/BreakdownWriter.h"
 #include "calc/Fingerprint.h"
 #include "calc/OpeningSources.h"
+#include "calc/PathEvaluation.h"
 #include "calc/Transfers.h"
 #include "model/Band.h"
 #include "model/GroundLine.h"
@@ -79,5 +84,24 @@ TransferCounts ComputePoint(const PredictionSite& site, CPredictivePoint& point,
 // spectrum kinds and, for each source it makes, in order, its position, Q, kind, opening gain, whether
 // it is skipped (underground, too far) and the faces of its scene.
 std::vector<Fingerprint> PairFingerprints(const PredictionSite& site, const CVector3D& point);
+
+// One source that a run traces to a point, as TracePairsAtPoint hands it over.
+struct TracedPair {
+    const CSound& source;  // an outdoor source, or a source at an opening patch
+    std::size_t user;      // its user source, the index in site.userSources
+    const CBand* gain;     // the opening gain of an opening source; null for an outdoor source
+    // Why the run does not trace it (underground, too far); then scene and attenuation hold nothing.
+    std::optional<SourceSkip> skipped;
+    std::span<const CRectObstacle> scene;  // the scene of the pair, which the paths' faces index
+    const CPairAttenuation& attenuation;   // its paths, with their nodes
+};
+
+// The sources of the user sources that `traced` accepts (every one when empty), traced to the point as
+// the run traces them — the same skips, scenes, path search and evaluation — in the run's order, each
+// handed to `visit` with its paths' nodes kept. The scene and the paths live until `visit` returns.
+// `job` (may be null) may cancel the tracing between two steps (JobCancelled).
+void TracePairsAtPoint(const PredictionSite& site, const CVector3D& point,
+                       const std::function<bool(std::size_t user)>& traced,
+                       const std::function<void(const TracedPair&)>& visit, const CLongJob* job = nullptr);
 
 }  // namespace kelmora
