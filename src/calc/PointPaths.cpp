@@ -162,6 +162,28 @@ std::optional<PointPaths> FindPointPaths(const CNoise& model, std::size_t pointI
     return FindPointPaths(site, position, userSource, job);
 }
 
+std::string PathKindText(const PointPath& path) {
+    std::string text = path.kind == PathKind::ThroughOpening ? "開口部" : "";
+    const auto add = [&text](const std::string& item) { text += (text.empty() ? "" : "・") + item; };
+    if (path.reflections > 0) add("反射(" + std::to_string(path.reflections) + ")");
+    if (path.diffractions > 0) add("回折(" + std::to_string(path.diffractions) + ")");
+    return text.empty() ? PathKindName(PathKind::Direct) : text;
+}
+
+std::string PathFacesText(const PointPath& path) {
+    std::string text;
+    const auto add = [&text](const std::string& item) { text += (text.empty() ? "" : " → ") + item; };
+    if (path.kind == PathKind::ThroughOpening)
+        add(path.opening.empty() ? "開口部" : "開口部 " + path.opening);
+    for (const PathFace& face : path.faces) {
+        if (face.role == PathFaceRole::Reflection)
+            add("反射 " + face.name);
+        else
+            add((face.passesBeside ? "回折(交差無し) " : "回折 ") + face.name);
+    }
+    return text;
+}
+
 std::string UserSourceLabel(const CNoise& model, std::size_t index) {
     if (index < model.outdoorSources.size()) {
         const std::string& memo = model.outdoorSources[index].memo;

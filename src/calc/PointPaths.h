@@ -34,6 +34,15 @@ std::optional<PointPaths> FindPointPaths(const CNoise& model, std::size_t pointI
                                          std::optional<std::size_t> userSource = std::nullopt,
                                          const CLongJob* job = nullptr);
 
+// The kind of a path as the path table shows it: "開口部", "反射(n)" and "回折(n)" for what it does,
+// joined by "・" ("開口部・反射(1)", "反射(2)・回折(1)"); "直接" when it does none of them.
+std::string PathKindText(const PointPath& path);
+
+// The faces of a path as the path table shows them, in the order the sound meets them, joined by " → ":
+// "回折 <name>" (a diffraction the sound passes beside: "回折(交差無し) <name>"), "反射 <name>", and
+// before them "開口部 <memo>" for a path through an opening. Empty for a direct path.
+std::string PathFacesText(const PointPath& path);
+
 // The name of user source `index` (UserSources order) for tables: "外部音源k" for the k-th outdoor
 // source, "室内音源k" for the k-th source in a room (counted over every building and room), followed by
 // "(memo)" — of a room source its building's, room's and own memos joined with ":" — when there is one.

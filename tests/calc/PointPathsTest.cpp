@@ -101,6 +101,8 @@ TEST(FindPointPaths, OneBarrierGivesOneDiffractedPathOverItsTop) {
     EXPECT_EQ(path.faces[0].role, PathFaceRole::Diffraction);
     EXPECT_EQ(path.faces[0].name, "ofナイフウェッジ壁(遮音壁)");
     EXPECT_FALSE(path.faces[0].passesBeside);
+    EXPECT_EQ(PathFacesText(path), "回折 ofナイフウェッジ壁(遮音壁)");
+    EXPECT_EQ(PathKindText(path), "回折(1)");
     ExpectPathsSumToTheRun(site, *found);
 }
 
@@ -118,6 +120,8 @@ TEST(FindPointPaths, OneReflectorGivesTheDirectAndTheReflectedPath) {
     EXPECT_EQ(direct.kind, PathKind::Direct);
     EXPECT_EQ(RolesOf(direct), (std::vector<PathNodeRole>{PathNodeRole::Source, PathNodeRole::Receiver}));
     EXPECT_TRUE(direct.faces.empty());
+    EXPECT_EQ(PathKindText(direct), "直接");
+    EXPECT_EQ(PathFacesText(direct), "");
     EXPECT_EQ(reflected.kind, PathKind::Reflected);
     EXPECT_EQ(RolesOf(reflected), (std::vector<PathNodeRole>{PathNodeRole::Source, PathNodeRole::Reflection,
                                                              PathNodeRole::Receiver}));
@@ -181,6 +185,9 @@ TEST(FindPointPaths, ARoomSourceReachesThePointThroughItsOpening) {
     const PointPath& viaGround = fromRoom->paths[1];
     ASSERT_EQ(viaGround.faces.size(), 1u);
     EXPECT_EQ(viaGround.faces[0].name, "of地表面");
+    EXPECT_EQ(PathFacesText(viaGround), "開口部 工場:プレス室:シャッター → 反射 of地表面");
+    EXPECT_EQ(PathKindText(viaGround), "開口部・反射(1)");
+    EXPECT_EQ(PathKindText(fromRoom->paths[0]), "開口部");
     EXPECT_TRUE(SamePoint(viaGround.nodes[2].point, {20.2, 0.5, 0}, 1e-9));
     // The direct path from the opening: Lw − TL + C − 11 + 10·log10 Q − 20·log10 40, air aside.
     const double roomTerm = 10.0 * std::log10(2.0 / (4.0 * M_PI * 4.0) + 0.01);
