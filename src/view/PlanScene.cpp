@@ -8,6 +8,7 @@
 #include "view/EditedItems.h"
 #include "view/ImportPreview.h"
 #include "view/PlanObjects.h"
+#include "view/PointPathsDrawing.h"
 #include "view/ViewTransform.h"
 
 namespace kelmora {
@@ -200,6 +201,8 @@ DisplayLayer DrawOverlay(const PlanSceneInputs& in) {
     DisplayLayer layer;
     // The objects an import would add, drawn before it is committed.
     if (in.importPreview != nullptr) layer = DrawImportPreview(*in.importPreview, in.viewData);
+    if (in.pointPaths != nullptr)
+        DrawPointPaths(layer, in.viewData, in.pointPaths->paths, in.selectedPath, in.pointPaths->position);
     if (in.edit.editMode < kGroundLineListMode) return layer;
     const CNoise& model = ModelToDraw(in);
     const CKelmoraViewData& v = in.viewData;

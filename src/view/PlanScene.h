@@ -2,8 +2,12 @@
 // The plan's two layers as display lists: the base layer (background, picture, the whole model and the
 // corner labels) and the editing overlay (the objects under edit, highlighted), and which of them a
 // redraw hint rebuilds.
+#include <cstddef>
+#include <optional>
+
 #include "model/Noise.h"
 #include "model/ViewRecord.h"
+#include "propagation/TracedPaths.h"
 #include "view/DisplayList.h"
 #include "view/EditState.h"
 
@@ -28,6 +32,10 @@ struct PlanSceneInputs {
     // The objects an import would add, drawn over everything in the overlay while its dialog is open;
     // null otherwise.
     const CNoise* importPreview = nullptr;
+    // The paths of one prediction point (PointPathsDrawing.h) drawn over the plan whatever the edit mode,
+    // the one chosen in the path table on top; null when none are shown.
+    const PointPaths* pointPaths = nullptr;
+    std::optional<std::size_t> selectedPath = std::nullopt;
 };
 
 // The stored model while no list or editor is open (edit modes 0, 1, 2), the working copy otherwise.
@@ -40,9 +48,10 @@ const CNoise& ModelToDraw(const PlanSceneInputs& in);
 // the overlay. The map's legend comes last.
 DisplayLayer DrawBase(const PlanSceneInputs& in);
 
-// The overlay over a copy of the base: the import preview when there is one; nothing else while no list
-// or editor is open; otherwise the current ground line, wall, building, roof, exterior wall, room, the
-// openings of the opening editors, the current sources and the prediction dialog's points.
+// The overlay over a copy of the base: the import preview and the paths of a point when there are any;
+// nothing else while no list or editor is open; otherwise the current ground line, wall, building, roof,
+// exterior wall, room, the openings of the opening editors, the current sources and the prediction dialog's
+// points.
 DisplayLayer DrawOverlay(const PlanSceneInputs& in);
 
 // How the composed layer (what the window shows) is brought up to date.
