@@ -88,6 +88,10 @@ PlanWindow* DocumentManager::CreateWindow(KelmoraDocument& document, const ViewR
         window->resize(kNewWindowSize);
     connect(view, &PlanView::statusText, this, &DocumentManager::statusText);
     connect(view, &PlanView::editMenuRequested, this, &DocumentManager::editMenuRequested);
+    connect(view, &PlanView::predictionPointDoubleClicked, this,
+            [this, d = &document](int pointIndex, Qt::KeyboardModifiers modifiers) {
+                emit predictionPointDoubleClicked(d, pointIndex, modifiers);
+            });
     window->show();
     document.SetActiveView(view);
     view->SetUp(record);

@@ -88,6 +88,9 @@ signals:
     void changed();
     void statusText(const QString& text);
     void editMenuRequested(const QPoint& globalPos);
+    // A prediction point of a document was double-clicked on one of its plan windows (PlanView).
+    void predictionPointDoubleClicked(KelmoraDocument* document, int pointIndex,
+                                      Qt::KeyboardModifiers modifiers);
 
 private:
     KelmoraDocument* AddDocument(ProjectDocument project, const std::string& path, const QString& title,

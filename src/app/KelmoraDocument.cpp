@@ -40,6 +40,7 @@ void KelmoraDocument::Load(ProjectDocument project, const std::string& path, con
     pendingRecords_ = std::move(project.viewRecords);
     tx_.Load(std::move(project.model), path, modified, std::move(extras));
     transfers_.Clear();
+    ShowPaths(std::nullopt);
     SyncMapSettings();
     SetTitle(title);
 }
@@ -163,6 +164,11 @@ void KelmoraDocument::Apply(const ChainStep& step) {
             view->ReplaceViewData(data);
         }
     if (step.outcome == ChainOutcome::Committed && !step.startCalculation) UpdateResultsInstantly();
+    // The paths shown are those of the model before the change; the step's redraw takes them away.
+    if (step.outcome == ChainOutcome::Committed && shownPaths_) {
+        shownPaths_.reset();
+        emit pathsChanged();
+    }
     // A committed edit ends its chain; a calculation start is checked before its run writes results.
     if (tx_.editMode() < kGroundLineListMode) RecheckMap();
     for (const int hint : step.hints)
@@ -200,6 +206,19 @@ void KelmoraDocument::SetImportPreview(const CNoise* additions) {
         importPreview_ = *additions;
     else
         importPreview_.reset();
+    UpdateViews(4);
+}
+
+void KelmoraDocument::ShowPaths(std::optional<ShownPaths> paths) {
+    if (!paths && !shownPaths_) return;
+    shownPaths_ = std::move(paths);
+    UpdateViews(4);
+    emit pathsChanged();
+}
+
+void KelmoraDocument::SelectPath(std::optional<std::size_t> path) {
+    if (!shownPaths_ || shownPaths_->selected == path) return;
+    shownPaths_->selected = path;
     UpdateViews(4);
 }
 

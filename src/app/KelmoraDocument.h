@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,11 +25,19 @@
 #include "dialogs/ProgressDialog.h"
 #include "dialogs/UserQuestions.h"
 #include "model/persistence/ProjectFile.h"
+#include "propagation/TracedPaths.h"
 #include "view/noisemap/PlanMapState.h"
 
 namespace kelmora {
 
 class PlanView;
+
+// The paths of one prediction point shown over the plan windows of a document (PathsController).
+struct ShownPaths {
+    std::size_t pointIndex = 0;  // in PredictionPoints() order of the model's calculation settings
+    PointPaths found;
+    std::optional<std::size_t> selected;  // the path chosen in the path table, an index into found.paths
+};
 
 // What every document uses of the program.
 struct DocumentServices {
@@ -111,6 +120,16 @@ public:
     void SetImportPreview(const CNoise* additions);
     const CNoise* importPreview() const { return importPreview_ ? &*importPreview_ : nullptr; }
 
+    // ---- Paths of a point ----
+
+    // The paths drawn over every plan window (none: no paths), replacing those shown before. They are of
+    // the model as it stands: any committed change of the model (an edit, its undoing, new contents)
+    // takes them away.
+    void ShowPaths(std::optional<ShownPaths> paths);
+    const ShownPaths* shownPaths() const { return shownPaths_ ? &*shownPaths_ : nullptr; }
+    // The path drawn on top of the others, outlined (none: no path chosen).
+    void SelectPath(std::optional<std::size_t> path);
+
     // ---- ChainHost ----
 
     EditTransaction& transaction() override { return tx_; }
@@ -131,6 +150,8 @@ signals:
     // A committed edit of powers or time patterns has given every prediction point new results from
     // the transfers of the last run, as a run of the edited model would (no run, no progress dialog).
     void resultsUpdated();
+    // Paths were shown, replaced or taken away (not when only the chosen path changed).
+    void pathsChanged();
 
 private:
     void ResumeChain();
@@ -165,6 +186,7 @@ private:
     PlanMapState map_;
     bool mapOutOfDate_ = false;
     std::optional<CNoise> importPreview_;
+    std::optional<ShownPaths> shownPaths_;
 };
 
 }  // namespace kelmora

@@ -15,6 +15,7 @@
 #include "app/Icons.h"
 #include "app/ImportController.h"
 #include "app/MapController.h"
+#include "app/PathsController.h"
 #include "app/PlanView.h"
 #include "app/PrintController.h"
 #include "app/WindowPlacement.h"
@@ -36,6 +37,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     printing_ =
         new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
     imports_ = new ImportController(*this, *documents_, *context_.questions);
+    paths_ = new PathsController(*this, *documents_);
     statusBar()->showMessage(QString::fromUtf8("レディ"));
     resize(1100, 760);
     Connect();

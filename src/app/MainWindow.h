@@ -19,6 +19,7 @@ namespace kelmora {
 
 class ImportController;
 class MapController;
+class PathsController;
 class PrintController;
 
 // What the program is started with.
@@ -42,6 +43,8 @@ public:
     MapController& maps() { return *maps_; }
     PrintController& printing() { return *printing_; }
     ImportController& imports() { return *imports_; }
+    // The paths of a prediction point on the plan and in the window "伝搬経路".
+    PathsController& paths() { return *paths_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -72,6 +75,7 @@ private:
     MapController* maps_;
     PrintController* printing_;
     ImportController* imports_;
+    PathsController* paths_;
 };
 
 }  // namespace kelmora

@@ -1,6 +1,7 @@
 #include "app/PlanView.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,6 +17,7 @@
 #include "view/PlanPointer.h"
 #include "view/PlanScene.h"
 #include "view/PlanWheel.h"
+#include "view/PointPathsDrawing.h"
 #include "view/ViewTransform.h"
 #include "view/WindowSetUp.h"
 
@@ -38,6 +40,9 @@ ModifierKeys KeysOf(Qt::KeyboardModifiers flags) {
 }
 
 constexpr QColor kBackgroundColour(240, 248, 255);
+
+// How far from a prediction point's mark a double click still picks it [px].
+constexpr double kPointPickRadius = 8.0;
 
 }  // namespace
 
@@ -136,6 +141,10 @@ void PlanView::Update(int hint) {
     const EditTransaction& tx = document_.transaction();
     PlanSceneInputs inputs{tx.model(), tx.workingCopy(), tx.edit(), state_.viewData, !picture_.isNull()};
     inputs.importPreview = document_.importPreview();
+    if (const ShownPaths* paths = document_.shownPaths()) {
+        inputs.pointPaths = &paths->found;
+        inputs.selectedPath = paths->selected;
+    }
     // The map goes into the base layer only.
     PlanMapLayers map;
     if (effect.redrawBase)
@@ -260,6 +269,24 @@ void PlanView::mouseReleaseEvent(QMouseEvent* event) {
     }
     if (button == MouseButton::Right && OpensEditMenu(mode))
         emit editMenuRequested(event->globalPosition().toPoint());
+}
+
+void PlanView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || editMode() != kIdleMode) return;
+    const std::optional<std::size_t> point = PredictionPointAt(
+        document_.transaction().model().calcInfo, state_.viewData, At(event->position()), kPointPickRadius);
+    Qt::KeyboardModifiers keys = event->modifiers();
+    if (QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier)) keys |= Qt::AltModifier;
+    if (point) emit predictionPointDoubleClicked(static_cast<int>(*point), keys);
+}
+
+void PlanView::keyPressEvent(QKeyEvent* event) {
+    // Esc takes the paths of a point off the plan.
+    if (event->key() == Qt::Key_Escape && document_.shownPaths() != nullptr) {
+        document_.ShowPaths(std::nullopt);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PlanView::wheelEvent(QWheelEvent* event) {

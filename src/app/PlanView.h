@@ -63,6 +63,9 @@ signals:
     void statusText(const QString& text);
     // A right click with no dialog open: the edit menu at this screen position.
     void editMenuRequested(const QPoint& globalPos);
+    // A double click with no dialog open on (within a few pixels of) the prediction point of index
+    // `pointIndex` (PredictionPoints order), with the keys held: with Alt, its paths are shown.
+    void predictionPointDoubleClicked(int pointIndex, Qt::KeyboardModifiers modifiers);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -70,6 +73,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
