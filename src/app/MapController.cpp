@@ -300,6 +300,10 @@ void MapController::SavePicture() {
                      document->mapOutOfDate() ? std::string(kMapOutOfDate) : std::string()};
     in.isoLineLabels = state.Settings().isoLineLabels;
     in.gridCrosses = state.GridCrossesShown();
+    if (const ShownPaths* paths = document->shownPaths()) {
+        in.pointPaths = &paths->found;
+        in.selectedPath = paths->selected;
+    }
     const std::string title =
         map->legend.heading + (map->legend.subheading.empty() ? "" : " " + map->legend.subheading);
     SaveMapPicture(&window_, questions_, QString::fromUtf8(kSaveMapPictureTitle), QStringLiteral("map.png"),

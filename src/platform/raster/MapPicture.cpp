@@ -10,6 +10,7 @@
 #include "platform/raster/PlanRasterizer.h"
 #include "view/EditState.h"
 #include "view/PlanScene.h"
+#include "view/PointPathsDrawing.h"
 
 namespace kelmora {
 
@@ -43,6 +44,9 @@ MapDrawing PlanMapDrawing(const NoiseMap& map, const PlanMapInputs& in) {
     scene.mapBeneath = &beneath;
     scene.gridCrosses = in.gridCrosses;
     MapDrawing drawing{DrawBase(scene), size};
+    if (in.pointPaths != nullptr)
+        DrawPointPaths(drawing.layer, in.view, in.pointPaths->paths, in.selectedPath,
+                       in.pointPaths->position);
     drawing.layer.push_back(
         RectanglePrimitive{{planWidth, 0}, {size.width(), size.height()}, kNoPen, SolidBrush(kPanelColour)});
     DrawLegend(drawing.layer, legend, {planWidth + kPanelMargin, kPanelMargin}, width);

@@ -5,10 +5,13 @@
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
+#include <cstddef>
+#include <optional>
 #include <string>
 
 #include "model/Noise.h"
 #include "model/ViewRecord.h"
+#include "propagation/TracedPaths.h"
 #include "view/DisplayList.h"
 #include "view/noisemap/MapLayer.h"
 #include "view/noisemap/NoiseMap.h"
@@ -34,10 +37,13 @@ struct PlanMapInputs {
     std::string warning;  // shown in red in the legend when not empty
     bool isoLineLabels = true;
     bool gridCrosses = true;  // the grid's points over the map
+    // The paths of a point shown over the plan, drawn over the picture as the window draws them.
+    const PointPaths* pointPaths = nullptr;
+    std::optional<std::size_t> selectedPath = std::nullopt;
 };
 
-// The plan as an idle window draws it with the map's bands beneath the model, and a white panel at its
-// right with the legend.
+// The plan as an idle window draws it with the map's bands beneath the model (and the paths of a point
+// over it, when shown), and a white panel at its right with the legend.
 MapDrawing PlanMapDrawing(const NoiseMap& map, const PlanMapInputs& in);
 
 // The section of a vertical grid's map.

@@ -4,12 +4,14 @@
 
 #include <QColor>
 #include <QImage>
+#include <cmath>
 #include <fstream>
 #include <set>
 #include <sstream>
 
 #include "model/persistence/ProjectJson.h"
 #include "platform/raster/MapPicture.h"
+#include "view/PointPathsDrawing.h"
 #include "view/ViewTransform.h"
 #include "view/noisemap/ResultFile.h"
 
@@ -106,6 +108,31 @@ TEST(MapPicture, LegendBesideThePlanShowsEveryColouredClass) {
         EXPECT_TRUE(legendColours.count(ToQRgb(*map.scheme.classColours[k]))) << "class " << k;
     EXPECT_GT(dark, 300);  // the heading and the class texts
     EXPECT_GT(red, 20);    // the warning
+}
+
+TEST(MapPicture, ThePathsOfAPointLieOverTheMapAndStopAtTheLegendPanel) {
+    const ProjectDocument doc = ExampleProject();
+    const NoiseMap map = ExampleMap(doc);
+    const CKelmoraViewData& view = doc.viewRecords.front().viewData;
+    const MapToPixels toPixels = PlanMapToPixels(view);
+    // A direct path of all the energy from west of the site far east, past the plan's right edge.
+    PointPaths paths;
+    paths.position = {20, 40, 1.2};
+    PointPath direct;
+    direct.nodes = {{PathNodeRole::Source, {20, 40, 1.2}}, {PathNodeRole::Receiver, {2000, 40, 1.2}}};
+    direct.share = 1.0;
+    paths.paths.push_back(direct);
+    PlanMapInputs in{doc.model, view, false, QSize(500, 300), true, ""};
+    in.isoLineLabels = false;
+    in.pointPaths = &paths;
+    const QImage image = RenderDrawing(PlanMapDrawing(map, in));
+    const QRgb colour = ToQRgb(PathKindColour(PathKind::Direct));
+    const int y = static_cast<int>(std::lround(toPixels(MapPoint(20, 40)).y));
+    int onPlan = 0, onPanel = 0;
+    for (int x = 0; x < image.width(); ++x)
+        (x < 500 ? onPlan : onPanel) += image.pixel(x, y) == colour ? 1 : 0;
+    EXPECT_GT(onPlan, 100);
+    EXPECT_EQ(onPanel, 0);
 }
 
 TEST(MapPicture, SectionShowsTheBandsOverTheGroundWithAxes) {
