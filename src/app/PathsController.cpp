@@ -66,12 +66,14 @@ PathsWindow* PathsController::OpenWindow(KelmoraDocument& document) {
     connect(window, &QDialog::finished, this, [d = QPointer<KelmoraDocument>(&document)] {
         if (!d.isNull()) d->ShowPaths(std::nullopt);
     });
-    // At the right of the screen, leaving the plan at the left of the main window in sight.
+    // At the right of the screen, leaving the plan at the left of the main window in sight; placed once
+    // shown, when its frame has its real size.
+    window->show();
     const QRect frame = mainWindow_.geometry();
     const QScreen* screen = mainWindow_.screen();
-    const int right = screen != nullptr ? screen->availableGeometry().right() : frame.right();
-    window->move(std::max(frame.left(), right - window->frameGeometry().width()), frame.top() + 60);
-    window->show();
+    const QRect available = screen != nullptr ? screen->availableGeometry() : frame;
+    const int width = window->frameGeometry().width();
+    window->move(std::max(available.left(), available.right() + 1 - width), frame.top() + 60);
     return window;
 }
 

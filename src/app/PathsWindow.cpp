@@ -211,7 +211,9 @@ PathsWindow::PathsWindow(KelmoraDocument& document, QWidget* parent) : QDialog(p
     summary_ = new QLabel(this);
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     source_ = new QComboBox(this);
-    source_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // As wide as a source's name with its memo, not as the longest of them: the window keeps its size.
+    source_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    source_->setMinimumContentsLength(32);
     auto* sourceLabel = new QLabel(QString::fromUtf8(kSourceLabel), this);
     sourceLabel->setBuddy(source_);
 
@@ -230,8 +232,8 @@ PathsWindow::PathsWindow(KelmoraDocument& document, QWidget* parent) : QDialog(p
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setSectionResizeMode(kFaces, QHeaderView::Stretch);
     for (const auto& [column, width] :
-         {std::pair{kNumber, 48}, std::pair{kSource, 150}, std::pair{kKind, 110}, std::pair{kLaeq, 72},
-          std::pair{kLamax, 72}, std::pair{kShare, 72}})
+         {std::pair{kNumber, 48}, std::pair{kSource, 150}, std::pair{kKind, 140}, std::pair{kLaeq, 84},
+          std::pair{kLamax, 84}, std::pair{kShare, 84}})
         table_->setColumnWidth(column, width);
     table_->sortByColumn(kLaeq, Qt::DescendingOrder);
 
