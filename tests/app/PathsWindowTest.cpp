@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 
 #include "QtTestApplication.h"
 #include "app/MainWindow.h"
@@ -18,6 +19,8 @@
 #include "app/PathsWindow.h"
 #include "app/PlanView.h"
 #include "calc/PointPaths.h"
+#include "calc/RunSites.h"
+#include "propagation/SceneFixtures.h"
 #include "view/PointPathsDrawing.h"
 #include "view/ViewTransform.h"
 
@@ -140,6 +143,53 @@ TEST_F(PathsWindowTest, ClosingTheWindowOrEditingTheModelTakesThePathsAway) {
     EXPECT_EQ(doc->shownPaths(), nullptr);
     QCoreApplication::processEvents();
     EXPECT_EQ(pathsWindow(), nullptr);
+}
+
+// Small sites whose paths are known, put in the document in place of the example: every path is drawn
+// through its nodes in its kind's colour, and the levels of the table's rows add up to the point's.
+TEST_F(PathsWindowTest, TheKnownPathsOfSmallSitesAreDrawnThroughTheirNodesAndSumToThePoint) {
+    CNoise reflector = runsites::ReflectingWallSite(CBand::Filled(0.5), CBand::Filled(0.5));
+    CNoise barrier;
+    CGroundLine line = fixtures::GroundLine({{10, -100, 0}, {10, 100, 0}}, 1.0, 1.0);
+    line.walls.push_back(fixtures::Wall(0.0, 200.0, 4.0));
+    barrier.groundLines.push_back(line);
+    const struct {
+        CNoise site;
+        std::vector<PathKind> kinds;  // of the paths, in the order found
+    } cases[] = {{reflector, {PathKind::Direct, PathKind::Reflected}}, {barrier, {PathKind::Diffracted}}};
+    for (const auto& c : cases) {
+        CNoise site = c.site;
+        site.outdoorSources.push_back(runsites::Source({0, 0, 1}, 100.0));
+        site.calcInfo.mode = kSinglePointMode;
+        site.calcInfo.singlePoint.position = {20, 0, 1};
+        EditTransaction& tx = doc->transaction();
+        doc->Apply(tx.CommitChange("インポート", site, tx.extras()));
+        ASSERT_TRUE(window->paths().ShowPathsOfPoint(*doc, 0));
+
+        const PointPaths& found = doc->shownPaths()->found;
+        ASSERT_EQ(found.paths.size(), c.kinds.size());
+        for (std::size_t k = 0; k < found.paths.size(); ++k) {
+            const PointPath& path = found.paths[k];
+            EXPECT_EQ(path.kind, c.kinds[k]);
+            std::vector<CVertex2D> expected;
+            for (const PathNodePlace& node : path.nodes)
+                expected.push_back(ModelToClient(view->viewData(), node.point));
+            const bool drawn = std::any_of(overlay().begin(), overlay().end(), [&](const Primitive& p) {
+                const auto* line = std::get_if<PathPrimitive>(&p);
+                return line != nullptr && line->pen.color == PathColour(path.kind, path.share) &&
+                       line->parts.size() == 1 && line->parts[0] == expected;
+            });
+            EXPECT_TRUE(drawn) << PathKindName(path.kind);
+        }
+        const QAbstractItemModel& rows = *pathsWindow()->table()->model();
+        ASSERT_EQ(rows.rowCount(), static_cast<int>(c.kinds.size()));
+        double energy = 0.0;
+        for (int r = 0; r < rows.rowCount(); ++r)
+            energy += std::pow(10.0, rows.index(r, 4).data(Qt::UserRole).toDouble() / 10.0);
+        EXPECT_NEAR(10.0 * std::log10(energy), found.laeq, 0.01);
+        EXPECT_TRUE(pathsWindow()->summary()->text().contains(
+            QStringLiteral("LAeqT %1 dB").arg(found.laeq, 0, 'f', 1)));
+    }
 }
 
 }  // namespace
