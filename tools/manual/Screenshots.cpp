@@ -1,9 +1,10 @@
 // kelmora-screenshots: the pictures of the user manual, made by the desktop program itself. It runs the
 // program's main window offscreen on the bundled example and works it as a user does — the menus, every
 // list and editor of the editing chains, the band editor, the prediction dialog and a calculation with
-// its progress dialog, the noise map of the example's grid results and the section of a vertical grid —
-// and writes what each window shows as a PNG file (at twice the screen's resolution, with the window's
-// title bar drawn above it). A dialog changed in the program shows changed in the next build's manual.
+// its progress dialog, the noise map of the example's grid results, the paths of a boundary point and the
+// section of a vertical grid — and writes what each window shows as a PNG file (at twice the screen's
+// resolution, with the window's title bar drawn above it). A dialog changed in the program shows changed
+// in the next build's manual.
 //
 //   kelmora-screenshots OUTPUT_FOLDER PROJECT GRID_RESULTS
 //
@@ -36,6 +37,8 @@
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
 #include "app/MapController.h"
+#include "app/PathsController.h"
+#include "app/PathsWindow.h"
 #include "app/PlanView.h"
 #include "app/SectionWindow.h"
 #include "app/StartUp.h"
@@ -437,6 +440,20 @@ void ShootNoiseMap(Session& s, DriverQuestions& questions, const QString& result
     s.camera().ShootOver(QStringLiteral("noise-map"), s.window(), {});
 }
 
+void ShootPaths(Session& s) {
+    // Boundary point No.2 with its strongest path chosen, as after an Alt + double click on it.
+    PathsController& paths = s.window().paths();
+    if (!paths.ShowPathsOfPoint(s.document(), 1)) Fail(QStringLiteral("no paths at the example's point 2"));
+    PathsWindow* window = paths.pathsWindow(s.document());
+    if (window == nullptr) Fail(QStringLiteral("no window of paths"));
+    window->resize(760, 620);
+    window->table()->selectRow(0);
+    s.camera().Shoot(QStringLiteral("paths-window"), *window);
+    s.camera().ShootOver(QStringLiteral("plan-paths"), s.window(), {});
+    window->close();
+    QCoreApplication::processEvents();
+}
+
 void ShootPredictionAndSection(Session& s, DriverQuestions& questions, const QString& work) {
     Camera& c = s.camera();
     s.window().actions().prediction->trigger();
@@ -576,6 +593,7 @@ int Run(int argc, char** argv) {
     stage("outdoor sources", [&] { ShootOutdoorSources(session); });
     stage("size dialog", [&] { ShootSizeDialog(session); });
     stage("noise map", [&] { ShootNoiseMap(session, questions, results); });
+    stage("paths", [&] { ShootPaths(session); });
     stage("prediction and section", [&] { ShootPredictionAndSection(session, questions, work.path()); });
     stage("about box", [&] { ShootAbout(session, work.path()); });
     camera.WriteCaptions();
