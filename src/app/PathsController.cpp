@@ -30,7 +30,7 @@ void PathsController::PointDoubleClicked(KelmoraDocument* document, int pointInd
 }
 
 bool PathsController::ShowPathsOfPoint(KelmoraDocument& document, std::size_t pointIndex,
-                                       std::optional<std::size_t> userSource) {
+                                       std::optional<std::size_t> userSource, PathsFocus focus) {
     // A run writes its results into the model while it calculates.
     if (document.calculating()) return false;
     std::optional<PointPaths> found;
@@ -42,9 +42,11 @@ bool PathsController::ShowPathsOfPoint(KelmoraDocument& document, std::size_t po
     if (!found) return false;
     document.ShowPaths(ShownPaths{pointIndex, std::move(*found), std::nullopt});
     PathsWindow* window = pathsWindow(document);
-    if (window == nullptr) window = OpenWindow(document);
-    window->raise();
-    window->activateWindow();
+    if (window == nullptr) window = OpenWindow(document, focus);
+    if (focus == PathsFocus::Bring) {
+        window->raise();
+        window->activateWindow();
+    }
     return true;
 }
 
@@ -52,14 +54,15 @@ void PathsController::ClearPaths(KelmoraDocument& document) {
     document.ShowPaths(std::nullopt);
 }
 
-PathsWindow* PathsController::OpenWindow(KelmoraDocument& document) {
+PathsWindow* PathsController::OpenWindow(KelmoraDocument& document, PathsFocus focus) {
     std::erase_if(windows_, [](const QPointer<PathsWindow>& w) { return w.isNull(); });
     auto* window = new PathsWindow(document, &mainWindow_);
     windows_.push_back(window);
     connect(window, &PathsWindow::sourceChosen, this,
             [this, window, d = QPointer<KelmoraDocument>(&document)](std::optional<std::size_t> userSource) {
                 if (d.isNull() || d->shownPaths() == nullptr) return;
-                if (!ShowPathsOfPoint(*d, d->shownPaths()->pointIndex, userSource)) window->Reload();
+                if (!ShowPathsOfPoint(*d, d->shownPaths()->pointIndex, userSource, PathsFocus::Keep))
+                    window->Reload();
             });
     // The window follows the document's paths, and its closing takes them off the plan.
     connect(&document, &KelmoraDocument::pathsChanged, window, &PathsWindow::Reload);
@@ -68,6 +71,7 @@ PathsWindow* PathsController::OpenWindow(KelmoraDocument& document) {
     });
     // At the right of the screen, leaving the plan at the left of the main window in sight; placed once
     // shown, when its frame has its real size.
+    window->setAttribute(Qt::WA_ShowWithoutActivating, focus == PathsFocus::Keep);
     window->show();
     const QRect frame = mainWindow_.geometry();
     const QScreen* screen = mainWindow_.screen();

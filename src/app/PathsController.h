@@ -7,9 +7,9 @@
 // paths away; a new point replaces them.
 //
 // Other windows show a point's paths through ShowPathsOfPoint, e.g. the results window when a point is
-// selected in its table:
-//   paths.ShowPathsOfPoint(document, pointIndex);              // every source
-//   paths.ShowPathsOfPoint(document, pointIndex, userSource);  // one source (UserSources order)
+// selected in its table, keeping the keyboard in that table:
+//   paths.ShowPathsOfPoint(document, pointIndex, std::nullopt, PathsFocus::Keep);  // every source
+//   paths.ShowPathsOfPoint(document, pointIndex, userSource, PathsFocus::Keep);    // one (UserSources order)
 #include <QObject>
 #include <QPointer>
 #include <cstddef>
@@ -26,6 +26,11 @@ class DocumentManager;
 class KelmoraDocument;
 class PathsWindow;
 
+// Whether the window "伝搬経路" takes the keyboard when it shows new paths (Bring: raised and made
+// active, as after a double click on the plan) or leaves it where it is (Keep: shown, or left where it
+// stands, without being activated).
+enum class PathsFocus { Bring, Keep };
+
 class PathsController : public QObject {
     Q_OBJECT
 
@@ -41,7 +46,8 @@ public:
     // and shows the wait cursor meanwhile. False, changing nothing, while the document calculates or
     // when there is no such point or source.
     bool ShowPathsOfPoint(KelmoraDocument& document, std::size_t pointIndex,
-                          std::optional<std::size_t> userSource = std::nullopt);
+                          std::optional<std::size_t> userSource = std::nullopt,
+                          PathsFocus focus = PathsFocus::Bring);
     // Takes the document's paths off its plan windows and closes its window "伝搬経路".
     void ClearPaths(KelmoraDocument& document);
     // The open window "伝搬経路" of a document, or null.
@@ -49,7 +55,7 @@ public:
 
 private:
     void PointDoubleClicked(KelmoraDocument* document, int pointIndex, Qt::KeyboardModifiers modifiers);
-    PathsWindow* OpenWindow(KelmoraDocument& document);
+    PathsWindow* OpenWindow(KelmoraDocument& document, PathsFocus focus);
 
     QWidget& mainWindow_;
     std::vector<QPointer<PathsWindow>> windows_;

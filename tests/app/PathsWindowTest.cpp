@@ -128,7 +128,10 @@ TEST_F(PathsWindowTest, AltDoubleClickOnAPointShowsItsPathsOnThePlanAndInTheTabl
 
 TEST_F(PathsWindowTest, ClosingTheWindowOrEditingTheModelTakesThePathsAway) {
     PathsController& paths = window->paths();
-    ASSERT_TRUE(paths.ShowPathsOfPoint(*doc, 0, std::size_t{0}));
+    // Shown for another window (a table of points) that keeps the keyboard: the window opens all the same.
+    ASSERT_TRUE(paths.ShowPathsOfPoint(*doc, 0, std::size_t{0}, PathsFocus::Keep));
+    ASSERT_NE(pathsWindow(), nullptr);
+    EXPECT_TRUE(pathsWindow()->isVisible());
     EXPECT_FALSE(paths.ShowPathsOfPoint(*doc, 99)) << "no such point";
     ASSERT_NE(doc->shownPaths(), nullptr);
     ASSERT_NE(pathsWindow(), nullptr);
