@@ -14,6 +14,7 @@
 #include "app/AboutBox.h"
 #include "app/Icons.h"
 #include "app/MapController.h"
+#include "app/PlanDisplayController.h"
 #include "app/PlanView.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
@@ -31,7 +32,13 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     documents_ = new DocumentManager(*area_, services_, this);
     actions_ = CommandActions::Create(*this);
     maps_ = new MapController(*this, *area_, *actions_.viewMenu, *documents_, *context_.questions);
-    statusBar()->showMessage(QString::fromUtf8("レディ"));
+    displays_ = new PlanDisplayController(*this, *area_, *actions_.viewMenu, *actions_.toolBarWidget,
+                                          actions_.about, *documents_);
+    // A status tip cleared by the mouse leaving a menu item, or a prompt timed out, leaves "レディ".
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
+        if (text.isEmpty()) statusBar()->showMessage(QString::fromUtf8(kReadyText));
+    });
+    statusBar()->showMessage(QString::fromUtf8(kReadyText));
     resize(1100, 760);
     Connect();
     Refresh();

@@ -2,7 +2,9 @@
 // The main window of the desktop program: the window area holding the plan windows, the menus and the
 // toolbar (CommandActions), the status bar, files dropped on it, and the session: the settings file and
 // the document backups written when it closes and read when the program starts. The noise maps on the
-// plan windows have their own controller (MapController).
+// plan windows have their own controller (MapController), and so have the fit, zoom and labels of the
+// plan windows (PlanDisplayController). The status bar's first pane says "レディ" whenever it has
+// nothing else to say.
 #include <QMainWindow>
 #include <filesystem>
 #include <optional>
@@ -17,6 +19,7 @@ class QMdiSubWindow;
 namespace kelmora {
 
 class MapController;
+class PlanDisplayController;
 
 // What the program is started with.
 struct AppContext {
@@ -37,6 +40,7 @@ public:
     QMdiArea& area() { return *area_; }
     const CommandActions& actions() const { return actions_; }
     MapController& maps() { return *maps_; }
+    PlanDisplayController& displays() { return *displays_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -65,6 +69,7 @@ private:
     DocumentManager* documents_;
     CommandActions actions_;
     MapController* maps_;
+    PlanDisplayController* displays_;
 };
 
 }  // namespace kelmora

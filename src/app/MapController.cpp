@@ -37,7 +37,7 @@ bool IsGridMode(int mode) {
 // The plan as the window shows it, without the empty background beyond the picture's lower-right
 // corner (the grid covers the picture).
 QSize ShownPlanSize(const PlanView& view) {
-    const CKelmoraViewData& v = view.viewData();
+    const CKelmoraViewData v = view.shownViewData();
     const double m = EffectiveMagnification(v.zoom);
     const auto side = [](double extent, int shown) {
         if (!std::isfinite(extent)) return shown;
@@ -283,12 +283,15 @@ void MapController::SavePicture() {
     PlanMapState& state = document->noiseMap();
     const CNoise& model = document->transaction().model();
     const NoiseMap* map = state.Map();
-    const PlanMapInputs in{model,
-                           view->viewData(),
-                           view->hasPicture(),
-                           ShownPlanSize(*view),
-                           state.Menu(kIdleMode).isoLinesChecked,
-                           document->mapOutOfDate() ? std::string(kMapOutOfDate) : std::string()};
+    // The plan as the window shows it, with its display transform and labels.
+    const CKelmoraViewData shown = view->shownViewData();
+    PlanMapInputs in{model,
+                     shown,
+                     view->hasPicture(),
+                     ShownPlanSize(*view),
+                     state.Menu(kIdleMode).isoLinesChecked,
+                     document->mapOutOfDate() ? std::string(kMapOutOfDate) : std::string()};
+    in.labels = view->labels();
     const std::string title =
         map->legend.heading + (map->legend.subheading.empty() ? "" : " " + map->legend.subheading);
     SaveMapPicture(&window_, questions_, QString::fromUtf8(kSaveMapPictureTitle), QStringLiteral("map.png"),

@@ -6,6 +6,7 @@
 #include "model/ViewRecord.h"
 #include "view/DisplayList.h"
 #include "view/EditState.h"
+#include "view/PlanLabels.h"
 
 namespace kelmora {
 
@@ -21,6 +22,8 @@ struct PlanSceneInputs {
     // object, its legend over the whole base layer. Null when no map is shown.
     const DisplayLayer* mapBeneath = nullptr;
     const DisplayLayer* mapAbove = nullptr;
+    // The labels switched on in the view menu.
+    PlanLabels labels{};
 };
 
 // The stored model while no list or editor is open (edit modes 0, 1, 2), the working copy otherwise.
@@ -29,8 +32,8 @@ const CNoise& ModelToDraw(const PlanSceneInputs& in);
 // The base layer: the background colour and the picture (left out while a calculation runs, so the
 // layer keeps its previous pixels under the model), the noise map's bands, ground lines with their walls,
 // buildings (roofs, exterior walls, rooms with openings and room sources), outdoor sources, prediction points
-// (not while the prediction dialog shows its own) and the corner labels. The objects under edit are left to
-// the overlay. The map's legend comes last.
+// (not while the prediction dialog shows its own), the labels switched on and the corner labels. The objects
+// under edit are left to the overlay. The map's legend comes last.
 DisplayLayer DrawBase(const PlanSceneInputs& in);
 
 // The overlay over a copy of the base: nothing while no list or editor is open; otherwise the current

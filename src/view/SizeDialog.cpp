@@ -87,4 +87,10 @@ int DragLengthPx(ClientPoint start, ClientPoint end) {
     return TruncateToPixel(std::sqrt(static_cast<double>(SquaredPixelDistance(start, end))));
 }
 
+int DragLengthPx(ClientPoint start, ClientPoint end, const DisplayTransform& display) {
+    const CVertex2D a = StoredFromShown(display, ToVertex(start));
+    const CVertex2D b = StoredFromShown(display, ToVertex(end));
+    return TruncateToPixel(std::hypot(b.x - a.x, b.y - a.y));
+}
+
 }  // namespace kelmora

@@ -37,6 +37,7 @@ MapDrawing PlanMapDrawing(const NoiseMap& map, const PlanMapInputs& in) {
     const EditState idle;
     PlanSceneInputs scene{in.model, in.model, idle, in.view, in.hasPicture};
     scene.mapBeneath = &beneath;
+    scene.labels = in.labels;
     MapDrawing drawing{DrawBase(scene), size};
     drawing.layer.push_back(
         RectanglePrimitive{{planWidth, 0}, {size.width(), size.height()}, kNoPen, SolidBrush(kPanelColour)});

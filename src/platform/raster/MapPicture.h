@@ -10,6 +10,7 @@
 #include "model/Noise.h"
 #include "model/ViewRecord.h"
 #include "view/DisplayList.h"
+#include "view/PlanLabels.h"
 #include "view/noisemap/MapLayer.h"
 #include "view/noisemap/NoiseMap.h"
 #include "view/noisemap/SectionPicture.h"
@@ -32,6 +33,7 @@ struct PlanMapInputs {
     QSize planSize;  // the plan's client area [px]
     bool isoLines = true;
     std::string warning;  // shown in red in the legend when not empty
+    PlanLabels labels{};  // the labels the plan window shows
 };
 
 // The plan as an idle window draws it with the map's bands beneath the model, and a white panel at its
