@@ -16,6 +16,7 @@
 #include "app/MapController.h"
 #include "app/PlanDisplayController.h"
 #include "app/PlanView.h"
+#include "app/UserSettings.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
 
@@ -146,9 +147,12 @@ bool MainWindow::WriteSession() {
     if (!context_.dataFolder) return false;
     SessionSnapshot session;
     session.mainWindow = ToFrameRect(isMaximized() || isMinimized() ? normalGeometry() : geometry());
+    WriteInitialShow(isMaximized());
     for (const KelmoraDocument* document : documents_->documents()) {
         session.documents.push_back(document->ToProject());
-        session.extras.push_back(document->extras());
+        ProjectExtras extras = document->extras();
+        extras.maximizedWindows = document->MaximizedWindows();
+        session.extras.push_back(std::move(extras));
     }
     return kelmora::WriteSession(*context_.dataFolder, session).settingsWritten;
 }

@@ -50,6 +50,8 @@ PlanView::PlanView(KelmoraDocument& document, QWidget* parent) : QWidget(parent)
     setAccessibleName(QString::fromUtf8("平面図"));
     setMinimumSize(100, 80);
     document_.AddView(this);
+    // A dialog opening or closing changes what a click does.
+    connect(&document_, &KelmoraDocument::stateChanged, this, [this] { UpdateCursor(); });
 }
 
 PlanView::~PlanView() {

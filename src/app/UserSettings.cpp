@@ -63,4 +63,9 @@ InitialShow ReadInitialShow() {
     }
 }
 
+void WriteInitialShow(bool maximized) {
+    QSettings settings;
+    settings.setValue(QStringLiteral("Window/show"), maximized ? 3 : 1);
+}
+
 }  // namespace kelmora

@@ -26,5 +26,7 @@ private:
 // How the main window first shows: the integer "show" of section "Window" (default 1, normal).
 enum class InitialShow { Normal, Maximized, Minimized };
 InitialShow ReadInitialShow();
+// Remembers whether the main window was maximised when the program closed ("show" 3, else 1).
+void WriteInitialShow(bool maximized);
 
 }  // namespace kelmora
