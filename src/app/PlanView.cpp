@@ -9,7 +9,7 @@
 #include <QWheelEvent>
 
 #include "app/KelmoraDocument.h"
-#include "app/OffsetDialogs.h"
+#include "dialogs/OffsetDialogs.h"
 #include "platform/raster/BackgroundPicture.h"
 #include "platform/raster/MapPicture.h"
 #include "platform/raster/PlanRasterizer.h"

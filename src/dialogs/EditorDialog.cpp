@@ -364,7 +364,10 @@ void EditorDialog::ToControls() {
     const EditorForm& form = editor_->form();
     for (const auto& [id, edit] : lineEdits_) {
         const QString text = QString::fromStdString(form.Text(id));
-        if (edit->text() != text) edit->setText(text);
+        if (edit->text() != text) {
+            edit->setText(text);
+            edit->setCursorPosition(0);  // the start of a long number, not its last digits
+        }
     }
     for (const auto& [id, combo] : combos_) {
         const QSignalBlocker block(combo);
