@@ -23,6 +23,16 @@ QString FileTitle(const QString& path) {
 // Every file, whatever its name (project files have no extension of their own).
 const QString kProjectFilter = QString::fromUtf8("すべてのファイル (*)");
 
+// The document as the save prompt names it: its title, and the project it came from when that has
+// another name ("DOC1.asj1 (factory.kel)" for a restored backup).
+QString PromptName(const KelmoraDocument& document) {
+    const std::string& origin = document.transaction().origin();
+    if (origin.empty()) return document.title();
+    const QString originName = FileTitle(QString::fromStdString(origin));
+    if (originName == document.title()) return document.title();
+    return QStringLiteral("%1 (%2)").arg(document.title(), originName);
+}
+
 }  // namespace
 
 PlanWindow::PlanWindow(KelmoraDocument& document, DocumentManager& manager)
@@ -190,6 +200,8 @@ KelmoraDocument* DocumentManager::Open(const QString& path) {
         return nullptr;
     }
     recent_.Add(absolute);
+    // A backup opened as a file is that file: where it was made from is not the document's business.
+    read->extras.backupOf.clear();
     return AddDocument(std::move(read->project), absolute.toStdString(), FileTitle(absolute), false,
                        std::move(read->extras));
 }
@@ -203,10 +215,13 @@ void DocumentManager::OpenChosen() {
 KelmoraDocument* DocumentManager::OpenBackup(const QString& path) {
     std::optional<ProjectWithExtras> read = Read(path);
     if (!read) return nullptr;
+    // The project the backup was made of becomes the document's origin, and stays out of its extras:
+    // saving the document writes it into no project's extension file.
+    std::string origin = std::move(read->extras.backupOf);
+    read->extras.backupOf.clear();
     KelmoraDocument* document =
-        AddDocument(std::move(read->project), "", FileTitle(path), false, std::move(read->extras));
-    document->transaction().MarkModified();
-    RefreshTitles(*document);
+        AddDocument(std::move(read->project), "", FileTitle(path), true, std::move(read->extras));
+    document->transaction().SetOrigin(std::move(origin));
     return document;
 }
 
@@ -237,9 +252,11 @@ bool DocumentManager::Save(KelmoraDocument& document) {
 
 bool DocumentManager::SaveAs(KelmoraDocument& document) {
     if (document.calculating()) return false;
-    const std::optional<std::string> path =
-        services_.questions->ChooseFileToSave(services_.mainWindow, QString::fromUtf8("名前を付けて保存"),
-                                              kProjectFilter, QString(), document.title());
+    // In the project's folder with its name (for a restored backup, the project it was made of).
+    const std::string& origin = document.transaction().origin();
+    const QString suggested = origin.empty() ? document.title() : QString::fromStdString(origin);
+    const std::optional<std::string> path = services_.questions->ChooseFileToSave(
+        services_.mainWindow, QString::fromUtf8("名前を付けて保存"), kProjectFilter, QString(), suggested);
     if (!path) return false;
     return WriteTo(document, QString::fromStdString(*path));
 }
@@ -248,7 +265,7 @@ bool DocumentManager::AskToSave(KelmoraDocument& document) {
     if (!document.transaction().modified()) return true;
     const QMessageBox::StandardButton answer = services_.questions->Ask(
         services_.mainWindow, QString::fromUtf8(kProgramCaption),
-        QString::fromUtf8("%1 への変更を保存しますか?").arg(document.title()),
+        QString::fromUtf8("%1 への変更を保存しますか?").arg(PromptName(document)),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
     if (answer == QMessageBox::Yes) return Save(document);
     return answer == QMessageBox::No;

@@ -1,7 +1,8 @@
 #pragma once
 // The toolbar's own icons, painted in the plan's colours so that each looks like what its command
 // edits: ground lines, buildings, outdoor sources, prediction points, the size calibration and the
-// background picture; the display's fit and zoom commands; and the program's icon.
+// background picture; the undo and redo arrows; the display's fit and zoom commands; and the program's
+// icon.
 #include <QIcon>
 
 namespace kelmora {
@@ -13,11 +14,13 @@ enum class ToolIcon {
     Prediction,
     SizeChange,
     Picture,
+    Program,
+    Undo,
+    Redo,
     FitWindow,
     ZoomIn,
     ZoomOut,
-    ZoomArea,
-    Program
+    ZoomArea
 };
 
 QIcon PaintedIcon(ToolIcon icon);

@@ -70,20 +70,33 @@ void KelmoraDocument::SetTitle(const QString& title) {
 }
 
 void KelmoraDocument::AddView(PlanView* view) {
-    views_.emplace_back(view);
+    views_.push_back({++lastViewId_, view});
     if (activeView_.isNull()) activeView_ = view;
 }
 
 void KelmoraDocument::RemoveView(PlanView* view) {
-    std::erase_if(views_, [view](const QPointer<PlanView>& v) { return v.isNull() || v.data() == view; });
+    std::erase_if(views_, [view](const ViewEntry& v) { return v.view.isNull() || v.view.data() == view; });
     if (activeView_.data() == view) activeView_ = nullptr;
 }
 
 std::vector<PlanView*> KelmoraDocument::views() const {
     std::vector<PlanView*> out;
-    for (const QPointer<PlanView>& v : views_)
-        if (!v.isNull()) out.push_back(v.data());
+    for (const ViewEntry& v : views_)
+        if (!v.view.isNull()) out.push_back(v.view.data());
     return out;
+}
+
+int KelmoraDocument::ViewId(const PlanView* view) const {
+    if (view == nullptr) return 0;
+    for (const ViewEntry& v : views_)
+        if (v.view.data() == view) return v.id;
+    return 0;
+}
+
+PlanView* KelmoraDocument::ViewById(int id) const {
+    for (const ViewEntry& v : views_)
+        if (v.id == id && !v.view.isNull()) return v.view.data();
+    return nullptr;
 }
 
 PlanView* KelmoraDocument::activeView() const {
@@ -125,11 +138,25 @@ void KelmoraDocument::RunCommand(EditCommand command) {
     }
 }
 
+void KelmoraDocument::Undo() {
+    Apply(tx_.Undo());
+}
+
+void KelmoraDocument::Redo() {
+    Apply(tx_.Redo());
+}
+
 void KelmoraDocument::RecheckMap() {
     mapOutOfDate_ = map_.IsOutOfDate(tx_.model());
 }
 
 void KelmoraDocument::Apply(const ChainStep& step) {
+    if (step.viewChange)
+        if (PlanView* view = ViewById(step.viewChange->windowId)) {
+            CKelmoraViewData data = view->viewData();
+            ApplyViewChange(data, step.viewChange->from, step.viewChange->to);
+            view->ReplaceViewData(data);
+        }
     if (step.outcome == ChainOutcome::Committed && !step.startCalculation) UpdateResultsInstantly();
     // A committed edit ends its chain; a calculation start is checked before its run writes results.
     if (tx_.editMode() < kGroundLineListMode) RecheckMap();

@@ -64,9 +64,14 @@ public:
 
     // ---- Windows ----
 
+    // A plan window of the document gets an id of its own, never reused while the document is open:
+    // the undo steps of a window's view data name their window by it.
     void AddView(PlanView* view);
     void RemoveView(PlanView* view);
     std::vector<PlanView*> views() const;
+    // The id of one of its windows (0: not one of them), and the open window of an id (or null).
+    int ViewId(const PlanView* view) const;
+    PlanView* ViewById(int id) const;
     // The plan window last activated (set whenever one of its windows is activated); null when that
     // window has closed and no other has been activated since.
     PlanView* activeView() const;
@@ -76,6 +81,10 @@ public:
 
     // A command of the edit menu on this document; nothing while a dialog of the document is open.
     void RunCommand(EditCommand command);
+    // "元に戻す" and "やり直し": the last committed step taken back or the next one made again, carried
+    // out like a commit (redraws, results, the map's check); nothing while a dialog is open.
+    void Undo();
+    void Redo();
     // The open chain dialog that clicks on the plan feed (modeless editors, the size dialog, the
     // prediction dialog), or null.
     ChainDialog* openDialog() const;
@@ -101,6 +110,7 @@ public:
     void Apply(const ChainStep& step) override;
     void UpdateViews(int hint) override;
     CKelmoraViewData* activeViewData() override;
+    int activeViewId() override { return ViewId(activeView()); }
     QWidget* dialogParent() override { return services_.mainWindow; }
 
 signals:
@@ -130,7 +140,12 @@ private:
     QString title_;
     std::int32_t formatVersion_ = kCurrentFileVersion;
     std::vector<ViewRecord> pendingRecords_;
-    std::vector<QPointer<PlanView>> views_;
+    struct ViewEntry {
+        int id = 0;
+        QPointer<PlanView> view;
+    };
+    std::vector<ViewEntry> views_;
+    int lastViewId_ = 0;
     QPointer<PlanView> activeView_;
     QPointer<ChainDialog> dialog_;
     std::unique_ptr<CountedPredictionJob> job_;

@@ -70,6 +70,13 @@ void MainWindow::Connect() {
     for (const auto& [action, command] : commands)
         connect(action, &QAction::triggered, this, [this, command] { RunEditCommand(command); });
 
+    connect(a.undo, &QAction::triggered, this, [&docs] {
+        if (KelmoraDocument* d = docs.activeDocument()) d->Undo();
+    });
+    connect(a.redo, &QAction::triggered, this, [&docs] {
+        if (KelmoraDocument* d = docs.activeDocument()) d->Redo();
+    });
+
     connect(a.newWindow, &QAction::triggered, this, [&docs] {
         if (KelmoraDocument* d = docs.activeDocument()) docs.NewWindow(*d);
     });
@@ -150,7 +157,10 @@ bool MainWindow::WriteSession() {
     WriteInitialShow(isMaximized());
     for (const KelmoraDocument* document : documents_->documents()) {
         session.documents.push_back(document->ToProject());
+        // Beside the backup, the project it is a copy of and which of its windows were maximised, for
+        // the document restored from it.
         ProjectExtras extras = document->extras();
+        extras.backupOf = document->transaction().origin();
         extras.maximizedWindows = document->MaximizedWindows();
         session.extras.push_back(std::move(extras));
     }

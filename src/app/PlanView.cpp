@@ -104,10 +104,16 @@ void PlanView::ChangeBackground() {
         return;
     }
     picture_ = load.picture;
+    const CKelmoraViewData before = state_.viewData;
     ReplacePicture(state_.viewData, *chosen, load.size());
-    document_.transaction().MarkModified();
-    Update(6);
-    document_.Apply({});
+    document_.Apply(document_.transaction().CommitViewChange(kPictureStepName, document_.ViewId(this), before,
+                                                             state_.viewData, {6}));
+}
+
+void PlanView::ReplaceViewData(const CKelmoraViewData& data) {
+    const bool otherPicture = data.imagePath != state_.viewData.imagePath;
+    state_.viewData = data;
+    if (otherPicture) LoadPicture();
 }
 
 CKelmoraViewData PlanView::shownViewData() const {

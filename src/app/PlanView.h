@@ -64,6 +64,9 @@ public:
     void SetUp(const ViewRecord* record);
     // "背景画像変更...": another picture under the same calibration and zoom.
     void ChangeBackground();
+    // Other view data (an undone or redone picture or calibration): the picture is decoded again when
+    // its path changed. The redraw follows with the step's hints.
+    void ReplaceViewData(const CKelmoraViewData& data);
 
     // The document-changed notification with a redraw hint (0–6).
     void Update(int hint);

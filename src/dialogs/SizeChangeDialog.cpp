@@ -124,10 +124,12 @@ void SizeChangeDialog::Apply() {
                                  QString::fromUtf8(kSizeNoPlanViewMessage));
         return;
     }
+    const CKelmoraViewData before = *view;
     ApplySizeDialog(*view, *values);
-    host().UpdateViews(5);
-    transaction().MarkModified();
-    host().Apply({});  // the title and the commands show the modified document
+    // One undoable step of the window's calibration; the plan windows redraw and the title and the
+    // commands show the modified document.
+    host().Apply(
+        transaction().CommitViewChange(kSizeChangeStepName, host().activeViewId(), before, *view, {5}));
 }
 
 void SizeChangeDialog::Back() {

@@ -1,6 +1,8 @@
 #include "dialogs/UserQuestions.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -24,7 +26,13 @@ std::optional<std::string> DialogQuestions::ChooseFileToSave(QWidget* parent, co
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
-    if (!suggestedName.isEmpty()) dialog.selectFile(suggestedName);
+    const QFileInfo suggested(suggestedName);
+    if (!suggestedName.isEmpty() && suggested.isAbsolute()) {
+        if (suggested.absoluteDir().exists()) dialog.setDirectory(suggested.absolutePath());
+        dialog.selectFile(suggested.fileName());
+    } else if (!suggestedName.isEmpty()) {
+        dialog.selectFile(suggestedName);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
 }

@@ -36,6 +36,7 @@ public:
     EditTransaction& transaction() override { return tx_; }
     void UpdateViews(int hint) override { hints.push_back(hint); }
     CKelmoraViewData* activeViewData() override { return nullptr; }
+    int activeViewId() override { return 0; }
     QWidget* dialogParent() override { return nullptr; }
 
     void Apply(const ChainStep& step) override {
