@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/MapLegendPanel.h"
 #include "app/PlanView.h"
 #include "app/WindowPlacement.h"
 
@@ -41,7 +42,8 @@ PlanWindow::PlanWindow(KelmoraDocument& document, DocumentManager& manager)
 }
 
 PlanView* PlanWindow::view() const {
-    return qobject_cast<PlanView*>(widget());
+    auto* pane = qobject_cast<PlanPane*>(widget());
+    return pane != nullptr ? pane->view() : nullptr;
 }
 
 void PlanWindow::closeEvent(QCloseEvent* event) {
@@ -113,8 +115,10 @@ PlanWindow* DocumentManager::CreateWindow(KelmoraDocument& document, const ViewR
         last = before != nullptr ? before->normalRect() : open.back()->geometry();
     }
     auto* window = new PlanWindow(document, *this);
-    auto* view = new PlanView(document, window);
-    window->setWidget(view);
+    // The plan with its map legend beside it.
+    auto* pane = new PlanPane(document, window);
+    PlanView* view = pane->view();
+    window->setWidget(pane);
     area_.addSubWindow(window);
     const QSize area = AreaSize();
     const QRect placed = record != nullptr && !record->info.frameRect.IsEmpty()

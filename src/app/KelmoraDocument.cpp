@@ -10,6 +10,17 @@
 
 namespace kelmora {
 
+namespace {
+
+// The plan window's frame: the view stands in a pane beside its legend, inside the frame.
+QMdiSubWindow* FrameOf(QWidget* widget) {
+    for (; widget != nullptr; widget = widget->parentWidget())
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(widget)) return frame;
+    return nullptr;
+}
+
+}  // namespace
+
 KelmoraDocument::KelmoraDocument(const DocumentServices& services, QObject* parent)
     : QObject(parent), services_(services) {}
 
@@ -31,6 +42,7 @@ void KelmoraDocument::Load(ProjectDocument project, const std::string& path, con
     pendingRecords_ = std::move(project.viewRecords);
     tx_.Load(std::move(project.model), path, modified, std::move(extras));
     transfers_.Clear();
+    SyncMapSettings();
     SetTitle(title);
 }
 
@@ -44,9 +56,9 @@ ProjectDocument KelmoraDocument::ToProject() const {
         // The window's normal rectangle in the area that holds the plan windows (also of a maximised
         // window, which comes back to it).
         QRect r;
-        if (auto* frame = qobject_cast<PlanWindow*>(view->parentWidget()))
+        if (auto* frame = qobject_cast<PlanWindow*>(FrameOf(view)))
             r = frame->normalRect();
-        else if (auto* other = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
+        else if (QMdiSubWindow* other = FrameOf(view))
             r = other->geometry();
         if (r.isValid()) record.info.frameRect = ToFrameRect(r);
         project.viewRecords.push_back(std::move(record));
@@ -58,7 +70,7 @@ std::vector<std::int32_t> KelmoraDocument::MaximizedWindows() const {
     std::vector<std::int32_t> maximized;
     const std::vector<PlanView*> shown = views();
     for (std::size_t i = 0; i < shown.size(); ++i) {
-        const QWidget* frame = shown[i]->parentWidget();
+        const QWidget* frame = FrameOf(shown[i]);
         if (frame != nullptr && frame->isMaximized()) maximized.push_back(static_cast<std::int32_t>(i));
     }
     return maximized;
@@ -138,6 +150,10 @@ void KelmoraDocument::RunCommand(EditCommand command) {
     }
 }
 
+void KelmoraDocument::SyncMapSettings() {
+    map_.UseSettings(tx_.extras().map.value_or(MapSettings{}), tx_.model());
+}
+
 void KelmoraDocument::Undo() {
     Apply(tx_.Undo());
 }
@@ -151,6 +167,8 @@ void KelmoraDocument::RecheckMap() {
 }
 
 void KelmoraDocument::Apply(const ChainStep& step) {
+    // A committed change (or its undoing) may bring other map settings or buildings.
+    SyncMapSettings();
     if (step.viewChange)
         if (PlanView* view = ViewById(step.viewChange->windowId)) {
             CKelmoraViewData data = view->viewData();
@@ -193,6 +211,7 @@ void KelmoraDocument::ResumeChain() {
 void KelmoraDocument::UpdateViews(int hint) {
     for (PlanView* view : views())
         view->Update(hint);
+    emit viewsUpdated();
 }
 
 CKelmoraViewData* KelmoraDocument::activeViewData() {

@@ -100,6 +100,9 @@ public:
     bool mapOutOfDate() const { return mapOutOfDate_; }
     // Compares the model with the map's results again (a new map taken).
     void RecheckMap();
+    // Gives the map the document's map settings and the model's buildings (after a load and after
+    // every step that commits or restores a model).
+    void SyncMapSettings();
     // The transfers of the last run that ended normally.
     const RunTransfers& runTransfers() const { return transfers_; }
 
@@ -116,6 +119,8 @@ public:
 signals:
     // The edit mode, the modified flag, the path or the title changed: titles and commands refresh.
     void stateChanged();
+    // Every plan window has been brought up to date with a redraw hint (the map's legend panels follow).
+    void viewsUpdated();
     // A calculation has ended and its progress dialog closed, with the job's end code.
     void calculationFinished(int result);
     // A committed edit of powers or time patterns has given every prediction point new results from

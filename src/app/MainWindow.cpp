@@ -16,6 +16,7 @@
 #include "app/MapController.h"
 #include "app/PlanDisplayController.h"
 #include "app/PlanView.h"
+#include "app/PrintController.h"
 #include "app/UserSettings.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
@@ -35,6 +36,8 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     maps_ = new MapController(*this, *area_, *actions_.viewMenu, *documents_, *context_.questions);
     displays_ = new PlanDisplayController(*this, *area_, *actions_.viewMenu, *actions_.toolBarWidget,
                                           actions_.about, *documents_);
+    printing_ =
+        new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
     // A status tip cleared by the mouse leaving a menu item, or a prompt timed out, leaves "レディ".
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty()) statusBar()->showMessage(QString::fromUtf8(kReadyText));

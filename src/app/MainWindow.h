@@ -2,9 +2,9 @@
 // The main window of the desktop program: the window area holding the plan windows, the menus and the
 // toolbar (CommandActions), the status bar, files dropped on it, and the session: the settings file and
 // the document backups written when it closes and read when the program starts. The noise maps on the
-// plan windows have their own controller (MapController), and so have the fit, zoom and labels of the
-// plan windows (PlanDisplayController). The status bar's first pane says "レディ" whenever it has
-// nothing else to say.
+// plan windows have their own controller (MapController), and so have their printed pages
+// (PrintController) and the fit, zoom and labels of the plan windows (PlanDisplayController). The
+// status bar's first pane says "レディ" whenever it has nothing else to say.
 #include <QMainWindow>
 #include <filesystem>
 #include <optional>
@@ -20,6 +20,7 @@ namespace kelmora {
 
 class MapController;
 class PlanDisplayController;
+class PrintController;
 
 // What the program is started with.
 struct AppContext {
@@ -41,6 +42,7 @@ public:
     const CommandActions& actions() const { return actions_; }
     MapController& maps() { return *maps_; }
     PlanDisplayController& displays() { return *displays_; }
+    PrintController& printing() { return *printing_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -70,6 +72,7 @@ private:
     CommandActions actions_;
     MapController* maps_;
     PlanDisplayController* displays_;
+    PrintController* printing_;
 };
 
 }  // namespace kelmora

@@ -44,7 +44,7 @@ PlanDisplayController::PlanDisplayController(QMainWindow& window, QMdiArea& area
     a.fit->setIcon(PaintedIcon(ToolIcon::FitWindow));
     a.zoomIn = MakeItem(this, "拡大(&Z)", "表示を拡大します (Ctrl＋マウスホイール)", QKeySequence::ZoomIn);
     a.zoomIn->setIcon(PaintedIcon(ToolIcon::ZoomIn));
-    a.zoomOut = MakeItem(this, "縮小(&O)", "表示を縮小します (Ctrl＋マウスホイール)", QKeySequence::ZoomOut);
+    a.zoomOut = MakeItem(this, "縮小(&K)", "表示を縮小します (Ctrl＋マウスホイール)", QKeySequence::ZoomOut);
     a.zoomOut->setIcon(PaintedIcon(ToolIcon::ZoomOut));
     a.zoomArea = MakeItem(this, "範囲を指定して拡大(&G)", "マウスドラッグで指定した範囲を拡大して表示します");
     a.zoomArea->setIcon(PaintedIcon(ToolIcon::ZoomArea));

@@ -26,7 +26,7 @@ class PlanView;
 struct PlanDisplayActions {
     QAction* fit = nullptr;            // "全体表示(&A)"
     QAction* zoomIn = nullptr;         // "拡大(&Z)"
-    QAction* zoomOut = nullptr;        // "縮小(&O)"
+    QAction* zoomOut = nullptr;        // "縮小(&K)"
     QAction* zoomArea = nullptr;       // "範囲を指定して拡大(&G)"
     QAction* pointLabels = nullptr;    // "予測点のラベル(&B)", checkable
     QAction* sourceMemos = nullptr;    // "音源のメモ(&N)", checkable

@@ -1,7 +1,6 @@
 #include "app/PlanView.h"
 
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -97,8 +96,7 @@ void PlanView::ChangeBackground() {
     if (!load.ok()) {
         LoadPicture();  // the previous picture, from the unchanged path
         QString text = QString::fromStdString(PictureLoadFailedMessage(*chosen));
-        QImageReader reader(QString::fromStdString(*chosen));
-        if (reader.read().isNull()) text += QStringLiteral("\n") + reader.errorString();
+        if (!load.reason.empty()) text += QStringLiteral("\n") + QString::fromStdString(load.reason);
         document_.questions().Tell(window(), QString::fromUtf8(kChangePictureCaption), text,
                                    QMessageBox::Information);
         return;
@@ -206,6 +204,7 @@ void PlanView::Update(int hint) {
         map = document_.noiseMap().Layers(shown, base_.width(), PlanTextWidth(), document_.mapOutOfDate());
     inputs.mapBeneath = &map.beneath;
     inputs.mapAbove = &map.above;
+    inputs.gridCrosses = map.gridCrosses;
     UpdateLayers(lists_, hint, inputs);
     if (effect.redrawBase) RedrawBase();
     switch (effect.compose) {

@@ -3,11 +3,14 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "view/noisemap/PageDrawing.h"
+
 namespace kelmora {
 
 namespace {
 
 const QString kRecentGroup = QStringLiteral("Recent File List");
+const QString kReportAskedKey = QStringLiteral("Report/asked");
 
 QString KeyOf(int i) {
     return QStringLiteral("File%1").arg(i + 1);
@@ -66,6 +69,20 @@ InitialShow ReadInitialShow() {
 void WriteInitialShow(bool maximized) {
     QSettings settings;
     settings.setValue(QStringLiteral("Window/show"), maximized ? 3 : 1);
+}
+
+std::optional<ReportAuthor> ReadReportAuthor() {
+    const QSettings settings;
+    if (!settings.value(kReportAskedKey, false).toBool()) return std::nullopt;
+    return ReportAuthor{settings.value(QString::fromLatin1(kReportCompanyKey)).toString(),
+                        settings.value(QString::fromLatin1(kReportAuthorKey)).toString()};
+}
+
+void StoreReportAuthor(const ReportAuthor& author) {
+    QSettings settings;
+    settings.setValue(QString::fromLatin1(kReportCompanyKey), author.company);
+    settings.setValue(QString::fromLatin1(kReportAuthorKey), author.author);
+    settings.setValue(kReportAskedKey, true);
 }
 
 }  // namespace kelmora

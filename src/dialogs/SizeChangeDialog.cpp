@@ -5,9 +5,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <string>
 
 #include "dialogs/DialogSupport.h"
 #include "editing/FieldParser.h"
@@ -77,6 +77,10 @@ void SizeChangeDialog::ShowValues(const SizeDialogValues& v) {
     SetFieldString(Field(kSizeLogicalYId), FieldText(v.logicalY));
 }
 
+bool SizeChangeDialog::Tell(const std::string& text) {
+    return ShowUserMessage(this, {kSizeDialogCaption, text, MessageIcon::kInformation});
+}
+
 std::optional<SizeDialogValues> SizeChangeDialog::ReadFields() {
     SizeDialogValues v;
     double* targets[] = {&v.onScreenLength, &v.logicalLength, &v.positionX,
@@ -86,8 +90,7 @@ std::optional<SizeDialogValues> SizeChangeDialog::ReadFields() {
         QLineEdit* field = Field(row.id);
         const std::optional<double> value = ParseFieldNumber(FieldString(field));
         if (!value) {
-            QMessageBox::information(this, QString::fromUtf8(kSizeDialogCaption),
-                                     QString::fromUtf8(kNotANumberMessage));
+            if (!Tell(kNotANumberMessage)) return std::nullopt;
             field->setFocus();
             field->selectAll();
             return std::nullopt;
@@ -95,8 +98,7 @@ std::optional<SizeDialogValues> SizeChangeDialog::ReadFields() {
         *targets[i++] = *value;
     }
     if (const std::optional<SizeDialogProblem> problem = ValidateSizeDialog(v)) {
-        QMessageBox::information(this, QString::fromUtf8(kSizeDialogCaption),
-                                 QString::fromStdString(problem->message));
+        if (!Tell(problem->message)) return std::nullopt;
         if (QLineEdit* field = Field(problem->controlId)) {
             field->setFocus();
             field->selectAll();
@@ -120,8 +122,7 @@ void SizeChangeDialog::Apply() {
     if (!values) return;
     CKelmoraViewData* view = host().activeViewData();
     if (view == nullptr) {
-        QMessageBox::information(this, QString::fromUtf8(kSizeDialogCaption),
-                                 QString::fromUtf8(kSizeNoPlanViewMessage));
+        Tell(kSizeNoPlanViewMessage);
         return;
     }
     const CKelmoraViewData before = *view;

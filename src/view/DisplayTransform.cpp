@@ -91,7 +91,7 @@ DisplayTransform FitBox(const ClientBox& box, int width, int height, int margin,
 DisplayTransform FitSite(const CNoise& model, const CKelmoraViewData& stored, int width, int height,
                          const DisplayTransform& current) {
     // A new project holds nothing but its single prediction point at the origin: the picture then.
-    const std::optional<ModelExtent> site = SiteExtent(model);
+    const std::optional<ModelExtent> site = ExtentOfSite(model);
     if (site && (site->maxX > site->minX || site->maxY > site->minY))
         return FitModelExtent(stored, *site, width, height, current);
     return FitBox(StoredPictureBox(stored), width, height, kFitMarginPx, current);

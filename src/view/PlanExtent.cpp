@@ -60,7 +60,7 @@ private:
 
 }  // namespace
 
-std::optional<ModelExtent> SiteExtent(const CNoise& model) {
+std::optional<ModelExtent> ExtentOfSite(const CNoise& model) {
     ExtentGatherer g;
     for (const CGroundLine& line : model.groundLines) {
         g.Add(line.polyline);
@@ -76,7 +76,7 @@ std::optional<ModelExtent> SiteExtent(const CNoise& model) {
     return g.extent();
 }
 
-std::optional<ModelExtent> BuildingExtent(const CBuilding& building) {
+std::optional<ModelExtent> ExtentOfBuilding(const CBuilding& building) {
     ExtentGatherer g;
     g.Add(building);
     return g.extent();

@@ -22,8 +22,8 @@ struct ModelExtent {
 // roofs, exterior walls, rooms with their openings and sources, outdoor sources and the prediction
 // points of the calculation's mode. None for a model without any of them (non-finite points are left
 // out).
-std::optional<ModelExtent> SiteExtent(const CNoise& model);
+std::optional<ModelExtent> ExtentOfSite(const CNoise& model);
 // The same of one building: its roofs, exterior walls, rooms, openings and room sources.
-std::optional<ModelExtent> BuildingExtent(const CBuilding& building);
+std::optional<ModelExtent> ExtentOfBuilding(const CBuilding& building);
 
 }  // namespace kelmora

@@ -51,7 +51,7 @@ void DrawPlanLabels(DisplayLayer& layer, const CKelmoraViewData& v, const CNoise
     if (labels.buildingMemos) {
         const CTextInfo style = LabelStyle(kBuildingMemoColour, 4);
         for (const CBuilding& building : model.buildings) {
-            const std::optional<ModelExtent> extent = BuildingExtent(building);
+            const std::optional<ModelExtent> extent = ExtentOfBuilding(building);
             if (building.memo.empty() || !extent) continue;
             const CVector3D centre{0.5 * (extent->minX + extent->maxX), 0.5 * (extent->minY + extent->maxY),
                                    0.0};

@@ -25,6 +25,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The frame of a plan window in the window area.
+PlanWindow* FrameOf(QWidget* view) {
+    for (QWidget* w = view; w != nullptr; w = w->parentWidget())
+        if (auto* frame = qobject_cast<PlanWindow*>(w)) return frame;
+    return nullptr;
+}
+
 TEST(WindowPlacement, PlanWindowsStayInsideTheAreaAndNewOnesCascade) {
     const QSize area(1100, 660);
     struct Case {
@@ -95,7 +102,7 @@ TEST_F(PlanWindows, EveryWindowOpenedLiesInsideTheWindowArea) {
     SaveProjectFile(file, project);
     KelmoraDocument* far = docs.Open(QString::fromStdString(file.string()));
     ASSERT_NE(far, nullptr);
-    const QWidget* frame = far->views().front()->parentWidget();
+    const QWidget* frame = FrameOf(far->views().front());
     EXPECT_TRUE(Area().contains(frame->geometry()));
     EXPECT_EQ(frame->size(), QSize(800, 600));
 }
@@ -103,7 +110,7 @@ TEST_F(PlanWindows, EveryWindowOpenedLiesInsideTheWindowArea) {
 TEST_F(PlanWindows, MaximisedWindowComesBackMaximisedWithItsNormalRectangle) {
     window->setGeometry(0, 0, 780, 580);  // on the 800 × 600 screen of the test platform, as restored
     OpenExample();
-    auto* frame = qobject_cast<PlanWindow*>(doc->views().front()->parentWidget());
+    auto* frame = FrameOf(doc->views().front());
     ASSERT_NE(frame, nullptr);
     frame->setGeometry(20, 30, 500, 350);
     const QRect normal = frame->geometry();
@@ -125,7 +132,7 @@ TEST_F(PlanWindows, MaximisedWindowComesBackMaximisedWithItsNormalRectangle) {
     window->RestoreSession();
     ASSERT_EQ(window->documents().documents().size(), 1u);
     KelmoraDocument* restored = window->documents().documents().front();
-    QWidget* back = restored->views().front()->parentWidget();
+    QWidget* back = FrameOf(restored->views().front());
     EXPECT_TRUE(back->isMaximized());
     EXPECT_TRUE(restored->extras().maximizedWindows.empty()) << "the session's, not the project's";
     EXPECT_EQ(restored->ToProject().viewRecords.front().info.frameRect, ToFrameRect(normal));
@@ -137,7 +144,7 @@ TEST_F(PlanWindows, FitAndZoomChangeTheDisplayNotTheRecordNorTheGrid) {
     OpenExample();
     PlanView* view = ActiveView();
     ASSERT_NE(view, nullptr);
-    view->parentWidget()->showMaximized();
+    FrameOf(view)->showMaximized();
     const std::vector<std::uint8_t> project = WriteProject(doc->ToProject());
     const auto grid = [this] {
         CCalcInfo calc = doc->transaction().model().calcInfo;
@@ -153,7 +160,7 @@ TEST_F(PlanWindows, FitAndZoomChangeTheDisplayNotTheRecordNorTheGrid) {
 
     a.fit->trigger();
     EXPECT_GT(view->display().scale, 1.5) << "the example fills the maximised window";
-    const ClientBox site = StoredBoxOf(view->shownViewData(), *SiteExtent(doc->transaction().model()));
+    const ClientBox site = StoredBoxOf(view->shownViewData(), *ExtentOfSite(doc->transaction().model()));
     EXPECT_TRUE(QRectF(0, 0, view->width(), view->height())
                     .contains(QRectF(QPointF(site.left, site.top), QPointF(site.right, site.bottom))));
     EXPECT_NE(scale.text(), QString::fromUtf8("表示倍率 100%  1px = 0.3m"));

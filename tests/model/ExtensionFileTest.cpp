@@ -33,6 +33,8 @@ ProjectExtras EverySection() {
     map.userClasses = {{40.0, 0x00ff00}, {45.0, 0xABCDEF}};
     map.gridCrosses = true;
     map.smooth = true;
+    map.differenceClassWidthDb = 2.0;
+    map.differenceClassesEachSide = 3;
     extras.map = map;
     extras.backupOf = "/home/user/工場/factory.kel";
     extras.maximizedWindows = {0, 2};
@@ -89,6 +91,8 @@ TEST(ExtensionText, DamagedOrForeignTextIsRefusedWithItsPlace) {
          "/windows/maximized/1: 0 以上の整数が必要です"},
         {R"({"format": "kelmora-extension", "version": 1, "windows": {"maximized": [1.5]}})",
          "/windows/maximized/0"},
+        {R"({"format": "kelmora-extension", "version": 1, "map": {"differenceClassesEachSide": 2.5}})",
+         "/map/differenceClassesEachSide"},
     };
     for (const auto& c : cases) {
         const std::string problem = Problem(c.text);

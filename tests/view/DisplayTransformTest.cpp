@@ -98,7 +98,7 @@ TEST(DisplayTransform, FitShowsTheWholeSiteCentredWithItsMargin) {
     for (const auto& [w, h] : {std::pair{kWidth, kHeight}, std::pair{300, 900}, std::pair{2000, 200}}) {
         const DisplayTransform d = FitSite(site, view.viewData, w, h);
         const CKelmoraViewData shown = ShownViewData(view.viewData, d);
-        const ClientBox box = StoredBoxOf(shown, *SiteExtent(site));
+        const ClientBox box = StoredBoxOf(shown, *ExtentOfSite(site));
         EXPECT_GE(box.left, kFitMarginPx - 1e-6);
         EXPECT_GE(box.top, kFitMarginPx - 1e-6);
         EXPECT_LE(box.right, w - kFitMarginPx + 1e-6);
@@ -112,7 +112,7 @@ TEST(DisplayTransform, FitShowsTheWholeSiteCentredWithItsMargin) {
     }
 
     // The site: every object the plan draws, the slope's foot and the prediction points included.
-    const ModelExtent extent = *SiteExtent(site);
+    const ModelExtent extent = *ExtentOfSite(site);
     EXPECT_EQ(extent, (ModelExtent{0, 0, 90, 50}));
     // A new project (nothing but its single point) fits the picture, here the blank 500 × 300 area.
     const DisplayTransform blank = FitSite(CNoise{}, BlankWindow(), 1032, 632);

@@ -33,7 +33,9 @@ struct PlanMapInputs {
     QSize planSize;  // the plan's client area [px]
     bool isoLines = true;
     std::string warning;  // shown in red in the legend when not empty
-    PlanLabels labels{};  // the labels the plan window shows
+    bool isoLineLabels = true;
+    bool gridCrosses = true;  // the grid's points over the map
+    PlanLabels labels{};      // the labels the plan window shows
 };
 
 // The plan as an idle window draws it with the map's bands beneath the model, and a white panel at its
