@@ -13,6 +13,7 @@
 
 #include "app/AboutBox.h"
 #include "app/Icons.h"
+#include "app/ImportController.h"
 #include "app/MapController.h"
 #include "app/PlanDisplayController.h"
 #include "app/PlanView.h"
@@ -38,6 +39,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
                                           actions_.about, *documents_);
     printing_ =
         new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
+    imports_ = new ImportController(*this, *documents_, *context_.questions);
     // A status tip cleared by the mouse leaving a menu item, or a prompt timed out, leaves "レディ".
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty()) statusBar()->showMessage(QString::fromUtf8(kReadyText));
@@ -96,6 +98,7 @@ void MainWindow::Connect() {
     });
     connect(a.windowMenu, &QMenu::aboutToShow, this, &MainWindow::FillWindowMenu);
     connect(a.about, &QAction::triggered, this, &MainWindow::ShowAbout);
+    connect(a.importSite, &QAction::triggered, imports_, &ImportController::Run);
 
     connect(&docs, &DocumentManager::changed, this, &MainWindow::Refresh);
     connect(&docs, &DocumentManager::statusText, this,

@@ -18,6 +18,7 @@ class QMdiSubWindow;
 
 namespace kelmora {
 
+class ImportController;
 class MapController;
 class PlanDisplayController;
 class PrintController;
@@ -43,6 +44,7 @@ public:
     MapController& maps() { return *maps_; }
     PlanDisplayController& displays() { return *displays_; }
     PrintController& printing() { return *printing_; }
+    ImportController& imports() { return *imports_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -73,6 +75,7 @@ private:
     MapController* maps_;
     PlanDisplayController* displays_;
     PrintController* printing_;
+    ImportController* imports_;
 };
 
 }  // namespace kelmora

@@ -14,6 +14,7 @@
 #include "platform/raster/PlanRasterizer.h"
 #include "propagation/GroundModel.h"
 #include "view/ClickActions.h"
+#include "view/FitView.h"
 #include "view/PlanPointer.h"
 #include "view/PlanScene.h"
 #include "view/PlanWheel.h"
@@ -134,6 +135,13 @@ void PlanView::FitToModelExtent(const ModelExtent& extent) {
     SetDisplay(FitModelExtent(state_.viewData, extent, width(), height(), state_.display));
 }
 
+void PlanView::FitRecordTo(const ModelExtent& extent) {
+    ReplaceViewData(ViewFittedTo({extent.minX, extent.minY}, {extent.maxX, extent.maxY}, width(), height()));
+    state_.display = {};
+    Update(6);
+    emit displayChanged();
+}
+
 void PlanView::ZoomIn() {
     DisplayTransform d = state_.display;
     ZoomDisplayAbout(d, kDisplayZoomStep, {0.5 * width(), 0.5 * height()});
@@ -198,6 +206,7 @@ void PlanView::Update(int hint) {
     const CKelmoraViewData shown = shownViewData();
     PlanSceneInputs inputs{tx.model(), tx.workingCopy(), tx.edit(), shown, !picture_.isNull()};
     inputs.labels = labels_;
+    inputs.importPreview = document_.importPreview();
     // The map goes into the base layer only.
     PlanMapLayers map;
     if (effect.redrawBase)

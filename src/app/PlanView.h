@@ -44,6 +44,9 @@ public:
     void FitToWindow();
     // A model extent (an imported site, say) fitted into the window.
     void FitToModelExtent(const ModelExtent& extent);
+    // The window of a document that has no record of it yet (one an import makes): a record without
+    // a picture that shows the extent fitted into the window as it is now, with nothing on top.
+    void FitRecordTo(const ModelExtent& extent);
     // One zoom step in or out about the window's centre.
     void ZoomIn();
     void ZoomOut();

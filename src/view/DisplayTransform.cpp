@@ -65,51 +65,6 @@ ClientBox StoredPictureBox(const CKelmoraViewData& stored) {
     return {o.x, o.y, o.x + m * stored.imageWidth, o.y + m * stored.imageHeight};
 }
 
-DisplayTransform FitBox(const ClientBox& box, int width, int height, int margin,
-                        const DisplayTransform& current) {
-    const double room = std::max(1, width - 2 * margin);
-    const double roomHeight = std::max(1, height - 2 * margin);
-    const bool wide = box.width() > 1e-9;
-    const bool tall = box.height() > 1e-9;
-    DisplayTransform d;
-    if (wide && tall)
-        d.scale = std::min(room / box.width(), roomHeight / box.height());
-    else if (wide)
-        d.scale = room / box.width();
-    else if (tall)
-        d.scale = roomHeight / box.height();
-    else
-        d.scale = current.scale;
-    d.scale = ClampScale(d.scale);
-    const CVertex2D centre{0.5 * (box.left + box.right), 0.5 * (box.top + box.bottom)};
-    const CVertex2D windowCentre{0.5 * width, 0.5 * height};
-    d.offset = windowCentre - d.scale * centre;
-    if (!std::isfinite(d.offset.x) || !std::isfinite(d.offset.y)) return current;
-    return d;
-}
-
-DisplayTransform FitSite(const CNoise& model, const CKelmoraViewData& stored, int width, int height,
-                         const DisplayTransform& current) {
-    // A new project holds nothing but its single prediction point at the origin: the picture then.
-    const std::optional<ModelExtent> site = ExtentOfSite(model);
-    if (site && (site->maxX > site->minX || site->maxY > site->minY))
-        return FitModelExtent(stored, *site, width, height, current);
-    return FitBox(StoredPictureBox(stored), width, height, kFitMarginPx, current);
-}
-
-DisplayTransform FitModelExtent(const CKelmoraViewData& stored, const ModelExtent& extent, int width,
-                                int height, const DisplayTransform& current) {
-    return FitBox(StoredBoxOf(stored, extent), width, height, kFitMarginPx, current);
-}
-
-DisplayTransform ZoomToShownRectangle(const DisplayTransform& current, ClientPoint a, ClientPoint b,
-                                      int width, int height) {
-    const CVertex2D p = StoredFromShown(current, ToVertex(a));
-    const CVertex2D q = StoredFromShown(current, ToVertex(b));
-    const ClientBox box{std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x), std::max(p.y, q.y)};
-    return FitBox(box, width, height, 0, current);
-}
-
 std::string DisplayScaleText(const CKelmoraViewData& stored, const DisplayTransform& d) {
     const CKelmoraViewData shown = ShownViewData(stored, d);
     const double percent = 100.0 * EffectiveMagnification(shown.zoom);

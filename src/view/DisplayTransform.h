@@ -8,12 +8,10 @@
 // positions — keeps its meaning; the window only shows it larger, smaller or moved. The drawing takes
 // ShownViewData (the record with the display transform composed into its zoom), so lines and labels are
 // placed at full screen precision; the size dialog's pixel values are taken back to stored client pixels
-// with StoredFromShown.
-#include <optional>
+// with StoredFromShown. The fits of the display ("全体表示", the zoom-to-area drag) are in FitView.h.
 #include <string>
 
 #include "geometry/Vector.h"
-#include "model/Noise.h"
 #include "model/ViewRecord.h"
 #include "view/ClientPoint.h"
 #include "view/PlanExtent.h"
@@ -33,8 +31,6 @@ inline constexpr double kMinDisplayScale = 0.01;
 inline constexpr double kMaxDisplayScale = 200.0;
 // One step of the zoom buttons and of one notch of Ctrl + wheel.
 inline constexpr double kDisplayZoomStep = 1.25;
-// The free border kept around the site by "全体表示" [px].
-inline constexpr int kFitMarginPx = 16;
 
 // Stored client position → shown position, and back.
 CVertex2D ShownFromStored(const DisplayTransform& d, const CVertex2D& stored);
@@ -67,22 +63,6 @@ struct ClientBox {
 ClientBox StoredBoxOf(const CKelmoraViewData& stored, const ModelExtent& extent);
 // The background picture (or the blank 500 × 300 area) in stored client pixels.
 ClientBox StoredPictureBox(const CKelmoraViewData& stored);
-
-// The display transform that shows the stored box as large as fits in a width × height window with
-// `margin` pixels free around it, centred. A box without width or height keeps the scale of `current`
-// and is only centred.
-DisplayTransform FitBox(const ClientBox& box, int width, int height, int margin,
-                        const DisplayTransform& current = {});
-
-// "全体表示": the site fitted into the window; the picture for a site of one point or none.
-DisplayTransform FitSite(const CNoise& model, const CKelmoraViewData& stored, int width, int height,
-                         const DisplayTransform& current = {});
-// A model extent (an imported site, a chosen area) fitted into the window.
-DisplayTransform FitModelExtent(const CKelmoraViewData& stored, const ModelExtent& extent, int width,
-                                int height, const DisplayTransform& current = {});
-// The shown rectangle between two corners (a drag of the zoom-to-area tool) fitted into the window.
-DisplayTransform ZoomToShownRectangle(const DisplayTransform& current, ClientPoint a, ClientPoint b,
-                                      int width, int height);
 
 // The status bar's display scale: the shown size of a picture pixel in per cent and the metres of one
 // shown pixel, "表示倍率 150%  1px = 0.2m".

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "view/FitView.h"
 #include "view/ViewTransform.h"
 
 namespace kelmora {

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "view/ClickActions.h"
+#include "view/FitView.h"
 #include "view/PlanGestures.h"
 #include "view/PlanTestModel.h"
 #include "view/PlanWheel.h"
@@ -115,9 +116,9 @@ TEST(DisplayTransform, FitShowsTheWholeSiteCentredWithItsMargin) {
     const ModelExtent extent = *ExtentOfSite(site);
     EXPECT_EQ(extent, (ModelExtent{0, 0, 90, 50}));
     // A new project (nothing but its single point) fits the picture, here the blank 500 × 300 area.
-    const DisplayTransform blank = FitSite(CNoise{}, BlankWindow(), 1032, 632);
+    const DisplayTransform blank = FitSite(CNoise{}, BlankWindow(), 1040, 640);
     EXPECT_DOUBLE_EQ(blank.scale, 2.0);
-    EXPECT_EQ(blank.offset, (CVertex2D{16.0, 16.0}));
+    EXPECT_EQ(blank.offset, (CVertex2D{20.0, 20.0}));
     // A box without extent keeps the scale it had and is centred.
     const DisplayTransform centred = FitBox({250, 150, 250, 150}, 400, 200, kFitMarginPx, {3.0, {}});
     EXPECT_DOUBLE_EQ(centred.scale, 3.0);
