@@ -49,7 +49,7 @@ protected:
     // Double-clicks the boundary point `index` of the example's list on the plan.
     void DoubleClickPoint(std::size_t index, Qt::KeyboardModifiers keys) {
         const CVector3D at = doc->transaction().model().calcInfo.pointList.at(index).position;
-        const ClientPoint pixel = ModelToPixel(view->viewData(), at);
+        const ClientPoint pixel = ModelToPixel(view->shownViewData(), at);
         ASSERT_TRUE(view->rect().contains(QPoint(pixel.x, pixel.y)));
         QTest::mouseDClick(view, Qt::LeftButton, keys, QPoint(pixel.x + 2, pixel.y - 1));
     }
@@ -176,7 +176,7 @@ TEST_F(PathsWindowTest, TheKnownPathsOfSmallSitesAreDrawnThroughTheirNodesAndSum
             EXPECT_EQ(path.kind, c.kinds[k]);
             std::vector<CVertex2D> expected;
             for (const PathNodePlace& node : path.nodes)
-                expected.push_back(ModelToClient(view->viewData(), node.point));
+                expected.push_back(ModelToClient(view->shownViewData(), node.point));
             const bool drawn = std::any_of(overlay().begin(), overlay().end(), [&](const Primitive& p) {
                 const auto* line = std::get_if<PathPrimitive>(&p);
                 return line != nullptr && line->pen.color == PathColour(path.kind, path.share) &&

@@ -13,6 +13,7 @@
 #include "model/ViewRecord.h"
 #include "propagation/TracedPaths.h"
 #include "view/DisplayList.h"
+#include "view/PlanLabels.h"
 #include "view/noisemap/MapLayer.h"
 #include "view/noisemap/NoiseMap.h"
 #include "view/noisemap/SectionPicture.h"
@@ -37,6 +38,7 @@ struct PlanMapInputs {
     std::string warning;  // shown in red in the legend when not empty
     bool isoLineLabels = true;
     bool gridCrosses = true;  // the grid's points over the map
+    PlanLabels labels{};      // the labels the plan window shows
     // The paths of a point shown over the plan, drawn over the picture as the window draws them.
     const PointPaths* pointPaths = nullptr;
     std::optional<std::size_t> selectedPath = std::nullopt;
