@@ -60,6 +60,10 @@ protected:
 };
 
 TEST_F(PathsWindowTest, AltDoubleClickOnAPointShowsItsPathsOnThePlanAndInTheTable) {
+    // The site fitted into the window: points are picked where the window shows them, not where the
+    // record alone would put them.
+    view->FitToWindow();
+    ASSERT_FALSE(view->display() == DisplayTransform{});
     DoubleClickPoint(2, Qt::NoModifier);
     EXPECT_EQ(doc->shownPaths(), nullptr) << "a plain double click is not for the paths";
 
