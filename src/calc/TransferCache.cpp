@@ -140,7 +140,7 @@ CTransferStore DecodeTransferCache(std::span<const std::uint8_t> bytes, std::str
 }
 
 void WriteTransferCache(const std::filesystem::path& path, const CTransferStore& store) {
-    const std::vector<std::uint8_t> bytes = EncodeTransferCache(store, EngineVersion());
+    const std::vector<std::uint8_t> bytes = EncodeTransferCache(store, EngineIdentity());
     try {
         CReplacingFile file(path);
         file.Write(bytes);
@@ -155,7 +155,7 @@ CTransferStore ReadTransferCache(const std::filesystem::path& path) {
     if (!in) throw TransferCacheError("開けません");
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw TransferCacheError("読めません");
-    return DecodeTransferCache(bytes, EngineVersion());
+    return DecodeTransferCache(bytes, EngineIdentity());
 }
 
 }  // namespace kelmora

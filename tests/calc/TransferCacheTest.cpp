@@ -92,7 +92,7 @@ TEST(TransferCache, FileIsReplacedWholeOrNotAtAll) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                           std::istreambuf_iterator<char>());
-    EXPECT_EQ(DecodeTransferCache(bytes, EngineVersion()), store);
+    EXPECT_EQ(DecodeTransferCache(bytes, EngineIdentity()), store);
     fs::remove_all(dir);
 }
 

@@ -282,7 +282,7 @@ TEST_F(CalcProcess, RunReusesTheTransfersOfItsCache) {
     damaged(flipped, "壊れています");
     const std::vector<std::uint8_t> bytes(whole.begin(), whole.end());
     const std::vector<std::uint8_t> other =
-        EncodeTransferCache(DecodeTransferCache(bytes, EngineVersion()), "0.0-other");
+        EncodeTransferCache(DecodeTransferCache(bytes, EngineIdentity()), "0.0-other");
     damaged(std::string(other.begin(), other.end()), "別の版の計算エンジン");
     const fs::path two = Project("two.kel", [&](CNoise& m) {
         list(100.0)(m);
