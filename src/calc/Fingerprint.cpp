@@ -25,8 +25,13 @@ void CFingerprintHasher::AddBytes(const void* bytes, std::size_t size) {
     XXH3_128bits_update(&state_->xxh, bytes, size);
 }
 
+void CFingerprintHasher::Add(double v) {
+    const double value = CanonicalZero(v);
+    AddBytes(&value, sizeof value);
+}
+
 void CFingerprintHasher::Add(const CVector3D& v) {
-    const double xyz[3] = {v.x, v.y, v.z};
+    const double xyz[3] = {CanonicalZero(v.x), CanonicalZero(v.y), CanonicalZero(v.z)};
     AddBytes(xyz, sizeof xyz);
 }
 
@@ -44,13 +49,11 @@ void CFingerprintHasher::Add(const CRectObstacle& face) {
     const std::int32_t flags[] = {face.wedgeType, face.reflects, face.obstructs, face.diffuseLeft,
                                   face.diffuseRight};
     AddBytes(flags, sizeof flags);
-    // Surface spectra are read at any band's frequency whatever their own kind: all of them count.
-    for (const CBand* band : {&face.tl, &face.absorptionLeft, &face.absorptionRight}) {
-        Add(static_cast<std::int32_t>(band->kind));
-        Add(band->overall);
-        AddBytes(band->octave.data(), sizeof band->octave);
-        AddBytes(band->third.data(), sizeof band->third);
-    }
+    // The path search and the corrections read a face's spectra through their own kind only (levelAt,
+    // value, allEqual), whatever the kind of the source: the other representations are never read.
+    Add(face.tl);
+    Add(face.absorptionLeft);
+    Add(face.absorptionRight);
     Add(face.edgeOffset);
 }
 

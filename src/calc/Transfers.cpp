@@ -3,7 +3,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <unordered_map>
 
+#include "calc/OpeningSources.h"
 #include "calc/PathEvaluation.h"
 #include "calc/PointPrediction.h"
 #include "model/persistence/Archive.h"
@@ -11,23 +13,76 @@
 namespace kelmora {
 namespace {
 
-// The source as far as transfers see it: its place, Q and spectrum kinds.
-void LeaveOutPowerAndTime(CSound& source) {
-    source.noiseType = 0;
-    source.duration = 0.0;
-    source.eventsPerHour = 0.0;
-    source.memo.clear();
-    for (CBand* band : {&source.powerAverage, &source.powerMax}) {
-        const int kind = band->kind;
-        *band = CBand();
-        band->kind = kind;
+// A point's position as bits, −0.0 taken as 0.0: the key points are found by.
+using PositionBits = std::array<std::uint64_t, 3>;
+
+PositionBits BitsOf(const CVector3D& p) {
+    return {std::bit_cast<std::uint64_t>(CanonicalZero(p.x)),
+            std::bit_cast<std::uint64_t>(CanonicalZero(p.y)),
+            std::bit_cast<std::uint64_t>(CanonicalZero(p.z))};
+}
+
+struct WordsHash {
+    template <std::size_t N>
+    std::size_t operator()(const std::array<std::uint64_t, N>& words) const {
+        std::uint64_t h = 0x9e3779b97f4a7c15ull;
+        for (const std::uint64_t w : words)
+            h = (h ^ w) * 0xff51afd7ed558ccdull + (h >> 29);
+        return static_cast<std::size_t>(h ^ (h >> 32));
+    }
+};
+
+void HashSourceItself(CFingerprintHasher& h, const CSound& source) {
+    h.Add(source.position);
+    h.Add(source.q);
+    h.Add(static_cast<std::int32_t>(source.powerAverage.kind));
+}
+
+// The levels at a point from the transfer of each user source, pairAt(s) (null: the source adds
+// nothing).
+template <typename PairAt>
+void SumLevels(std::span<const CSound* const> sources, PairAt pairAt, double targetTime,
+               CPredictivePoint& point) {
+    CBand level;  // storage reused from source to source
+    for (std::size_t s = 0; s < sources.size(); ++s) {
+        const PairTransfer* pair = pairAt(s);
+        if (pair == nullptr || !pair->reached) continue;
+        const CSound& source = *sources[s];
+        level = source.powerAverage;
+        for (int b = 0; b < level.bandCount(); ++b) {
+            const double energy =
+                std::pow(10.0, level.value(b) / 10.0) * pair->energy[static_cast<std::size_t>(b)];
+            level.value(b) = energy > 0.0 ? 10.0 * std::log10(energy) : kNoSoundLevel;
+        }
+        point.resultAverage.addEnergy(TimeWeighting(source, level, targetTime));
+        point.resultMax.addEnergy(MaximumLevel(source, level));
     }
 }
 
-bool SameBits(const CVector3D& a, const CVector3D& b) {
-    return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
-           std::bit_cast<std::uint64_t>(a.y) == std::bit_cast<std::uint64_t>(b.y) &&
-           std::bit_cast<std::uint64_t>(a.z) == std::bit_cast<std::uint64_t>(b.z);
+// The match of the model's sources and points in the store (the model's opening sources built here).
+struct ModelMatch {
+    CNoise built;
+    std::vector<const CSound*> sources;
+    CTransferMatch match;
+
+    ModelMatch(const CNoise& model, const CTransferStore& store) : built(model) {
+        BuildOpeningSources(built);
+        sources = UserSources(built);
+        match = CTransferMatch(store, UserSourceKeys(built), RunPointPositions(built));
+    }
+};
+
+// True when every point has a stored point, and every computed one a pair of every source.
+bool MatchComplete(const CTransferMatch& match, std::size_t points, std::size_t sources) {
+    for (std::size_t i = 0; i < points; ++i) {
+        const StoredPairs pairs = match.At(i);
+        if (pairs.point() == nullptr) return false;
+        if (!pairs.point()->computed) continue;
+        for (std::size_t s = 0; s < sources; ++s) {
+            if (pairs[s] == nullptr) return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -41,7 +96,8 @@ std::int64_t CTransferStore::PairCount() const {
 
 std::int64_t CTransferStore::ByteSize() const {
     return PairCount() * static_cast<std::int64_t>(sizeof(PairTransfer)) +
-           static_cast<std::int64_t>(points.size() * sizeof(PointTransfers));
+           static_cast<std::int64_t>(points.size() * sizeof(PointTransfers) +
+                                     sources.size() * sizeof(Fingerprint));
 }
 
 std::vector<const CSound*> UserSources(const CNoise& model) {
@@ -57,18 +113,46 @@ std::vector<const CSound*> UserSources(const CNoise& model) {
     return sources;
 }
 
+std::vector<Fingerprint> UserSourceKeys(const CNoise& model) {
+    return UserSourceKeys(model, OpeningOriginsOf(model.buildings));
+}
+
+std::vector<Fingerprint> UserSourceKeys(const CNoise& model, std::span<const OpeningOrigin> origins) {
+    const std::vector<const CSound*> users = UserSources(model);
+    const std::size_t outdoor = model.outdoorSources.size();
+    std::vector<CFingerprintHasher> hashers(users.size());
+    std::vector<std::int32_t> made(users.size(), 0);
+    for (std::size_t s = 0; s < users.size(); ++s) {
+        hashers[s].Add(static_cast<std::int32_t>(s < outdoor ? 0 : 1));
+        HashSourceItself(hashers[s], *users[s]);
+    }
+    // The sources a room source makes, in the order of the run.
+    const std::size_t count = std::min(origins.size(), model.openingSources.size());
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t user = outdoor + static_cast<std::size_t>(origins[k].roomSource);
+        if (user >= users.size()) continue;
+        HashSourceItself(hashers[user], model.openingSources[k]);
+        hashers[user].Add(origins[k].gain);
+        ++made[user];
+    }
+    std::vector<Fingerprint> keys;
+    keys.reserve(users.size());
+    for (std::size_t s = 0; s < users.size(); ++s) {
+        hashers[s].Add(made[s]);
+        keys.push_back(hashers[s].Final());
+    }
+    return keys;
+}
+
 Fingerprint SiteFingerprint(const CNoise& model) {
     CNoise site = model;
     site.calcInfo = CCalcInfo();
     site.targetTime = 0.0;
+    site.outdoorSources.clear();
     site.openingSources.clear();
-    for (CSound& s : site.outdoorSources)
-        LeaveOutPowerAndTime(s);
     for (CBuilding& building : site.buildings) {
-        for (CRoom& room : building.rooms) {
-            for (CSound& s : room.sources)
-                LeaveOutPowerAndTime(s);
-        }
+        for (CRoom& room : building.rooms)
+            room.sources.clear();
     }
     CArchive ar;
     site.Serialize(ar);
@@ -82,17 +166,6 @@ Fingerprint ConditionsFingerprint(const CNoise& model) {
     h.Add(model.temperature);
     h.Add(model.humidity);
     h.Add(static_cast<std::int32_t>(model.maxReflections));
-    h.Add(model.effectiveDistance);
-    // Reflections inside a building's volume are dropped: its roofs bound it, where it has walls.
-    for (const CBuilding& building : model.buildings) {
-        h.Add(static_cast<std::int32_t>(building.walls.empty() ? 0 : 1));
-        h.Add(static_cast<std::int32_t>(building.roofs.size()));
-        for (const CRoof& roof : building.roofs) {
-            h.Add(roof.face.rect.p1);
-            h.Add(roof.face.rect.p2);
-            h.Add(roof.face.rect.p3);
-        }
-    }
     return h.Final();
 }
 
@@ -103,54 +176,92 @@ std::vector<CVector3D> RunPointPositions(const CNoise& model) {
     return positions;
 }
 
+bool StoredPairs::any() const {
+    if (point_ == nullptr || !point_->computed) return false;
+    for (std::size_t s = 0; s < columns_.size(); ++s) {
+        if ((*this)[s] != nullptr) return true;
+    }
+    return false;
+}
+
+CTransferMatch::CTransferMatch(const CTransferStore& store, std::span<const Fingerprint> sourceKeys,
+                               std::span<const CVector3D> positions)
+    : store_(&store) {
+    std::unordered_map<Fingerprint, int, WordsHash> columnOfKey;
+    for (std::size_t c = 0; c < store.sources.size(); ++c)
+        columnOfKey.try_emplace(store.sources[c], static_cast<int>(c));
+    columns_.reserve(sourceKeys.size());
+    std::size_t sourcesFound = 0;
+    for (const Fingerprint& key : sourceKeys) {
+        const auto it = columnOfKey.find(key);
+        columns_.push_back(it != columnOfKey.end() ? it->second : -1);
+        sourcesFound += it != columnOfKey.end() ? 1 : 0;
+    }
+
+    // A computed point is preferred to one below the ground at the same place (of another mode).
+    std::unordered_map<PositionBits, int, WordsHash> rowOfPosition;
+    for (std::size_t r = 0; r < store.points.size(); ++r) {
+        const PointTransfers& p = store.points[r];
+        if (p.computed && p.pairs.size() != store.sources.size()) continue;  // never made so
+        const auto [it, inserted] = rowOfPosition.try_emplace(BitsOf(p.position), static_cast<int>(r));
+        if (!inserted && p.computed && !store.points[static_cast<std::size_t>(it->second)].computed)
+            it->second = static_cast<int>(r);
+    }
+    rows_.reserve(positions.size());
+    for (const CVector3D& position : positions) {
+        const auto it = rowOfPosition.find(BitsOf(position));
+        const int row = it != rowOfPosition.end() ? it->second : -1;
+        rows_.push_back(row);
+        if (row >= 0 && store.points[static_cast<std::size_t>(row)].computed)
+            found_ += static_cast<std::int64_t>(sourcesFound);
+    }
+}
+
+StoredPairs CTransferMatch::At(std::size_t point) const {
+    if (store_ == nullptr || point >= rows_.size() || rows_[point] < 0) return StoredPairs(nullptr, columns_);
+    return StoredPairs(&store_->points[static_cast<std::size_t>(rows_[point])], columns_);
+}
+
 void LevelsFromTransfers(std::span<const CSound* const> sources, const PointTransfers& transfers,
                          double targetTime, CPredictivePoint& point) {
     point.resultAverage = CBand::Filled(kNoSoundLevel);
     point.resultMax = CBand::Filled(kNoSoundLevel);
     if (!transfers.computed) return;
-    const std::size_t count = std::min(sources.size(), transfers.pairs.size());
-    CBand level;  // storage reused from source to source
-    for (std::size_t s = 0; s < count; ++s) {
-        const PairTransfer& pair = transfers.pairs[s];
-        if (!pair.reached) continue;
-        const CSound& source = *sources[s];
-        level = source.powerAverage;
-        for (int b = 0; b < level.bandCount(); ++b) {
-            const double energy =
-                std::pow(10.0, level.value(b) / 10.0) * pair.energy[static_cast<std::size_t>(b)];
-            level.value(b) = energy > 0.0 ? 10.0 * std::log10(energy) : kNoSoundLevel;
-        }
-        point.resultAverage.addEnergy(TimeWeighting(source, level, targetTime));
-        point.resultMax.addEnergy(MaximumLevel(source, level));
-    }
+    const auto pairAt = [&](std::size_t s) {
+        return s < transfers.pairs.size() ? &transfers.pairs[s] : nullptr;
+    };
+    SumLevels(sources, pairAt, targetTime, point);
+}
+
+void LevelsFromTransfers(std::span<const CSound* const> sources, const StoredPairs& pairs, double targetTime,
+                         CPredictivePoint& point) {
+    point.resultAverage = CBand::Filled(kNoSoundLevel);
+    point.resultMax = CBand::Filled(kNoSoundLevel);
+    if (pairs.point() == nullptr || !pairs.point()->computed) return;
+    SumLevels(
+        sources, [&](std::size_t s) { return pairs[s]; }, targetTime, point);
 }
 
 bool TransfersFit(const CNoise& model, const CTransferStore& store) {
-    const std::span<const CPredictivePoint> points = model.calcInfo.PredictionPoints();
-    if (store.points.size() != points.size()) return false;
-    const std::size_t users = UserSources(model).size();
-    if (static_cast<std::size_t>(store.userSourceCount) != users) return false;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        const PointTransfers& t = store.points[i];
-        if (!SameBits(t.position, points[i].position)) return false;
-        if (t.computed && t.pairs.size() != users) return false;
-    }
-    return true;
+    const ModelMatch m(model, store);
+    return MatchComplete(m.match, model.calcInfo.PredictionPoints().size(), m.sources.size());
 }
 
 bool InstantUpdatePossible(const CNoise& before, const CNoise& after, const CTransferStore& store) {
-    if (store.empty() || before.calcInfo.mode != after.calcInfo.mode || !TransfersFit(after, store))
-        return false;
+    if (store.empty() || before.calcInfo.mode != after.calcInfo.mode) return false;
     const Fingerprint site = SiteFingerprint(after);
-    return store.site == site && SiteFingerprint(before) == site;
+    if (store.site != site || SiteFingerprint(before) != site) return false;
+    return TransfersFit(after, store);
 }
 
 bool RecomputeFromTransfers(CNoise& model, const CTransferStore& store) {
-    if (!TransfersFit(model, store)) return false;
-    const std::vector<const CSound*> sources = UserSources(model);
+    const ModelMatch m(model, store);
     const std::span<CPredictivePoint> points = model.calcInfo.PredictionPoints();
+    if (!MatchComplete(m.match, points.size(), m.sources.size())) return false;
+    // The levels follow the powers of the model's own sources (the copy's are the same).
+    const std::vector<const CSound*> sources = UserSources(model);
     for (std::size_t i = 0; i < points.size(); ++i)
-        LevelsFromTransfers(sources, store.points[i], model.targetTime, points[i]);
+        LevelsFromTransfers(sources, m.match.At(i), model.targetTime, points[i]);
     return true;
 }
 

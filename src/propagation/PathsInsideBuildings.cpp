@@ -1,10 +1,19 @@
 #include "propagation/PathsInsideBuildings.h"
 
 #include <algorithm>
+#include <limits>
 
+#include "geometry/RectGeometry.h"
 #include "propagation/BuildingFaces.h"
+#include "propagation/PathSearch.h"
 
 namespace kelmora {
+namespace {
+
+// How far from a face of the scene [m] a reflection point may lie, with a metre to spare.
+constexpr double kReflectionReach = kMaxReflectionPointOffFace + 1.0;
+
+}  // namespace
 
 std::vector<CPropagationPath> DropPathsInsideBuildings(std::vector<CPropagationPath> paths,
                                                        std::span<const CBuilding> buildings) {
@@ -18,6 +27,42 @@ std::vector<CPropagationPath> DropPathsInsideBuildings(std::vector<CPropagationP
                });
     });
     return paths;
+}
+
+CBuildingVolumes::CBuildingVolumes(std::span<const CBuilding> buildings) {
+    for (const CBuilding& building : buildings) {
+        if (building.walls.empty()) continue;  // holds no point
+        for (const CRoof& roof : building.roofs) {
+            const std::array<CVertex2D, 4> c = RectCorners2D(roof.face.rect);
+            const auto [xLow, xHigh] = std::minmax({c[0].x, c[1].x, c[2].x, c[3].x});
+            const auto [yLow, yHigh] = std::minmax({c[0].y, c[1].y, c[2].y, c[3].y});
+            roofs_.push_back({&roof.face.rect, {xLow, xHigh, yLow, yHigh}});
+        }
+    }
+}
+
+CBuildingVolumes::Box CBuildingVolumes::ReachOf(const CRectObstacle& face) {
+    const std::array<CVertex2D, 4> c = RectCorners2D(face.rect);
+    const auto [xLow, xHigh] = std::minmax({c[0].x, c[1].x, c[2].x, c[3].x});
+    const auto [yLow, yHigh] = std::minmax({c[0].y, c[1].y, c[2].y, c[3].y});
+    return {xLow - kReflectionReach, xHigh + kReflectionReach, yLow - kReflectionReach,
+            yHigh + kReflectionReach};
+}
+
+CBuildingVolumes::Box CBuildingVolumes::SceneReach(std::span<const CRectObstacle> scene) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    Box all{kInf, -kInf, kInf, -kInf};
+    for (const CRectObstacle& face : scene) {
+        const Box b = ReachOf(face);
+        all = {std::min(all.xLow, b.xLow), std::max(all.xHigh, b.xHigh), std::min(all.yLow, b.yLow),
+               std::max(all.yHigh, b.yHigh)};
+    }
+    return all;
+}
+
+bool CBuildingVolumes::MeetsFaceOf(const Box& roof, std::span<const CRectObstacle> scene) {
+    return std::any_of(scene.begin(), scene.end(),
+                       [&](const CRectObstacle& face) { return roof.Meets(ReachOf(face)); });
 }
 
 }  // namespace kelmora
