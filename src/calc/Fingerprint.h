@@ -48,6 +48,8 @@ public:
     // Everything of a face that the path search and the corrections read (its name is for the
     // breakdown only).
     void Add(const CRectObstacle& face);
+    // The faces of a scene in order, and their number.
+    void AddScene(std::span<const CRectObstacle> scene);
     Fingerprint Final() const;
 
 private:

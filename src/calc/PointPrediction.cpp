@@ -88,8 +88,9 @@ CFingerprintHasher StartPairHash(const PredictionSite& site, const CSound& user)
 // What the paths of a pair depend on besides the conditions and the source: the faces of its scene and
 // the roofs whose volumes can drop one of the scene's paths.
 Fingerprint PairSceneFingerprint(const PredictionSite& site, const Scene& scene) {
-    CFingerprintHasher h;
-    h.Add(SceneFingerprint(scene));
+    thread_local CFingerprintHasher h;  // its state kept by the thread from pair to pair
+    h.Reset();
+    h.AddScene(scene);
     std::int32_t roofs = 0;
     site.volumes.ForEachNear(scene, [&](const CMyRect& rect) {
         h.Add(rect.p1);

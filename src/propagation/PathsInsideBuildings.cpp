@@ -1,6 +1,7 @@
 #include "propagation/PathsInsideBuildings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "geometry/RectGeometry.h"
@@ -41,28 +42,29 @@ CBuildingVolumes::CBuildingVolumes(std::span<const CBuilding> buildings) {
     }
 }
 
-CBuildingVolumes::Box CBuildingVolumes::ReachOf(const CRectObstacle& face) {
-    const std::array<CVertex2D, 4> c = RectCorners2D(face.rect);
-    const auto [xLow, xHigh] = std::minmax({c[0].x, c[1].x, c[2].x, c[3].x});
-    const auto [yLow, yHigh] = std::minmax({c[0].y, c[1].y, c[2].y, c[3].y});
-    return {xLow - kReflectionReach, xHigh + kReflectionReach, yLow - kReflectionReach,
-            yHigh + kReflectionReach};
+std::span<const CBuildingVolumes::Box> CBuildingVolumes::FaceReaches(std::span<const CRectObstacle> scene) {
+    thread_local std::vector<Box> reaches;
+    reaches.clear();
+    for (const CRectObstacle& face : scene) {
+        const std::array<CVertex2D, 4> c = RectCorners2D(face.rect);
+        const auto [xLow, xHigh] = std::minmax({c[0].x, c[1].x, c[2].x, c[3].x});
+        const auto [yLow, yHigh] = std::minmax({c[0].y, c[1].y, c[2].y, c[3].y});
+        reaches.push_back({xLow - kReflectionReach, xHigh + kReflectionReach, yLow - kReflectionReach,
+                           yHigh + kReflectionReach});
+    }
+    return reaches;
 }
 
-CBuildingVolumes::Box CBuildingVolumes::SceneReach(std::span<const CRectObstacle> scene) {
+CBuildingVolumes::Box CBuildingVolumes::Union(std::span<const Box> boxes) {
     constexpr double kInf = std::numeric_limits<double>::infinity();
     Box all{kInf, -kInf, kInf, -kInf};
-    for (const CRectObstacle& face : scene) {
-        const Box b = ReachOf(face);
+    for (const Box& b : boxes) {
+        // A face with a coordinate that is not a number reaches everywhere, as far as anyone can tell.
+        if (std::isnan(b.xLow + b.xHigh + b.yLow + b.yHigh)) return {-kInf, kInf, -kInf, kInf};
         all = {std::min(all.xLow, b.xLow), std::max(all.xHigh, b.xHigh), std::min(all.yLow, b.yLow),
                std::max(all.yHigh, b.yHigh)};
     }
     return all;
-}
-
-bool CBuildingVolumes::MeetsFaceOf(const Box& roof, std::span<const CRectObstacle> scene) {
-    return std::any_of(scene.begin(), scene.end(),
-                       [&](const CRectObstacle& face) { return roof.Meets(ReachOf(face)); });
 }
 
 }  // namespace kelmora

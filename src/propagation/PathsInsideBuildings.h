@@ -34,10 +34,16 @@ public:
     template <typename Visit>
     void ForEachNear(std::span<const CRectObstacle> scene, Visit visit) const {
         if (roofs_.empty()) return;
-        const Box reach = SceneReach(scene);
+        const std::span<const Box> reaches = FaceReaches(scene);
+        const Box all = Union(reaches);
         for (const Roof& roof : roofs_) {
-            if (!roof.box.Meets(reach) || !MeetsFaceOf(roof.box, scene)) continue;
-            visit(*roof.rect);
+            if (!roof.box.Meets(all)) continue;
+            for (const Box& reach : reaches) {
+                if (roof.box.Meets(reach)) {
+                    visit(*roof.rect);
+                    break;
+                }
+            }
         }
     }
 
@@ -53,9 +59,9 @@ private:
         const CMyRect* rect;
         Box box;  // of its footprint's corners
     };
-    static Box ReachOf(const CRectObstacle& face);
-    static Box SceneReach(std::span<const CRectObstacle> scene);
-    static bool MeetsFaceOf(const Box& roof, std::span<const CRectObstacle> scene);
+    // The plan box of each face widened by the reach of a reflection point (storage kept by the thread).
+    static std::span<const Box> FaceReaches(std::span<const CRectObstacle> scene);
+    static Box Union(std::span<const Box> boxes);
 
     std::vector<Roof> roofs_;
 };
