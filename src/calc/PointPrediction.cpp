@@ -188,7 +188,7 @@ PredictionSite::PredictionSite(const CNoise& m)
       faces(TryPrepareSiteFaces(m)),
       userSources(UserSources(m)),
       origins(OpeningOriginsOf(m.buildings)),
-      sourceKeys(UserSourceKeys(m, origins)),
+      sourceKeys(UserSourceKeys(m)),
       conditions(ConditionsFingerprint(m)),
       volumes(m.buildings) {}
 

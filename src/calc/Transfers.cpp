@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "calc/OpeningSources.h"
 #include "calc/PathEvaluation.h"
 #include "calc/PointPrediction.h"
 #include "model/persistence/Archive.h"
@@ -38,6 +37,54 @@ void HashSourceItself(CFingerprintHasher& h, const CSound& source) {
     h.Add(static_cast<std::int32_t>(source.powerAverage.kind));
 }
 
+// Values and spectra with −0.0 taken as 0.0 and without the spectra's titles, which no number depends on.
+void Canonical(double& v) {
+    v = CanonicalZero(v);
+}
+
+void Canonical(CVector3D& p) {
+    Canonical(p.x);
+    Canonical(p.y);
+    Canonical(p.z);
+}
+
+void Canonical(CBand& band) {
+    band.title.clear();
+    Canonical(band.overall);
+    for (double& v : band.octave)
+        Canonical(v);
+    for (double& v : band.third)
+        Canonical(v);
+}
+
+// An opening or a room as the sources made at its openings see it: without its memo and names, with
+// −0.0 taken as 0.0.
+void Canonical(CWindow& opening) {
+    opening.memo.clear();
+    for (CVector3D* p : {&opening.rect.p1, &opening.rect.p2, &opening.rect.p3})
+        Canonical(*p);
+    Canonical(opening.area);
+    Canonical(opening.absorption);
+    Canonical(opening.tl);
+    Canonical(opening.q);
+    for (CWindow& inner : opening.containedOpenings)
+        Canonical(inner);
+}
+
+void Canonical(CRoom& room) {
+    room.memo.clear();
+    Canonical(room.surfaceArea);
+    Canonical(room.ceilingZ);
+    Canonical(room.floorZ);
+    for (CVector3D& v : room.outline.vertices)
+        Canonical(v);
+    for (CBand* band : {&room.meanAbsorption, &room.defaultAbsorptionCeiling, &room.defaultAbsorptionFloor,
+                        &room.defaultAbsorptionWall, &room.defaultTl})
+        Canonical(*band);
+    for (CWindow& opening : room.openings)
+        Canonical(opening);
+}
+
 // The levels at a point from the transfer of each user source, pairAt(s) (null: the source adds
 // nothing).
 template <typename PairAt>
@@ -58,19 +105,6 @@ void SumLevels(std::span<const CSound* const> sources, PairAt pairAt, double tar
         point.resultMax.addEnergy(MaximumLevel(source, level));
     }
 }
-
-// The match of the model's sources and points in the store (the model's opening sources built here).
-struct ModelMatch {
-    CNoise built;
-    std::vector<const CSound*> sources;
-    CTransferMatch match;
-
-    ModelMatch(const CNoise& model, const CTransferStore& store) : built(model) {
-        BuildOpeningSources(built);
-        sources = UserSources(built);
-        match = CTransferMatch(store, UserSourceKeys(built), RunPointPositions(built));
-    }
-};
 
 // True when every point has a stored point, and every computed one a pair of every source.
 bool MatchComplete(const CTransferMatch& match, std::size_t points, std::size_t sources) {
@@ -114,32 +148,33 @@ std::vector<const CSound*> UserSources(const CNoise& model) {
 }
 
 std::vector<Fingerprint> UserSourceKeys(const CNoise& model) {
-    return UserSourceKeys(model, OpeningOriginsOf(model.buildings));
-}
-
-std::vector<Fingerprint> UserSourceKeys(const CNoise& model, std::span<const OpeningOrigin> origins) {
-    const std::vector<const CSound*> users = UserSources(model);
-    const std::size_t outdoor = model.outdoorSources.size();
-    std::vector<CFingerprintHasher> hashers(users.size());
-    std::vector<std::int32_t> made(users.size(), 0);
-    for (std::size_t s = 0; s < users.size(); ++s) {
-        hashers[s].Add(static_cast<std::int32_t>(s < outdoor ? 0 : 1));
-        HashSourceItself(hashers[s], *users[s]);
-    }
-    // The sources a room source makes, in the order of the run.
-    const std::size_t count = std::min(origins.size(), model.openingSources.size());
-    for (std::size_t k = 0; k < count; ++k) {
-        const std::size_t user = outdoor + static_cast<std::size_t>(origins[k].roomSource);
-        if (user >= users.size()) continue;
-        HashSourceItself(hashers[user], model.openingSources[k]);
-        hashers[user].Add(origins[k].gain);
-        ++made[user];
-    }
     std::vector<Fingerprint> keys;
-    keys.reserve(users.size());
-    for (std::size_t s = 0; s < users.size(); ++s) {
-        hashers[s].Add(made[s]);
-        keys.push_back(hashers[s].Final());
+    for (const CSound& source : model.outdoorSources) {
+        CFingerprintHasher h;
+        h.Add(std::int32_t{0});
+        HashSourceItself(h, source);
+        keys.push_back(h.Final());
+    }
+    for (const CBuilding& building : model.buildings) {
+        for (const CRoom& room : building.rooms) {
+            if (room.sources.empty()) continue;
+            // The room as its opening sources see it: everything of it but its sources and names.
+            CRoom empty = room;
+            empty.sources.clear();
+            Canonical(empty);
+            CArchive ar;
+            empty.Serialize(ar);
+            CFingerprintHasher roomHash;
+            roomHash.AddBytes(ar.Bytes().data(), ar.Bytes().size());
+            const Fingerprint roomKey = roomHash.Final();
+            for (const CSound& source : room.sources) {
+                CFingerprintHasher h;
+                h.Add(std::int32_t{1});
+                HashSourceItself(h, source);
+                h.Add(roomKey);
+                keys.push_back(h.Final());
+            }
+        }
     }
     return keys;
 }
@@ -243,8 +278,8 @@ void LevelsFromTransfers(std::span<const CSound* const> sources, const StoredPai
 }
 
 bool TransfersFit(const CNoise& model, const CTransferStore& store) {
-    const ModelMatch m(model, store);
-    return MatchComplete(m.match, model.calcInfo.PredictionPoints().size(), m.sources.size());
+    const CTransferMatch match(store, UserSourceKeys(model), RunPointPositions(model));
+    return MatchComplete(match, model.calcInfo.PredictionPoints().size(), UserSources(model).size());
 }
 
 bool InstantUpdatePossible(const CNoise& before, const CNoise& after, const CTransferStore& store) {
@@ -255,13 +290,12 @@ bool InstantUpdatePossible(const CNoise& before, const CNoise& after, const CTra
 }
 
 bool RecomputeFromTransfers(CNoise& model, const CTransferStore& store) {
-    const ModelMatch m(model, store);
-    const std::span<CPredictivePoint> points = model.calcInfo.PredictionPoints();
-    if (!MatchComplete(m.match, points.size(), m.sources.size())) return false;
-    // The levels follow the powers of the model's own sources (the copy's are the same).
+    const CTransferMatch match(store, UserSourceKeys(model), RunPointPositions(model));
     const std::vector<const CSound*> sources = UserSources(model);
+    const std::span<CPredictivePoint> points = model.calcInfo.PredictionPoints();
+    if (!MatchComplete(match, points.size(), sources.size())) return false;
     for (std::size_t i = 0; i < points.size(); ++i)
-        LevelsFromTransfers(sources, m.match.At(i), model.targetTime, points[i]);
+        LevelsFromTransfers(sources, match.At(i), model.targetTime, points[i]);
     return true;
 }
 

@@ -16,7 +16,7 @@
 // reuses stored transfers writes the same bytes as one that computes them all.
 //
 // A stored pair is found by what it is, not by where it stands: its user source by the source's key
-// (UserSourceKeys: position, Q, spectrum kind and the sources it makes at its room's openings) and its
+// (UserSourceKeys: position, Q, spectrum kind and, for a room source, its room) and its
 // point by the point's position, bit for bit (−0.0 as 0.0). Points and sources may be added, removed or
 // reordered between runs: the pairs that are left are found again, and only new pairs are computed.
 // A pair found is reused when the store's site fingerprint is the model's (nothing but sources and
@@ -36,8 +36,7 @@
 // The store is the document's: it is written by a run only when the run ends normally.
 //
 // To read the transfer of user source s at point i of a model (per-source levels, say):
-//   CNoise built = model; BuildOpeningSources(built);
-//   const CTransferMatch match(store, UserSourceKeys(built), RunPointPositions(built));
+//   const CTransferMatch match(store, UserSourceKeys(model), RunPointPositions(model));
 //   const PairTransfer* pair = match.At(i)[s];  // null when the store holds no such pair
 // A pair found this way is valid for the model when InstantUpdatePossible(run model, model, store).
 #include <array>
@@ -52,8 +51,6 @@
 #include "model/Sound.h"
 
 namespace kelmora {
-
-struct OpeningOrigin;
 
 // One source at one point.
 struct PairTransfer {
@@ -108,12 +105,11 @@ std::vector<const CSound*> UserSources(const CNoise& model);
 
 // The key of every user source (UserSources order): a fingerprint of everything of the source that
 // its transfers depend on within an unchanged site — its position, Q and spectrum kind and, for a room
-// source, every source it makes at its room's openings (position, Q, kind and opening gain). Two
-// sources with one key have the same transfers at every point. The model's opening sources must be
-// built (BuildOpeningSources).
+// source, its room without its sources. The sources a room source makes at its room's openings
+// (positions, Q, opening gains) follow from those alone (OpeningSources.h): the room's shape,
+// absorption and openings, and the source's position, Q and kind; the other sources of the room play
+// no part. Two sources with one key have the same transfers at every point of one site.
 std::vector<Fingerprint> UserSourceKeys(const CNoise& model);
-// The same with the origins of the model's opening sources (OpeningOriginsOf) at hand.
-std::vector<Fingerprint> UserSourceKeys(const CNoise& model, std::span<const OpeningOrigin> origins);
 
 // The fingerprint of everything in the model that transfers depend on, apart from the sources and the
 // points: the model without its sources (outdoor, room and opening sources), target time and

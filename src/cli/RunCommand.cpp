@@ -18,7 +18,6 @@
 #include <memory>
 #include <string>
 
-#include "calc/OpeningSources.h"
 #include "calc/PredictionRun.h"
 #include "calc/PrintfFormat.h"
 #include "calc/TransferCache.h"
@@ -58,12 +57,9 @@ bool ReadCacheFor(const std::string& path, const CNoise& model, CTransferStore& 
                      path.c_str());
         return false;
     }
-    // A model the run refuses is told by the run, before its opening sources are made.
-    if (kind != CacheFileKind::kCache || RunInputProblem(model)) return true;
-    CNoise built = model;
-    BuildOpeningSources(built);
-    const std::vector<Fingerprint> keys = UserSourceKeys(built);
-    const std::vector<CVector3D> positions = RunPointPositions(built);
+    if (kind != CacheFileKind::kCache) return true;
+    const std::vector<Fingerprint> keys = UserSourceKeys(model);
+    const std::vector<CVector3D> positions = RunPointPositions(model);
     const TransferCacheUse use{keys, positions};
     try {
         store = ReadTransferCache(path, &use);

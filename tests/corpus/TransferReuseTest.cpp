@@ -409,6 +409,17 @@ TEST(TransferReuse, PointsAndSourcesAddedRemovedOrReorderedTraceOnlyNewPairs) {
                 EXPECT_EQ(InstantBits(edited, base), cached.bits);
             }
         }
+        // Names change no number: a room's memo and its spectra's titles renamed trace nothing.
+        if (hasRoomSources) {
+            CNoise renamed = site;
+            for (CBuilding& b : renamed.buildings)
+                for (CRoom& r : b.rooms) {
+                    r.memo += "(改)";
+                    r.defaultTl.title = "新しい名前";
+                }
+            CTransferStore store = base;
+            EXPECT_EQ(ExpectCachedRunAsPlain(renamed, store).counts.computed, 0);
+        }
     }
     EXPECT_GT(sitesWithRooms, 0);
 }
