@@ -280,7 +280,7 @@ CTransferStore ReadTransferCache(const std::filesystem::path& path, const Transf
                         file.size());
         return Decode(in, file.size(), EngineIdentity(), use);
     } catch (const InputFileError& e) {
-        throw TransferCacheError(e.what());
+        throw TransferCacheError(e.reason());
     }
 }
 
@@ -295,7 +295,7 @@ CacheFileKind InspectTransferCacheFile(const std::filesystem::path& path) {
         return got == sizeof magic && std::memcmp(magic, kMagic, sizeof kMagic) == 0 ? CacheFileKind::kCache
                                                                                      : CacheFileKind::kOther;
     } catch (const InputFileError& e) {
-        throw TransferCacheError("転送キャッシュ " + path.string() + " を使えません (" + e.what() + ")");
+        throw TransferCacheError("転送キャッシュ " + path.string() + " を使えません (" + e.reason() + ")");
     }
 }
 

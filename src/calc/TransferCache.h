@@ -52,7 +52,8 @@ CTransferStore DecodeTransferCache(std::span<const std::uint8_t> bytes, std::str
 void WriteTransferCache(const std::filesystem::path& path, const CTransferStore& store);
 
 // Reads the file made by this engine, as DecodeTransferCache. Throws TransferCacheError, also when
-// it cannot be opened or is not a regular file (a folder, a FIFO, a device: refused without blocking).
+// it cannot be opened or is not a regular file (a folder, a FIFO, a device: refused without blocking);
+// what() then says why without naming the file.
 CTransferStore ReadTransferCache(const std::filesystem::path& path, const TransferCacheUse* use = nullptr);
 
 // What a file named as the cache holds, told from its first bytes.
@@ -63,8 +64,8 @@ enum class CacheFileKind {
     kOther,    // any other file: never replaced
 };
 
-// Throws TransferCacheError ("転送キャッシュ PATH を使えません (PATH: 通常のファイルではありません)") for
-// a name that cannot be opened for reading or is not a regular file.
+// Throws TransferCacheError ("転送キャッシュ PATH を使えません (通常のファイルではありません)") for a name
+// that cannot be opened for reading or is not a regular file.
 CacheFileKind InspectTransferCacheFile(const std::filesystem::path& path);
 
 }  // namespace kelmora

@@ -179,8 +179,8 @@ TEST_F(TransferCacheFiles, TellsACacheFromOtherFilesWithoutBlocking) {
             InspectTransferCacheFile(path);
             ADD_FAILURE() << name << " taken";
         } catch (const TransferCacheError& e) {
-            EXPECT_EQ(std::string(e.what()), "転送キャッシュ " + path + " を使えません (" + path +
-                                                 ": 通常のファイルではありません)");
+            EXPECT_EQ(std::string(e.what()),
+                      "転送キャッシュ " + path + " を使えません (通常のファイルではありません)");
         }
         EXPECT_THROW(ReadTransferCache(path), TransferCacheError);
     }

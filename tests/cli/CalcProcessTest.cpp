@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 using testing::CalcProcess;
 using testing::Outcome;
 using testing::Slurp;
+using testing::WriteBytes;
 
 // 10 m from the source: 100 + 10·log10 21 + 10·log10 2 − 11 − 20 = 85.23 dB, of which the air takes
 // 0.06 dB (20 °C, 60 %: 0.26 dB in the 4 kHz band, 0.38 dB in the 5 kHz band, less below): 85.17 dB.
@@ -207,8 +208,9 @@ TEST_F(CalcProcess, RunReusesTheTransfersOfItsCache) {
 }
 
 // --cache names only a cache, an empty file or a new name. Any other file (the project itself, a result
-// file) is refused before anything is computed and stays as it was; a folder or a FIFO is refused at
-// once with a message that names it as the cache.
+// file) is refused before anything is computed and stays as it was; a folder, a FIFO or a device is
+// refused at once with a message that names it as the cache. A huge file that begins as a cache is
+// refused by its size without being read, and replaced by the run's cache.
 TEST_F(CalcProcess, RunReplacesOnlyACacheAndRefusesOtherFilesFirst) {
     const fs::path project = Project("p.kel", [](CNoise& m) {
         m.calcInfo.mode = kPointListMode;
@@ -237,11 +239,11 @@ TEST_F(CalcProcess, RunReplacesOnlyACacheAndRefusesOtherFilesFirst) {
     fs::create_directory(folder);
     const fs::path fifo = folder_ / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const fs::path& odd : {folder, fifo}) {
+    for (const fs::path& odd : {folder, fifo, fs::path("/dev/zero")}) {
         const Outcome outcome = run(odd);
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_EQ(outcome.err, "転送キャッシュ " + odd.string() + " を使えません (" + odd.string() +
-                                   ": 通常のファイルではありません)\n");
+        EXPECT_EQ(outcome.err,
+                  "転送キャッシュ " + odd.string() + " を使えません (通常のファイルではありません)\n");
         EXPECT_FALSE(fs::exists(laeq));
     }
     EXPECT_TRUE(fs::is_directory(folder));
@@ -254,6 +256,21 @@ TEST_F(CalcProcess, RunReplacesOnlyACacheAndRefusesOtherFilesFirst) {
     EXPECT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(first.err, "転送: 計算 2 組, 再利用 0 組\n");
     EXPECT_EQ(run(empty).err, "転送: 計算 0 組, 再利用 2 組\n");
+
+    // 2 GB, sparse, after the header of a cache of this engine with no source and no point.
+    std::vector<std::uint8_t> header = EncodeTransferCache(CTransferStore(), EngineIdentity());
+    header.resize(header.size() - 32);
+    const fs::path huge = folder_ / "huge.cache";
+    WriteBytes(huge, std::string(header.begin(), header.end()));
+    fs::resize_file(huge, std::uint64_t{2} << 30);
+    const Outcome refused =
+        Calc({"run", project.string(), "--quiet", "--laeq", laeq, "--cache", huge.string()},
+             {.timeoutSeconds = 20.0});
+    EXPECT_EQ(refused.status, 0) << refused.err;
+    EXPECT_EQ(refused.err, "警告: 転送キャッシュ " + huge.string() +
+                               " を使えません (転送キャッシュが壊れています)。すべての組を計算します\n"
+                               "転送: 計算 2 組, 再利用 0 組\n");
+    EXPECT_LT(fs::file_size(huge), 4096u);
 }
 
 }  // namespace
