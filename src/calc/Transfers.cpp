@@ -90,19 +90,12 @@ void Canonical(CRoom& room) {
 template <typename PairAt>
 void SumLevels(std::span<const CSound* const> sources, PairAt pairAt, double targetTime,
                CPredictivePoint& point) {
-    CBand level;  // storage reused from source to source
     for (std::size_t s = 0; s < sources.size(); ++s) {
         const PairTransfer* pair = pairAt(s);
         if (pair == nullptr || !pair->reached) continue;
-        const CSound& source = *sources[s];
-        level = source.powerAverage;
-        for (int b = 0; b < level.bandCount(); ++b) {
-            const double energy =
-                std::pow(10.0, level.value(b) / 10.0) * pair->energy[static_cast<std::size_t>(b)];
-            level.value(b) = energy > 0.0 ? 10.0 * std::log10(energy) : kNoSoundLevel;
-        }
-        point.resultAverage.addEnergy(TimeWeighting(source, level, targetTime));
-        point.resultMax.addEnergy(MaximumLevel(source, level));
+        const SourceContribution c = ContributionFromTransfer(*sources[s], *pair, targetTime);
+        point.resultAverage.addEnergy(c.laeq);
+        point.resultMax.addEnergy(c.lamax);
     }
 }
 
@@ -120,6 +113,22 @@ bool MatchComplete(const CTransferMatch& match, std::size_t points, std::size_t 
 }
 
 }  // namespace
+
+SourceContribution ContributionFromTransfer(const CSound& source, const PairTransfer& pair,
+                                            double targetTime) {
+    SourceContribution c;
+    if (!pair.reached) return c;
+    c.reached = true;
+    CBand level = source.powerAverage;  // the source's level at the point
+    for (int b = 0; b < level.bandCount(); ++b) {
+        const double energy =
+            std::pow(10.0, level.value(b) / 10.0) * pair.energy[static_cast<std::size_t>(b)];
+        level.value(b) = energy > 0.0 ? 10.0 * std::log10(energy) : kNoSoundLevel;
+    }
+    c.laeq = TimeWeighting(source, level, targetTime);
+    c.lamax = MaximumLevel(source, level);
+    return c;
+}
 
 std::int64_t CTransferStore::PairCount() const {
     std::int64_t pairs = 0;

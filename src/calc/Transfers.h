@@ -22,23 +22,42 @@
 // A pair found is reused when the store's site fingerprint is the model's (nothing but sources and
 // points changed), or else when its fingerprint still matches.
 //
-// Use from a document (plain classes, no window needed):
+// The API, for a document (plain classes, no window needed):
+//
 //   CTransferStore store;                          // kept with the document, filled by its runs
-//   CPredictionJob job(model, settings, &store);   // PredictionRun.h: reuses the pairs that still hold,
-//                                                  // leaves the run's transfers in `store`
-//   After an edit committed into `model`, with `before` the model of the last run:
+//   CPredictionJob job(model, settings, &store);   // PredictionRun.h: reuses the pairs that still hold;
+//                                                  // the run's transfers replace the store's contents
+//                                                  // only when the run ends normally (then it
+//                                                  // holds the run's own sources and points only)
+//
+// Re-predicting after an edit committed into `model`, with `before` the model of the last run:
 //   if (InstantUpdatePossible(before, model, store)) {
 //       RecomputeFromTransfers(model, store);       // every point's resultAverage/resultMax, no path traced
 //   } else {
 //       const std::int64_t n = PairsToCompute(model, store);  // PredictionRun.h, for the progress display
 //       // run again with &store; job.transferCounts().computed counts up to n while it runs
 //   }
-// The store is the document's: it is written by a run only when the run ends normally.
 //
-// To read the transfer of user source s at point i of a model (per-source levels, say):
+// One source's share of a point (per-source contributions): match the model's sources and points to
+// the store once, then take each pair; the point's levels are the energy sum of its sources' shares.
+//   const std::vector<const CSound*> sources = UserSources(model);
 //   const CTransferMatch match(store, UserSourceKeys(model), RunPointPositions(model));
-//   const PairTransfer* pair = match.At(i)[s];  // null when the store holds no such pair
-// A pair found this way is valid for the model when InstantUpdatePossible(run model, model, store).
+//   const StoredPairs pairs = match.At(i);             // run point i: model.calcInfo.PredictionPoints()[i]
+//   if (const PairTransfer* pair = pairs[s])           // user source s: sources[s]; null when not stored
+//       SourceContribution c = ContributionFromTransfer(*sources[s], *pair, model.targetTime);
+// The pairs are valid for `model` when TransfersFit(model, store) and the store's site is the model's
+// (store.site == SiteFingerprint(model)); InstantUpdatePossible(before, model, store) checks both.
+//
+// A variant of the model (a what-if scenario) that changes only powers, time patterns, the target time,
+// or removes sources or points: a copy of the model with the changes, then InstantUpdatePossible(model,
+// variant, store) and RecomputeFromTransfers(variant, store) or ContributionFromTransfer per pair; the
+// store is only read. A variant that changes anything else (a barrier, a source's position) needs a run;
+// give it a copy of the store, so that the document's store stays that of the document's model, and
+// that run traces only the pairs the variant changed.
+//
+// Everything here reads the store and the model and keeps no state: any number of threads may read one
+// store at once while nothing writes it. A CTransferMatch and the StoredPairs it gives point into the
+// store and are valid while the store is unchanged.
 #include <array>
 #include <cstdint>
 #include <span>
@@ -167,6 +186,21 @@ private:
     std::vector<int> rows_;     // per run point: the stored point at its position, or −1
     std::int64_t found_ = 0;
 };
+
+// What one user source adds at a point, from its transfer there and its current power and time pattern,
+// in bands of the kind of its average power: `laeq` its time-weighted level over the target time,
+// `lamax` its maximum level (its maximum power less the same attenuation). A point's resultAverage and
+// resultMax are the energy sums (CBand::addEnergy) of these over the sources that reach it, added in
+// user source order.
+struct SourceContribution {
+    bool reached = false;  // false: no path of the source reaches the point, it adds nothing
+    CBand laeq = CBand::Filled(kNoSoundLevel);
+    CBand lamax = CBand::Filled(kNoSoundLevel);
+};
+
+// The contribution of `source` at a point from its pair there, with the target time `targetTime` [s].
+SourceContribution ContributionFromTransfer(const CSound& source, const PairTransfer& pair,
+                                            double targetTime);
 
 // The levels at one point from its transfers and the user sources' current powers and time patterns:
 // resultAverage (LAeqT over `targetTime`) and resultMax, both from no sound (−100) for a point not

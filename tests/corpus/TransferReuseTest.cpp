@@ -18,6 +18,7 @@
 #include <iterator>
 #include <optional>
 #include <random>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -268,6 +269,47 @@ TEST(TransferReuse, RandomSitesGiveTheSameBitsWithAndWithoutTransfers) {
         EXPECT_EQ(withBreakdown.bits, reused.bits);
         EXPECT_EQ(traced, store);
     }
+}
+
+// Each source's contribution at each point, taken from the pairs found for the model's sources and
+// points, sums in energy (in user source order) to the bits of the point's results; a source no path
+// brings to the point adds nothing.
+TEST(TransferReuse, SourceContributionsSumToThePointsLevels) {
+    int unreached = 0;
+    for (std::uint64_t seed = 1000; seed < 1006; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        CNoise site = corpus::RandomSite(seed);
+        CTransferStore store;
+        RunWhole(site, &store);
+        CNoise model = site;
+        std::reverse(model.outdoorSources.begin(), model.outdoorSources.end());
+        ASSERT_TRUE(RecomputeFromTransfers(model, store));
+        const std::vector<const CSound*> sources = UserSources(model);
+        const CTransferMatch match(store, UserSourceKeys(model), RunPointPositions(model));
+        const std::span<const CPredictivePoint> points = model.calcInfo.PredictionPoints();
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const StoredPairs pairs = match.At(i);
+            if (pairs.point() == nullptr || !pairs.point()->computed) continue;
+            CBand laeq = CBand::Filled(kNoSoundLevel);
+            CBand lamax = CBand::Filled(kNoSoundLevel);
+            for (std::size_t s = 0; s < sources.size(); ++s) {
+                ASSERT_NE(pairs[s], nullptr);
+                const SourceContribution c =
+                    ContributionFromTransfer(*sources[s], *pairs[s], model.targetTime);
+                EXPECT_EQ(c.reached, pairs[s]->reached);
+                if (!c.reached) {
+                    EXPECT_TRUE(c.laeq.allEqual(kNoSoundLevel));
+                    ++unreached;
+                    continue;
+                }
+                laeq.addEnergy(c.laeq);
+                lamax.addEnergy(c.lamax);
+            }
+            EXPECT_EQ(laeq.third, points[i].resultAverage.third) << "point " << i;
+            EXPECT_EQ(lamax.third, points[i].resultMax.third) << "point " << i;
+        }
+    }
+    EXPECT_GT(unreached, 0);
 }
 
 // A copy of the model with `edit` applied to its JSON form (ProjectJson.h), or none when the edited
