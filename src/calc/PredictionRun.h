@@ -67,15 +67,15 @@ class CBreakdownWriter;
 // computed and keeps no result of an earlier run.
 void ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int m, int count,
                         CBreakdownWriter& w);
-// The same keeping the point's transfers (ComputePoint in PointPrediction.h); an underground point
-// keeps none.
+// The same keeping the point's transfers (ComputePoint in PointPrediction.h, reusing what `stored`
+// holds); an underground point keeps none.
 TransferCounts ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int m, int count,
-                                  CBreakdownWriter& w, const PointTransfers* previous,
-                                  PointTransfers& transfers);
+                                  CBreakdownWriter& w, const StoredPairs& stored, PointTransfers& transfers);
 
 // The number of source–point pairs a run of `model` with `transfers` would trace (for a progress
-// display): every pair of the run's points whose transfers the store does not hold with a matching
-// fingerprint. Builds the opening sources and the scenes of a copy of the model; traces no path.
+// display): every pair of the run's points whose transfers the store does not hold (for a source of the
+// same key at a point of the same position) with a matching fingerprint. Builds the opening sources
+// and the scenes of a copy of the model; traces no path.
 std::int64_t PairsToCompute(const CNoise& model, const CTransferStore& transfers);
 
 // Why a model cannot be run, before anything is computed: a value that is not finite or lies outside
