@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build demo run test format check-format clean
+.PHONY: deps configure build demo run test check-deps format check-format clean
 
 deps:
 	@if [ "$$(id -u)" -eq 0 ] || command -v sudo >/dev/null; then ./scripts/install-deps.sh; fi
@@ -21,10 +21,15 @@ demo: build
 run: build
 	$(BUILD)/src/app/kelmora examples/factory.kel
 
-test: build
-	./scripts/check-format.sh
+# The format first (it takes a second), then the programs of `make demo` and `make run` with their
+# tests; the guard against packages missing from scripts/install-deps.sh; every test; the fuzzers.
+test: deps check-format build
+	./scripts/check-deps.sh $(BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	./scripts/fuzz.sh 60
+
+check-deps:
+	./scripts/check-deps.sh $(BUILD)
 
 format:
 	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
