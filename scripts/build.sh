@@ -1,9 +1,9 @@
 #!/bin/sh
-# Builds everything in BUILD, optimised with the profile of a training run: a first build in
-# BUILD/training records where the prediction spends its time while it computes the bundled example's
-# site boundary (the points of its list); the build in BUILD is then optimised for that, across the
-# libraries of the programs. The profile is recorded once per build folder (`make clean` records it
-# anew); PGO=0 builds without it.
+# Builds everything in BUILD, the engine optimised with the profile of a training run: a first build in
+# BUILD/training (kelmora-calc only, its engine instrumented, the rest unoptimised) records where the
+# prediction spends its time while it computes the bundled example's site boundary (the points of its
+# list); the engine in BUILD is then optimised for that. The profile is recorded once per build folder
+# (`make clean` records it anew); PGO=0 builds without it.
 #
 #   scripts/build.sh [BUILD] [JOBS]
 set -e
