@@ -43,7 +43,7 @@ check-deps:
 	./scripts/check-deps.sh $(BUILD) $(wildcard $(SAN_BUILD))
 
 format:
-	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 check-format:
 	./scripts/check-format.sh

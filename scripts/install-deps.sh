@@ -35,6 +35,8 @@ munge
 qt6-svg-dev
 libgdal-dev             # GIS files of noise maps
 qt6-translations-l10n   # Qt's own Japanese texts
+poppler-utils           # the manual's tests read the PDF back (pdftotext, pdfinfo, pdfimages)
+help2man                # the man pages from the programs' --help
 EOF_LIST
 )
 if [ "${1:-}" = --list ]; then

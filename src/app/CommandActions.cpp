@@ -19,15 +19,18 @@ namespace kelmora {
 
 namespace {
 
+// The toolbar's tip of a menu text: without its mnemonic and dots.
+QString TipOf(QString text) {
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
+    text.remove(mnemonic).remove(QStringLiteral("...")).remove('&');
+    return text.trimmed();
+}
+
 QAction* MakeAction(QObject* parent, const char* text, const char* prompt, const QKeySequence& keys = {}) {
     auto* action = new QAction(QString::fromUtf8(text), parent);
     action->setStatusTip(QString::fromUtf8(prompt));
     if (!keys.isEmpty()) action->setShortcut(keys);
-    // The toolbar's tip: the menu text without its mnemonic and dots.
-    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
-    QString tip = action->text();
-    tip.remove(mnemonic).remove(QStringLiteral("...")).remove('&');
-    action->setToolTip(tip.trimmed());
+    action->setToolTip(TipOf(action->text()));
     return action;
 }
 
@@ -64,6 +67,7 @@ CommandActions CommandActions::Create(QMainWindow& window) {
     a.sizeChange->setIcon(PaintedIcon(ToolIcon::SizeChange));
     a.picture = MakeAction(owner, "背景画像変更...", "背景画像変更");
     a.picture->setIcon(PaintedIcon(ToolIcon::Picture));
+    a.CreateUndoActions(owner);
 
     a.toolBar = MakeAction(owner, "ツール バー(&T)", "ツール バーの表示/非表示を切り替えます");
     a.toolBar->setCheckable(true);
@@ -98,6 +102,9 @@ CommandActions CommandActions::Create(QMainWindow& window) {
     a.fileMenu->addAction(a.exit);
 
     a.editMenu = bar->addMenu(QString::fromUtf8("編集(&E)"));
+    a.editMenu->addAction(a.undo);
+    a.editMenu->addAction(a.redo);
+    a.editMenu->addSeparator();
     for (QAction* action :
          {a.groundLines, a.buildings, a.outdoorSources, a.prediction, a.sizeChange, a.picture})
         a.editMenu->addAction(action);
@@ -119,6 +126,9 @@ CommandActions CommandActions::Create(QMainWindow& window) {
     a.toolBarWidget->addAction(a.newDocument);
     a.toolBarWidget->addAction(a.open);
     a.toolBarWidget->addAction(a.save);
+    a.toolBarWidget->addSeparator();
+    a.toolBarWidget->addAction(a.undo);
+    a.toolBarWidget->addAction(a.redo);
     a.toolBarWidget->addSeparator();
     a.toolBarWidget->addAction(a.groundLines);
     a.toolBarWidget->addAction(a.buildings);
@@ -152,11 +162,56 @@ void CommandActions::Refresh(const KelmoraDocument* active, bool anyWindow) cons
     saveAs->setEnabled(document && mode != kCalculationMode);
     for (QAction* action : {groundLines, buildings, outdoorSources, prediction, sizeChange, picture})
         action->setEnabled(idle);
+    RefreshUndo(active);
     newWindow->setEnabled(document);
     cascade->setEnabled(anyWindow);
     tile->setEnabled(anyWindow);
     arrangeIcons->setEnabled(anyWindow);
 }
+
+// ---- Undo and redo ------------------------------------------------------------------------------
+
+namespace {
+
+const char* const kUndoText = "元に戻す(&U)";
+const char* const kRedoText = "やり直し(&R)";
+
+// The menu text names the step ("元に戻す(&U): 建物情報の変更"), the tip without the mnemonic
+// ("元に戻す: 建物情報の変更").
+void NameStep(QAction* action, const char* text, const std::string& step) {
+    QString menu = QString::fromUtf8(text);
+    QString tip = TipOf(menu);
+    if (!step.empty()) {
+        QString name = QString::fromStdString(step);
+        tip += QStringLiteral(": ") + name;
+        menu += QStringLiteral(": ") + name.replace('&', QStringLiteral("&&"));
+    }
+    action->setText(menu);
+    action->setToolTip(tip);
+}
+
+}  // namespace
+
+void CommandActions::CreateUndoActions(QObject* owner) {
+    undo = MakeAction(owner, kUndoText, "直前の操作を元に戻します");
+    undo->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Z")), QKeySequence(QStringLiteral("Alt+Backspace"))});
+    undo->setIcon(PaintedIcon(ToolIcon::Undo));
+    redo = MakeAction(owner, kRedoText, "元に戻した操作をやり直します");
+    redo->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+    redo->setIcon(PaintedIcon(ToolIcon::Redo));
+}
+
+void CommandActions::RefreshUndo(const KelmoraDocument* active) const {
+    const EditTransaction* tx = active != nullptr ? &active->transaction() : nullptr;
+    undo->setEnabled(tx != nullptr && tx->CanUndo());
+    redo->setEnabled(tx != nullptr && tx->CanRedo());
+    NameStep(undo, kUndoText, tx != nullptr ? tx->UndoName() : std::string());
+    NameStep(redo, kRedoText, tx != nullptr ? tx->RedoName() : std::string());
+}
+
+// -------------------------------------------------------------------------------------------------
 
 void CommandActions::ShowRecentFiles(const QStringList& files) const {
     // Only the entries in use stand in the menu (a hidden entry would still be announced by a screen

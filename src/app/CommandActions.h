@@ -4,7 +4,8 @@
 // Without a document the menu bar holds "ファイル(&F)", "表示(&V)" and "ヘルプ(&H)"; with one it adds
 // "編集(&E)" (also the plan's context menu) and "ウィンドウ(&W)", and the file menu gains the two save
 // commands. The edit commands are enabled exactly while the active document has no dialog open and no
-// calculation running.
+// calculation running. The edit menu starts with "元に戻す" and "やり直し", which name the step they
+// take back or make again.
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,9 @@ struct CommandActions {
     QAction* prediction = nullptr;      // 32773
     QAction* sizeChange = nullptr;      // 32774
     QAction* picture = nullptr;         // 32776
+    // Undo and redo of committed steps
+    QAction* undo = nullptr;  // 57643
+    QAction* redo = nullptr;  // 57644
     // View
     QAction* toolBar = nullptr;
     QAction* statusBar = nullptr;
@@ -64,6 +68,11 @@ struct CommandActions {
     void Refresh(const KelmoraDocument* active, bool anyWindow) const;
     // The recent-file entries, most recent first ("&1 path").
     void ShowRecentFiles(const QStringList& files) const;
+
+private:
+    void CreateUndoActions(QObject* owner);
+    // Undo and redo enabled and named after the active document's steps.
+    void RefreshUndo(const KelmoraDocument* active) const;
 };
 
 }  // namespace kelmora

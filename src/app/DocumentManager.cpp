@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <algorithm>
 
+#include "app/MapLegendPanel.h"
 #include "app/PlanView.h"
 #include "app/WindowPlacement.h"
 
@@ -21,6 +22,16 @@ QString FileTitle(const QString& path) {
 // Every file, whatever its name (project files have no extension of their own).
 const QString kProjectFilter = QString::fromUtf8("すべてのファイル (*)");
 
+// The document as the save prompt names it: its title, and the project it came from when that has
+// another name ("DOC1.asj1 (factory.kel)" for a restored backup).
+QString PromptName(const KelmoraDocument& document) {
+    const std::string& origin = document.transaction().origin();
+    if (origin.empty()) return document.title();
+    const QString originName = FileTitle(QString::fromStdString(origin));
+    if (originName == document.title()) return document.title();
+    return QStringLiteral("%1 (%2)").arg(document.title(), originName);
+}
+
 }  // namespace
 
 PlanWindow::PlanWindow(KelmoraDocument& document, DocumentManager& manager)
@@ -29,7 +40,8 @@ PlanWindow::PlanWindow(KelmoraDocument& document, DocumentManager& manager)
 }
 
 PlanView* PlanWindow::view() const {
-    return qobject_cast<PlanView*>(widget());
+    auto* pane = qobject_cast<PlanPane*>(widget());
+    return pane != nullptr ? pane->view() : nullptr;
 }
 
 void PlanWindow::closeEvent(QCloseEvent* event) {
@@ -44,9 +56,9 @@ DocumentManager::DocumentManager(QMdiArea& area, const DocumentServices& service
     : QObject(parent), area_(area), services_(services) {}
 
 KelmoraDocument* DocumentManager::AddDocument(ProjectDocument project, const std::string& path,
-                                              const QString& title, bool modified) {
+                                              const QString& title, bool modified, ProjectExtras extras) {
     auto* document = new KelmoraDocument(services_, this);
-    document->Load(std::move(project), path, title, modified);
+    document->Load(std::move(project), path, title, modified, std::move(extras));
     documents_.push_back(document);
     connect(document, &KelmoraDocument::stateChanged, this, [this, document] {
         RefreshTitles(*document);
@@ -65,8 +77,10 @@ KelmoraDocument* DocumentManager::AddDocument(ProjectDocument project, const std
 
 PlanWindow* DocumentManager::CreateWindow(KelmoraDocument& document, const ViewRecord* record) {
     auto* window = new PlanWindow(document, *this);
-    auto* view = new PlanView(document, window);
-    window->setWidget(view);
+    // The plan with its map legend beside it.
+    auto* pane = new PlanPane(document, window);
+    PlanView* view = pane->view();
+    window->setWidget(pane);
     area_.addSubWindow(window);
     if (record != nullptr && !record->info.frameRect.IsEmpty())
         window->setGeometry(ToQRect(record->info.frameRect));
@@ -109,9 +123,16 @@ KelmoraDocument* DocumentManager::NewDocument() {
     return AddDocument(std::move(project), "", QStringLiteral("Kelmora%1").arg(untitledCount_), false);
 }
 
-std::optional<ProjectDocument> DocumentManager::Read(const QString& path) {
+std::optional<ProjectWithExtras> DocumentManager::Read(const QString& path) {
     try {
-        return ReadProjectFile(path.toStdString());
+        ProjectWithExtras read = ReadProjectWithExtras(path.toStdString());
+        if (!read.extrasProblem.empty())
+            services_.questions->Tell(services_.mainWindow, QString::fromUtf8(kProgramCaption),
+                                      QString::fromUtf8("拡張ファイルを読めませんでした。座標系・規制値・シナ"
+                                                        "リオ・騒音マップ設定なしで開きます。\n") +
+                                          QString::fromStdString(read.extrasProblem),
+                                      QMessageBox::Warning);
+        return read;
     } catch (const ProjectFileError& e) {
         services_.questions->Tell(services_.mainWindow, QString::fromUtf8(kProgramCaption),
                                   QString::fromUtf8(e.what()) + QStringLiteral("\n") + path,
@@ -133,14 +154,17 @@ KelmoraDocument* DocumentManager::Open(const QString& path) {
             return document;
         }
     }
-    std::optional<ProjectDocument> project = Read(absolute);
-    if (!project) {
+    std::optional<ProjectWithExtras> read = Read(absolute);
+    if (!read) {
         if (!QFileInfo::exists(absolute)) recent_.Remove(absolute);
         emit changed();
         return nullptr;
     }
     recent_.Add(absolute);
-    return AddDocument(std::move(*project), absolute.toStdString(), FileTitle(absolute), false);
+    // A backup opened as a file is that file: where it was made from is not the document's business.
+    read->extras.backupOf.clear();
+    return AddDocument(std::move(read->project), absolute.toStdString(), FileTitle(absolute), false,
+                       std::move(read->extras));
 }
 
 void DocumentManager::OpenChosen() {
@@ -150,17 +174,21 @@ void DocumentManager::OpenChosen() {
 }
 
 KelmoraDocument* DocumentManager::OpenBackup(const QString& path) {
-    std::optional<ProjectDocument> project = Read(path);
-    if (!project) return nullptr;
-    KelmoraDocument* document = AddDocument(std::move(*project), "", FileTitle(path), false);
-    document->transaction().MarkModified();
-    RefreshTitles(*document);
+    std::optional<ProjectWithExtras> read = Read(path);
+    if (!read) return nullptr;
+    // The project the backup was made of becomes the document's origin, and stays out of its extras:
+    // saving the document writes it into no project's extension file.
+    std::string origin = std::move(read->extras.backupOf);
+    read->extras.backupOf.clear();
+    KelmoraDocument* document =
+        AddDocument(std::move(read->project), "", FileTitle(path), true, std::move(read->extras));
+    document->transaction().SetOrigin(std::move(origin));
     return document;
 }
 
 bool DocumentManager::WriteTo(KelmoraDocument& document, const QString& path) {
     try {
-        SaveProjectFile(path.toStdString(), document.ToProject());
+        SaveProjectWithExtras(path.toStdString(), document.ToProject(), document.extras());
     } catch (const ProjectFileError& e) {
         services_.questions->Tell(
             services_.mainWindow, QString::fromUtf8(kProgramCaption),
@@ -185,9 +213,11 @@ bool DocumentManager::Save(KelmoraDocument& document) {
 
 bool DocumentManager::SaveAs(KelmoraDocument& document) {
     if (document.calculating()) return false;
-    const std::optional<std::string> path =
-        services_.questions->ChooseFileToSave(services_.mainWindow, QString::fromUtf8("名前を付けて保存"),
-                                              kProjectFilter, QString(), document.title());
+    // In the project's folder with its name (for a restored backup, the project it was made of).
+    const std::string& origin = document.transaction().origin();
+    const QString suggested = origin.empty() ? document.title() : QString::fromStdString(origin);
+    const std::optional<std::string> path = services_.questions->ChooseFileToSave(
+        services_.mainWindow, QString::fromUtf8("名前を付けて保存"), kProjectFilter, QString(), suggested);
     if (!path) return false;
     return WriteTo(document, QString::fromStdString(*path));
 }
@@ -196,7 +226,7 @@ bool DocumentManager::AskToSave(KelmoraDocument& document) {
     if (!document.transaction().modified()) return true;
     const QMessageBox::StandardButton answer = services_.questions->Ask(
         services_.mainWindow, QString::fromUtf8(kProgramCaption),
-        QString::fromUtf8("%1 への変更を保存しますか?").arg(document.title()),
+        QString::fromUtf8("%1 への変更を保存しますか?").arg(PromptName(document)),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
     if (answer == QMessageBox::Yes) return Save(document);
     return answer == QMessageBox::No;

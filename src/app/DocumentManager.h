@@ -10,6 +10,7 @@
 
 #include "app/KelmoraDocument.h"
 #include "app/UserSettings.h"
+#include "model/persistence/ExtensionFile.h"
 
 class QMdiArea;
 
@@ -50,11 +51,13 @@ public:
     void OpenChosen();
     // A backup of the last session. It is reopened as a document with unsaved changes and no file: it
     // asks to be saved when closed and its plain save asks for a name, so that the work it carries is
-    // neither dropped nor written into a backup file that the next session overwrites.
+    // neither dropped nor written into a backup file that the next session overwrites. The project it
+    // was made of (recorded beside the backup) is its origin: the save prompt names it and
+    // "名前を付けて保存" starts there.
     KelmoraDocument* OpenBackup(const QString& path);
 
-    // "上書き保存" (asks for a name when the document has no file) and "名前を付けて保存". False when
-    // nothing was saved.
+    // "上書き保存" (asks for a name when the document has no file) and "名前を付けて保存", which starts
+    // in the folder of the document's origin with its name. False when nothing was saved.
     bool Save(KelmoraDocument& document);
     bool SaveAs(KelmoraDocument& document);
 
@@ -83,14 +86,16 @@ signals:
 
 private:
     KelmoraDocument* AddDocument(ProjectDocument project, const std::string& path, const QString& title,
-                                 bool modified);
+                                 bool modified, ProjectExtras extras = {});
     PlanWindow* CreateWindow(KelmoraDocument& document, const ViewRecord* record);
     std::vector<PlanWindow*> WindowsOf(const KelmoraDocument& document) const;
     void RefreshTitles(KelmoraDocument& document);
     bool AskToSave(KelmoraDocument& document);
     bool WriteTo(KelmoraDocument& document, const QString& path);
     void Discard(KelmoraDocument& document);
-    std::optional<ProjectDocument> Read(const QString& path);
+    // The project at `path` with its extras; a file that cannot be read is reported (nothing returned),
+    // an extension file that cannot be read is reported and the project opens without its extras.
+    std::optional<ProjectWithExtras> Read(const QString& path);
 
     QMdiArea& area_;
     DocumentServices services_;

@@ -81,6 +81,26 @@ void DrawProgram(QPainter& p) {
     p.drawArc(QRect(10, 0, 24, 32), -60 * 16, 120 * 16);
 }
 
+// A hooked arrow turning back to the left ("元に戻す"); mirrored, to the right ("やり直し").
+void DrawTurnArrow(QPainter& p, bool mirrored) {
+    if (mirrored) {
+        p.translate(kSide, 0);
+        p.scale(-1, 1);
+    }
+    const QColor blue(30, 80, 170);
+    p.setPen(QPen(blue, 3, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath hook;
+    hook.moveTo(9, 13);
+    hook.lineTo(19, 13);
+    hook.cubicTo(30, 13, 30, 27, 19, 27);
+    hook.lineTo(12, 27);
+    p.drawPath(hook);
+    p.setPen(Qt::NoPen);
+    p.setBrush(blue);
+    p.drawPolygon(QPolygon({QPoint(3, 13), QPoint(11, 6), QPoint(11, 20)}));
+}
+
 }  // namespace
 
 QIcon PaintedIcon(ToolIcon icon) {
@@ -112,6 +132,10 @@ QIcon PaintedIcon(ToolIcon icon) {
                 break;
             case ToolIcon::Program:
                 DrawProgram(p);
+                break;
+            case ToolIcon::Undo:
+            case ToolIcon::Redo:
+                DrawTurnArrow(p, icon == ToolIcon::Redo);
                 break;
         }
         p.end();

@@ -8,6 +8,17 @@
 
 namespace kelmora {
 
+namespace {
+
+// The plan window's frame: the view stands in a pane beside its legend, inside the frame.
+QMdiSubWindow* FrameOf(QWidget* widget) {
+    for (; widget != nullptr; widget = widget->parentWidget())
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(widget)) return frame;
+    return nullptr;
+}
+
+}  // namespace
+
 KelmoraDocument::KelmoraDocument(const DocumentServices& services, QObject* parent)
     : QObject(parent), services_(services) {}
 
@@ -23,12 +34,13 @@ KelmoraDocument::~KelmoraDocument() {
 }
 
 void KelmoraDocument::Load(ProjectDocument project, const std::string& path, const QString& title,
-                           bool modified) {
+                           bool modified, ProjectExtras extras) {
     delete dialog_.data();
     formatVersion_ = project.formatVersion;
     pendingRecords_ = std::move(project.viewRecords);
-    tx_.Load(std::move(project.model), path, modified);
+    tx_.Load(std::move(project.model), path, modified, std::move(extras));
     transfers_.Clear();
+    SyncMapSettings();
     SetTitle(title);
 }
 
@@ -40,7 +52,7 @@ ProjectDocument KelmoraDocument::ToProject() const {
         ViewRecord record;
         record.viewData = view->viewData();
         // The window's normal rectangle in the area that holds the plan windows.
-        if (auto* frame = qobject_cast<QMdiSubWindow*>(view->parentWidget())) {
+        if (QMdiSubWindow* frame = FrameOf(view)) {
             const QRect r =
                 frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
             if (r.isValid())
@@ -57,20 +69,33 @@ void KelmoraDocument::SetTitle(const QString& title) {
 }
 
 void KelmoraDocument::AddView(PlanView* view) {
-    views_.emplace_back(view);
+    views_.push_back({++lastViewId_, view});
     if (activeView_.isNull()) activeView_ = view;
 }
 
 void KelmoraDocument::RemoveView(PlanView* view) {
-    std::erase_if(views_, [view](const QPointer<PlanView>& v) { return v.isNull() || v.data() == view; });
+    std::erase_if(views_, [view](const ViewEntry& v) { return v.view.isNull() || v.view.data() == view; });
     if (activeView_.data() == view) activeView_ = nullptr;
 }
 
 std::vector<PlanView*> KelmoraDocument::views() const {
     std::vector<PlanView*> out;
-    for (const QPointer<PlanView>& v : views_)
-        if (!v.isNull()) out.push_back(v.data());
+    for (const ViewEntry& v : views_)
+        if (!v.view.isNull()) out.push_back(v.view.data());
     return out;
+}
+
+int KelmoraDocument::ViewId(const PlanView* view) const {
+    if (view == nullptr) return 0;
+    for (const ViewEntry& v : views_)
+        if (v.view.data() == view) return v.id;
+    return 0;
+}
+
+PlanView* KelmoraDocument::ViewById(int id) const {
+    for (const ViewEntry& v : views_)
+        if (v.id == id && !v.view.isNull()) return v.view.data();
+    return nullptr;
 }
 
 PlanView* KelmoraDocument::activeView() const {
@@ -112,11 +137,31 @@ void KelmoraDocument::RunCommand(EditCommand command) {
     }
 }
 
+void KelmoraDocument::SyncMapSettings() {
+    map_.UseSettings(tx_.extras().map.value_or(MapSettings{}), tx_.model());
+}
+
+void KelmoraDocument::Undo() {
+    Apply(tx_.Undo());
+}
+
+void KelmoraDocument::Redo() {
+    Apply(tx_.Redo());
+}
+
 void KelmoraDocument::RecheckMap() {
     mapOutOfDate_ = map_.IsOutOfDate(tx_.model());
 }
 
 void KelmoraDocument::Apply(const ChainStep& step) {
+    // A committed change (or its undoing) may bring other map settings or buildings.
+    SyncMapSettings();
+    if (step.viewChange)
+        if (PlanView* view = ViewById(step.viewChange->windowId)) {
+            CKelmoraViewData data = view->viewData();
+            ApplyViewChange(data, step.viewChange->from, step.viewChange->to);
+            view->ReplaceViewData(data);
+        }
     if (step.outcome == ChainOutcome::Committed && !step.startCalculation) UpdateResultsInstantly();
     // A committed edit ends its chain; a calculation start is checked before its run writes results.
     if (tx_.editMode() < kGroundLineListMode) RecheckMap();
@@ -153,6 +198,7 @@ void KelmoraDocument::ResumeChain() {
 void KelmoraDocument::UpdateViews(int hint) {
     for (PlanView* view : views())
         view->Update(hint);
+    emit viewsUpdated();
 }
 
 CKelmoraViewData* KelmoraDocument::activeViewData() {

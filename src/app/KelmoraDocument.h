@@ -46,10 +46,14 @@ public:
 
     // ---- Contents and file ----
 
-    // New contents: the project read from `path` (empty for a new document), shown as `title`.
-    void Load(ProjectDocument project, const std::string& path, const QString& title, bool modified);
+    // New contents: the project read from `path` (empty for a new document) with its extras, shown as
+    // `title`.
+    void Load(ProjectDocument project, const std::string& path, const QString& title, bool modified,
+              ProjectExtras extras = {});
     // The project as saving writes it: the model and one window record per open window, in window order.
     ProjectDocument ToProject() const;
+    // What saving writes into the extension file beside the project.
+    const ProjectExtras& extras() const { return tx_.extras(); }
     QString title() const { return title_; }
     void SetTitle(const QString& title);
     // The window records of the project just loaded, taken by its windows as they are set up.
@@ -57,9 +61,14 @@ public:
 
     // ---- Windows ----
 
+    // A plan window of the document gets an id of its own, never reused while the document is open:
+    // the undo steps of a window's view data name their window by it.
     void AddView(PlanView* view);
     void RemoveView(PlanView* view);
     std::vector<PlanView*> views() const;
+    // The id of one of its windows (0: not one of them), and the open window of an id (or null).
+    int ViewId(const PlanView* view) const;
+    PlanView* ViewById(int id) const;
     // The plan window last activated (set whenever one of its windows is activated); null when that
     // window has closed and no other has been activated since.
     PlanView* activeView() const;
@@ -69,6 +78,10 @@ public:
 
     // A command of the edit menu on this document; nothing while a dialog of the document is open.
     void RunCommand(EditCommand command);
+    // "元に戻す" and "やり直し": the last committed step taken back or the next one made again, carried
+    // out like a commit (redraws, results, the map's check); nothing while a dialog is open.
+    void Undo();
+    void Redo();
     // The open chain dialog that clicks on the plan feed (modeless editors, the size dialog, the
     // prediction dialog), or null.
     ChainDialog* openDialog() const;
@@ -84,6 +97,9 @@ public:
     bool mapOutOfDate() const { return mapOutOfDate_; }
     // Compares the model with the map's results again (a new map taken).
     void RecheckMap();
+    // Gives the map the document's map settings and the model's buildings (after a load and after
+    // every step that commits or restores a model).
+    void SyncMapSettings();
     // The transfers of the last run that ended normally.
     const RunTransfers& runTransfers() const { return transfers_; }
 
@@ -94,11 +110,14 @@ public:
     void Apply(const ChainStep& step) override;
     void UpdateViews(int hint) override;
     CKelmoraViewData* activeViewData() override;
+    int activeViewId() override { return ViewId(activeView()); }
     QWidget* dialogParent() override { return services_.mainWindow; }
 
 signals:
     // The edit mode, the modified flag, the path or the title changed: titles and commands refresh.
     void stateChanged();
+    // Every plan window has been brought up to date with a redraw hint (the map's legend panels follow).
+    void viewsUpdated();
     // A calculation has ended and its progress dialog closed, with the job's end code.
     void calculationFinished(int result);
     // A committed edit of powers or time patterns has given every prediction point new results from
@@ -123,7 +142,12 @@ private:
     QString title_;
     std::int32_t formatVersion_ = kCurrentFileVersion;
     std::vector<ViewRecord> pendingRecords_;
-    std::vector<QPointer<PlanView>> views_;
+    struct ViewEntry {
+        int id = 0;
+        QPointer<PlanView> view;
+    };
+    std::vector<ViewEntry> views_;
+    int lastViewId_ = 0;
     QPointer<PlanView> activeView_;
     QPointer<ChainDialog> dialog_;
     std::unique_ptr<CountedPredictionJob> job_;

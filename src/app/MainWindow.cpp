@@ -15,6 +15,7 @@
 #include "app/Icons.h"
 #include "app/MapController.h"
 #include "app/PlanView.h"
+#include "app/PrintController.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
 
@@ -31,6 +32,8 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     documents_ = new DocumentManager(*area_, services_, this);
     actions_ = CommandActions::Create(*this);
     maps_ = new MapController(*this, *area_, *actions_.viewMenu, *documents_, *context_.questions);
+    printing_ =
+        new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
     statusBar()->showMessage(QString::fromUtf8("レディ"));
     resize(1100, 760);
     Connect();
@@ -61,6 +64,13 @@ void MainWindow::Connect() {
         {a.sizeChange, EditCommand::SizeChange},         {a.picture, EditCommand::ChangePicture}};
     for (const auto& [action, command] : commands)
         connect(action, &QAction::triggered, this, [this, command] { RunEditCommand(command); });
+
+    connect(a.undo, &QAction::triggered, this, [&docs] {
+        if (KelmoraDocument* d = docs.activeDocument()) d->Undo();
+    });
+    connect(a.redo, &QAction::triggered, this, [&docs] {
+        if (KelmoraDocument* d = docs.activeDocument()) d->Redo();
+    });
 
     connect(a.newWindow, &QAction::triggered, this, [&docs] {
         if (KelmoraDocument* d = docs.activeDocument()) docs.NewWindow(*d);
@@ -139,8 +149,13 @@ bool MainWindow::WriteSession() {
     if (!context_.dataFolder) return false;
     SessionSnapshot session;
     session.mainWindow = ToFrameRect(isMaximized() || isMinimized() ? normalGeometry() : geometry());
-    for (const KelmoraDocument* document : documents_->documents())
+    for (const KelmoraDocument* document : documents_->documents()) {
         session.documents.push_back(document->ToProject());
+        // Beside the backup, the project it is a copy of, for the document restored from it.
+        ProjectExtras extras = document->extras();
+        extras.backupOf = document->transaction().origin();
+        session.extras.push_back(std::move(extras));
+    }
     return kelmora::WriteSession(*context_.dataFolder, session).settingsWritten;
 }
 

@@ -1,7 +1,6 @@
 #include "app/PlanView.h"
 
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -94,17 +93,22 @@ void PlanView::ChangeBackground() {
     if (!load.ok()) {
         LoadPicture();  // the previous picture, from the unchanged path
         QString text = QString::fromStdString(PictureLoadFailedMessage(*chosen));
-        QImageReader reader(QString::fromStdString(*chosen));
-        if (reader.read().isNull()) text += QStringLiteral("\n") + reader.errorString();
+        if (!load.reason.empty()) text += QStringLiteral("\n") + QString::fromStdString(load.reason);
         document_.questions().Tell(window(), QString::fromUtf8(kChangePictureCaption), text,
                                    QMessageBox::Information);
         return;
     }
     picture_ = load.picture;
+    const CKelmoraViewData before = state_.viewData;
     ReplacePicture(state_.viewData, *chosen, load.size());
-    document_.transaction().MarkModified();
-    Update(6);
-    document_.Apply({});
+    document_.Apply(document_.transaction().CommitViewChange(kPictureStepName, document_.ViewId(this), before,
+                                                             state_.viewData, {6}));
+}
+
+void PlanView::ReplaceViewData(const CKelmoraViewData& data) {
+    const bool otherPicture = data.imagePath != state_.viewData.imagePath;
+    state_.viewData = data;
+    if (otherPicture) LoadPicture();
 }
 
 void PlanView::RedrawBase() {
@@ -138,6 +142,7 @@ void PlanView::Update(int hint) {
                                           document_.mapOutOfDate());
     inputs.mapBeneath = &map.beneath;
     inputs.mapAbove = &map.above;
+    inputs.gridCrosses = map.gridCrosses;
     UpdateLayers(lists_, hint, inputs);
     if (effect.redrawBase) RedrawBase();
     switch (effect.compose) {

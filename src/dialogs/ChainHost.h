@@ -24,6 +24,8 @@ public:
     // of its windows is open. The size dialog changes its calibration; the prediction dialog lays its
     // horizontal grid over it.
     virtual CKelmoraViewData* activeViewData() = 0;
+    // The id of that window (0 while none is open): the undo step of a change of its view data names it.
+    virtual int activeViewId() = 0;
     // The window the dialogs of the document belong to.
     virtual QWidget* dialogParent() = 0;
 };

@@ -24,7 +24,8 @@ public:
     virtual std::optional<std::string> ChooseFileToOpen(QWidget* parent, const QString& title,
                                                         const QString& filter) = 0;
     // A save dialog that confirms overwriting; `suffix` (without the dot) is added to a name typed
-    // without one. The chosen file, or none when cancelled.
+    // without one. `suggestedName` is a file name, or a full path: the dialog then starts in its folder
+    // (when that still exists) with its name. The chosen file, or none when cancelled.
     virtual std::optional<std::string> ChooseFileToSave(QWidget* parent, const QString& title,
                                                         const QString& filter, const QString& suffix,
                                                         const QString& suggestedName) = 0;

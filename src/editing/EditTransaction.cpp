@@ -113,6 +113,30 @@ ChainStep Hints(std::vector<int> hints) {
     return step;
 }
 
+// The names of the committed steps of the chains and the prediction dialog, as the edit menu shows them.
+const char* ChainStepName(EditLevel outermost) {
+    switch (outermost) {
+        case EditLevel::GroundLine:
+            return "地表線情報の変更";
+        case EditLevel::Building:
+            return "建物情報の変更";
+        default:
+            return "屋外音源情報の変更";
+    }
+}
+constexpr const char* kPredictionStepName = "予測条件の変更";
+
+DocumentPart CollectionOf(EditLevel outermost) {
+    switch (outermost) {
+        case EditLevel::GroundLine:
+            return DocumentPart::GroundLines;
+        case EditLevel::Building:
+            return DocumentPart::Buildings;
+        default:
+            return DocumentPart::OutdoorSources;
+    }
+}
+
 ChainStep Resume() {
     ChainStep step;
     step.resume = true;
@@ -129,21 +153,81 @@ CNoise& EditTransaction::ModelUnderEdit() {
     return edit_.editMode >= kGroundLineListMode ? workingCopy_ : model_;
 }
 
-void EditTransaction::Load(CNoise model, std::string path, bool modified) {
+void EditTransaction::Load(CNoise model, std::string path, bool modified, ProjectExtras extras) {
     DropChain();
     model_ = std::move(model);
+    extras_ = std::move(extras);
     path_ = std::move(path);
+    origin_ = path_;
+    cleanPath_ = path_;
     modified_ = modified;
+    history_.Clear();
+    if (modified) history_.ForgetClean();
 }
 
 void EditTransaction::Saved(std::string path) {
     path_ = std::move(path);
+    origin_ = path_;
+    cleanPath_ = path_;
     modified_ = false;
+    history_.MarkClean();
 }
 
 void EditTransaction::MarkModified() {
+    Changed();
+    history_.ForgetClean();
+}
+
+void EditTransaction::Changed() {
     modified_ = true;
     path_.clear();
+}
+
+void EditTransaction::FollowCleanState() {
+    modified_ = !history_.AtCleanState();
+    path_ = modified_ ? std::string() : cleanPath_;
+}
+
+ChainStep EditTransaction::CommitChange(std::string name, CNoise model, ProjectExtras extras) {
+    if (!CommandsEnabled()) return {};
+    history_.RecordModel(std::move(name), {5}, kModelAndExtras, model_, extras_, model, extras);
+    model_ = std::move(model);
+    extras_ = std::move(extras);
+    Changed();
+    ChainStep step = Hints({5});
+    step.outcome = ChainOutcome::Committed;
+    return step;
+}
+
+ChainStep EditTransaction::CommitViewChange(std::string name, int windowId, const CKelmoraViewData& before,
+                                            const CKelmoraViewData& after, std::vector<int> hints) {
+    if (edit_.editMode != kIdleMode && edit_.editMode != kSizeChangeMode) return {};
+    history_.RecordView(std::move(name), hints, windowId, before, after);
+    Changed();
+    return Hints(std::move(hints));
+}
+
+ChainStep EditTransaction::Undo() {
+    if (!CanUndo()) return {};
+    return HistoryStep(*history_.Undo(model_, extras_), true);
+}
+
+ChainStep EditTransaction::Redo() {
+    if (!CanRedo()) return {};
+    return HistoryStep(*history_.Redo(model_, extras_), false);
+}
+
+ChainStep EditTransaction::HistoryStep(const UndoStep& done, bool undo) {
+    FollowCleanState();
+    ChainStep step = Hints(done.hints);
+    step.outcome = ChainOutcome::Committed;
+    if (done.view) {
+        const CKelmoraViewData& before = *done.view->before.value;
+        const CKelmoraViewData& after = *done.view->after.value;
+        step.viewChange = undo ? WindowViewChange{done.windowId, after, before}
+                               : WindowViewChange{done.windowId, before, after};
+    }
+    return step;
 }
 
 void EditTransaction::DropChain() {
@@ -291,6 +375,8 @@ ChainStep EditTransaction::ListClosed(ListExit exit, int row) {
 ChainStep EditTransaction::CloseOuterList(EditLevel level, ListExit exit) {
     ChainStep step = Hints({5});
     if (exit == ListExit::Ok) {
+        history_.RecordModel(ChainStepName(level), {5}, static_cast<unsigned>(CollectionOf(level)), model_,
+                             extras_, workingCopy_, extras_);
         // Only the collection this chain edits goes to the model.
         switch (level) {
             case EditLevel::GroundLine:
@@ -303,7 +389,7 @@ ChainStep EditTransaction::CloseOuterList(EditLevel level, ListExit exit) {
                 model_.outdoorSources = std::move(workingCopy_.outdoorSources);
                 break;
         }
-        MarkModified();
+        Changed();
         step.outcome = ChainOutcome::Committed;
     } else {
         step.outcome = ChainOutcome::Discarded;
@@ -406,10 +492,11 @@ ChainStep EditTransaction::PredictionClosed(PredictionExit exit) {
         EndChain();
         edit_.editMode = kIdleMode;
     } else {
+        history_.RecordModel(kPredictionStepName, {5}, kWholeModel, model_, extras_, workingCopy_, extras_);
         model_ = std::move(workingCopy_);
         EndChain();
         if (exit == PredictionExit::StartCalculation) edit_.editMode = kCalculationMode;
-        MarkModified();
+        Changed();
         outcome = ChainOutcome::Committed;
     }
     ChainStep step = DialogClosed();
@@ -434,7 +521,7 @@ ChainStep EditTransaction::DialogClosed() {
         case kIdleMode:
             return Hints({5});
         case kCalculationMode: {
-            MarkModified();
+            Changed();
             ChainStep step = Hints({5});
             step.startCalculation = true;
             return step;
@@ -445,7 +532,7 @@ ChainStep EditTransaction::DialogClosed() {
         case kPredictionMode:
             EndChain();
             edit_.editMode = kIdleMode;
-            MarkModified();
+            Changed();
             return Hints({5});
         default:
             break;

@@ -9,7 +9,8 @@
 //   - `editMode` and the current index of every level live in the EditState that the plan reads
 //     (view/EditState.h); the plan highlights those items and turns clicks into fields with them;
 //   - the snapshots and the return mode of every level, the cascade, the dialog centre, the document's
-//     file path and modified flag live here.
+//     file path, origin and modified flag, and the history of committed steps (undo and redo) live
+//     here.
 //
 // The class knows no window. Each operation changes the state and returns a ChainStep (ChainStep.h)
 // that says which redraw hints to send, which dialog to open next, whether to queue ResumeChain and
@@ -32,7 +33,9 @@
 
 #include "editing/ChainStep.h"
 #include "editing/EditLevels.h"
+#include "editing/UndoHistory.h"
 #include "model/Noise.h"
+#include "model/ProjectExtras.h"
 #include "view/EditState.h"
 
 namespace kelmora {
@@ -44,6 +47,10 @@ struct ScreenPoint {
 
     friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
 };
+
+// The names of the committed steps of a plan window's view data, as the edit menu's undo shows them.
+inline constexpr const char* kSizeChangeStepName = "サイズ変更";
+inline constexpr const char* kPictureStepName = "背景画像の変更";
 
 // How a list closed.
 enum class ListExit {
@@ -111,17 +118,29 @@ public:
     int editMode() const { return edit_.editMode; }
     const ChainMemory& memory() const { return memory_; }
 
-    // The path the plain save writes to; empty when the save has to ask for a name.
+    // The path the plain save writes to; empty when the save has to ask for a name. Every committed
+    // step clears it; it comes back when undo or redo returns to the step the document was saved at.
     const std::string& path() const { return path_; }
+    // True except exactly at the step the document was opened or last saved at.
     bool modified() const { return modified_; }
+    // The project file the document came from: the file it was opened from or last saved to, or for a
+    // restored backup the project the backup was made of; empty for a document never saved. Commits
+    // leave it: "名前を付けて保存" starts there.
+    const std::string& origin() const { return origin_; }
+    void SetOrigin(std::string origin) { origin_ = std::move(origin); }
+
+    // What the project's extension file holds: coordinates, limits, scenarios, map settings.
+    const ProjectExtras& extras() const { return extras_; }
 
     // New contents (new document, opened file, restored backup): the model, the file it came from
-    // (empty for none) and the modified flag. Every chain state is dropped.
-    void Load(CNoise model, std::string path, bool modified);
-    // The document was saved to `path`.
+    // (empty for none; also its origin), the modified flag and the extras. Every chain state and the
+    // undo history are dropped; a modified document has no clean state to come back to.
+    void Load(CNoise model, std::string path, bool modified, ProjectExtras extras = {});
+    // The document was saved to `path` (also its origin): the current step is the clean one.
     void Saved(std::string path);
-    // A change that the plain save must not write over the file the document came from: sets the
-    // modified flag and clears the path, so that "上書き保存" asks for a name like "名前を付けて保存".
+    // A change without an undo step that the plain save must not write over the file the document came
+    // from: sets the modified flag and clears the path, so that "上書き保存" asks for a name like
+    // "名前を付けて保存"; no step counts as saved any more.
     void MarkModified();
     // Deleting the document's contents (new, open, close): the open dialog is forgotten and the chain
     // ends without touching the model.
@@ -149,6 +168,34 @@ public:
     // dialog of the current edit mode — a list, or an editor on the current item of its level (whose
     // return mode and reopen snapshot are taken here).
     ChainStep ResumeChain();
+
+    // A committed change made outside the chain dialogs (an import, a scenario applied to the model,
+    // limits or map settings changed): the model and the extras become the given ones in one step named
+    // `name` (as the edit menu shows it, e.g. "インポート"), and the document is modified. Refused (an
+    // empty step) while a dialog of the document is open or a calculation runs.
+    ChainStep CommitChange(std::string name, CNoise model, ProjectExtras extras);
+    // A committed change of the view data of the plan window `windowId` (the size dialog's "適用" and
+    // the background picture, made while no other dialog is open): `before` and `after` are the view
+    // data around the change, which the window already shows; the step carries the redraw `hints`.
+    ChainStep CommitViewChange(std::string name, int windowId, const CKelmoraViewData& before,
+                               const CKelmoraViewData& after, std::vector<int> hints);
+
+    // ---- Undo and redo ----------------------------------------------------------------------------
+
+    // "元に戻す" and "やり直し": enabled while no dialog is open, no calculation runs and there is a
+    // step to take back or make again.
+    bool CanUndo() const { return CommandsEnabled() && history_.CanUndo(); }
+    bool CanRedo() const { return CommandsEnabled() && history_.CanRedo(); }
+    // The name of that step ("建物情報の変更"), "" when there is none.
+    std::string UndoName() const { return history_.UndoName(); }
+    std::string RedoName() const { return history_.RedoName(); }
+    // Takes back the last committed step (or makes the next one again): the model and extras as they
+    // were before (after) it, the modified flag and path of that step; the step sends the commit's
+    // redraw hints and, for a window's view data, the change to put into that window. Refused (an
+    // empty step) while a dialog is open, a calculation runs, or there is no such step.
+    ChainStep Undo();
+    ChainStep Redo();
+    const UndoHistory& history() const { return history_; }
 
     // ---- Lists -------------------------------------------------------------------------------------
 
@@ -210,8 +257,14 @@ private:
     ChainStep CloseOuterList(EditLevel level, ListExit exit);
     ChainStep CloseNestedList(EditLevel level, ListExit exit);
     ChainStep CloseOpeningList(ListExit exit);
+    // A committed step was recorded: the document is modified and the plain save asks for a name.
+    void Changed();
+    // After undo or redo: unmodified, with the path it was saved to, exactly at the clean step.
+    void FollowCleanState();
+    ChainStep HistoryStep(const UndoStep& step, bool undo);
 
     CNoise model_;
+    ProjectExtras extras_;
     CNoise workingCopy_;
     EditState edit_;
     ChainMemory memory_;
@@ -219,6 +272,9 @@ private:
     ScreenPoint dialogCentre_;
     std::string path_;
     bool modified_ = false;
+    std::string origin_;
+    std::string cleanPath_;  // the path of the clean step
+    UndoHistory history_;
 };
 
 }  // namespace kelmora

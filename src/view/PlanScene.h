@@ -21,6 +21,10 @@ struct PlanSceneInputs {
     // object, its legend over the whole base layer. Null when no map is shown.
     const DisplayLayer* mapBeneath = nullptr;
     const DisplayLayer* mapAbove = nullptr;
+    // The crosses of a computed grid's points (off over a noise map that shows their levels).
+    bool gridCrosses = true;
+    // The model coordinates at the picture's corners (off on a printed page, which has its own frame).
+    bool cornerLabels = true;
 };
 
 // The stored model while no list or editor is open (edit modes 0, 1, 2), the working copy otherwise.

@@ -16,8 +16,9 @@ public:
     // Message texts containing the key → the button pressed; others get their escape button (No or
     // Cancel).
     std::map<QString, QMessageBox::StandardButton> answers;
-    QStringList asked;  // titles of file dialogs and texts of questions, in order
-    QStringList told;   // texts of messages
+    QStringList asked;      // titles of file dialogs and texts of questions, in order
+    QStringList told;       // texts of messages
+    QStringList suggested;  // names (or paths) the save dialogs started with, in order
 
     std::optional<std::string> ChooseFileToOpen(QWidget*, const QString& title, const QString&) override {
         asked << title;
@@ -26,7 +27,8 @@ public:
         return it->second;
     }
     std::optional<std::string> ChooseFileToSave(QWidget*, const QString& title, const QString&,
-                                                const QString&, const QString&) override {
+                                                const QString&, const QString& suggestedName) override {
+        suggested << suggestedName;
         return ChooseFileToOpen(nullptr, title, {});
     }
     QMessageBox::StandardButton Ask(QWidget*, const QString&, const QString& text,

@@ -13,6 +13,7 @@ public:
     void Apply(const ChainStep& step) override { applied.push_back(step); }
     void UpdateViews(int hint) override { hints.push_back(hint); }
     CKelmoraViewData* activeViewData() override { return nullptr; }
+    int activeViewId() override { return 0; }
     QWidget* dialogParent() override { return nullptr; }
 
     EditTransaction tx;

@@ -329,3 +329,35 @@ TEST(EditChain, SizeDialogHoldsTheDocumentUntilItGoesBack) {
 
 }  // namespace
 }  // namespace kelmora
+
+namespace kelmora {
+namespace {
+
+TEST(EditChain, AChangeFromOutsideTheChainCommitsModelAndExtrasTogether) {
+    EditTransaction tx;
+    ProjectExtras extras;
+    extras.coordinates = SiteCoordinates{6677, "", 100.0, 200.0};
+    tx.Load(plantest::SmallSite(), "/work/site.kel", false, extras);
+    EXPECT_EQ(tx.extras(), extras);
+
+    CNoise imported = tx.model();
+    imported.buildings.emplace_back();
+    ProjectExtras moved = extras;
+    moved.coordinates->originX = 150.0;
+    // Not while a dialog of the document is open: nothing changes.
+    tx.StartChain(EditCommand::Buildings, kCentre);
+    EXPECT_TRUE(tx.CommitChange("インポート", imported, moved).Empty());
+    tx.ListClosed(ListExit::Cancel);
+    EXPECT_EQ(tx.extras(), extras);
+
+    const ChainStep step = tx.CommitChange("インポート", imported, moved);
+    EXPECT_EQ(step.outcome, ChainOutcome::Committed);
+    EXPECT_EQ(step.hints, std::vector<int>{5});
+    EXPECT_EQ(tx.model(), imported);
+    EXPECT_EQ(tx.extras(), moved);
+    EXPECT_TRUE(tx.modified());
+    EXPECT_EQ(tx.path(), "");
+}
+
+}  // namespace
+}  // namespace kelmora

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "model/persistence/ExtensionFile.h"
+
 namespace kelmora {
 namespace {
 
@@ -104,19 +106,26 @@ protected:
 TEST_F(SessionFolder, DocumentsOfTheLastCloseComeBackAndOnlyThose) {
     EXPECT_TRUE(Restored().empty()) << "no settings file, nothing restored";
 
-    SessionSnapshot three{{0, 0, 800, 600}, {Document("A", 1), Document("B", 2), Document("C", 1)}};
+    SessionSnapshot three{{0, 0, 800, 600}, {Document("A", 1), Document("B", 2), Document("C", 1)}, {}};
+    // The second document's extras go into the extension file beside its backup.
+    ProjectExtras extras;
+    extras.limits = {{LimitScope::AllPoints, "", 55.0, 70.0}};
+    extras.backupOf = "/site/B.kel";
+    three.extras = {{}, extras};
     ASSERT_TRUE(WriteSession(folder, three).settingsWritten);
     EXPECT_EQ(Restored(), (std::vector<std::string>{"A", "B", "C"}));
     // A document shown in two windows is backed up once, with both windows.
     EXPECT_EQ(ReadProjectFile(folder / "DOC2.asj1").viewRecords.size(), 2u);
+    EXPECT_EQ(ReadExtensionFile(folder / "DOC2.asj1"), extras);
+    EXPECT_FALSE(fs::exists(ExtensionFilePath(folder / "DOC1.asj1")));
 
-    SessionSnapshot one{{0, 0, 800, 600}, {Document("D", 1)}};
+    SessionSnapshot one{{0, 0, 800, 600}, {Document("D", 1)}, {}};
     ASSERT_TRUE(WriteSession(folder, one).settingsWritten);
     EXPECT_TRUE(fs::exists(folder / "DOC2.asj1"));
     EXPECT_TRUE(fs::exists(folder / "DOC3.asj1"));
     EXPECT_EQ(Restored(), std::vector<std::string>{"D"});
 
-    SessionSnapshot none{{0, 0, 800, 600}, {}};
+    SessionSnapshot none{{0, 0, 800, 600}, {}, {}};
     ASSERT_TRUE(WriteSession(folder, none).settingsWritten);
     EXPECT_TRUE(Restored().empty());
     MainSettings settings;
@@ -125,11 +134,11 @@ TEST_F(SessionFolder, DocumentsOfTheLastCloseComeBackAndOnlyThose) {
 }
 
 TEST_F(SessionFolder, BackupThatCannotBeWrittenIsNotLeftBehindStale) {
-    ASSERT_TRUE(WriteSession(folder, {{}, {Document("old 1", 1), Document("old 2", 1)}}).settingsWritten);
+    ASSERT_TRUE(WriteSession(folder, {{}, {Document("old 1", 1), Document("old 2", 1)}, {}}).settingsWritten);
     // A folder in the way of DOC2.asj1: that backup fails, the first one is still written.
     fs::remove(folder / "DOC2.asj1");
     fs::create_directory(folder / "DOC2.asj1");
-    const SessionWriteResult r = WriteSession(folder, {{}, {Document("new 1", 1), Document("new 2", 1)}});
+    const SessionWriteResult r = WriteSession(folder, {{}, {Document("new 1", 1), Document("new 2", 1)}, {}});
     EXPECT_TRUE(r.settingsWritten);
     EXPECT_EQ(r.failedBackups, std::vector<int>{2});
     EXPECT_EQ(ReadProjectFile(folder / "DOC1.asj1").model.calcInfo.memo, "new 1");
@@ -139,7 +148,7 @@ TEST_F(SessionFolder, BackupThatCannotBeWrittenIsNotLeftBehindStale) {
 
 TEST_F(SessionFolder, NoSettingsFileNoBackups) {
     const fs::path gone = folder / "not-there";
-    const SessionWriteResult r = WriteSession(gone, {{}, {Document("A", 1)}});
+    const SessionWriteResult r = WriteSession(gone, {{}, {Document("A", 1)}, {}});
     EXPECT_FALSE(r.settingsWritten);
     EXPECT_FALSE(fs::exists(gone / "DOC1.asj1"));
 }

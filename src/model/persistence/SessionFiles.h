@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "model/ProjectExtras.h"
 #include "model/ViewRecord.h"
 #include "model/persistence/ProjectFile.h"
 
@@ -47,6 +48,9 @@ std::string BackupFileName(int document, int kind = 1);
 struct SessionSnapshot {
     FrameRect mainWindow;
     std::vector<ProjectDocument> documents;  // the open documents in order, one kind
+    // Their extras, in the same order (missing entries are empty): each backup gets its extension file
+    // beside it, as a project does.
+    std::vector<ProjectExtras> extras;
 };
 
 struct SessionWriteResult {
@@ -54,7 +58,8 @@ struct SessionWriteResult {
     std::vector<int> failedBackups;  // numbers k of the backups that could not be written (and were deleted)
 };
 
-// Writes the settings file into `dataFolder`, then — only when that worked — one backup per document.
+// Writes the settings file into `dataFolder`, then — only when that worked — one backup per document,
+// each with its extension file (an old one is removed when the document has no extras).
 // A backup that cannot be written is deleted and skipped; the settings still count it. Backups with
 // higher numbers from earlier sessions are left alone.
 SessionWriteResult WriteSession(const std::filesystem::path& dataFolder, const SessionSnapshot& session);
