@@ -138,8 +138,14 @@ if [ -n "$TOOLS_FILE" ]; then
         esac
         if [ -z "$path" ]; then
             printf 'NOT-FOUND:%s\tlisted in %s\n' "$name" "${TOOLS_FILE#"$ROOT"/}"
-        else
-            printf '%s\tlisted in %s\n' "$path" "${TOOLS_FILE#"$ROOT"/}"
+            continue
+        fi
+        printf '%s\tlisted in %s\n' "$path" "${TOOLS_FILE#"$ROOT"/}"
+        # A plugin the programs load at run time brings the libraries it loads itself.
+        if [ "$kind" = file ] && [ "$(head -c 4 "$path" | od -An -c | tr -d ' ')" = '177ELF' ]; then
+            ldd "$path" | awk -v who="loaded by $path" '
+                / => not found/ { print "NOT-FOUND:" $1 "\t" who; next }
+                / => \// { print $3 "\t" who }'
         fi
     done <"$TOOLS_FILE" >>"$WORK/needs"
 fi

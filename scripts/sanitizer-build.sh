@@ -23,6 +23,6 @@ if [ $# -eq 0 ]; then
 fi
 if [ ! -f "$SAN_BUILD/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S . -B "$SAN_BUILD" -G Ninja -DKELMORA_SANITIZE=ON -DKELMORA_BENCH=OFF \
-        -DCMAKE_BUILD_TYPE=Sanitize
+        -DKELMORA_MANUAL=OFF -DCMAKE_BUILD_TYPE=Sanitize
 fi
 cmake --build "$SAN_BUILD" -j "$JOBS" --target "$@"
