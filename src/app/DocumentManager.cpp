@@ -123,6 +123,15 @@ KelmoraDocument* DocumentManager::NewDocument() {
     return AddDocument(std::move(project), "", QStringLiteral("Kelmora%1").arg(untitledCount_), false);
 }
 
+KelmoraDocument* DocumentManager::NewDocumentWithView(const CKelmoraViewData& view) {
+    ++untitledCount_;
+    ProjectDocument project;
+    ViewRecord record;
+    record.viewData = view;
+    project.viewRecords.push_back(record);
+    return AddDocument(std::move(project), "", QStringLiteral("Kelmora%1").arg(untitledCount_), false);
+}
+
 std::optional<ProjectWithExtras> DocumentManager::Read(const QString& path) {
     try {
         ProjectWithExtras read = ReadProjectWithExtras(path.toStdString());
@@ -260,6 +269,10 @@ bool DocumentManager::CloseAll() {
 void DocumentManager::CloseAllSilently() {
     while (!documents_.empty())
         Discard(*documents_.front());
+}
+
+void DocumentManager::CloseSilently(KelmoraDocument& document) {
+    Discard(document);
 }
 
 bool DocumentManager::WindowClosing(PlanWindow& window) {

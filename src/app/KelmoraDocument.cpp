@@ -195,6 +195,14 @@ void KelmoraDocument::ResumeChain() {
     Apply(tx_.ResumeChain());
 }
 
+void KelmoraDocument::SetImportPreview(const CNoise* additions) {
+    if (additions != nullptr)
+        importPreview_ = *additions;
+    else
+        importPreview_.reset();
+    UpdateViews(4);
+}
+
 void KelmoraDocument::UpdateViews(int hint) {
     for (PlanView* view : views())
         view->Update(hint);

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,13 @@ public:
     // The transfers of the last run that ended normally.
     const RunTransfers& runTransfers() const { return transfers_; }
 
+    // ---- Import preview ----
+
+    // The objects an import would add, drawn over the plan by every window until it ends (none: no
+    // preview). The model is not touched.
+    void SetImportPreview(const CNoise* additions);
+    const CNoise* importPreview() const { return importPreview_ ? &*importPreview_ : nullptr; }
+
     // ---- ChainHost ----
 
     EditTransaction& transaction() override { return tx_; }
@@ -156,6 +164,7 @@ private:
     bool resumeQueued_ = false;
     PlanMapState map_;
     bool mapOutOfDate_ = false;
+    std::optional<CNoise> importPreview_;
 };
 
 }  // namespace kelmora

@@ -13,6 +13,7 @@
 
 #include "app/AboutBox.h"
 #include "app/Icons.h"
+#include "app/ImportController.h"
 #include "app/MapController.h"
 #include "app/PlanView.h"
 #include "app/PrintController.h"
@@ -34,6 +35,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     maps_ = new MapController(*this, *area_, *actions_.viewMenu, *documents_, *context_.questions);
     printing_ =
         new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
+    imports_ = new ImportController(*this, *documents_, *context_.questions);
     statusBar()->showMessage(QString::fromUtf8("レディ"));
     resize(1100, 760);
     Connect();
@@ -88,6 +90,7 @@ void MainWindow::Connect() {
     });
     connect(a.windowMenu, &QMenu::aboutToShow, this, &MainWindow::FillWindowMenu);
     connect(a.about, &QAction::triggered, this, &MainWindow::ShowAbout);
+    connect(a.importSite, &QAction::triggered, imports_, &ImportController::Run);
 
     connect(&docs, &DocumentManager::changed, this, &MainWindow::Refresh);
     connect(&docs, &DocumentManager::statusText, this,

@@ -17,6 +17,7 @@ class QMdiSubWindow;
 
 namespace kelmora {
 
+class ImportController;
 class MapController;
 class PrintController;
 
@@ -40,6 +41,7 @@ public:
     const CommandActions& actions() const { return actions_; }
     MapController& maps() { return *maps_; }
     PrintController& printing() { return *printing_; }
+    ImportController& imports() { return *imports_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -69,6 +71,7 @@ private:
     CommandActions actions_;
     MapController* maps_;
     PrintController* printing_;
+    ImportController* imports_;
 };
 
 }  // namespace kelmora

@@ -32,15 +32,6 @@ QAction* MakeItem(QObject* owner, std::string_view text, std::string_view prompt
     return action;
 }
 
-// The coordinate system of the site's metres, when the project knows it by its EPSG code and works in
-// that system's own coordinates (no origin taken off them).
-GisOptions GisOptionsOf(const ProjectExtras& extras) {
-    GisOptions options;
-    const std::optional<SiteCoordinates>& c = extras.coordinates;
-    if (c && c->epsg > 0 && c->originX == 0.0 && c->originY == 0.0) options.epsg = c->epsg;
-    return options;
-}
-
 bool IsGridMode(int mode) {
     return mode == kHorizontalGridMode || mode == kVerticalGridMode;
 }
@@ -313,7 +304,7 @@ void MapController::SavePicture() {
         map->legend.heading + (map->legend.subheading.empty() ? "" : " " + map->legend.subheading);
     SaveMapPicture(&window_, questions_, QString::fromUtf8(kSaveMapPictureTitle), QStringLiteral("map.png"),
                    PlanMapDrawing(*map, in), title, view->picture(),
-                   GisSource{*map, GisOptionsOf(document->extras())});
+                   GisSource{*map, SiteGisOptions(document->extras().coordinates)});
 }
 
 void MapController::OpenSettings() {

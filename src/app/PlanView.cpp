@@ -135,6 +135,7 @@ void PlanView::Update(int hint) {
     }
     const EditTransaction& tx = document_.transaction();
     PlanSceneInputs inputs{tx.model(), tx.workingCopy(), tx.edit(), state_.viewData, !picture_.isNull()};
+    inputs.importPreview = document_.importPreview();
     // The map goes into the base layer only.
     PlanMapLayers map;
     if (effect.redrawBase)

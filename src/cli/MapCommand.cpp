@@ -2,7 +2,8 @@
 // --step 5] [--crs EPSG:n] [--layout A3L --scale 1000 --title T] -o OUT`: the noise map of a grid's
 // result file (or the difference of two scenarios) as a picture of the plan with the map and its legend
 // (PNG, SVG), a printed page (PDF, or PNG with --layout), a vertical section (PNG, SVG), or GIS files
-// (GeoJSON, GeoPackage, GeoTIFF). Runs without a display; the output's extension picks the form. The
+// (GeoJSON, GeoPackage, GeoTIFF, at the site's place in its coordinate system when the project's
+// extension file has them). Runs without a display; the output's extension picks the form. The
 // map settings the project keeps beside it (classes, colours, masking, smoothing, labels) are used
 // unless the options say otherwise.
 #include <QByteArray>
@@ -22,6 +23,7 @@
 #include "cli/MapLayout.h"
 #include "cli/NumberText.h"
 #include "cli/PlanWindow.h"
+#include "model/persistence/ExtensionFile.h"
 #include "model/persistence/ProjectFile.h"
 #include "platform/gis/GisExport.h"
 #include "platform/raster/MapPicture.h"
@@ -206,7 +208,14 @@ int RunMap(const MapOptions& opt) {
         std::error_code ec;
         if (out.has_parent_path()) fs::create_directories(out.parent_path(), ec);
         if (*form == OutputForm::Gis) {
-            WriteVectorMap(map, out, *GisFormatOfPath(out), GisOptions{epsg});
+            // At the site's place in its coordinate system (the project's extension file); --crs names
+            // another system for the same coordinates.
+            GisOptions gis = SiteGisOptions(ReadExtensionFile(opt.project).coordinates);
+            if (epsg) {
+                gis.epsg = epsg;
+                gis.definition.clear();
+            }
+            WriteVectorMap(map, out, *GisFormatOfPath(out), gis);
         } else if (*form == OutputForm::Page) {
             if (map.vertical) throw NoiseMapError("鉛直断面は地図のページにできません");
             EnsureGuiApplication();

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "view/EditedItems.h"
+#include "view/ImportPreview.h"
 #include "view/PlanObjects.h"
 #include "view/ViewTransform.h"
 
@@ -197,6 +198,8 @@ DisplayLayer DrawBase(const PlanSceneInputs& in) {
 
 DisplayLayer DrawOverlay(const PlanSceneInputs& in) {
     DisplayLayer layer;
+    // The objects an import would add, drawn before it is committed.
+    if (in.importPreview != nullptr) layer = DrawImportPreview(*in.importPreview, in.viewData);
     if (in.edit.editMode < kGroundLineListMode) return layer;
     const CNoise& model = ModelToDraw(in);
     const CKelmoraViewData& v = in.viewData;
