@@ -1,8 +1,13 @@
 # The set-up commands of a fresh Debian 12 machine: `make demo`, `make test` and `make run`.
 BUILD ?= build
+SAN_BUILD ?= build-san
 JOBS ?= $(shell nproc)
+# Seconds each fuzzer runs in `make test`; hours all of them share in `make fuzz`.
+FUZZ_SECONDS ?= 20
+HOURS ?= 1
+export SAN_BUILD JOBS
 
-.PHONY: deps configure build demo run test format check-format clean
+.PHONY: deps configure build demo run test fuzz check-deps format check-format clean
 
 deps:
 	@if [ "$$(id -u)" -eq 0 ] || command -v sudo >/dev/null; then ./scripts/install-deps.sh; fi
@@ -21,10 +26,21 @@ demo: build
 run: build
 	$(BUILD)/src/app/kelmora examples/factory.kel
 
-test: build
-	./scripts/check-format.sh
+# The format first (it takes a second), then the programs of `make demo` and `make run` with their
+# tests and the fuzzers; the guard against packages missing from scripts/install-deps.sh; every test;
+# each fuzzer for FUZZ_SECONDS.
+test: deps check-format build
+	./scripts/fuzz.sh --build
+	./scripts/check-deps.sh $(BUILD) $(SAN_BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	./scripts/fuzz.sh 60
+	./scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# Long fuzzing: the fuzzers share HOURS of wall time, JOBS at a time.
+fuzz: deps
+	./scripts/fuzz.sh --hours $(HOURS)
+
+check-deps:
+	./scripts/check-deps.sh $(BUILD) $(wildcard $(SAN_BUILD))
 
 format:
 	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
@@ -33,4 +49,4 @@ check-format:
 	./scripts/check-format.sh
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD)

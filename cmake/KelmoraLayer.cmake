@@ -11,6 +11,10 @@ function(kelmora_layer name dir)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
+# The tests' own code is compiled without optimisation: it runs for seconds, while optimising it would take
+# more time than all the tests run. The code under test keeps the optimisation of the programs.
+set(KELMORA_TEST_OPTIMIZE "-O0" CACHE STRING "Optimisation of the test executables' own code")
+
 # One GoogleTest executable per layer, built from every .cpp in its test folder. Each test fails after
 # two minutes instead of hanging (a worker that never ends, a wait that is never woken).
 function(kelmora_layer_tests name dir)
@@ -19,6 +23,10 @@ function(kelmora_layer_tests name dir)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_options(${name} PRIVATE ${KELMORA_TEST_OPTIMIZE})
+  if(KELMORA_LTO)
+    target_link_options(${name} PRIVATE -fno-lto)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 endfunction()

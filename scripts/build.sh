@@ -1,9 +1,9 @@
 #!/bin/sh
-# Builds everything in BUILD, optimised with the profile of a training run: a first build in
-# BUILD/training records where the prediction spends its time while it computes the bundled example's
-# site boundary (the points of its list); the build in BUILD is then optimised for that, across the
-# libraries of the programs. The profile is recorded once per build folder (`make clean` records it
-# anew); PGO=0 builds without it.
+# Builds everything in BUILD, the engine optimised with the profile of a training run: a first build in
+# BUILD/training (tools/training: the engine instrumented and the command line's run host, nothing else)
+# records where the prediction spends its time while it computes the bundled example's site boundary
+# (the points of its list); the engine in BUILD is then optimised for that. The profile is recorded once
+# per build folder (`make clean` records it anew); PGO=0 builds without it.
 #
 #   scripts/build.sh [BUILD] [JOBS]
 set -e
@@ -23,17 +23,12 @@ DATA="$(cd "$TRAINING" && pwd)/profile"
 if [ ! -f "$DATA/complete" ]; then
     cmake -S . -B "$TRAINING" -G Ninja -DKELMORA_PROFILE=generate -DKELMORA_PROFILE_DATA="$DATA" \
         -DKELMORA_BENCH=OFF -DKELMORA_MANUAL=OFF
-    cmake --build "$TRAINING" -j "$JOBS" --target kelmora-calc example_projects
+    cmake --build "$TRAINING" -j "$JOBS" --target kelmora-training
 
     # The training run: the example's points of its list (at the site boundary), computed as a map's
     # points are (levels only, no breakdown).
     rm -rf "$DATA"
-    CALC="$TRAINING/src/cli/kelmora-calc"
-    RUN="$TRAINING/run"
-    mkdir -p "$RUN"
-    "$CALC" dump "$TRAINING/examples/factory.kel" | sed 's/"mode": [0-9]*,/"mode": 1,/' >"$RUN/boundary.json"
-    "$CALC" load "$RUN/boundary.json" -o "$RUN/boundary.kel"
-    "$CALC" run "$RUN/boundary.kel" --laeq "$RUN/laeq.txt" --lamax "$RUN/lamax.txt" >/dev/null
+    "$TRAINING/tools/training/kelmora-training" examples/factory.json "$TRAINING/run"
     touch "$DATA/complete"
     # Objects optimised with an earlier profile are made again.
     if [ -f "$BUILD/build.ninja" ]; then cmake --build "$BUILD" --target clean; fi
