@@ -131,6 +131,9 @@ signals:
     // A committed edit of powers or time patterns has given every prediction point new results from
     // the transfers of the last run, as a run of the edited model would (no run, no progress dialog).
     void resultsUpdated();
+    // A prediction point (index into the model's PredictionPoints) double-clicked on one of its plan
+    // windows while the document is idle; `alt` when Alt was held.
+    void predictionPointDoubleClicked(int point, bool alt);
 
 private:
     void ResumeChain();

@@ -17,6 +17,7 @@
 #include "app/MapController.h"
 #include "app/PlanView.h"
 #include "app/PrintController.h"
+#include "app/ResultsController.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
 
@@ -36,6 +37,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     printing_ =
         new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
     imports_ = new ImportController(*this, *documents_, *context_.questions);
+    results_ = new ResultsController(*this, *actions_.viewMenu, *documents_, *context_.questions);
     statusBar()->showMessage(QString::fromUtf8("レディ"));
     resize(1100, 760);
     Connect();

@@ -20,6 +20,7 @@ namespace kelmora {
 class ImportController;
 class MapController;
 class PrintController;
+class ResultsController;
 
 // What the program is started with.
 struct AppContext {
@@ -42,6 +43,7 @@ public:
     MapController& maps() { return *maps_; }
     PrintController& printing() { return *printing_; }
     ImportController& imports() { return *imports_; }
+    ResultsController& results() { return *results_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -72,6 +74,7 @@ private:
     MapController* maps_;
     PrintController* printing_;
     ImportController* imports_;
+    ResultsController* results_;
 };
 
 }  // namespace kelmora

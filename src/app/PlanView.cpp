@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <optional>
+#include <span>
 
 #include "app/KelmoraDocument.h"
 #include "app/OffsetDialogs.h"
@@ -226,6 +228,30 @@ void PlanView::mousePressEvent(QMouseEvent* event) {
         Carry(OnButtonDown(state_, MouseButton::Left, keys, point));
     else if (event->button() == Qt::RightButton)
         Carry(OnRightButtonDown(state_, keys, point, editMode()));
+}
+
+void PlanView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of the double click goes where every press goes.
+    mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || editMode() != kIdleMode) return;
+    // The point nearest the click within a few pixels.
+    const ClientPoint click = At(event->position());
+    const std::span<const CPredictivePoint> points =
+        document_.transaction().model().calcInfo.PredictionPoints();
+    constexpr int kReachPx = 8;
+    std::optional<std::size_t> nearest;
+    long best = static_cast<long>(kReachPx) * kReachPx + 1;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const ClientPoint at = ModelToPixel(state_.viewData, points[i].position);
+        const long dx = at.x - click.x, dy = at.y - click.y;
+        if (dx * dx + dy * dy < best) {
+            best = dx * dx + dy * dy;
+            nearest = i;
+        }
+    }
+    if (nearest)
+        emit document_.predictionPointDoubleClicked(static_cast<int>(*nearest),
+                                                    event->modifiers().testFlag(Qt::AltModifier));
 }
 
 void PlanView::mouseMoveEvent(QMouseEvent* event) {

@@ -69,4 +69,62 @@ LimitVerdict VerdictFor(const PointLimits& limits, double laeq, double lamax) {
                                                                       : LimitVerdict::Met;
 }
 
+namespace {
+
+// A level typed as text: none for an empty field; false for one that is not a number from 0 to 200.
+bool ParseLevel(const std::string& text, std::optional<double>& level) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        level.reset();
+        return true;
+    }
+    const std::size_t last = text.find_last_not_of(" \t");
+    const char* begin = text.data() + first;
+    const char* end = text.data() + last + 1;
+    double value = 0.0;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value) || value < 0.0 || value > 200.0)
+        return false;
+    level = value;
+    return true;
+}
+
+}  // namespace
+
+std::optional<LevelLimit> ParseLimitRow(int scope, const std::string& text, const std::string& laeq,
+                                        const std::string& lamax, std::string& problem) {
+    LevelLimit limit;
+    limit.scope = scope == 1   ? LimitScope::LabelPrefix
+                  : scope == 2 ? LimitScope::Label
+                               : LimitScope::AllPoints;
+    if (limit.scope != LimitScope::AllPoints) {
+        if (text.empty()) {
+            problem = "ラベルまたはその先頭の文字を入力してください。";
+            return std::nullopt;
+        }
+        limit.text = text;
+    }
+    if (!ParseLevel(laeq, limit.laeq) || !ParseLevel(lamax, limit.lamax)) {
+        problem = "規制値には 0 から 200 までの数字を入力してください。";
+        return std::nullopt;
+    }
+    if (!limit.laeq && !limit.lamax) {
+        problem = "LAeqT か LAmax の規制値を入力してください。";
+        return std::nullopt;
+    }
+    return limit;
+}
+
+const char* LimitScopeWord(LimitScope scope) {
+    switch (scope) {
+        case LimitScope::LabelPrefix:
+            return "ラベルの先頭";
+        case LimitScope::Label:
+            return "ラベル";
+        case LimitScope::AllPoints:
+            break;
+    }
+    return "全予測点";
+}
+
 }  // namespace kelmora

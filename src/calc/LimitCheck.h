@@ -30,4 +30,13 @@ std::string ExceedanceText(double level, const std::optional<double>& limit);
 enum class LimitVerdict { NoLimit, Met, Exceeded };
 LimitVerdict VerdictFor(const PointLimits& limits, double laeq, double lamax);
 
+// A limit typed into a table row: the scope (0 all points, 1 label prefix, 2 label), the prefix or label,
+// and the two limits as typed (empty: not limited). The limit, or the reason it cannot be one in
+// `problem` ("…を入力してください" style).
+std::optional<LevelLimit> ParseLimitRow(int scope, const std::string& text, const std::string& laeq,
+                                        const std::string& lamax, std::string& problem);
+
+// The words of the scopes in the table: "全予測点", "ラベルの先頭", "ラベル".
+const char* LimitScopeWord(LimitScope scope);
+
 }  // namespace kelmora
