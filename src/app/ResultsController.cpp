@@ -39,8 +39,13 @@ ResultsController::ResultsController(QMainWindow& window, QMenu& viewMenu, Docum
 }
 
 ResultsController::~ResultsController() {
+    // The windows go after their entries, so that their ends touch no document.
+    std::vector<QPointer<ResultsWindow>> windows;
     for (auto& [document, entry] : entries_)
-        delete entry.window.data();
+        windows.push_back(entry.window);
+    entries_.clear();
+    for (const QPointer<ResultsWindow>& w : windows)
+        delete w.data();
 }
 
 void ResultsController::Refresh() {
@@ -59,9 +64,6 @@ void ResultsController::Connect(KelmoraDocument& document) {
         if (window(*d) != nullptr) Reset(*d);
         Refresh();
     });
-    connect(d, &KelmoraDocument::resultsUpdated, this, [this, d] {
-        if (window(*d) != nullptr) Reset(*d);
-    });
     connect(d, &KelmoraDocument::stateChanged, this, [this, d] { StateChanged(*d); });
     connect(d, &KelmoraDocument::predictionPointDoubleClicked, this, [this, d](int point, bool alt) {
         // Alt with the double click asks for the paths of the point alone.
@@ -74,8 +76,9 @@ void ResultsController::Connect(KelmoraDocument& document) {
     connect(d, &QObject::destroyed, this, [this, d] {
         auto it = entries_.find(d);
         if (it == entries_.end()) return;
-        delete it->second.window.data();
+        const QPointer<ResultsWindow> w = it->second.window;
         entries_.erase(it);
+        delete w.data();
     });
 }
 
@@ -146,11 +149,19 @@ void ResultsController::StateChanged(KelmoraDocument& document) {
     const auto it = entries_.find(&document);
     if (it == entries_.end() || it->second.window.isNull()) return;
     if (document.transaction().editMode() != kIdleMode) return;
-    const Entry& entry = it->second;
+    Entry& entry = it->second;
     const ProjectExtras& extras = document.extras();
-    if (entry.limits != extras.limits || entry.scenarios != extras.scenarios ||
-        entry.modelFingerprint != ModelFingerprint(document.transaction().model()))
+    // Another model starts the study again; other limits or scenarios keep its changes.
+    if (entry.modelFingerprint != ModelFingerprint(document.transaction().model())) {
         Reset(document);
+        return;
+    }
+    if (entry.limits == extras.limits && entry.scenarios == extras.scenarios) return;
+    entry.limits = extras.limits;
+    entry.scenarios = extras.scenarios;
+    entry.study->SetLimits(extras.limits);
+    entry.window->Reload(extras.scenarios);
+    ShowStudy(document);
 }
 
 void ResultsController::ShowStudy(KelmoraDocument& document) {
