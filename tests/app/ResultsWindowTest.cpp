@@ -7,12 +7,14 @@
 #include <unistd.h>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,6 +22,7 @@
 #include "QtTestApplication.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowTest.h"
+#include "app/PlanView.h"
 #include "app/ResultsController.h"
 #include "calc/FakeRunHost.h"
 #include "calc/PredictionRun.h"
@@ -28,6 +31,7 @@
 #include "dialogs/ResultsWindow.h"
 #include "model/persistence/ExtensionFile.h"
 #include "model/persistence/ProjectFile.h"
+#include "view/ViewTransform.h"
 #include "view/noisemap/LevelGrid.h"
 #include "view/noisemap/PlanMapState.h"
 
@@ -195,6 +199,47 @@ TEST_F(ResultsWindowTest, LimitsSurviveSavingAndTheCsvExportIsTheCommandsTable) 
     doc = window->documents().Open(QString::fromStdString(saved.string()));
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->extras().limits, limits);
+}
+
+// The example as it comes (its eight boundary points): a double click on a point of the plan opens the
+// window on it, and the points under a limit are marked on the plan, red where they exceed it.
+TEST_F(ResultsWindowTest, DoubleClickOpensThePointAndLimitsMarkThePlan) {
+    {
+        QSignalSpy finished(doc, &KelmoraDocument::calculationFinished);
+        EditTransaction& tx = doc->transaction();
+        tx.BeginPrediction({});
+        doc->Apply(tx.PredictionClosed(PredictionExit::StartCalculation));
+        ASSERT_TRUE(finished.wait(60000));
+    }
+    const CNoise& model = doc->transaction().model();
+    ASSERT_EQ(model.calcInfo.mode, kPointListMode);
+    ASSERT_FALSE(doc->views().empty());
+    PlanView* view = doc->views().front();
+    const ClientPoint at = ModelToPixel(view->viewData(), model.calcInfo.pointList.at(2).position);
+    QTest::mouseDClick(view, Qt::LeftButton, {}, QPoint(at.x, at.y));
+    ResultsWindow* w = window->results().window(*doc);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->selectedPoint(), 2);
+    EXPECT_GT(w->contributionsTable().rowCount(), 0);
+
+    // 42 dB for the points whose label starts with "No.1", nothing for the others.
+    ButtonOf(*w, "行を追加")->click();
+    qobject_cast<QComboBox*>(w->limitsTable().cellWidget(0, 0))->setCurrentIndex(1);
+    w->limitsTable().item(0, 1)->setText("No.1");
+    w->limitsTable().item(0, 2)->setText("42");
+    ButtonOf(*w, "規制値を適用")->click();
+    const std::vector<PointMark>& marks = doc->noiseMap().PointMarks();
+    std::size_t limited = 0;
+    for (const CPredictivePoint& p : model.calcInfo.pointList) {
+        if (p.label.rfind("No.1", 0) != 0) continue;
+        ASSERT_LT(limited, marks.size());
+        const PointMark& mark = marks[limited++];
+        EXPECT_EQ(mark.position, p.position);
+        EXPECT_EQ(mark.text, Format("%.1f", {p.resultAverage.overallLevel()}));
+        EXPECT_EQ(mark.exceeded, Exceeds(p.resultAverage.overallLevel(), 42.0));
+    }
+    EXPECT_GT(limited, 0u);
+    EXPECT_EQ(marks.size(), limited);
 }
 
 }  // namespace
