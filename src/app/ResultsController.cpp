@@ -118,6 +118,13 @@ void ResultsController::Open(KelmoraDocument& document, int point) {
             auto it = entries_.find(d);
             if (it == entries_.end() || !it->second.study) return;
             it->second.study->ClearChanges();
+            it->second.difference.clear();
+            if (d->noiseMap().IsDifference() || d->noiseMap().FromRun()) {
+                try {
+                    d->noiseMap().TakeRunResults(d->transaction().model(), true);
+                } catch (const NoiseMapError&) {
+                }
+            }
             ShowStudy(*d);
             d->noiseMap().SetPointMarks({});
             d->UpdateViews(5);
@@ -148,6 +155,8 @@ void ResultsController::Reset(KelmoraDocument& document) {
 void ResultsController::StateChanged(KelmoraDocument& document) {
     const auto it = entries_.find(&document);
     if (it == entries_.end() || it->second.window.isNull()) return;
+    // A run replaces the transfers the study reads when it ends: nothing is asked of them meanwhile.
+    it->second.window->setEnabled(!document.calculating());
     if (document.transaction().editMode() != kIdleMode) return;
     Entry& entry = it->second;
     const ProjectExtras& extras = document.extras();
@@ -170,7 +179,10 @@ void ResultsController::ShowStudy(KelmoraDocument& document) {
     const CResultsStudy& study = *it->second.study;
     const CNoise& model = document.transaction().model();
     PlanMapState& map = document.noiseMap();
-    if (study.HasResults() && IsGrid(model) && map.FromRun()) {
+    if (!it->second.difference.empty() && !map.IsDifference()) it->second.difference.clear();
+    if (!it->second.difference.empty()) {
+        TakeDifference(document);
+    } else if (study.HasResults() && IsGrid(model) && map.FromRun()) {
         try {
             if (study.Changed())
                 map.TakeStudyResults(study.variant(), model);
@@ -244,28 +256,36 @@ void ResultsController::ChangeLimits(KelmoraDocument& document, const LevelLimit
 void ResultsController::ShowDifference(KelmoraDocument& document, const QString& name) {
     const auto it = entries_.find(&document);
     if (it == entries_.end() || !it->second.study || !it->second.study->HasResults()) return;
-    const CResultsStudy& study = *it->second.study;
-    const CNoise& model = document.transaction().model();
-    if (!IsGrid(model)) {
+    if (!IsGrid(document.transaction().model())) {
         Tell(QString::fromUtf8("差分マップは格子状の予測点の計算結果についてだけ表示できます。"));
         return;
     }
+    it->second.difference = name.toStdString();
+    if (!TakeDifference(document)) {
+        it->second.difference.clear();
+        return;
+    }
+    document.RecheckMap();
+    document.UpdateViews(5);
+}
+
+bool ResultsController::TakeDifference(KelmoraDocument& document) {
+    const Entry& entry = entries_[&document];
+    const CResultsStudy& study = *entry.study;
     const CCalcInfo& after = study.variant().calcInfo;
     const CCalcInfo& before = study.base().calcInfo;
     try {
         document.noiseMap().TakeDifference(
             GridFromPoints(after.gridPoints, after.rowDivisions, after.columnDivisions, MapQuantity::LAeqT),
-            name.toStdString(),
+            entry.difference,
             GridFromPoints(before.gridPoints, before.rowDivisions, before.columnDivisions,
                            MapQuantity::LAeqT),
-            "計算結果", MapQuantity::LAeqT, model);
+            "計算結果", MapQuantity::LAeqT, document.transaction().model());
     } catch (const NoiseMapError& e) {
         Tell(QString::fromUtf8(e.what()));
-        return;
+        return false;
     }
-    document.RecheckMap();
-    document.UpdateViews(5);
-    emit document.viewsUpdated();
+    return true;
 }
 
 void ResultsController::Tell(const QString& text) {

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "calc/ResultsStudy.h"
 
@@ -58,6 +59,9 @@ private:
         std::uint64_t modelFingerprint = 0;
         LevelLimits limits;
         Scenarios scenarios;
+        // The name of the difference map of the study shown on the plan (empty: none), kept up to date
+        // with the study's changes.
+        std::string difference;
     };
     void Refresh();
     void Connect(KelmoraDocument& document);
@@ -71,6 +75,8 @@ private:
     void ApplyScenario(KelmoraDocument& document, const Scenario& scenario);
     void ChangeLimits(KelmoraDocument& document, const LevelLimits& limits);
     void ShowDifference(KelmoraDocument& document, const QString& name);
+    // The study's difference map (after − before) onto the document's map; false after telling why not.
+    bool TakeDifference(KelmoraDocument& document);
     void Tell(const QString& text);
 
     QMainWindow& window_;
