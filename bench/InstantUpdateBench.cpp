@@ -103,7 +103,7 @@ void BM_PowerEditToMap(benchmark::State& state) {
         benchmark::DoNotOptimize(map.IsOutOfDate(*model));
     }
     state.counters["points"] = static_cast<double>(model->calcInfo.gridPoints.size());
-    state.counters["user_sources"] = static_cast<double>(transfers.store().userSourceCount);
+    state.counters["user_sources"] = static_cast<double>(transfers.store().sources.size());
 }
 BENCHMARK(BM_PowerEditToMap)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -77,7 +77,7 @@ for target in $TARGETS; do
         transfer-cache)
             mkdir -p "$work/transfer-cache-seeds"
             ASAN_OPTIONS=detect_leaks=0 "$work/transfer-cache-fuzzer" --seeds "$work/transfer-cache-seeds"
-            run transfer-cache - "$work/corpus-transfer-cache" "$work/transfer-cache-seeds"
+            run transfer-cache - "$work/corpus-transfer-cache" "$work/transfer-cache-seeds" -rss_limit_mb=512 -malloc_limit_mb=64
             ;;
         *)
             echo "fuzz.sh: unknown target $target" >&2

@@ -6,8 +6,9 @@
 // calculation in the progress dialog.
 //
 // It keeps the transfers of its last run (RunTransfers): a committed edit of the sources' powers or
-// time patterns re-predicts every point at once, without a run; the next run after any other edit
-// traces only the source–point pairs the edit touched.
+// time patterns, or one that removes or reorders points or sources, re-predicts every point at once,
+// without a run; the next run after any other edit traces only the source–point pairs the edit touched
+// or added.
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -51,8 +52,11 @@ public:
     // `title`.
     void Load(ProjectDocument project, const std::string& path, const QString& title, bool modified,
               ProjectExtras extras = {});
-    // The project as saving writes it: the model and one window record per open window, in window order.
+    // The project as saving writes it: the model and one window record per open window, in window order,
+    // each with the window's normal rectangle.
     ProjectDocument ToProject() const;
+    // The windows (by their record's index in ToProject) that are maximised, for a backup.
+    std::vector<std::int32_t> MaximizedWindows() const;
     // What saving writes into the extension file beside the project.
     const ProjectExtras& extras() const { return tx_.extras(); }
     QString title() const { return title_; }
@@ -128,8 +132,9 @@ signals:
     void viewsUpdated();
     // A calculation has ended and its progress dialog closed, with the job's end code.
     void calculationFinished(int result);
-    // A committed edit of powers or time patterns has given every prediction point new results from
-    // the transfers of the last run, as a run of the edited model would (no run, no progress dialog).
+    // A committed edit of powers or time patterns (or one that removed or reordered points or sources)
+    // has given every prediction point new results from the transfers of the last run, as a run of the
+    // edited model would (no run, no progress dialog).
     void resultsUpdated();
     // A prediction point (index into the model's PredictionPoints) double-clicked on one of its plan
     // windows while the document is idle; `alt` when Alt was held.
@@ -141,8 +146,8 @@ private:
     // A dialog the program does not have yet: say so and take its Cancel path, so the chain unwinds.
     void OpenMissingDialog(const DialogRequest& request);
     void StartCalculation();
-    // After a committed edit: the points' results from the last run's transfers when only powers or
-    // time patterns changed (resultsUpdated), otherwise nothing.
+    // After a committed edit: the points' results from the last run's transfers when they hold every
+    // pair of the edited model (RunTransfers::UpdateResults; resultsUpdated), otherwise nothing.
     void UpdateResultsInstantly();
     void CalculationEnded(int result);
     // The screen point at the centre of the active plan window (or of the main window).

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
+#include <QScreen>
+#include <algorithm>
 
 #include "app/DocumentManager.h"
 #include "app/KelmoraDocument.h"
@@ -130,6 +132,12 @@ void ResultsController::Open(KelmoraDocument& document, int point) {
             d->UpdateViews(5);
         });
         Reset(document);
+        // At the right of the screen, the plan at its left in view.
+        if (const QScreen* screen = window_.screen()) {
+            const QRect free = screen->availableGeometry();
+            w->resize(std::min(w->width(), free.width() * 3 / 5), std::min(w->height(), free.height()));
+            w->move(free.right() - w->frameGeometry().width() + 1, free.top());
+        }
     }
     ResultsWindow* w = entry.window.data();
     if (point >= 0) w->SelectPoint(point);

@@ -21,9 +21,12 @@ public:
     void Clear();
 
     // After an edit committed to `model`: when the model differs from the one last run only in the
-    // sources' powers, noise types, durations, events per hour or the target time, every prediction
-    // point gets the results a full run of the model gives (and the opening sources are rebuilt as a
-    // run rebuilds them), and true. Otherwise false, and the model is left as it is.
+    // sources' powers, noise types, durations, events per hour or the target time, or in points and
+    // sources removed or reordered (InstantUpdatePossible: every pair found in the store by source key
+    // and position), every prediction point gets the results a full run of the model gives (and the
+    // opening sources are rebuilt as a run rebuilds them), and true. Otherwise false, and the model is
+    // left as it is; the next run traces only the pairs the store does not hold (a point added to a
+    // computed grid: that point's pairs).
     bool UpdateResults(CNoise& model);
 
 private:

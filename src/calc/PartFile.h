@@ -11,7 +11,7 @@
 // was cut short or damaged is never taken for a whole one.
 //
 // Layout, little-endian: "KELMPART", u32 format version, 32-byte model digest, u32 length and bytes
-// of the engine version, u32 K, N, number of points of the run, first point, points in the part,
+// of the engine identity, u32 K, N, number of points of the run, first point, points in the part,
 // flags (1: with breakdown); then per point u32 point index (from 0), 3 f64 position, 21 f64 LAeqT
 // bands, 21 f64 LAmax bands and, with breakdown, u64 length and bytes of its breakdown; then the
 // 32-byte check sum.
@@ -33,7 +33,7 @@ namespace kelmora {
 class CReplacingFile;
 class CTextSink;
 
-// The largest number of blocks a run is split into, and the longest engine version a part names.
+// The largest number of blocks a run is split into, and the longest engine identity a part names.
 inline constexpr int kMaxShardCount = 100000;
 inline constexpr std::size_t kMaxEngineVersionBytes = 256;
 
@@ -51,6 +51,7 @@ PointRange ShardPoints(int shard, int shardCount, int pointCount);
 
 struct PartHeader {
     Digest modelDigest{};
+    // EngineIdentity() of the engine that computed it (EngineVersion.h).
     std::string engineVersion;
     int shard = 1;       // K, from 1
     int shardCount = 1;  // N

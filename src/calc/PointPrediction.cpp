@@ -74,15 +74,32 @@ void ForEachMadeSource(const PredictionSite& site, Visit visit) {
 }
 
 // The start of every user source's fingerprint: the conditions and the source's own position, Q and
-// spectrum kinds.
+// spectrum kind (the kind of its average power: transfers are kept in it; the maximum level is formed
+// from the average's afterwards).
 CFingerprintHasher StartPairHash(const PredictionSite& site, const CSound& user) {
     CFingerprintHasher h;
     h.Add(site.conditions);
     h.Add(user.position);
     h.Add(user.q);
     h.Add(static_cast<std::int32_t>(user.powerAverage.kind));
-    h.Add(static_cast<std::int32_t>(user.powerMax.kind));
     return h;
+}
+
+// What the paths of a pair depend on besides the conditions and the source: the faces of its scene and
+// the roofs whose volumes can drop one of the scene's paths.
+Fingerprint PairSceneFingerprint(const PredictionSite& site, const Scene& scene) {
+    thread_local CFingerprintHasher h;  // its state kept by the thread from pair to pair
+    h.Reset();
+    h.AddScene(scene);
+    std::int32_t roofs = 0;
+    site.volumes.ForEachNear(scene, [&](const CMyRect& rect) {
+        h.Add(rect.p1);
+        h.Add(rect.p2);
+        h.Add(rect.p3);
+        ++roofs;
+    });
+    h.Add(roofs);
+    return h.Final();
 }
 
 std::optional<CSiteFaces> TryPrepareSiteFaces(const CNoise& model) {
@@ -146,7 +163,7 @@ void TraceSources(const PredictionSite& site, const CPredictivePoint& point, CBr
             ++WorkCounters().pairsSharingPaths;
         } else {
             BuildPairScene(site, source.position, point.position, scene);
-            if (site.fingerprints) sceneFingerprint = SceneFingerprint(scene);
+            if (site.fingerprints) sceneFingerprint = PairSceneFingerprint(site, scene);
             EvaluatePairPaths(scene, model.buildings, model.temperature, model.humidity, model.maxReflections,
                               source, point.position, w, attenuation);
         }
@@ -171,7 +188,9 @@ PredictionSite::PredictionSite(const CNoise& m)
       faces(TryPrepareSiteFaces(m)),
       userSources(UserSources(m)),
       origins(OpeningOriginsOf(m.buildings)),
-      conditions(ConditionsFingerprint(m)) {}
+      sourceKeys(UserSourceKeys(m)),
+      conditions(ConditionsFingerprint(m)),
+      volumes(m.buildings) {}
 
 CBand TimeWeighting(const CSound& source, const CBand& level, double targetTime) {
     const double w = TimeWeight(source, targetTime);
@@ -208,7 +227,7 @@ bool ComputeSourceForPoint(const PredictionSite& site, CPredictivePoint& point, 
 
 void ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdownWriter& w) {
     PointTransfers transfers;
-    ComputePoint(site, point, w, nullptr, transfers);
+    ComputePoint(site, point, w, StoredPairs(), transfers);
 }
 
 std::vector<Fingerprint> PairFingerprints(const PredictionSite& site, const CVector3D& point) {
@@ -225,7 +244,7 @@ std::vector<Fingerprint> PairFingerprints(const PredictionSite& site, const CVec
         // The sources of one opening patch stand at one place and share its scene.
         if (!scenePosition || !SameBits(*scenePosition, made.source.position)) {
             BuildPairScene(site, made.source.position, point, scene);
-            sceneFingerprint = SceneFingerprint(scene);
+            sceneFingerprint = PairSceneFingerprint(site, scene);
             scenePosition = made.source.position;
         }
         HashMadeSource(hashers[made.user], made, skip, &sceneFingerprint);
@@ -237,35 +256,59 @@ std::vector<Fingerprint> PairFingerprints(const PredictionSite& site, const CVec
     return fingerprints;
 }
 
+namespace {
+
+// Which pairs at the point are reused (0) and which traced (1), with the fingerprints of the traced
+// ones that were made to compare them (and need not be made again while tracing).
+struct PairChoice {
+    std::vector<char> trace;
+    std::vector<Fingerprint> fingerprints;  // empty unless made
+};
+
+PairChoice ChoosePairs(const PredictionSite& site, const CVector3D& point, const StoredPairs& stored,
+                       bool tracesAll) {
+    const std::size_t users = site.userSources.size();
+    PairChoice choice{std::vector<char>(users, 1), {}};
+    if (tracesAll || !stored.any()) return choice;
+    if (!site.sameSite) choice.fingerprints = PairFingerprints(site, point);
+    for (std::size_t s = 0; s < users; ++s) {
+        const PairTransfer* before = stored[s];
+        if (before != nullptr && (site.sameSite || choice.fingerprints[s] == before->fingerprint))
+            choice.trace[s] = 0;
+    }
+    return choice;
+}
+
+}  // namespace
+
+std::int64_t PairsToTrace(const PredictionSite& site, const CVector3D& point, const StoredPairs& stored) {
+    const PairChoice choice = ChoosePairs(site, point, stored, false);
+    return std::count(choice.trace.begin(), choice.trace.end(), 1);
+}
+
 TransferCounts ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdownWriter& w,
-                            const PointTransfers* previous, PointTransfers& transfers) {
+                            const StoredPairs& stored, PointTransfers& transfers) {
     const std::size_t users = site.userSources.size();
     transfers.position = point.position;
     transfers.computed = true;
     transfers.pairs.assign(users, PairTransfer{});
-    std::vector<char> trace(users, 1);
+    const PairChoice choice = ChoosePairs(site, point.position, stored, w.writesFile());
     std::vector<char> hashWhileTracing(users, site.fingerprints ? 1 : 0);
     TransferCounts counts;
-    if (previous != nullptr && !w.writesFile() && previous->computed && previous->pairs.size() == users &&
-        SameBits(previous->position, point.position)) {
-        const std::vector<Fingerprint> now =
-            site.sameSite ? std::vector<Fingerprint>() : PairFingerprints(site, point.position);
-        for (std::size_t s = 0; s < users; ++s) {
-            if (site.sameSite || now[s] == previous->pairs[s].fingerprint) {
-                transfers.pairs[s] = previous->pairs[s];
-                trace[s] = 0;
-                ++counts.reused;
-            } else {
-                transfers.pairs[s].fingerprint = now[s];
-                hashWhileTracing[s] = 0;
-            }
+    for (std::size_t s = 0; s < users; ++s) {
+        if (choice.trace[s] == 0) {
+            transfers.pairs[s] = *stored[s];
+            ++counts.reused;
+        } else if (!choice.fingerprints.empty()) {
+            transfers.pairs[s].fingerprint = choice.fingerprints[s];
+            hashWhileTracing[s] = 0;
         }
     }
     counts.computed = static_cast<std::int64_t>(users) - counts.reused;
 
     w.ChangeLevel(1);
     if (counts.computed > 0 || w.writesFile())
-        TraceSources(site, point, w, trace, hashWhileTracing, transfers);
+        TraceSources(site, point, w, choice.trace, hashWhileTracing, transfers);
     w.ChangeLevel(-1);
     LevelsFromTransfers(site.userSources, transfers, site.model.targetTime, point);
     return counts;

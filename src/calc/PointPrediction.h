@@ -17,6 +17,7 @@
 #include "model/Noise.h"
 #include "model/PredictivePoint.h"
 #include "model/Sound.h"
+#include "propagation/PathsInsideBuildings.h"
 #include "propagation/SiteFaces.h"
 
 namespace kelmora {
@@ -36,12 +37,14 @@ struct PredictionSite {
     std::optional<CSiteFaces> faces;
     std::vector<const CSound*> userSources;  // UserSources(model)
     std::vector<OpeningOrigin> origins;      // of model.openingSources, one each
+    std::vector<Fingerprint> sourceKeys;     // UserSourceKeys(model), one per user source
     Fingerprint conditions{};                // ConditionsFingerprint(model)
+    CBuildingVolumes volumes;                // the roofs that can drop a pair's paths
 
     // Set by a run that keeps its transfers: every computed pair gets its fingerprint.
     bool fingerprints = false;
     // Set by a run that reuses transfers: true when the store's site fingerprint is the model's, so that
-    // every pair at a point that has not moved is reused without a look at its scene.
+    // every stored pair found for the run is reused without a look at its scene.
     bool sameSite = false;
 };
 
@@ -67,17 +70,22 @@ bool ComputeSourceForPoint(const PredictionSite& site, CPredictivePoint& point, 
 // point's results from them (LevelsFromTransfers).
 void ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdownWriter& w);
 
-// The same, the transfers kept in `transfers`. With `previous`, the same point's transfers of an
-// earlier run, a pair is reused when the point has not moved and its fingerprint (or, with
+// The same, the transfers kept in `transfers`. Of the pairs stored for the point by an earlier run
+// (`stored`, found by source key and position), one is reused when its fingerprint (or, with
 // site.sameSite, the whole site's) still matches; the others are traced. A run that writes a breakdown
 // traces every pair. Returns how many pairs were traced and reused.
 TransferCounts ComputePoint(const PredictionSite& site, CPredictivePoint& point, CBreakdownWriter& w,
-                            const PointTransfers* previous, PointTransfers& transfers);
+                            const StoredPairs& stored, PointTransfers& transfers);
 
 // The fingerprints of the pairs of every user source at `point` without tracing a path: the scenes
-// are built and hashed. A fingerprint covers the run's conditions, the user source's position, Q and
-// spectrum kinds and, for each source it makes, in order, its position, Q, kind, opening gain, whether
-// it is skipped (underground, too far) and the faces of its scene.
+// are built and hashed. A fingerprint covers the run's conditions (temperature, humidity, reflections),
+// the user source's position, Q and spectrum kind and, for each source it makes, in order, its
+// position, Q, kind, opening gain, whether it is skipped (underground, too far), the faces of its scene
+// and the roofs whose volumes can drop one of the scene's paths (CBuildingVolumes).
 std::vector<Fingerprint> PairFingerprints(const PredictionSite& site, const CVector3D& point);
+
+// The number of pairs at the point that ComputePoint traces with `stored` (it traces all of them when
+// it writes a breakdown): the scenes of the pairs found are built and hashed, no path is traced.
+std::int64_t PairsToTrace(const PredictionSite& site, const CVector3D& point, const StoredPairs& stored);
 
 }  // namespace kelmora

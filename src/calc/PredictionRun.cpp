@@ -1,13 +1,13 @@
 #include "calc/PredictionRun.h"
 
 #include <atomic>
-#include <cstring>
 #include <exception>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "calc/BreakdownEstimate.h"
 #include "calc/BreakdownLines.h"
 #include "calc/BreakdownWriter.h"
 #include "calc/OpeningSources.h"
@@ -23,12 +23,11 @@ namespace kelmora {
 void ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int m, int count,
                         CBreakdownWriter& w) {
     PointTransfers transfers;
-    ComputeListedPoint(site, point, m, count, w, nullptr, transfers);
+    ComputeListedPoint(site, point, m, count, w, StoredPairs(), transfers);
 }
 
 TransferCounts ComputeListedPoint(const PredictionSite& site, CPredictivePoint& point, int m, int count,
-                                  CBreakdownWriter& w, const PointTransfers* previous,
-                                  PointTransfers& transfers) {
+                                  CBreakdownWriter& w, const StoredPairs& stored, PointTransfers& transfers) {
     WritePointHeading(w, m, count, point.position);
     if (!PointAboveGround(site, point.position)) {
         point.resultAverage = CBand::Filled(kNoSoundLevel);
@@ -37,7 +36,7 @@ TransferCounts ComputeListedPoint(const PredictionSite& site, CPredictivePoint& 
         WritePointBelowGround(w);
         return {};
     }
-    const TransferCounts counts = ComputePoint(site, point, w, previous, transfers);
+    const TransferCounts counts = ComputePoint(site, point, w, stored, transfers);
     WritePointResult(w, m, count, point.resultAverage.overallLevel(), point.resultMax.overallLevel());
     return counts;
 }
@@ -55,37 +54,20 @@ void KeepBreakdownOfCancelledRun(CTextFile* file) noexcept {
     }
 }
 
-// The transfers of an earlier run that a run of the model may reuse, point by point: those of a store
-// for the same number of points and user sources (a point that has moved is traced again).
-bool StoreUsable(const CNoise& model, const CTransferStore& store, std::size_t users) {
-    return !store.empty() && store.points.size() == model.calcInfo.PredictionPoints().size() &&
-           static_cast<std::size_t>(store.userSourceCount) == users;
-}
-
 }  // namespace
 
 std::int64_t PairsToCompute(const CNoise& model, const CTransferStore& transfers) {
     CNoise copy = model;
     BuildOpeningSources(copy);
     PredictionSite site(copy);
+    const CTransferMatch match(transfers, site.sourceKeys, RunPointPositions(copy));
+    site.sameSite = transfers.site == SiteFingerprint(copy);
     const std::span<const CPredictivePoint> points = copy.calcInfo.PredictionPoints();
-    const std::size_t users = site.userSources.size();
-    const bool usable = StoreUsable(copy, transfers, users);
-    const bool sameSite = usable && transfers.site == SiteFingerprint(copy);
     const bool single = copy.calcInfo.mode == kSinglePointMode;
     std::int64_t pairs = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
         if (!single && !PointAboveGround(site, points[i].position)) continue;
-        const PointTransfers* previous = usable ? &transfers.points[i] : nullptr;
-        if (previous == nullptr || !previous->computed || previous->pairs.size() != users ||
-            std::memcmp(&previous->position, &points[i].position, sizeof(CVector3D)) != 0) {
-            pairs += static_cast<std::int64_t>(users);
-            continue;
-        }
-        if (sameSite) continue;
-        const std::vector<Fingerprint> now = PairFingerprints(site, points[i].position);
-        for (std::size_t s = 0; s < users; ++s)
-            pairs += now[s] == previous->pairs[s].fingerprint ? 0 : 1;
+        pairs += PairsToTrace(site, points[i].position, match.At(i));
     }
     return pairs;
 }
@@ -118,26 +100,33 @@ void CPredictionJob::Run() {
         return;
     }
     BuildOpeningSources(model_);
-    OfferedFile breakdown = OfferOutputFile(*this, host, OutputFile::Breakdown);
+    PredictionSite site(model_);
+    std::optional<std::string> breakdownPath = host.ChooseOutputFile(FileRequestFor(OutputFile::Breakdown));
+    if (breakdownPath && host.AsksAboutLargeBreakdowns()) {
+        // Before writing what may be gigabytes, the size it will have and whether the disk holds it.
+        const BreakdownSizeWarning warning{EstimateBreakdownSize(site, kBreakdownSamplePoints, this),
+                                           SpaceForFile(std::filesystem::path(*breakdownPath))};
+        if (warning.Warranted(settings_.largeBreakdownBytes) && !host.KeepLargeBreakdown(warning))
+            breakdownPath.reset();
+    }
+    OfferedFile breakdown = OpenOutputFile(*this, OutputFile::Breakdown, breakdownPath);
     if (breakdown.openFailed) {
         PostEnd(kJobError);
         return;
     }
     CTextFile* file = breakdown.file.get();
-    PredictionSite site(model_);
     computed_ = 0;
     reused_ = 0;
-    // The transfers of this run, and those of the last one where they may be reused.
-    const std::size_t users = site.userSources.size();
+    // The transfers of this run, and the pairs of the last one that it may reuse.
     CTransferStore next;
-    const CTransferStore* previous = nullptr;
+    CTransferMatch stored;
     if (transfers_ != nullptr) {
         site.fingerprints = true;
         next.site = SiteFingerprint(model_);
-        next.userSourceCount = static_cast<int>(users);
+        next.sources = site.sourceKeys;
         next.points.resize(model_.calcInfo.PredictionPoints().size());
-        if (StoreUsable(model_, *transfers_, users)) {
-            previous = transfers_;
+        if (!transfers_->empty()) {
+            stored = CTransferMatch(*transfers_, site.sourceKeys, RunPointPositions(model_));
             site.sameSite = transfers_->site == next.site;
         }
     }
@@ -145,9 +134,7 @@ void CPredictionJob::Run() {
         static thread_local PointTransfers scratch;
         return transfers_ != nullptr ? next.points[static_cast<std::size_t>(index)] : scratch;
     };
-    const auto before = [&](int index) -> const PointTransfers* {
-        return previous != nullptr ? &previous->points[static_cast<std::size_t>(index)] : nullptr;
-    };
+    const auto before = [&](int index) { return stored.At(static_cast<std::size_t>(index)); };
     const auto count = [&](const TransferCounts& c) {
         computed_ += c.computed;
         reused_ += c.reused;

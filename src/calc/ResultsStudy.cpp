@@ -29,6 +29,7 @@ std::string DifferenceText(double after, double before) {
 
 bool CResultsStudy::Reset(const CNoise& model, const CTransferStore* store, const LevelLimits& limits) {
     store_ = nullptr;
+    match_ = CTransferMatch();
     base_ = model;
     limits_ = limits;
     infos_ = UserSourceInfos(model);
@@ -41,6 +42,7 @@ bool CResultsStudy::Reset(const CNoise& model, const CTransferStore* store, cons
         return false;
     }
     store_ = store;
+    match_ = CTransferMatch(*store, UserSourceKeys(model), RunPointPositions(model));
     // The levels as the transfers give them, which are the run's own.
     RecomputeFromTransfers(base_, *store_);
     const std::span<const CPredictivePoint> points = base_.calcInfo.PredictionPoints();
@@ -129,7 +131,7 @@ void CResultsStudy::Recompute() {
 
 std::vector<RankedShare> CResultsStudy::Contributions(std::size_t point, bool after, bool byBuilding) const {
     if (store_ == nullptr) return {};
-    const std::vector<SourceShare> shares = PointShares(after ? variant_ : base_, *store_, point);
+    const std::vector<SourceShare> shares = PointShares(after ? variant_ : base_, match_, point);
     return byBuilding ? RankSharesByBuilding(shares, infos_) : RankShares(shares, infos_);
 }
 

@@ -78,6 +78,7 @@ private:
     CNoise base_;
     CNoise variant_;
     const CTransferStore* store_ = nullptr;
+    CTransferMatch match_;  // the store's pairs of the model's sources and points
     LevelLimits limits_;
     std::vector<UserSourceInfo> infos_;
     std::vector<SourceAdjustment> adjustments_;

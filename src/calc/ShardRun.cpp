@@ -41,7 +41,7 @@ void CShardJob::Run() {
 
     PartHeader header;
     header.modelDigest = target_.modelDigest;
-    header.engineVersion = std::string(EngineVersion());
+    header.engineVersion = EngineIdentity();
     header.shard = target_.shard;
     header.shardCount = target_.shardCount;
     header.pointCount = pointCount;

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "calc/PathEvaluation.h"
-#include "calc/PointPrediction.h"
 #include "calc/PrintfFormat.h"
 
 namespace kelmora {
@@ -57,41 +55,31 @@ std::string BuildingGroupName(int building) {
 SourceShare ShareFromTransfer(const CSound& source, const PairTransfer* pair, double targetTime) {
     SourceShare share;
     if (pair == nullptr || !pair->reached) return share;
-    // As LevelsFromTransfers computes the point's levels, so that the shares add up to them.
-    CBand level = source.powerAverage;
-    for (int b = 0; b < level.bandCount(); ++b) {
-        const double energy =
-            std::pow(10.0, level.value(b) / 10.0) * pair->energy[static_cast<std::size_t>(b)];
-        level.value(b) = energy > 0.0 ? 10.0 * std::log10(energy) : kNoSoundLevel;
-    }
-    share.reached = true;
-    share.laeq = TimeWeighting(source, level, targetTime);
-    share.lamax = MaximumLevel(source, level);
+    // As the run adds them up into the point's levels, so that the shares add up to them.
+    const SourceContribution c = ContributionFromTransfer(source, *pair, targetTime);
+    share.reached = c.reached;
+    share.laeq = c.laeq;
+    share.lamax = c.lamax;
     share.laeqOverall = share.laeq.overallLevel();
     share.lamaxOverall = share.lamax.overallLevel();
     return share;
 }
 
-std::vector<const PairTransfer*> PairsAtPoint(const CTransferStore& store, std::size_t point) {
-    std::vector<const PairTransfer*> pairs(static_cast<std::size_t>(store.userSourceCount), nullptr);
-    if (point >= store.points.size()) return pairs;
-    const PointTransfers& t = store.points[point];
-    if (!t.computed) return pairs;
-    for (std::size_t s = 0; s < pairs.size() && s < t.pairs.size(); ++s)
-        pairs[s] = &t.pairs[s];
-    return pairs;
+std::vector<SourceShare> PointShares(const CNoise& model, const CTransferMatch& match, std::size_t point) {
+    const std::vector<const CSound*> sources = UserSources(model);
+    const StoredPairs pairs = match.At(point);
+    std::vector<SourceShare> shares;
+    shares.reserve(sources.size());
+    for (std::size_t s = 0; s < sources.size(); ++s)
+        shares.push_back(ShareFromTransfer(*sources[s], pairs[s], model.targetTime));
+    return shares;
 }
 
 std::vector<SourceShare> PointShares(const CNoise& model, const CTransferStore& store, std::size_t point) {
     if (!TransfersFit(model, store)) return {};
-    const std::vector<const CSound*> sources = UserSources(model);
-    const std::vector<const PairTransfer*> pairs = PairsAtPoint(store, point);
-    std::vector<SourceShare> shares;
-    shares.reserve(sources.size());
-    for (std::size_t s = 0; s < sources.size(); ++s)
-        shares.push_back(
-            ShareFromTransfer(*sources[s], s < pairs.size() ? pairs[s] : nullptr, model.targetTime));
-    return shares;
+    const std::vector<Fingerprint> keys = UserSourceKeys(model);
+    const std::vector<CVector3D> positions = RunPointPositions(model);
+    return PointShares(model, CTransferMatch(store, keys, positions), point);
 }
 
 double EnergySumLevel(std::span<const double> levels) {
@@ -157,6 +145,9 @@ std::string CsvField(const std::string& text) {
 std::string ContributionsCsv(const CNoise& model, const CTransferStore& store) {
     if (!TransfersFit(model, store)) return {};
     const std::vector<UserSourceInfo> infos = UserSourceInfos(model);
+    const std::vector<Fingerprint> keys = UserSourceKeys(model);
+    const std::vector<CVector3D> positions = RunPointPositions(model);
+    const CTransferMatch match(store, keys, positions);
     const std::span<const CPredictivePoint> points = model.calcInfo.PredictionPoints();
     std::string out = "予測点,X[m],Y[m],Z[m],音源,メモ,LAeqT[dB],LAmax[dB],寄与率[%],順位\n";
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -164,7 +155,7 @@ std::string ContributionsCsv(const CNoise& model, const CTransferStore& store) {
         const std::string label = p.label.empty() ? Format("%d", {static_cast<int>(i) + 1}) : p.label;
         const std::string head =
             CsvField(label) + Format(",%.3f,%.3f,%.3f,", {p.position.x, p.position.y, p.position.z});
-        const std::vector<SourceShare> shares = PointShares(model, store, i);
+        const std::vector<SourceShare> shares = PointShares(model, match, i);
         for (const RankedShare& r : RankShares(shares, infos)) {
             out += head + CsvField(r.name) + "," + CsvField(r.memo) +
                    Format(",%.1f,%.1f,%.1f,%d\n", {r.laeq, r.lamax, r.percent, r.rank});

@@ -43,12 +43,14 @@ struct SourceShare {
 // The share of `source` at a point from its transfer there (null: it does not reach the point).
 SourceShare ShareFromTransfer(const CSound& source, const PairTransfer* pair, double targetTime);
 
-// The stored pair of each user source at run point i (null where none is stored or the point was not
-// computed). Fails (empty) unless the store fits the model.
-std::vector<const PairTransfer*> PairsAtPoint(const CTransferStore& store, std::size_t point);
+// The shares of every user source of the model at run point i (index into PredictionPoints), in
+// UserSources order, from the store's pairs that `match` finds for the model's sources and points
+// (CTransferMatch over UserSourceKeys and RunPointPositions of the model). A source without a stored
+// pair there has no sound.
+std::vector<SourceShare> PointShares(const CNoise& model, const CTransferMatch& match, std::size_t point);
 
-// The shares of every user source at run point i, in UserSources order; empty when the store does not
-// fit the model.
+// The same, matching the store to the model for this one call; empty when the store does not fit the
+// model (TransfersFit).
 std::vector<SourceShare> PointShares(const CNoise& model, const CTransferStore& store, std::size_t point);
 
 // One row of a point's ranked contributions.

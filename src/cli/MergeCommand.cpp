@@ -55,7 +55,7 @@ int RunMerge(const MergeOptions& opt) {
     }
     MergeExpectation expected;
     expected.modelDigest = ModelDigest(doc->model);
-    expected.engineVersion = std::string(EngineVersion());
+    expected.engineVersion = EngineIdentity();
     expected.needBreakdown = opt.choices.breakdownFile.has_value();
     const std::vector<std::filesystem::path> parts(opt.parts.begin(), opt.parts.end());
     AllowOpenFiles(parts.size());

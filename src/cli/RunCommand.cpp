@@ -8,12 +8,13 @@
 //
 // With --cache FILE the run reuses the transfers the file holds wherever they still hold and writes
 // the run's transfers to it at the end (TransferCache.h); how many source–point pairs were computed and
-// reused is told on stderr. A cache that cannot be used is ignored with a warning.
+// reused is told on stderr. A cache that cannot be used is ignored with a warning. A FILE that is no
+// cache (nor missing, nor empty) is never replaced: the run is refused before it computes anything.
 //
 // With --limits the printed levels carry the exceedance of the limits kept in the project's extension
 // file (LimitCheck.h): a list or a grid is then always printed as a table. With --scenario NAME (and
 // --cache FILE) the levels of a what-if scenario kept in the extension file are computed from the
-// transfers of the cache, without tracing a path (ScenarioRun.cpp).
+// transfers of the cache, without tracing a path (ResultsCommands.cpp).
 //
 // With --shard K/N --part FILE the run computes one block of the points into a part file for
 // `kelmora-calc merge` (ShardCommand.h).
@@ -46,23 +47,43 @@ struct RunOptions {
     std::string scenario;  // empty: the project as it is
 };
 
-// The transfers of the cache file, or none (with a warning on stderr) when it cannot be used for the
-// model; a file that does not exist yet is no warning.
-CTransferStore ReadCacheFor(const std::string& path, const CNoise& model) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return {};
+// The transfers of the cache file that the run of `model` can use, into `store`: none, without a word,
+// from a file that does not exist yet or is empty, none with a warning from a cache that cannot be used
+// (damaged, of another engine) or that holds no pair of the run's sources and points. False, with the
+// reason on stderr and before anything is computed, for a name the run must not replace: a file that is
+// no transfer cache, or one that cannot be read or is no regular file (a folder, a FIFO, a device).
+bool ReadCacheFor(const std::string& path, const CNoise& model, CTransferStore& store) {
+    CacheFileKind kind = CacheFileKind::kMissing;
     try {
-        CTransferStore store = ReadTransferCache(path);
-        if (static_cast<std::size_t>(store.userSourceCount) == UserSources(model).size() &&
-            store.points.size() == model.calcInfo.PredictionPoints().size())
-            return store;
-        std::fprintf(stderr, "警告: 転送キャッシュ %s は別のプロジェクトのものです。すべての組を計算します\n",
+        kind = InspectTransferCacheFile(path);
+    } catch (const TransferCacheError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+    if (kind == CacheFileKind::kOther) {
+        std::fprintf(stderr, "%s は転送キャッシュではありません。置き換えないので --cache には使えません\n",
                      path.c_str());
+        return false;
+    }
+    if (kind != CacheFileKind::kCache) return true;
+    const std::vector<Fingerprint> keys = UserSourceKeys(model);
+    const std::vector<CVector3D> positions = RunPointPositions(model);
+    const TransferCacheUse use{keys, positions};
+    try {
+        store = ReadTransferCache(path, &use);
     } catch (const TransferCacheError& e) {
         std::fprintf(stderr, "警告: 転送キャッシュ %s を使えません (%s)。すべての組を計算します\n",
                      path.c_str(), e.what());
+        store = CTransferStore();
+        return true;
     }
-    return {};
+    const CTransferMatch match(store, keys, positions);
+    if (match.RunPairs() > 0 && match.FoundPairs() == 0)
+        std::fprintf(
+            stderr,
+            "警告: 転送キャッシュ %s には、この計算の予測点と音源の組がありません。すべての組を計算します\n",
+            path.c_str());
+    return true;
 }
 
 int RunPrediction(const RunOptions& opt) {
@@ -90,7 +111,7 @@ int RunPrediction(const RunOptions& opt) {
 
 int RunWithTransferCache(CNoise& model, const std::string& cache, int threads, const CliRunChoices& choices,
                          CTransferStore& store) {
-    store = ReadCacheFor(cache, model);
+    if (!ReadCacheFor(cache, model, store)) return 1;
     CPredictionJob job(model, {threads, 0}, &store);
     const int status = RunJobFromCommandLine(job, choices);
     if (status != 0) return status;

@@ -79,9 +79,9 @@ QPushButton* Button(const char* text, QWidget* parent) {
 }  // namespace
 
 ResultsWindow::ResultsWindow(CResultsStudy& study, UserQuestions& questions, QWidget* parent)
-    : QWidget(parent, Qt::Window), study_(study), questions_(questions) {
+    : QDialog(parent), study_(study), questions_(questions) {
+    setModal(false);
     setWindowTitle(QString::fromUtf8(kCaption));
-    setAccessibleName(QString::fromUtf8(kCaption));
     auto* layout = new QVBoxLayout(this);
     status_ = new QLabel(this);
     layout->addWidget(status_);
@@ -98,6 +98,8 @@ ResultsWindow::ResultsWindow(CResultsStudy& study, UserQuestions& questions, QWi
                     QString::fromUtf8("予測点の一覧"));
     points_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     points_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Stored order until the user sorts by a column.
+    points_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     points_->setSortingEnabled(true);
     topLayout->addWidget(points_, 1);
     auto* pointButtons = new QHBoxLayout();
@@ -266,7 +268,7 @@ void ResultsWindow::Reload(const Scenarios& scenarios) {
     FillPoints();
     FillSources();
     FillLimits();
-    if (selected >= 0) SelectPoint(selected);
+    SelectPoint(selected >= 0 ? selected : 0);
 }
 
 void ResultsWindow::FillPoints() {

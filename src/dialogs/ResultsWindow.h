@@ -6,7 +6,7 @@
 // scenarios and the limits. The state and its arithmetic are CResultsStudy's; this window binds
 // controls to it and tells its owner what the user asks for that reaches beyond it (the map, the
 // document's scenarios and limits, the model).
-#include <QWidget>
+#include <QDialog>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,7 +25,7 @@ namespace kelmora {
 
 class UserQuestions;
 
-class ResultsWindow : public QWidget {
+class ResultsWindow : public QDialog {
     Q_OBJECT
 
 public:

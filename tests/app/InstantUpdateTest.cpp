@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <QLabel>
 #include <QSignalSpy>
+#include <algorithm>
 #include <bit>
 #include <filesystem>
 
@@ -154,6 +155,42 @@ TEST(RunTransfers, OtherEditsWaitForARunThatTracesOnlyThePairsTheyTouch) {
     full.RunHere(host);
     EXPECT_EQ(full.pairsToTrace(), -1);
     EXPECT_EQ(full.pairsTraced(), pairs);
+}
+
+// Points and sources found by what they are: removed or reordered ones, or a copy of a source at its
+// place, re-predict at once; a point added to the computed grid waits for a run that traces its pairs
+// alone.
+TEST(RunTransfers, PointsAndSourcesAreFoundByWhatTheyAre) {
+    RunTransfers transfers;
+    const CNoise ran = RunWhole(SmallGrid(), &transfers.store());
+    transfers.RunEnded(ran);
+    const std::int64_t users = static_cast<std::int64_t>(UserSources(ran).size());
+
+    CNoise fewer = ran;
+    std::vector<CPredictivePoint>& grid = fewer.calcInfo.gridPoints;
+    grid.erase(grid.begin() + 4);
+    std::reverse(grid.begin(), grid.end());
+    std::swap(fewer.outdoorSources.at(0), fewer.outdoorSources.at(1));
+    fewer.outdoorSources.push_back(fewer.outdoorSources.at(0));
+    Raise(fewer.outdoorSources.back().powerAverage, 6.0);
+    const CNoise instant = fewer;
+    ASSERT_TRUE(transfers.UpdateResults(fewer));
+    ExpectSameResults(fewer, RunWhole(instant));
+
+    CNoise more = fewer;
+    CPredictivePoint added = more.calcInfo.gridPoints.front();
+    added.position.x += 3.7;
+    more.calcInfo.gridPoints.push_back(added);
+    EXPECT_FALSE(transfers.UpdateResults(more));
+    const CNoise edited = more;
+    FakeRunHost host;
+    CountedPredictionJob job(more, {2, 0}, transfers.store());
+    job.RunHere(host);
+    ASSERT_EQ(host.ends, std::vector<int>{kJobNormalEnd});
+    EXPECT_EQ(job.pairsToTrace(), users + 1);
+    EXPECT_EQ(job.transferCounts().computed, users + 1);
+    EXPECT_EQ(job.transferCounts().reused, 8 * (users + 1));
+    ExpectSameResults(more, RunWhole(edited));
 }
 
 // The desktop program with the example open, without a display.

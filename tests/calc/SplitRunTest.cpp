@@ -112,7 +112,7 @@ protected:
     }
 
     MergeExpectation Expect(const CNoise& site, bool breakdown) const {
-        return {ModelDigest(site), std::string(EngineVersion()), breakdown};
+        return {ModelDigest(site), EngineIdentity(), breakdown};
     }
 
     RunFiles Merge(CNoise site, const std::vector<fs::path>& parts, bool breakdown, bool matrix) const {
@@ -197,7 +197,7 @@ TEST_F(SplitRunTest, MergeRefusesPartsThatDoNotMakeTheWholeRun) {
         {"parts of another engine",
          {three[0]},
          otherEngine,
-         {three[0].string() + ": 別のエンジン (" + std::string(EngineVersion()) +
+         {three[0].string() + ": 別のエンジン (" + EngineIdentity() +
           ") で計算されたパートです (このエンジンは 0.0+other)"}},
         {"a part of another split",
          {three[0], three[1], three[2], four[3]},

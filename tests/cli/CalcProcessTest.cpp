@@ -1,6 +1,7 @@
 // kelmora-calc driven as a user drives it: a separate process with arguments, exit status, standard
 // output and error, and the files it leaves. The levels expected are worked out by hand.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstring>
@@ -22,6 +23,7 @@ namespace fs = std::filesystem;
 using testing::CalcProcess;
 using testing::Outcome;
 using testing::Slurp;
+using testing::WriteBytes;
 
 // 10 m from the source: 100 + 10·log10 21 + 10·log10 2 − 11 − 20 = 85.23 dB, of which the air takes
 // 0.06 dB (20 °C, 60 %: 0.26 dB in the 4 kHz band, 0.38 dB in the 5 kHz band, less below): 85.17 dB.
@@ -135,8 +137,9 @@ TEST_F(CalcProcess, RenderWritesAWholePictureOrNone) {
 }
 
 // --cache: the first run computes every pair and writes the cache, a run after a power edit reuses
-// them all and writes the files of a run without cache; a cache cut short, damaged, of another engine
-// or of another project is ignored with a warning, everything is computed and the cache written anew.
+// them all and writes the files of a run without cache; a cache cut short, damaged or of another engine
+// is ignored with a warning, everything is computed and the cache written anew. A source or a point
+// added computes only its own pairs; a cache without any pair of the run says so.
 TEST_F(CalcProcess, RunReusesTheTransfersOfItsCache) {
     const auto list = [](double power) {
         return [power](CNoise& m) {
@@ -179,7 +182,7 @@ TEST_F(CalcProcess, RunReusesTheTransfersOfItsCache) {
     damaged(flipped, "壊れています");
     const std::vector<std::uint8_t> bytes(whole.begin(), whole.end());
     const std::vector<std::uint8_t> other =
-        EncodeTransferCache(DecodeTransferCache(bytes, EngineVersion()), "0.0-other");
+        EncodeTransferCache(DecodeTransferCache(bytes, EngineIdentity()), "0.0-other");
     damaged(std::string(other.begin(), other.end()), "別の版の計算エンジン");
     const fs::path two = Project("two.kel", [&](CNoise& m) {
         list(100.0)(m);
@@ -187,9 +190,88 @@ TEST_F(CalcProcess, RunReusesTheTransfersOfItsCache) {
         m.outdoorSources[1].position = {3, 3, 1.5};
     });
     const auto ofTwo = run(two, true);
-    EXPECT_NE(ofTwo.first.find("別のプロジェクト"), std::string::npos) << ofTwo.first;
-    EXPECT_NE(ofTwo.first.find("転送: 計算 6 組, 再利用 0 組"), std::string::npos) << ofTwo.first;
+    EXPECT_EQ(ofTwo.first, "転送: 計算 3 組, 再利用 3 組\n");
     EXPECT_EQ(ofTwo.second, run(two, false).second);
+    const fs::path added = Project("added.kel", [&](CNoise& m) {
+        list(100.0)(m);
+        m.calcInfo.pointList.insert(m.calcInfo.pointList.begin(), CPredictivePoint({30, 30, 1.5}));
+    });
+    EXPECT_EQ(run(added, true).first, "転送: 計算 1 組, 再利用 3 組\n");
+
+    const fs::path elsewhere = Project("elsewhere.kel", [&](CNoise& m) {
+        list(100.0)(m);
+        for (CPredictivePoint& p : m.calcInfo.pointList)
+            p.position.z += 1.0;
+    });
+    EXPECT_EQ(run(elsewhere, true).first, "警告: 転送キャッシュ " + cache +
+                                              " には、この計算の予測点と音源の組がありません。すべての組を計"
+                                              "算します\n転送: 計算 3 組, 再利用 0 組\n");
+}
+
+// --cache names only a cache, an empty file or a new name. Any other file (the project itself, a result
+// file) is refused before anything is computed and stays as it was; a folder, a FIFO or a device is
+// refused at once with a message that names it as the cache. A huge file that begins as a cache is
+// refused by its size without being read, and replaced by the run's cache.
+TEST_F(CalcProcess, RunReplacesOnlyACacheAndRefusesOtherFilesFirst) {
+    const fs::path project = Project("p.kel", [](CNoise& m) {
+        m.calcInfo.mode = kPointListMode;
+        m.calcInfo.pointList = {CPredictivePoint({10, 0, 1.5}), CPredictivePoint({0, 20, 1.5})};
+    });
+    const std::string projectBytes = Slurp(project);
+    const fs::path results = folder_ / "old-laeq.txt";
+    std::ofstream(results) << " 50.0 51.0\r\n";
+    const std::string laeq = (folder_ / "laeq.txt").string();
+    const auto run = [&](const fs::path& cache) {
+        return Calc({"run", project.string(), "--quiet", "--laeq", laeq, "--cache", cache.string()});
+    };
+    for (const fs::path& other : {project, results}) {
+        const std::string before = Slurp(other);
+        const Outcome outcome = run(other);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(
+            outcome.err,
+            other.string() + " は転送キャッシュではありません。置き換えないので --cache には使えません\n");
+        EXPECT_EQ(Slurp(other), before);
+        EXPECT_FALSE(fs::exists(laeq)) << "nothing computed";
+    }
+    EXPECT_EQ(Slurp(project), projectBytes);
+
+    const fs::path folder = folder_ / "folder";
+    fs::create_directory(folder);
+    const fs::path fifo = folder_ / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const fs::path& odd : {folder, fifo, fs::path("/dev/zero")}) {
+        const Outcome outcome = run(odd);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err,
+                  "転送キャッシュ " + odd.string() + " を使えません (通常のファイルではありません)\n");
+        EXPECT_FALSE(fs::exists(laeq));
+    }
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    // An empty file (made by mktemp, say) is taken as no cache yet.
+    const fs::path empty = folder_ / "empty.cache";
+    std::ofstream{empty};
+    const Outcome first = run(empty);
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.err, "転送: 計算 2 組, 再利用 0 組\n");
+    EXPECT_EQ(run(empty).err, "転送: 計算 0 組, 再利用 2 組\n");
+
+    // 2 GB, sparse, after the header of a cache of this engine with no source and no point.
+    std::vector<std::uint8_t> header = EncodeTransferCache(CTransferStore(), EngineIdentity());
+    header.resize(header.size() - 32);
+    const fs::path huge = folder_ / "huge.cache";
+    WriteBytes(huge, std::string(header.begin(), header.end()));
+    fs::resize_file(huge, std::uint64_t{2} << 30);
+    const Outcome refused =
+        Calc({"run", project.string(), "--quiet", "--laeq", laeq, "--cache", huge.string()},
+             {.timeoutSeconds = 20.0});
+    EXPECT_EQ(refused.status, 0) << refused.err;
+    EXPECT_EQ(refused.err, "警告: 転送キャッシュ " + huge.string() +
+                               " を使えません (転送キャッシュが壊れています)。すべての組を計算します\n"
+                               "転送: 計算 2 組, 再利用 0 組\n");
+    EXPECT_LT(fs::file_size(huge), 4096u);
 }
 
 }  // namespace

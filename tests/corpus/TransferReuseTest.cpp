@@ -1,18 +1,24 @@
 // Whole runs that keep and reuse transfers: a run that reuses the transfers of an earlier run writes the
 // bytes (and sets the result bits) of a run that computes everything, after edits of powers and time
-// patterns (nothing traced), of a barrier (only the pairs whose scenes hold it traced) and of the
-// temperature (everything traced). On the bundled example (a sample of its grid, to keep the time
-// modest) and on random sites with opening sources.
+// patterns (nothing traced), of a barrier (only the pairs whose scenes hold it traced), of a roof (not
+// the pairs its building cannot reach) and of the temperature (everything traced); after points and
+// sources are added, removed or reordered (only new pairs traced); and after random single edits of
+// any number of the model, one after the other. On the bundled example (a sample of its grid, to keep
+// the time modest) and on random sites with opening sources.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
+#include <random>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,6 +28,7 @@
 #include "calc/OpeningSources.h"
 #include "calc/PredictionRun.h"
 #include "calc/Transfers.h"
+#include "model/persistence/ProjectFile.h"
 #include "model/persistence/ProjectJson.h"
 #include "propagation/GroundModel.h"
 #include "propagation/Scene.h"
@@ -193,8 +200,23 @@ TEST(TransferReuse, ExampleEditsReuseWhatStillHolds) {
     EXPECT_EQ(cachedMove.lamax, plainMove.lamax);
     EXPECT_EQ(cachedMove.bits, plainMove.bits);
 
+    // A roof moved by 1 m: the pairs whose scenes hold it, or whose paths may reflect within its
+    // building, are traced; the others are reused.
+    CNoise roofMoved = moved;
+    for (CVector3D* p : {&roofMoved.buildings.back().roofs.at(0).face.rect.p1,
+                         &roofMoved.buildings.back().roofs.at(0).face.rect.p2,
+                         &roofMoved.buildings.back().roofs.at(0).face.rect.p3})
+        p->x += 1.0;
+    const std::int64_t roofScenes = PairsWithChangedScenes(moved, roofMoved);
+    const RunOutput cachedRoof = RunWhole(roofMoved, &store);
+    const RunOutput plainRoof = RunWhole(roofMoved, nullptr);
+    EXPECT_GE(cachedRoof.counts.computed, roofScenes);
+    EXPECT_GT(cachedRoof.counts.reused, 0);
+    EXPECT_EQ(cachedRoof.laeq, plainRoof.laeq);
+    EXPECT_EQ(cachedRoof.bits, plainRoof.bits);
+
     // The temperature enters every path: everything traced.
-    CNoise warmer = moved;
+    CNoise warmer = roofMoved;
     warmer.temperature += 5.0;
     const RunOutput cachedWarm = RunWhole(warmer, &store);
     EXPECT_EQ(cachedWarm.counts.computed, pairs);
@@ -247,6 +269,254 @@ TEST(TransferReuse, RandomSitesGiveTheSameBitsWithAndWithoutTransfers) {
         EXPECT_EQ(withBreakdown.bits, reused.bits);
         EXPECT_EQ(traced, store);
     }
+}
+
+// Each source's contribution at each point, taken from the pairs found for the model's sources and
+// points, sums in energy (in user source order) to the bits of the point's results; a source no path
+// brings to the point adds nothing.
+TEST(TransferReuse, SourceContributionsSumToThePointsLevels) {
+    int unreached = 0;
+    for (std::uint64_t seed = 1000; seed < 1006; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        CNoise site = corpus::RandomSite(seed);
+        CTransferStore store;
+        RunWhole(site, &store);
+        CNoise model = site;
+        std::reverse(model.outdoorSources.begin(), model.outdoorSources.end());
+        ASSERT_TRUE(RecomputeFromTransfers(model, store));
+        const std::vector<const CSound*> sources = UserSources(model);
+        const CTransferMatch match(store, UserSourceKeys(model), RunPointPositions(model));
+        const std::span<const CPredictivePoint> points = model.calcInfo.PredictionPoints();
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const StoredPairs pairs = match.At(i);
+            if (pairs.point() == nullptr || !pairs.point()->computed) continue;
+            CBand laeq = CBand::Filled(kNoSoundLevel);
+            CBand lamax = CBand::Filled(kNoSoundLevel);
+            for (std::size_t s = 0; s < sources.size(); ++s) {
+                ASSERT_NE(pairs[s], nullptr);
+                const SourceContribution c =
+                    ContributionFromTransfer(*sources[s], *pairs[s], model.targetTime);
+                EXPECT_EQ(c.reached, pairs[s]->reached);
+                if (!c.reached) {
+                    EXPECT_TRUE(c.laeq.allEqual(kNoSoundLevel));
+                    ++unreached;
+                    continue;
+                }
+                laeq.addEnergy(c.laeq);
+                lamax.addEnergy(c.lamax);
+            }
+            EXPECT_EQ(laeq.third, points[i].resultAverage.third) << "point " << i;
+            EXPECT_EQ(lamax.third, points[i].resultMax.third) << "point " << i;
+        }
+    }
+    EXPECT_GT(unreached, 0);
+}
+
+// A copy of the model with `edit` applied to its JSON form (ProjectJson.h), or none when the edited
+// form is no model a run takes.
+std::optional<CNoise> EditedThroughJson(const CNoise& model, const std::function<void(ProjectJson&)>& edit) {
+    ProjectDocument doc = NewProjectDocument();
+    doc.model = model;
+    ProjectJson json = ProjectToJson(doc);
+    edit(json);
+    try {
+        CNoise edited = ProjectFromJson(json).model;
+        if (RunInputProblem(edited)) return std::nullopt;
+        return edited;
+    } catch (const ProjectJsonError&) {
+        return std::nullopt;
+    }
+}
+
+// The JSON pointers of every number of the model.
+void CollectNumbers(const ProjectJson& j, const std::string& at, std::vector<std::string>& out) {
+    if (j.is_object()) {
+        for (const auto& [key, value] : j.items())
+            CollectNumbers(value, at + "/" + key, out);
+    } else if (j.is_array()) {
+        for (std::size_t i = 0; i < j.size(); ++i)
+            CollectNumbers(j[i], at + "/" + std::to_string(i), out);
+    } else if (j.is_number()) {
+        out.push_back(at);
+    }
+}
+
+// Runs `model` with a copy of `store` and without: the same files and bits, the pairs counted ahead
+// those traced. Returns the cached run, its transfers left in `store`.
+RunOutput ExpectCachedRunAsPlain(const CNoise& model, CTransferStore& store) {
+    const std::int64_t ahead = PairsToCompute(model, store);
+    const RunOutput cached = RunWhole(model, &store);
+    const RunOutput plain = RunWhole(model, nullptr);
+    EXPECT_EQ(cached.laeq, plain.laeq);
+    EXPECT_EQ(cached.lamax, plain.lamax);
+    EXPECT_EQ(cached.bits, plain.bits);
+    EXPECT_EQ(cached.counts.computed, ahead);
+    EXPECT_EQ(cached.counts.computed + cached.counts.reused, plain.counts.computed + plain.counts.reused);
+    return cached;
+}
+
+std::int64_t ComputedPoints(const CTransferStore& store) {
+    return std::count_if(store.points.begin(), store.points.end(),
+                         [](const PointTransfers& p) { return p.computed; });
+}
+
+// Points and sources added, removed or reordered: the pairs left are found again and only new pairs are
+// traced; edits that leave no new pair re-predict without a run.
+TEST(TransferReuse, PointsAndSourcesAddedRemovedOrReorderedTraceOnlyNewPairs) {
+    int sitesWithRooms = 0;
+    for (std::uint64_t seed = 1000; seed < 1008; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const CNoise site = corpus::RandomSite(seed);
+        if (site.calcInfo.mode == kSinglePointMode || site.outdoorSources.size() < 2) continue;
+        CTransferStore base;
+        RunWhole(site, &base);
+        const std::int64_t users = static_cast<std::int64_t>(base.sources.size());
+        const std::int64_t computedPoints = ComputedPoints(base);
+
+        struct Edit {
+            const char* what;
+            std::function<void(CNoise&)> apply;
+            std::function<std::int64_t()> newPairs;
+        };
+        const auto pointsOf = [](CNoise& m) -> std::vector<CPredictivePoint>& {
+            return m.calcInfo.mode == kPointListMode ? m.calcInfo.pointList : m.calcInfo.gridPoints;
+        };
+        const auto firstComputed = [&] {
+            return static_cast<std::size_t>(std::find_if(base.points.begin(), base.points.end(),
+                                                         [](const PointTransfers& p) { return p.computed; }) -
+                                            base.points.begin());
+        };
+        std::vector<Edit> edits = {
+            {"a point added above one",
+             [&](CNoise& m) {
+                 CPredictivePoint p = pointsOf(m).at(firstComputed());
+                 p.position.z += 0.5;
+                 pointsOf(m).insert(pointsOf(m).begin() + 1, p);
+             },
+             [&] { return users; }},
+            {"a point removed", [&](CNoise& m) { pointsOf(m).pop_back(); }, [] { return 0; }},
+            {"the points reversed", [&](CNoise& m) { std::reverse(pointsOf(m).begin(), pointsOf(m).end()); },
+             [] { return 0; }},
+            {"an outdoor source added",
+             [](CNoise& m) {
+                 CSound copy = m.outdoorSources.front();
+                 copy.position.x += 5.0;
+                 m.outdoorSources.insert(m.outdoorSources.begin(), copy);
+             },
+             [&] { return computedPoints; }},
+            {"an outdoor source removed", [](CNoise& m) { m.outdoorSources.erase(m.outdoorSources.begin()); },
+             [] { return 0; }},
+            {"the outdoor sources swapped",
+             [](CNoise& m) { std::swap(m.outdoorSources.front(), m.outdoorSources.back()); },
+             [] { return 0; }},
+        };
+        const bool hasRoomSources =
+            std::any_of(site.buildings.begin(), site.buildings.end(), [](const CBuilding& b) {
+                return std::any_of(b.rooms.begin(), b.rooms.end(),
+                                   [](const CRoom& r) { return !r.sources.empty(); });
+            });
+        if (hasRoomSources) {
+            ++sitesWithRooms;
+            const auto firstRoom = [](CNoise& m) -> std::vector<CSound>& {
+                for (CBuilding& b : m.buildings)
+                    for (CRoom& r : b.rooms)
+                        if (!r.sources.empty()) return r.sources;
+                throw std::logic_error("no room source");
+            };
+            edits.push_back({"a room source added",
+                             [=](CNoise& m) {
+                                 std::vector<CSound>& sources = firstRoom(m);
+                                 CSound copy = sources.front();
+                                 copy.position.z += 0.25;
+                                 sources.push_back(copy);
+                             },
+                             [&] { return computedPoints; }});
+            edits.push_back({"the room sources reversed and one removed",
+                             [=](CNoise& m) {
+                                 std::vector<CSound>& sources = firstRoom(m);
+                                 std::reverse(sources.begin(), sources.end());
+                                 if (sources.size() > 1) sources.pop_back();
+                             },
+                             [] { return 0; }});
+        }
+        for (const Edit& edit : edits) {
+            SCOPED_TRACE(edit.what);
+            CNoise edited = site;
+            edit.apply(edited);
+            CTransferStore store = base;
+            EXPECT_EQ(InstantUpdatePossible(site, edited, base), edit.newPairs() == 0);
+            const RunOutput cached = ExpectCachedRunAsPlain(edited, store);
+            EXPECT_EQ(cached.counts.computed, edit.newPairs());
+            if (edit.newPairs() == 0) {
+                EXPECT_EQ(InstantBits(edited, base), cached.bits);
+            }
+        }
+        // Names change no number: a room's memo and its spectra's titles renamed trace nothing.
+        if (hasRoomSources) {
+            CNoise renamed = site;
+            for (CBuilding& b : renamed.buildings)
+                for (CRoom& r : b.rooms) {
+                    r.memo += "(改)";
+                    r.defaultTl.title = "新しい名前";
+                }
+            CTransferStore store = base;
+            EXPECT_EQ(ExpectCachedRunAsPlain(renamed, store).counts.computed, 0);
+        }
+    }
+    EXPECT_GT(sitesWithRooms, 0);
+}
+
+// Random single edits of any number of the model (every field of its JSON form is a candidate), one
+// after the other, each run with the transfers of the run before it: the bits and files of a run that
+// computes everything. A zero turned into −0.0 reuses every pair.
+TEST(TransferReuse, RandomEditsOfAnyNumberGiveTheBitsOfAFullRun) {
+    constexpr int kEditsPerSite = 10;
+    int edits = 0;
+    int negativeZeros = 0;
+    for (std::uint64_t seed = 1000; seed < 1012; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        CNoise site = corpus::RandomSite(seed);
+        if (site.calcInfo.mode == kSinglePointMode) continue;
+        CTransferStore store;
+        RunWhole(site, &store);
+        std::mt19937_64 random(seed);
+        for (int e = 0, tries = 0; e < kEditsPerSite && tries < 100; ++tries) {
+            ProjectDocument doc = NewProjectDocument();
+            doc.model = site;
+            std::vector<std::string> numbers;
+            CollectNumbers(ProjectToJson(doc)["model"], "/model", numbers);
+            const std::string at = numbers[random() % numbers.size()];
+            const std::uint64_t how = random();
+            bool negativeZero = false;
+            const std::optional<CNoise> edited = EditedThroughJson(site, [&](ProjectJson& json) {
+                ProjectJson& value = json[ProjectJson::json_pointer(at)];
+                if (value.is_number_integer()) {
+                    value = value.get<std::int64_t>() + (how % 2 == 0 ? 1 : -1);
+                    return;
+                }
+                const double v = value.get<double>();
+                if (v == 0.0 && !std::signbit(v) && how % 3 == 0) {
+                    value = -0.0;
+                    negativeZero = true;
+                    return;
+                }
+                const double step = 0.25 * static_cast<double>(1 + how % 8);
+                value = how % 2 == 0 ? v + step : v * (1.0 - 0.05 * static_cast<double>(1 + how % 4));
+            });
+            if (!edited) continue;
+            SCOPED_TRACE("edit " + at);
+            const RunOutput cached = ExpectCachedRunAsPlain(*edited, store);
+            if (negativeZero) {
+                EXPECT_EQ(cached.counts.computed, 0);
+                ++negativeZeros;
+            }
+            site = *edited;
+            ++e;
+            ++edits;
+        }
+    }
+    EXPECT_GT(edits, 60);
+    EXPECT_GT(negativeZeros, 0);
 }
 
 }  // namespace

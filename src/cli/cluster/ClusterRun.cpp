@@ -162,7 +162,7 @@ bool PartIsCurrent(const fs::path& path, int shard, int shards, const Digest& di
         CInputFileStream in{RegularFile(path)};
         CPartReader reader(in);
         const PartHeader& h = reader.header();
-        if (h.modelDigest != digest || h.engineVersion != EngineVersion() || h.shard != shard ||
+        if (h.modelDigest != digest || h.engineVersion != EngineIdentity() || h.shard != shard ||
             h.shardCount != shards || h.pointCount != pointCount || (withBreakdown && !h.withBreakdown)) {
             return false;
         }
