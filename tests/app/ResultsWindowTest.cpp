@@ -201,6 +201,34 @@ TEST_F(ResultsWindowTest, LimitsSurviveSavingAndTheCsvExportIsTheCommandsTable) 
     EXPECT_EQ(doc->extras().limits, limits);
 }
 
+// A scenario and limits of a document never saved are in its backup and come back with it.
+TEST_F(ResultsWindowTest, ScenariosAndLimitsComeBackWithTheBackupOfAnUnsavedDocument) {
+    RunGrid();
+    ResultsWindow& w = OpenResults();
+    w.sourcesTable().item(0, 0)->setCheckState(Qt::Unchecked);
+    w.scenarioName().setText(QString::fromUtf8("夜間"));
+    ButtonOf(w, "シナリオとして保存")->click();
+    ButtonOf(w, "行を追加")->click();
+    w.limitsTable().item(0, 3)->setText("70");
+    ButtonOf(w, "規制値を適用")->click();
+    const ProjectExtras extras = doc->extras();
+    ASSERT_EQ(extras.scenarios.size(), 1u);
+    ASSERT_EQ(extras.limits.size(), 1u);
+
+    context.dataFolder = work / "Data";
+    fs::create_directories(*context.dataFolder);
+    ASSERT_TRUE(window->WriteSession());
+    window->documents().CloseAllSilently();
+    window.reset();
+    OpenWindow();
+    window->RestoreSession();
+    const std::vector<KelmoraDocument*> restored = window->documents().documents();
+    ASSERT_EQ(restored.size(), 1u);
+    doc = restored.front();
+    EXPECT_EQ(doc->extras().scenarios, extras.scenarios);
+    EXPECT_EQ(doc->extras().limits, extras.limits);
+}
+
 // The example as it comes (its eight boundary points): a double click on a point of the plan opens the
 // window on it, and the points under a limit are marked on the plan, red where they exceed it.
 TEST_F(ResultsWindowTest, DoubleClickOpensThePointAndLimitsMarkThePlan) {
