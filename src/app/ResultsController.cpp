@@ -30,7 +30,7 @@ bool IsGrid(const CNoise& model) {
 ResultsController::ResultsController(QMainWindow& window, QMenu& viewMenu, DocumentManager& documents,
                                      UserQuestions& questions)
     : QObject(&window), window_(window), documents_(documents), questions_(questions) {
-    viewMenu.addSeparator();
+    separator_ = viewMenu.addSeparator();
     action_ = viewMenu.addAction(QString::fromUtf8("予測結果一覧(&T)..."));
     connect(action_, &QAction::triggered, this, [this] {
         if (KelmoraDocument* document = documents_.activeDocument()) Open(*document);
@@ -54,6 +54,7 @@ void ResultsController::Refresh() {
     for (KelmoraDocument* document : documents_.documents())
         Connect(*document);
     KelmoraDocument* active = documents_.activeDocument();
+    separator_->setVisible(active != nullptr);
     action_->setVisible(active != nullptr);
     action_->setEnabled(active != nullptr && active->runTransfers().HasRun());
 }

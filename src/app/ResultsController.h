@@ -82,6 +82,7 @@ private:
     QMainWindow& window_;
     DocumentManager& documents_;
     UserQuestions& questions_;
+    QAction* separator_;
     QAction* action_;
     std::map<const KelmoraDocument*, Entry> entries_;
 };

@@ -12,14 +12,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <memory>
 
 #include "calc/PrintfFormat.h"
 #include "calc/TextOutput.h"
+#include "dialogs/PointsTableModel.h"
 #include "dialogs/UserQuestions.h"
 
 namespace kelmora {
@@ -55,13 +58,6 @@ QTableWidgetItem* Number(double value, const char* format = "%.1f") {
     return item;
 }
 
-// An empty cell that sorts below every number.
-QTableWidgetItem* Blank() {
-    auto* item = new NumberItem(QString(), -1e300);
-    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-    return item;
-}
-
 QTableWidget* Table(QWidget* parent, const QStringList& headers, const QString& name) {
     auto* table = new QTableWidget(0, static_cast<int>(headers.size()), parent);
     table->setHorizontalHeaderLabels(headers);
@@ -91,11 +87,15 @@ ResultsWindow::ResultsWindow(CResultsStudy& study, UserQuestions& questions, QWi
     auto* top = new QWidget(split);
     auto* topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
-    points_ = Table(top,
-                    {"予測点", "X[m]", "Y[m]", "Z[m]", "LAeqT[dB]", "LAmax[dB]", "規制値LAeqT[dB]",
-                     "規制値LAmax[dB]", "超過LAeqT[dB]", "超過LAmax[dB]", "変更後LAeqT[dB]", "差LAeqT[dB]",
-                     "変更後LAmax[dB]", "差LAmax[dB]"},
-                    QString::fromUtf8("予測点の一覧"));
+    pointsModel_ = new PointsTableModel(study_, this);
+    pointsOrder_ = new QSortFilterProxyModel(this);
+    pointsOrder_->setSourceModel(pointsModel_);
+    pointsOrder_->setSortRole(PointsTableModel::kSortRole);
+    points_ = new QTableView(top);
+    points_->setModel(pointsOrder_);
+    points_->setAccessibleName(QString::fromUtf8("予測点の一覧"));
+    points_->verticalHeader()->setVisible(false);
+    points_->setSelectionBehavior(QAbstractItemView::SelectRows);
     points_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     points_->setSelectionMode(QAbstractItemView::SingleSelection);
     // Stored order until the user sorts by a column.
@@ -176,7 +176,8 @@ ResultsWindow::ResultsWindow(CResultsStudy& study, UserQuestions& questions, QWi
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
 
-    connect(points_, &QTableWidget::itemSelectionChanged, this, &ResultsWindow::FillContributions);
+    connect(points_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ResultsWindow::FillContributions);
     connect(byBuilding_, &QCheckBox::toggled, this, &ResultsWindow::FillContributions);
     connect(copy, &QPushButton::clicked, this, &ResultsWindow::CopyPoints);
     auto* copyKey = new QShortcut(QKeySequence::Copy, points_);
@@ -274,60 +275,23 @@ void ResultsWindow::Reload(const Scenarios& scenarios) {
 void ResultsWindow::FillPoints() {
     filling_ = true;
     const int selected = selectedPoint();
-    points_->setSortingEnabled(false);
-    const std::vector<PointRow>& rows = study_.rows();
-    points_->setRowCount(static_cast<int>(rows.size()));
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-        const PointRow& r = rows[static_cast<std::size_t>(i)];
-        QTableWidgetItem* label = Text(r.label);
-        label->setData(Qt::UserRole, i);
-        points_->setItem(i, 0, label);
-        points_->setItem(i, 1, Number(r.position.x, "%.3f"));
-        points_->setItem(i, 2, Number(r.position.y, "%.3f"));
-        points_->setItem(i, 3, Number(r.position.z, "%.3f"));
-        points_->setItem(i, 4, Number(r.laeq));
-        points_->setItem(i, 5, Number(r.lamax));
-        points_->setItem(i, 6, r.limits.laeq ? Number(*r.limits.laeq) : Blank());
-        points_->setItem(i, 7, r.limits.lamax ? Number(*r.limits.lamax) : Blank());
-        const auto exceedance = [](double level, const std::optional<double>& limit) {
-            if (!limit) return Blank();
-            const double e = Exceedance(level, *limit);
-            QTableWidgetItem* item = new NumberItem(U(ExceedanceText(level, limit)), e);
-            item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-            if (e > 1e-9) item->setForeground(QColor(200, 0, 0));
-            return item;
-        };
-        points_->setItem(i, 8, exceedance(r.laeqAfter, r.limits.laeq));
-        points_->setItem(i, 9, exceedance(r.lamaxAfter, r.limits.lamax));
-        points_->setItem(i, 10, Number(r.laeqAfter));
-        points_->setItem(i, 11, new NumberItem(U(DifferenceText(r.laeqAfter, r.laeq)), r.laeqAfter - r.laeq));
-        points_->setItem(i, 12, Number(r.lamaxAfter));
-        points_->setItem(i, 13,
-                         new NumberItem(U(DifferenceText(r.lamaxAfter, r.lamax)), r.lamaxAfter - r.lamax));
-        if (r.verdict == LimitVerdict::Exceeded) label->setForeground(QColor(200, 0, 0));
-    }
-    points_->setSortingEnabled(true);
+    pointsModel_->Refresh();
     filling_ = false;
-    if (selected >= 0) SelectPoint(selected);
+    if (selected >= 0 && selectedPoint() != selected) SelectPoint(selected);
     FillContributions();
 }
 
 int ResultsWindow::selectedPoint() const {
-    const QList<QTableWidgetItem*> items = points_->selectedItems();
-    if (items.isEmpty()) return -1;
-    QTableWidgetItem* label = points_->item(items.front()->row(), 0);
-    return label != nullptr ? label->data(Qt::UserRole).toInt() : -1;
+    const QModelIndexList rows = points_->selectionModel()->selectedRows();
+    if (rows.isEmpty()) return -1;
+    return rows.front().data(PointsTableModel::kPointRole).toInt();
 }
 
 void ResultsWindow::SelectPoint(int point) {
-    for (int row = 0; row < points_->rowCount(); ++row) {
-        QTableWidgetItem* label = points_->item(row, 0);
-        if (label != nullptr && label->data(Qt::UserRole).toInt() == point) {
-            points_->selectRow(row);
-            points_->scrollToItem(label);
-            return;
-        }
-    }
+    if (point < 0 || point >= pointsModel_->rowCount()) return;
+    const QModelIndex at = pointsOrder_->mapFromSource(pointsModel_->index(point, 0));
+    points_->selectRow(at.row());
+    points_->scrollTo(at);
 }
 
 void ResultsWindow::FillContributions() {
@@ -442,8 +406,9 @@ void ResultsWindow::ApplyLimits() {
 
 void ResultsWindow::CopyPoints() {
     std::vector<std::size_t> order;
-    for (int row = 0; row < points_->rowCount(); ++row)
-        order.push_back(static_cast<std::size_t>(points_->item(row, 0)->data(Qt::UserRole).toInt()));
+    for (int row = 0; row < pointsOrder_->rowCount(); ++row)
+        order.push_back(
+            static_cast<std::size_t>(pointsOrder_->index(row, 0).data(PointsTableModel::kPointRole).toInt()));
     QApplication::clipboard()->setText(U(study_.PointsText('\t', order)));
 }
 

@@ -19,10 +19,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
 class QTableWidget;
 
 namespace kelmora {
 
+class PointsTableModel;
 class UserQuestions;
 
 class ResultsWindow : public QDialog {
@@ -40,7 +43,7 @@ public:
     int selectedPoint() const;
 
     // Controls, for tests and scripts.
-    QTableWidget& pointsTable() const { return *points_; }
+    QTableView& pointsTable() const { return *points_; }
     QTableWidget& contributionsTable() const { return *contributions_; }
     QTableWidget& sourcesTable() const { return *sources_; }
     QTableWidget& limitsTable() const { return *limits_; }
@@ -80,7 +83,9 @@ private:
     CResultsStudy& study_;
     UserQuestions& questions_;
     QLabel* status_;
-    QTableWidget* points_;
+    PointsTableModel* pointsModel_;
+    QSortFilterProxyModel* pointsOrder_;
+    QTableView* points_;
     QTableWidget* contributions_;
     QCheckBox* byBuilding_;
     QTableWidget* sources_;

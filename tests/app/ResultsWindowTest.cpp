@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <filesystem>
@@ -28,6 +29,7 @@
 #include "calc/PredictionRun.h"
 #include "calc/PrintfFormat.h"
 #include "calc/ScenarioModel.h"
+#include "dialogs/PointsTableModel.h"
 #include "dialogs/ResultsWindow.h"
 #include "model/persistence/ExtensionFile.h"
 #include "model/persistence/ProjectFile.h"
@@ -71,6 +73,12 @@ QPushButton* ButtonOf(QWidget& w, const char* text) {
     return nullptr;
 }
 
+// What the table of points shows at a row and column.
+QVariant Cell(ResultsWindow& w, int row, int column, int role = Qt::DisplayRole) {
+    const QAbstractItemModel& m = *w.pointsTable().model();
+    return m.data(m.index(row, column), role);
+}
+
 class ResultsWindowTest : public testing::MainWindowTest {
 protected:
     void SetUp() override {
@@ -105,7 +113,7 @@ TEST_F(ResultsWindowTest, SourceOffUpdatesTableAndMapAndScenariosBecomeUndoableS
     RunGrid();
     ResultsWindow& w = OpenResults();
     const CNoise ran = doc->transaction().model();
-    ASSERT_EQ(w.pointsTable().rowCount(), 9);
+    ASSERT_EQ(w.pointsTable().model()->rowCount(), 9);
     w.SelectPoint(0);
     ASSERT_GT(w.contributionsTable().rowCount(), 1);
     // The loudest source at the first point, and its row in the what-if table.
@@ -129,12 +137,12 @@ TEST_F(ResultsWindowTest, SourceOffUpdatesTableAndMapAndScenariosBecomeUndoableS
     EXPECT_FALSE(doc->mapOutOfDate()) << "the model is as it was";
     EXPECT_EQ(ModelFingerprint(doc->transaction().model()), ModelFingerprint(ran));
     for (int row = 0; row < 9; ++row) {
-        const int point = w.pointsTable().item(row, 0)->data(Qt::UserRole).toInt();
+        const int point = Cell(w, row, 0, PointsTableModel::kPointRole).toInt();
         const CPredictivePoint& p = off.calcInfo.gridPoints.at(static_cast<std::size_t>(point));
-        EXPECT_EQ(w.pointsTable().item(row, 10)->text().toStdString(),
+        EXPECT_EQ(Cell(w, row, 10).toString().toStdString(),
                   Format("%.1f", {p.resultAverage.overallLevel()}));
     }
-    EXPECT_NE(w.pointsTable().item(0, 11)->text(), "0.0");
+    EXPECT_NE(Cell(w, 0, 11).toString(), "0.0");
 
     // Saved as a scenario: one step of the document, undone by the edit menu.
     w.scenarioName().setText(QString::fromUtf8("冷却塔停止"));
@@ -168,7 +176,7 @@ TEST_F(ResultsWindowTest, LimitsSurviveSavingAndTheCsvExportIsTheCommandsTable) 
     ButtonOf(w, "規制値を適用")->click();
     ASSERT_EQ(doc->extras().limits.size(), 1u);
     EXPECT_EQ(doc->extras().limits[0].laeq, 45.0);
-    EXPECT_EQ(w.pointsTable().item(0, 6)->text(), "45.0");
+    EXPECT_EQ(Cell(w, 0, 6).toString(), "45.0");
     // A row that is no limit is refused with a message.
     ButtonOf(w, "行を追加")->click();
     ButtonOf(w, "規制値を適用")->click();
