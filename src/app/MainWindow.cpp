@@ -19,6 +19,7 @@
 #include "app/PlanDisplayController.h"
 #include "app/PlanView.h"
 #include "app/PrintController.h"
+#include "app/ResultsController.h"
 #include "app/UserSettings.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
@@ -42,6 +43,16 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
         new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
     imports_ = new ImportController(*this, *documents_, *context_.questions);
     paths_ = new PathsController(*this, *documents_);
+    results_ = new ResultsController(*this, *actions_.viewMenu, *documents_, *context_.questions);
+    // The results window's point (and source) shown with its paths; the keyboard stays in its table.
+    connect(results_, &ResultsController::pathsRequested, this,
+            [this](KelmoraDocument* document, int point, int source) {
+                if (document == nullptr || point < 0) return;
+                std::optional<std::size_t> userSource;
+                if (source >= 0) userSource = static_cast<std::size_t>(source);
+                paths_->ShowPathsOfPoint(*document, static_cast<std::size_t>(point), userSource,
+                                         PathsFocus::Keep);
+            });
     // A status tip cleared by the mouse leaving a menu item, or a prompt timed out, leaves "レディ".
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty()) statusBar()->showMessage(QString::fromUtf8(kReadyText));

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <optional>
+#include <span>
 
 #include "app/KelmoraDocument.h"
 #include "dialogs/OffsetDialogs.h"
