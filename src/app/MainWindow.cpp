@@ -37,6 +37,15 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     Refresh();
 }
 
+MainWindow::~MainWindow() {
+    // Taken down while it still shows plan windows, the window area announces that they go; by then
+    // this window's members are gone, so neither it nor the map controller may hear of it.
+    disconnect(area_, nullptr, this, nullptr);
+    disconnect(area_, nullptr, maps_, nullptr);
+    disconnect(documents_, nullptr, this, nullptr);
+    disconnect(documents_, nullptr, maps_, nullptr);
+}
+
 void MainWindow::Connect() {
     DocumentManager& docs = *documents_;
     const CommandActions& a = actions_;
@@ -60,7 +69,7 @@ void MainWindow::Connect() {
         {a.outdoorSources, EditCommand::OutdoorSources}, {a.prediction, EditCommand::Prediction},
         {a.sizeChange, EditCommand::SizeChange},         {a.picture, EditCommand::ChangePicture}};
     for (const auto& [action, command] : commands)
-        connect(action, &QAction::triggered, this, [this, command] { RunEditCommand(command); });
+        connect(action, &QAction::triggered, this, [this, command = command] { RunEditCommand(command); });
 
     connect(a.undo, &QAction::triggered, this, [&docs] {
         if (KelmoraDocument* d = docs.activeDocument()) d->Undo();
