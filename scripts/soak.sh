@@ -42,7 +42,9 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export QT_QPA_PLATFORM=offscreen
 
 if [ "${SOAK_UNIT_TESTS:-0}" = 1 ]; then
-    (cd "$SOAK_BUILD" && ctest --output-on-failure -j "$JOBS" -R '^(EditorChecks|BandEditor|ChainEditor|ChainList|DialogPlacement|EditTransaction|FieldParser|PointGrids|PredictionEditor|UndoHistory|PointList|EditorControls|OpeningEditor|Cascade|.*Dialog|EditingChain|Desktop|.*Window|PredictionRun|InstantUpdate|SoakFindings|Folders|WindowPlacement)')
+    for tests in editing_tests dialogs_tests app_tests; do
+        "$SOAK_BUILD/tests/$tests" --gtest_brief=1
+    done
 fi
 
 logs="$SOAK_BUILD/soak"

@@ -454,6 +454,11 @@ void Soak::CheckAfterStep(int level) {
         if (auto issue = RoundTripIssue(*document, files ? options_.work / "roundtrip.kel" : fs::path()))
             Fail(name + ": " + *issue);
         if (auto issue = ModelIssue(tx.model())) Fail(name + ": the model fails its own checks: " + *issue);
+        for (PlanView* view : document->views())
+            if (QWidget* frame = view->parentWidget();
+                frame != nullptr && frame->isWindowModified() != tx.modified())
+                Fail(name + ": a window's title shows the document " +
+                     (tx.modified() ? "unmodified" : "modified") + " when it is not");
         if (tx.editMode() >= kGroundLineListMode)
             if (auto issue = WorkingCopyIssue(tx.workingCopy(), tx.edit()))
                 Fail(name + ": an item outside the open editors fails its checks: " + *issue);
@@ -515,6 +520,19 @@ void Soak::CheckUndoToStart(KelmoraDocument& document) {
 }
 
 void Soak::RestartWindow() {
+    // What the session's backups must bring back: every document's model, extras and windows.
+    struct Kept {
+        std::string model;
+        ProjectExtras extras;
+        std::vector<CKelmoraViewData> views;
+    };
+    std::vector<Kept> kept;
+    for (KelmoraDocument* document : window_->documents().documents()) {
+        Kept k{ModelDump(document->transaction().model()), document->extras(), {}};
+        for (PlanView* view : document->views())
+            k.views.push_back(view->viewData());
+        kept.push_back(std::move(k));
+    }
     window_->close();
     Settle();
     if (window_->isVisible()) {
@@ -527,6 +545,23 @@ void Soak::RestartWindow() {
     window_->RestoreSession();
     Settle();
     TrackDocuments();
+    const std::vector<KelmoraDocument*> restored = window_->documents().documents();
+    if (restored.size() != kept.size())
+        Fail("the session brought back " + std::to_string(restored.size()) + " documents of " +
+             std::to_string(kept.size()));
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        const KelmoraDocument& document = *restored[i];
+        const std::string name = "restored document " + std::to_string(i + 1);
+        if (ModelDump(document.transaction().model()) != kept[i].model) Fail(name + " has another model");
+        ProjectExtras extras = document.extras();
+        if (!(extras == kept[i].extras)) Fail(name + " has other extras");
+        std::vector<CKelmoraViewData> views;
+        for (PlanView* view : document.views())
+            views.push_back(view->viewData());
+        if (views != kept[i].views) Fail(name + " has other windows or other view data");
+        if (!document.transaction().modified()) Fail(name + " does not count as modified");
+    }
+    Note("  restored " + std::to_string(restored.size()) + " documents");
 }
 
 }  // namespace kelmora::soak

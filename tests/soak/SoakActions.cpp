@@ -23,6 +23,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWheelEvent>
+#include <cmath>
+#include <cstring>
 
 #include "app/KelmoraDocument.h"
 #include "app/MapController.h"
@@ -274,6 +276,52 @@ void EditorType(Soak& soak, const Scene& scene) {
         IsNumberField(*editor, id) ? AnyNumberText(soak.rng(), LimitsOf(*editor, id)) : FreeText(soak.rng()));
 }
 
+void SetField(EditorDialog& editor, int id, double value) {
+    auto* field = qobject_cast<QLineEdit*>(FindControl(&editor, id));
+    if (field != nullptr && field->isEnabled()) field->setText(QString::number(value, 'g', 10));
+}
+
+int FieldNamed(EditorDialog& editor, const char* name) {
+    for (const EditorField& field : editor.editor().form().fields())
+        if (field.kind == FieldKind::kNumber && std::strcmp(field.name, name) == 0) return field.controlId;
+    return 0;
+}
+
+// Values that pass the editors' checks between fields, most of the time: a rectangle with sides of a
+// metre and more, a ceiling above the floor, a top above the bottom, a wall's range in order.
+void MakeConsistent(Soak& soak, EditorDialog& editor) {
+    const int rect[] = {kRectEntryX1Id, kRectEntryY1Id, kRectEntryZ1Id, kRectEntryX2Id,
+                        kRectEntryY2Id, kRectEntryX3Id, kRectEntryY3Id, kRectEntryZ3Id};
+    const bool hasRect =
+        std::all_of(std::begin(rect), std::end(rect), [&](int id) { return IsNumberField(editor, id); });
+    if (hasRect) {
+        const double x1 = soak.UniformReal(-20, 120), y1 = soak.UniformReal(-20, 120);
+        const double angle = soak.UniformReal(0, 6.283), length = soak.UniformReal(1.5, 30);
+        const double depth = soak.UniformReal(1.5, 20), z1 = soak.UniformReal(1, 15);
+        const double values[] = {x1,
+                                 y1,
+                                 z1,
+                                 x1 + length * std::cos(angle),
+                                 y1 + length * std::sin(angle),
+                                 x1 - depth * std::sin(angle),
+                                 y1 + depth * std::cos(angle),
+                                 soak.UniformReal(0, z1)};
+        for (int i = 0; i < 8; ++i)
+            SetField(editor, rect[i], values[i]);
+    }
+    const auto pair = [&](const char* low, const char* high, double minGap, double maxGap) {
+        const int lowId = FieldNamed(editor, low), highId = FieldNamed(editor, high);
+        if (lowId == 0 || highId == 0) return;
+        const double bottom = soak.UniformReal(0, 10);
+        SetField(editor, lowId, bottom);
+        SetField(editor, highId, bottom + soak.UniformReal(minGap, maxGap));
+    };
+    pair("floorZ", "ceilingZ", 1.2, 8);
+    pair("bottomZ", "topZ", 0.5, 12);
+    pair("rangeStart", "rangeEnd", 1, 20);
+    if (const int height = FieldNamed(editor, "height")) SetField(editor, height, soak.UniformReal(0.5, 10));
+}
+
 // Every number field a valid value, so that the editor's checks have a chance to pass.
 void EditorFillValid(Soak& soak, const Scene& scene) {
     EditorDialog* editor = TargetEditor(soak, scene);
@@ -283,7 +331,8 @@ void EditorFillValid(Soak& soak, const Scene& scene) {
         std::optional<FieldLimits> limits = LimitsOf(*editor, id);
         field->setText(QString::fromStdString(NumberText(soak.rng(), InputKind::Valid, limits)));
     }
-    soak.Note("  valid values typed");
+    if (soak.Chance(0.8)) MakeConsistent(soak, *editor);
+    soak.Note("  valid values typed into '" + editor->windowTitle().toStdString() + "'");
 }
 
 void EditorPressId(Soak& soak, const Scene& scene, int id) {
@@ -516,6 +565,43 @@ void PredictionRun(Soak& soak, const Scene& scene) {
             Press(soak, ButtonWithId(dialog, kDeleteAllPointsId));
     }
     Press(soak, ButtonWithId(dialog, kStartRunId));
+    // Most runs end before the next step, so that a replay meets the same state; some are cancelled at
+    // once, some go on while the user does other things.
+    const int plan = soak.Uniform(0, 99);
+    if (plan < 60) {
+        soak.Note("  wait for the end of the run");
+        (void)QTest::qWaitFor([&] { return !CalculatingNow(soak); }, 120000);
+    } else if (plan < 85) {
+        soak.Settle();
+        if (soak.window() == nullptr) return;
+        if (auto* progress = soak.window()->findChild<ProgressDialog*>()) {
+            if (progress->isVisible()) Press(soak, ButtonWithText(progress, "キャンセル"));
+        }
+    }
+}
+
+// ---- Quitting -------------------------------------------------------------------------------------
+
+// Every dialog closed the way a user tidies up before quitting: Cancel, Esc, the close box, a running
+// calculation cancelled and awaited.
+void CloseEveryDialog(Soak& soak) {
+    for (int round = 0; round < 60 && soak.window() != nullptr; ++round) {
+        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* target = modal;
+        if (target == nullptr)
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && qobject_cast<QDialog*>(w)) target = w;
+        if (target == nullptr) return;
+        if (auto* progress = qobject_cast<ProgressDialog*>(target)) {
+            Press(soak, ButtonWithText(progress, "キャンセル"));
+            (void)QTest::qWaitFor([&] { return !CalculatingNow(soak); }, 120000);
+        } else if (QAbstractButton* cancel = ButtonWithId(target, kCancelButtonId)) {
+            Press(soak, cancel);
+        } else {
+            CloseBox(soak, target);
+        }
+        soak.Settle();
+    }
 }
 
 // ---- The table -------------------------------------------------------------------------------------
@@ -653,7 +739,7 @@ std::vector<Action> MakeActions() {
          })},
         {"prediction-apply", 2, false, WHEN(!ModelessOf<PredictionDialog>(scene).empty()),
          ACT(Press(soak, ButtonWithId(TargetPrediction(soak, scene), kApplyId)))},
-        {"prediction-run", 5, false, WHEN(!ModelessOf<PredictionDialog>(scene).empty()),
+        {"prediction-run", 8, false, WHEN(!ModelessOf<PredictionDialog>(scene).empty()),
          ACT(PredictionRun(soak, scene))},
         {"prediction-ok", 2, false, WHEN(!ModelessOf<PredictionDialog>(scene).empty()),
          ACT(Press(soak, ButtonWithId(TargetPrediction(soak, scene), kOkButtonId)))},
@@ -719,7 +805,7 @@ std::vector<Action> MakeActions() {
          ACT(Command(soak, soak.window()->actions().buildings))},
         {"outdoor-sources", 5, false, WHEN(ActiveIdle(soak, scene)),
          ACT(Command(soak, soak.window()->actions().outdoorSources))},
-        {"prediction", 5, false, WHEN(ActiveIdle(soak, scene)),
+        {"prediction", 6, false, WHEN(ActiveIdle(soak, scene)),
          ACT(Command(soak, soak.window()->actions().prediction))},
         {"size-change", 2, false, WHEN(ActiveIdle(soak, scene)),
          ACT(Command(soak, soak.window()->actions().sizeChange))},
@@ -788,7 +874,10 @@ std::vector<Action> MakeActions() {
              Command(soak, items[soak.Uniform(0, 8)]);
          })},
         {"about", 1, false, WHEN(scene.free()), ACT(Command(soak, soak.window()->actions().about))},
-        {"quit-and-restart", 1, true, WHEN(scene.free()), ACT(soak.RestartWindow())},
+        {"quit-and-restart", 2, true, WHEN(scene.free()), ACT({
+             if (soak.Chance(0.7)) CloseEveryDialog(soak);
+             soak.RestartWindow();
+         })},
         {"undo-check", 1, true, WHEN(ActiveIdle(soak, scene)), ACT(soak.CheckUndoToStart(*scene.active))},
         {"wait", 2, false, WHEN(true), ACT(QTest::qWait(soak.Uniform(0, 30)))},
 
