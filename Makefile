@@ -27,7 +27,7 @@ test: build
 	./scripts/fuzz.sh 60
 
 format:
-	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src tests bench fuzz tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 check-format:
 	./scripts/check-format.sh

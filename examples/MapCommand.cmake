@@ -1,6 +1,6 @@
-# kelmora-calc map on the example project with the LAeqT results of its grid: pictures and GIS files
-# are written, the difference of a result with itself is one class around zero, and every failure
-# exits 1 with a message and leaves no file behind.
+# kelmora-calc map on the example project with the LAeqT results of its grid: pictures, printed pages
+# and GIS files are written, the difference of a result with itself is the grey class around zero, and
+# every failure exits 1 with a message and leaves no file behind.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
@@ -24,10 +24,26 @@ if(NOT map_out MATCHES "LAeqT, 11 × 11")
   message(FATAL_ERROR "map did not report the grid: ${map_out}")
 endif()
 
-run_map(0 --results ${RESULTS} --minus ${RESULTS} -o ${WORK}/same.png)
-if(NOT map_out MATCHES "0 – \\+2 +13500.0")
-  message(FATAL_ERROR "a result less itself is not one band around zero over the whole grid: ${map_out}")
+run_map(0 --results ${RESULTS} --minus ${RESULTS} --no-mask -o ${WORK}/same.png)
+if(NOT map_out MATCHES "−0.5 – \\+0.5 +13500.0")
+  message(FATAL_ERROR "a result less itself is not the grey class over the whole grid: ${map_out}")
 endif()
+# The buildings on the grid are left uncoloured unless asked otherwise.
+run_map(0 --results ${RESULTS} --minus ${RESULTS} -o ${WORK}/same.png)
+if(map_out MATCHES "13500.0" OR NOT map_out MATCHES "−0.5 – \\+0.5 +1[0-9][0-9][0-9][0-9].[0-9]")
+  message(FATAL_ERROR "the buildings are not masked: ${map_out}")
+endif()
+
+# Printed pages: a PDF at a scale with a title, the same page as a picture.
+run_map(0 --results ${RESULTS} -o ${WORK}/page.pdf --layout A3L --scale 1000 --title "工場の騒音")
+file(READ ${WORK}/page.pdf pdf LIMIT 4)
+if(NOT pdf MATCHES "^%PDF")
+  message(FATAL_ERROR "the page is no PDF")
+endif()
+run_map(0 --results ${RESULTS} -o ${WORK}/page.png --layout A4P --dpi 72)
+run_map(1 --results ${RESULTS} -o ${WORK}/bad.pdf --layout A5P)
+run_map(1 --results ${RESULTS} -o ${WORK}/bad.pdf --scale 300)
+run_map(1 --results ${RESULTS} -o ${WORK}/bad.pdf --dpi 5000)
 
 file(WRITE ${WORK}/garbage.txt "not a result file\n")
 run_map(1 --results ${WORK}/garbage.txt -o ${WORK}/bad.png)
@@ -50,7 +66,7 @@ endif()
 
 file(GLOB left RELATIVE ${WORK} ${WORK}/* ${WORK}/.*)
 list(SORT left)
-set(expected garbage.txt keep.png map.geojson map.gpkg map.png map.svg map.tif same.png)
+set(expected garbage.txt keep.png map.geojson map.gpkg map.png map.svg map.tif page.pdf page.png same.png)
 if(NOT left STREQUAL expected)
   message(FATAL_ERROR "files left in ${WORK}: ${left}")
 endif()

@@ -22,7 +22,7 @@ mkdir -p "$TRAINING"
 DATA="$(cd "$TRAINING" && pwd)/profile"
 if [ ! -f "$DATA/complete" ]; then
     cmake -S . -B "$TRAINING" -G Ninja -DKELMORA_PROFILE=generate -DKELMORA_PROFILE_DATA="$DATA" \
-        -DKELMORA_BENCH=OFF
+        -DKELMORA_BENCH=OFF -DKELMORA_MANUAL=OFF
     cmake --build "$TRAINING" -j "$JOBS" --target kelmora-calc example_projects
 
     # The training run: the example's points of its list (at the site boundary), computed as a map's

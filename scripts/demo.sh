@@ -49,12 +49,15 @@ with_mode 2 "$OUT/factory-grid.kel"
 print_points "$OUT/grid-laeq.txt" "$OUT/grid-lamax.txt"
 
 # The grid's LAeqT as a noise map: coloured 5 dB bands under the plan's site drawing with the legend,
-# and the same bands, iso-lines and points for GIS.
+# the same on a printed A3 page with scale bar, north arrow and title block, and the same bands,
+# iso-lines and points for GIS.
 echo
 echo "== Noise map of the horizontal grid =="
 "$CALC" map "$OUT/factory-grid.kel" --results "$OUT/grid-laeq.txt" --zoom 2 -o "$OUT/grid-map.png"
+"$CALC" map "$OUT/factory-grid.kel" --results "$OUT/grid-laeq.txt" -o "$OUT/grid-map.pdf" --layout A3L \
+    --scale 500 --title "工場周辺の騒音予測" >/dev/null
 "$CALC" map "$OUT/factory-grid.kel" --results "$OUT/grid-laeq.txt" -o "$OUT/grid-map.geojson" >/dev/null
 
 echo
-echo "Files written to $OUT/ (CP932 text with CR LF line ends; the map as PNG and GeoJSON):"
+echo "Files written to $OUT/ (CP932 text with CR LF line ends; the map as PNG, PDF and GeoJSON):"
 ls -l "$OUT"/boundary-breakdown.csv "$OUT"/boundary-*.txt "$OUT"/grid-*.txt "$OUT"/grid-map.*

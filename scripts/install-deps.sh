@@ -28,6 +28,8 @@ munge
 qt6-svg-dev
 libgdal-dev
 qt6-translations-l10n
+poppler-utils
+help2man
 "
 missing=""
 for p in $PACKAGES; do

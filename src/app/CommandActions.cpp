@@ -34,6 +34,28 @@ QAction* MakeAction(QObject* parent, const char* text, const char* prompt, const
     return action;
 }
 
+// ---- Import ----------------------------------------------------------------------------------------
+
+// "インポート..." after the save commands of the file menu, and after "上書き保存" on the toolbar.
+void AddImportAction(CommandActions& a, QObject* owner) {
+    a.importSite = MakeAction(owner, "インポート...", "図面 (DXF) や GIS レイヤから敷地を取り込みます");
+    a.importSite->setIcon(QApplication::style()->standardIcon(QStyle::SP_ArrowDown));
+    const QList<QAction*> menu = a.fileMenu->actions();
+    const qsizetype afterSaveAs = menu.indexOf(a.saveAs) + 1;
+    QAction* before = afterSaveAs > 0 && afterSaveAs < menu.size() ? menu[afterSaveAs] : nullptr;
+    a.fileMenu->insertSeparator(before);
+    a.fileMenu->insertAction(before, a.importSite);
+    const QList<QAction*> tools = a.toolBarWidget->actions();
+    const qsizetype afterSave = tools.indexOf(a.save) + 1;
+    a.toolBarWidget->insertAction(afterSave > 0 && afterSave < tools.size() ? tools[afterSave] : nullptr,
+                                  a.importSite);
+}
+
+// Without a document an import makes one; with one it adds to it while it has no dialog open.
+void RefreshImportAction(const CommandActions& a, const KelmoraDocument* active) {
+    a.importSite->setEnabled(active == nullptr || active->transaction().CommandsEnabled());
+}
+
 }  // namespace
 
 CommandActions CommandActions::Create(QMainWindow& window) {
@@ -145,6 +167,7 @@ CommandActions CommandActions::Create(QMainWindow& window) {
     QObject::connect(a.toolBarWidget, &QToolBar::visibilityChanged, a.toolBar, &QAction::setChecked);
     QStatusBar* status = window.statusBar();
     QObject::connect(a.statusBar, &QAction::toggled, status, &QStatusBar::setVisible);
+    AddImportAction(a, owner);
     return a;
 }
 
@@ -167,6 +190,7 @@ void CommandActions::Refresh(const KelmoraDocument* active, bool anyWindow) cons
     cascade->setEnabled(anyWindow);
     tile->setEnabled(anyWindow);
     arrangeIcons->setEnabled(anyWindow);
+    RefreshImportAction(*this, active);
 }
 
 // ---- Undo and redo ------------------------------------------------------------------------------

@@ -49,6 +49,9 @@ struct CommandActions {
     // Help
     QAction* about = nullptr;  // 57664
 
+    // Import: "インポート..." in the file menu (with and without a document) and on the toolbar.
+    QAction* importSite = nullptr;
+
     QMenu* fileMenu = nullptr;
     QMenu* recentMenu = nullptr;  // holds the recent-file entries in the file menu
     QMenu* editMenu = nullptr;

@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <algorithm>
 
+#include "app/MapLegendPanel.h"
 #include "app/PlanView.h"
 #include "app/WindowPlacement.h"
 
@@ -39,7 +40,8 @@ PlanWindow::PlanWindow(KelmoraDocument& document, DocumentManager& manager)
 }
 
 PlanView* PlanWindow::view() const {
-    return qobject_cast<PlanView*>(widget());
+    auto* pane = qobject_cast<PlanPane*>(widget());
+    return pane != nullptr ? pane->view() : nullptr;
 }
 
 void PlanWindow::closeEvent(QCloseEvent* event) {
@@ -75,8 +77,10 @@ KelmoraDocument* DocumentManager::AddDocument(ProjectDocument project, const std
 
 PlanWindow* DocumentManager::CreateWindow(KelmoraDocument& document, const ViewRecord* record) {
     auto* window = new PlanWindow(document, *this);
-    auto* view = new PlanView(document, window);
-    window->setWidget(view);
+    // The plan with its map legend beside it.
+    auto* pane = new PlanPane(document, window);
+    PlanView* view = pane->view();
+    window->setWidget(pane);
     area_.addSubWindow(window);
     if (record != nullptr && !record->info.frameRect.IsEmpty())
         window->setGeometry(ToQRect(record->info.frameRect));
@@ -116,6 +120,15 @@ void DocumentManager::RefreshTitles(KelmoraDocument& document) {
 KelmoraDocument* DocumentManager::NewDocument() {
     ++untitledCount_;
     ProjectDocument project;  // no window record: the window asks for its picture
+    return AddDocument(std::move(project), "", QStringLiteral("Kelmora%1").arg(untitledCount_), false);
+}
+
+KelmoraDocument* DocumentManager::NewDocumentWithView(const CKelmoraViewData& view) {
+    ++untitledCount_;
+    ProjectDocument project;
+    ViewRecord record;
+    record.viewData = view;
+    project.viewRecords.push_back(record);
     return AddDocument(std::move(project), "", QStringLiteral("Kelmora%1").arg(untitledCount_), false);
 }
 
@@ -256,6 +269,10 @@ bool DocumentManager::CloseAll() {
 void DocumentManager::CloseAllSilently() {
     while (!documents_.empty())
         Discard(*documents_.front());
+}
+
+void DocumentManager::CloseSilently(KelmoraDocument& document) {
+    Discard(document);
 }
 
 bool DocumentManager::WindowClosing(PlanWindow& window) {

@@ -44,6 +44,9 @@ public:
 
     // "新規作成": an empty document "Kelmora<n>" whose window asks for its background picture.
     KelmoraDocument* NewDocument();
+    // An empty document "Kelmora<n>" whose one window shows no picture and takes the view data given
+    // (a document that an import fills).
+    KelmoraDocument* NewDocumentWithView(const CKelmoraViewData& view);
     // "開く": the project at `path` in its stored windows (an open one is brought forward instead).
     // A file that cannot be read is reported and opens nothing.
     KelmoraDocument* Open(const QString& path);
@@ -67,6 +70,8 @@ public:
     bool CloseAll();
     // Every document without asking (the start-up's restore).
     void CloseAllSilently();
+    // One document without asking (a document made for an import that was cancelled).
+    void CloseSilently(KelmoraDocument& document);
 
     // "新しいウィンドウを開く": another window on the document, with a background picture of its own.
     PlanWindow* NewWindow(KelmoraDocument& document);

@@ -8,6 +8,17 @@
 
 namespace kelmora {
 
+namespace {
+
+// The plan window's frame: the view stands in a pane beside its legend, inside the frame.
+QMdiSubWindow* FrameOf(QWidget* widget) {
+    for (; widget != nullptr; widget = widget->parentWidget())
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(widget)) return frame;
+    return nullptr;
+}
+
+}  // namespace
+
 KelmoraDocument::KelmoraDocument(const DocumentServices& services, QObject* parent)
     : QObject(parent), services_(services) {}
 
@@ -29,6 +40,7 @@ void KelmoraDocument::Load(ProjectDocument project, const std::string& path, con
     pendingRecords_ = std::move(project.viewRecords);
     tx_.Load(std::move(project.model), path, modified, std::move(extras));
     transfers_.Clear();
+    SyncMapSettings();
     SetTitle(title);
 }
 
@@ -40,7 +52,7 @@ ProjectDocument KelmoraDocument::ToProject() const {
         ViewRecord record;
         record.viewData = view->viewData();
         // The window's normal rectangle in the area that holds the plan windows.
-        if (auto* frame = qobject_cast<QMdiSubWindow*>(view->parentWidget())) {
+        if (QMdiSubWindow* frame = FrameOf(view)) {
             const QRect r =
                 frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
             if (r.isValid())
@@ -125,6 +137,10 @@ void KelmoraDocument::RunCommand(EditCommand command) {
     }
 }
 
+void KelmoraDocument::SyncMapSettings() {
+    map_.UseSettings(tx_.extras().map.value_or(MapSettings{}), tx_.model());
+}
+
 void KelmoraDocument::Undo() {
     Apply(tx_.Undo());
 }
@@ -138,6 +154,8 @@ void KelmoraDocument::RecheckMap() {
 }
 
 void KelmoraDocument::Apply(const ChainStep& step) {
+    // A committed change (or its undoing) may bring other map settings or buildings.
+    SyncMapSettings();
     if (step.viewChange)
         if (PlanView* view = ViewById(step.viewChange->windowId)) {
             CKelmoraViewData data = view->viewData();
@@ -177,9 +195,18 @@ void KelmoraDocument::ResumeChain() {
     Apply(tx_.ResumeChain());
 }
 
+void KelmoraDocument::SetImportPreview(const CNoise* additions) {
+    if (additions != nullptr)
+        importPreview_ = *additions;
+    else
+        importPreview_.reset();
+    UpdateViews(4);
+}
+
 void KelmoraDocument::UpdateViews(int hint) {
     for (PlanView* view : views())
         view->Update(hint);
+    emit viewsUpdated();
 }
 
 CKelmoraViewData* KelmoraDocument::activeViewData() {

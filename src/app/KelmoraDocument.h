@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,8 +98,18 @@ public:
     bool mapOutOfDate() const { return mapOutOfDate_; }
     // Compares the model with the map's results again (a new map taken).
     void RecheckMap();
+    // Gives the map the document's map settings and the model's buildings (after a load and after
+    // every step that commits or restores a model).
+    void SyncMapSettings();
     // The transfers of the last run that ended normally.
     const RunTransfers& runTransfers() const { return transfers_; }
+
+    // ---- Import preview ----
+
+    // The objects an import would add, drawn over the plan by every window until it ends (none: no
+    // preview). The model is not touched.
+    void SetImportPreview(const CNoise* additions);
+    const CNoise* importPreview() const { return importPreview_ ? &*importPreview_ : nullptr; }
 
     // ---- ChainHost ----
 
@@ -113,6 +124,8 @@ public:
 signals:
     // The edit mode, the modified flag, the path or the title changed: titles and commands refresh.
     void stateChanged();
+    // Every plan window has been brought up to date with a redraw hint (the map's legend panels follow).
+    void viewsUpdated();
     // A calculation has ended and its progress dialog closed, with the job's end code.
     void calculationFinished(int result);
     // A committed edit of powers or time patterns has given every prediction point new results from
@@ -151,6 +164,7 @@ private:
     bool resumeQueued_ = false;
     PlanMapState map_;
     bool mapOutOfDate_ = false;
+    std::optional<CNoise> importPreview_;
 };
 
 }  // namespace kelmora

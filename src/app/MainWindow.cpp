@@ -13,8 +13,10 @@
 
 #include "app/AboutBox.h"
 #include "app/Icons.h"
+#include "app/ImportController.h"
 #include "app/MapController.h"
 #include "app/PlanView.h"
+#include "app/PrintController.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
 
@@ -31,6 +33,9 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     documents_ = new DocumentManager(*area_, services_, this);
     actions_ = CommandActions::Create(*this);
     maps_ = new MapController(*this, *area_, *actions_.viewMenu, *documents_, *context_.questions);
+    printing_ =
+        new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
+    imports_ = new ImportController(*this, *documents_, *context_.questions);
     statusBar()->showMessage(QString::fromUtf8("レディ"));
     resize(1100, 760);
     Connect();
@@ -39,11 +44,11 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
 
 MainWindow::~MainWindow() {
     // Taken down while it still shows plan windows, the window area announces that they go; by then
-    // this window's members are gone, so neither it nor the map controller may hear of it.
-    disconnect(area_, nullptr, this, nullptr);
-    disconnect(area_, nullptr, maps_, nullptr);
-    disconnect(documents_, nullptr, this, nullptr);
-    disconnect(documents_, nullptr, maps_, nullptr);
+    // this window's members are gone, so neither it nor its controllers may hear of it.
+    for (QObject* listener : std::initializer_list<QObject*>{this, maps_, printing_, imports_}) {
+        disconnect(area_, nullptr, listener, nullptr);
+        disconnect(documents_, nullptr, listener, nullptr);
+    }
 }
 
 void MainWindow::Connect() {
@@ -94,6 +99,7 @@ void MainWindow::Connect() {
     });
     connect(a.windowMenu, &QMenu::aboutToShow, this, &MainWindow::FillWindowMenu);
     connect(a.about, &QAction::triggered, this, &MainWindow::ShowAbout);
+    connect(a.importSite, &QAction::triggered, imports_, &ImportController::Run);
 
     connect(&docs, &DocumentManager::changed, this, &MainWindow::Refresh);
     connect(&docs, &DocumentManager::statusText, this,

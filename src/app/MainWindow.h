@@ -2,7 +2,8 @@
 // The main window of the desktop program: the window area holding the plan windows, the menus and the
 // toolbar (CommandActions), the status bar, files dropped on it, and the session: the settings file and
 // the document backups written when it closes and read when the program starts. The noise maps on the
-// plan windows have their own controller (MapController).
+// plan windows have their own controller (MapController), and so have their printed pages
+// (PrintController).
 #include <QMainWindow>
 #include <filesystem>
 #include <optional>
@@ -16,7 +17,9 @@ class QMdiSubWindow;
 
 namespace kelmora {
 
+class ImportController;
 class MapController;
+class PrintController;
 
 // What the program is started with.
 struct AppContext {
@@ -38,6 +41,8 @@ public:
     QMdiArea& area() { return *area_; }
     const CommandActions& actions() const { return actions_; }
     MapController& maps() { return *maps_; }
+    PrintController& printing() { return *printing_; }
+    ImportController& imports() { return *imports_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -66,6 +71,8 @@ private:
     DocumentManager* documents_;
     CommandActions actions_;
     MapController* maps_;
+    PrintController* printing_;
+    ImportController* imports_;
 };
 
 }  // namespace kelmora

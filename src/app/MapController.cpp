@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -15,6 +16,7 @@
 #include "app/PlanView.h"
 #include "app/SectionWindow.h"
 #include "calc/LongJob.h"
+#include "dialogs/MapSettingsDialog.h"
 #include "view/ViewTransform.h"
 #include "view/noisemap/MapTexts.h"
 #include "view/noisemap/ResultFile.h"
@@ -65,6 +67,7 @@ MapController::MapController(QMainWindow& window, QMdiArea& area, QMenu& viewMen
     a.differenceMap = MakeItem(this, kMenuDifferenceMap, kPromptDifferenceMap, false);
     a.section = MakeItem(this, kMenuShowSection, kPromptShowSection, false);
     a.savePicture = MakeItem(this, kMenuSaveMapPicture, kPromptSaveMapPicture, false);
+    a.settings = MakeItem(this, kMenuMapSettings, kPromptMapSettings, false);
 
     a.separators.push_back(viewMenu.addSeparator());
     for (QAction* item : {a.showMap, a.isoLines, a.legend})
@@ -73,7 +76,7 @@ MapController::MapController(QMainWindow& window, QMdiArea& area, QMenu& viewMen
     viewMenu.addAction(a.laeq);
     viewMenu.addAction(a.lamax);
     a.separators.push_back(viewMenu.addSeparator());
-    for (QAction* item : {a.openResultFile, a.differenceMap, a.section, a.savePicture})
+    for (QAction* item : {a.openResultFile, a.differenceMap, a.section, a.savePicture, a.settings})
         viewMenu.addAction(item);
 
     outOfDate_ = new QLabel(QString::fromUtf8(kStatusMapOutOfDate), &window);
@@ -107,6 +110,7 @@ MapController::MapController(QMainWindow& window, QMdiArea& area, QMenu& viewMen
     connect(a.differenceMap, &QAction::triggered, this, &MapController::OpenDifferenceMap);
     connect(a.section, &QAction::triggered, this, &MapController::ShowSection);
     connect(a.savePicture, &QAction::triggered, this, &MapController::SavePicture);
+    connect(a.settings, &QAction::triggered, this, &MapController::OpenSettings);
     connect(&viewMenu, &QMenu::aboutToShow, this, &MapController::Refresh);
     connect(&documents, &DocumentManager::changed, this, &MapController::Refresh);
     connect(&area, &QMdiArea::subWindowActivated, this, &MapController::Refresh);
@@ -137,7 +141,7 @@ void MapController::Refresh() {
     for (QAction* item : a.separators)
         item->setVisible(active != nullptr);
     for (QAction* item : {a.showMap, a.isoLines, a.legend, a.laeq, a.lamax, a.openResultFile, a.differenceMap,
-                          a.section, a.savePicture})
+                          a.section, a.savePicture, a.settings})
         item->setVisible(active != nullptr);
     if (active == nullptr) {
         outOfDate_->hide();
@@ -162,6 +166,7 @@ void MapController::Refresh() {
     a.differenceMap->setEnabled(menu.openResultFileEnabled);
     a.section->setEnabled(menu.sectionEnabled);
     a.savePicture->setEnabled(map.Shown() && drawable && active->activeView() != nullptr);
+    a.settings->setEnabled(mode == kIdleMode);
     outOfDate_->setVisible(active->mapOutOfDate());
 }
 
@@ -197,10 +202,11 @@ void MapController::TakeRunResults(KelmoraDocument& document, bool again) {
 }
 
 std::optional<LevelGrid> MapController::ChooseResults(KelmoraDocument& document, const QString& title,
-                                                      MapQuantity& quantity) {
+                                                      MapQuantity& quantity, std::string* name) {
     const std::optional<std::string> path =
         questions_.ChooseFileToOpen(&window_, title, QtFileFilter(kResultFileDialogFilter));
     if (!path) return std::nullopt;
+    if (name != nullptr) *name = QFileInfo(QString::fromStdString(*path)).fileName().toStdString();
     try {
         return ReadResultFile(*path, document.transaction().model().calcInfo, &quantity);
     } catch (const NoiseMapError& e) {
@@ -233,18 +239,21 @@ void MapController::OpenDifferenceMap() {
         !document->noiseMap().Menu(document->transaction().editMode()).openResultFileEnabled)
         return;
     MapQuantity first = MapQuantity::Unknown;
-    std::optional<LevelGrid> a = ChooseResults(*document, QString::fromUtf8(kDifferenceFirstTitle), first);
+    std::string nameA;
+    std::optional<LevelGrid> a =
+        ChooseResults(*document, QString::fromUtf8(kDifferenceFirstTitle), first, &nameA);
     if (!a) return;
     MapQuantity second = MapQuantity::Unknown;
-    std::optional<LevelGrid> b = ChooseResults(*document, QString::fromUtf8(kDifferenceSecondTitle), second);
+    std::string nameB;
+    std::optional<LevelGrid> b =
+        ChooseResults(*document, QString::fromUtf8(kDifferenceSecondTitle), second, &nameB);
     if (!b) return;
     if (first != MapQuantity::Unknown && second != MapQuantity::Unknown && first != second) {
         Tell(QString::fromUtf8(kDifferenceQuantitiesDiffer));
         return;
     }
     try {
-        LevelGrid difference = DifferenceGrid(*a, *b);
-        document->noiseMap().TakeDifference(std::move(difference),
+        document->noiseMap().TakeDifference(*a, nameA, *b, nameB,
                                             first != MapQuantity::Unknown ? first : second,
                                             document->transaction().model());
     } catch (const NoiseMapError& e) {
@@ -283,16 +292,49 @@ void MapController::SavePicture() {
     PlanMapState& state = document->noiseMap();
     const CNoise& model = document->transaction().model();
     const NoiseMap* map = state.Map();
-    const PlanMapInputs in{model,
-                           view->viewData(),
-                           view->hasPicture(),
-                           ShownPlanSize(*view),
-                           state.Menu(kIdleMode).isoLinesChecked,
-                           document->mapOutOfDate() ? std::string(kMapOutOfDate) : std::string()};
+    PlanMapInputs in{model,
+                     view->viewData(),
+                     view->hasPicture(),
+                     ShownPlanSize(*view),
+                     state.Menu(kIdleMode).isoLinesChecked,
+                     document->mapOutOfDate() ? std::string(kMapOutOfDate) : std::string()};
+    in.isoLineLabels = state.Settings().isoLineLabels;
+    in.gridCrosses = state.GridCrossesShown();
     const std::string title =
         map->legend.heading + (map->legend.subheading.empty() ? "" : " " + map->legend.subheading);
     SaveMapPicture(&window_, questions_, QString::fromUtf8(kSaveMapPictureTitle), QStringLiteral("map.png"),
-                   PlanMapDrawing(*map, in), title, view->picture());
+                   PlanMapDrawing(*map, in), title, view->picture(),
+                   GisSource{*map, SiteGisOptions(document->extras().coordinates)});
+}
+
+void MapController::OpenSettings() {
+    KelmoraDocument* document = Active();
+    if (document == nullptr) return;
+    EditTransaction& tx = document->transaction();
+    if (tx.editMode() != kIdleMode) {
+        Tell(QString::fromUtf8(kMapSettingsRefused));
+        return;
+    }
+    const MapSettings now = tx.extras().map.value_or(MapSettings{});
+    auto* dialog = new MapSettingsDialog(now, questions_, &window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    settingsDialog_ = dialog;
+    connect(dialog, &QDialog::accepted, this, [this, dialog, document = QPointer<KelmoraDocument>(document)] {
+        if (document.isNull()) return;
+        const MapSettings chosen = dialog->settings();
+        EditTransaction& t = document->transaction();
+        if (t.extras().map.value_or(MapSettings{}) == chosen) return;  // nothing changed
+        ProjectExtras extras = t.extras();
+        extras.map = chosen;
+        const ChainStep step = t.CommitChange(std::string(kMapSettingsChange), t.model(), std::move(extras));
+        if (step.Empty()) {
+            Tell(QString::fromUtf8(kMapSettingsRefused));
+            return;
+        }
+        document->Apply(step);
+        MapChanged(*document);
+    });
+    dialog->open();
 }
 
 void MapController::Tell(const QString& text) {

@@ -1,9 +1,9 @@
 #pragma once
 // The noise map in the desktop program: the map items of the "表示(&V)" menu on the active document,
 // the map a grid run ends with, result files of earlier runs opened onto the plan, difference maps of
-// two result files, the section window of a vertical grid, the shown map saved as a picture, and the
-// out-of-date mark in the status bar. The map itself is the document's (PlanMapState), drawn by all
-// its plan windows.
+// two result files, the section window of a vertical grid, the shown map saved as a picture or a GIS
+// file, the map settings dialog, and the out-of-date mark in the status bar. The map itself is the document's
+// (PlanMapState), drawn by all its plan windows.
 //
 // Without a document the view menu holds only its two bar items; with one, the map items follow
 // them.
@@ -15,6 +15,7 @@
 #include "view/noisemap/LevelGrid.h"
 
 class QAction;
+class QDialog;
 class QLabel;
 class QMainWindow;
 class QMdiArea;
@@ -37,6 +38,7 @@ struct MapActions {
     QAction* differenceMap = nullptr;   // "差分マップ(&F)..."
     QAction* section = nullptr;         // "鉛直断面(&D)..."
     QAction* savePicture = nullptr;     // "騒音マップを画像で保存(&P)..."
+    QAction* settings = nullptr;        // "騒音マップ設定(&O)..."
     std::vector<QAction*> separators;   // between the groups, the first after the bar items
 };
 
@@ -64,8 +66,14 @@ public:
     void OpenDifferenceMap();
     // "鉛直断面(&D)...": the section window of the active document's vertical grid.
     void ShowSection();
-    // "騒音マップを画像で保存(&P)...": the active plan window with its map and legend as a picture.
+    // "騒音マップを画像で保存(&P)...": the active plan window with its map and legend as a picture, or the
+    // map as a GIS file.
     void SavePicture();
+    // "騒音マップ設定(&O)...": the settings dialog on the active document's map settings; a change is
+    // committed as one undoable step ("騒音マップ設定の変更") and saved with the document.
+    void OpenSettings();
+    // The dialog the last OpenSettings showed (for tests), or null.
+    QDialog* settingsDialog() const { return settingsDialog_.data(); }
 
 private:
     void RunFinished(int result);
@@ -79,9 +87,9 @@ private:
     void MapChanged(KelmoraDocument& document);
     void OpenSection(KelmoraDocument& document);
     // A result file chosen under `title` read onto the document's grid; none when cancelled or not a
-    // usable file (told).
+    // usable file (told). `name` receives the file's name.
     std::optional<LevelGrid> ChooseResults(KelmoraDocument& document, const QString& title,
-                                           MapQuantity& quantity);
+                                           MapQuantity& quantity, std::string* name = nullptr);
     void Tell(const QString& text);
 
     QMainWindow& window_;
@@ -90,6 +98,7 @@ private:
     MapActions actions_;
     QLabel* outOfDate_;
     std::vector<QPointer<SectionWindow>> sections_;
+    QPointer<QDialog> settingsDialog_;
 };
 
 }  // namespace kelmora

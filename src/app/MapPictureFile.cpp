@@ -9,7 +9,16 @@
 
 namespace kelmora {
 
-namespace {}  // namespace
+namespace {
+
+void TellNotSaved(QWidget* parent, UserQuestions& questions, const std::string& path, const QString& reason) {
+    questions.Tell(parent, QString::fromUtf8(kResultFileMessageCaption),
+                   QString::fromUtf8(kPictureNotSaved) + QStringLiteral("\n") + QString::fromStdString(path) +
+                       QStringLiteral("\n") + reason,
+                   QMessageBox::Warning);
+}
+
+}  // namespace
 
 std::optional<PictureForm> PictureFormOfPath(const std::string& path) {
     const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();
@@ -20,37 +29,42 @@ std::optional<PictureForm> PictureFormOfPath(const std::string& path) {
 
 bool SaveMapPicture(QWidget* parent, UserQuestions& questions, const QString& dialogTitle,
                     const QString& suggestedName, const MapDrawing& drawing, const std::string& title,
-                    const QImage* picture) {
+                    const QImage* picture, const std::optional<GisSource>& gis) {
     const std::optional<std::string> path = questions.ChooseFileToSave(
-        parent, dialogTitle, QtFileFilter(kMapPictureFileFilter), QStringLiteral("png"), suggestedName);
+        parent, dialogTitle, QtFileFilter(gis ? kMapFileFilter : kMapPictureFileFilter),
+        QStringLiteral("png"), suggestedName);
     if (!path) return false;
-    const QString caption = QString::fromUtf8(kResultFileMessageCaption);
     const std::optional<PictureForm> form = PictureFormOfPath(*path);
-    if (!form) {
-        questions.Tell(
-            parent, caption,
-            QString::fromUtf8(kPictureExtensionWrong) + QStringLiteral("\n") + QString::fromStdString(*path),
-            QMessageBox::Warning);
+    const std::optional<GisFormat> gisFormat = gis ? GisFormatOfPath(*path) : std::nullopt;
+    if (!form && !gisFormat) {
+        questions.Tell(parent, QString::fromUtf8(kResultFileMessageCaption),
+                       QString::fromUtf8(gis ? kMapFileExtensionWrong : kPictureExtensionWrong) +
+                           QStringLiteral("\n") + QString::fromStdString(*path),
+                       QMessageBox::Warning);
         return false;
+    }
+    if (gisFormat) {
+        try {
+            WriteVectorMap(gis->map, *path, *gisFormat, gis->options);
+            return true;
+        } catch (const std::exception& e) {
+            TellNotSaved(parent, questions, *path, QString::fromUtf8(e.what()));
+            return false;
+        }
     }
     const QByteArray bytes = *form == PictureForm::Png ? EncodePng(RenderDrawing(drawing, picture))
                                                        : RenderSvg(drawing, title, picture);
-    QString reason;
     if (bytes.isEmpty()) {
-        reason = QString::fromUtf8("画像を作れません");
-    } else {
-        try {
-            SaveFileBytes(*path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                           static_cast<std::size_t>(bytes.size())));
-            return true;
-        } catch (const ProjectFileError& e) {
-            reason = QString::fromStdString(e.reason());
-        }
+        TellNotSaved(parent, questions, *path, QString::fromUtf8("画像を作れません"));
+        return false;
     }
-    questions.Tell(parent, caption,
-                   QString::fromUtf8(kPictureNotSaved) + QStringLiteral("\n") +
-                       QString::fromStdString(*path) + QStringLiteral("\n") + reason,
-                   QMessageBox::Warning);
+    try {
+        SaveFileBytes(*path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                       static_cast<std::size_t>(bytes.size())));
+        return true;
+    } catch (const ProjectFileError& e) {
+        TellNotSaved(parent, questions, *path, QString::fromStdString(e.reason()));
+    }
     return false;
 }
 

@@ -1,7 +1,6 @@
 #include "app/PlanView.h"
 
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -94,8 +93,7 @@ void PlanView::ChangeBackground() {
     if (!load.ok()) {
         LoadPicture();  // the previous picture, from the unchanged path
         QString text = QString::fromStdString(PictureLoadFailedMessage(*chosen));
-        QImageReader reader(QString::fromStdString(*chosen));
-        if (reader.read().isNull()) text += QStringLiteral("\n") + reader.errorString();
+        if (!load.reason.empty()) text += QStringLiteral("\n") + QString::fromStdString(load.reason);
         document_.questions().Tell(window(), QString::fromUtf8(kChangePictureCaption), text,
                                    QMessageBox::Information);
         return;
@@ -137,6 +135,7 @@ void PlanView::Update(int hint) {
     }
     const EditTransaction& tx = document_.transaction();
     PlanSceneInputs inputs{tx.model(), tx.workingCopy(), tx.edit(), state_.viewData, !picture_.isNull()};
+    inputs.importPreview = document_.importPreview();
     // The map goes into the base layer only.
     PlanMapLayers map;
     if (effect.redrawBase)
@@ -144,6 +143,7 @@ void PlanView::Update(int hint) {
                                           document_.mapOutOfDate());
     inputs.mapBeneath = &map.beneath;
     inputs.mapAbove = &map.above;
+    inputs.gridCrosses = map.gridCrosses;
     UpdateLayers(lists_, hint, inputs);
     if (effect.redrawBase) RedrawBase();
     switch (effect.compose) {

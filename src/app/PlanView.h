@@ -4,8 +4,9 @@
 // per redraw hint, turns mouse gestures into pan, zoom and the clicks that feed the open dialog, and
 // is the PlanPickingHost of those clicks (marks on the screen, messages, the two offset dialogs).
 //
-// The document's noise map, when shown, is part of the base layer's display list: its bands under the
-// site drawing, its legend at the top-right corner over it — the same list a picture export draws.
+// The document's noise map, when shown, is part of the base layer's display list: its bands, iso-lines
+// and their labels under the site drawing — the same list a picture export draws. Its legend stands in
+// a panel beside the plan (MapLegendPanel).
 #include <QImage>
 #include <QWidget>
 

@@ -3,11 +3,14 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "view/noisemap/PageDrawing.h"
+
 namespace kelmora {
 
 namespace {
 
 const QString kRecentGroup = QStringLiteral("Recent File List");
+const QString kReportAskedKey = QStringLiteral("Report/asked");
 
 QString KeyOf(int i) {
     return QStringLiteral("File%1").arg(i + 1);
@@ -61,6 +64,20 @@ InitialShow ReadInitialShow() {
         default:  // normal; a hidden main window would leave the program unreachable
             return InitialShow::Normal;
     }
+}
+
+std::optional<ReportAuthor> ReadReportAuthor() {
+    const QSettings settings;
+    if (!settings.value(kReportAskedKey, false).toBool()) return std::nullopt;
+    return ReportAuthor{settings.value(QString::fromLatin1(kReportCompanyKey)).toString(),
+                        settings.value(QString::fromLatin1(kReportAuthorKey)).toString()};
+}
+
+void StoreReportAuthor(const ReportAuthor& author) {
+    QSettings settings;
+    settings.setValue(QString::fromLatin1(kReportCompanyKey), author.company);
+    settings.setValue(QString::fromLatin1(kReportAuthorKey), author.author);
+    settings.setValue(kReportAskedKey, true);
 }
 
 }  // namespace kelmora

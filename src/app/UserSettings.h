@@ -1,8 +1,11 @@
 #pragma once
 // The per-user settings store (organisation "Brenwick", application "Kelmora"): the four most recently
-// used files and the main window's initial show state.
+// used files, the main window's initial show state, and the company and author of printed pages.
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+#include "dialogs/PageSetupDialog.h"
 
 namespace kelmora {
 
@@ -26,5 +29,10 @@ private:
 // How the main window first shows: the integer "show" of section "Window" (default 1, normal).
 enum class InitialShow { Normal, Maximized, Minimized };
 InitialShow ReadInitialShow();
+
+// The company and the author of printed title blocks; none until the user has been asked (an answer
+// left empty counts as asked).
+std::optional<ReportAuthor> ReadReportAuthor();
+void StoreReportAuthor(const ReportAuthor& author);
 
 }  // namespace kelmora

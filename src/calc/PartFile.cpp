@@ -1,16 +1,16 @@
 #include "calc/PartFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <bit>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <random>
+#include <system_error>
 #include <vector>
 
 #include "calc/TextOutput.h"
+#include "model/persistence/InputFile.h"
+#include "model/persistence/ReplacingFile.h"
 
 namespace kelmora {
 namespace {
@@ -65,53 +65,44 @@ CPartWriter::CPartWriter(const std::filesystem::path& path, const PartHeader& he
     : path_(path), header_(header) {
     if (header_.engineVersion.size() > kMaxEngineVersionBytes)
         throw std::invalid_argument("engine version too long for a part");
-    // A name of its own beside the part, made with the usual permissions of a new file.
-    static thread_local std::mt19937_64 random{std::random_device{}()};
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        char suffix[24];
-        std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
-        temporary_ = path.parent_path() / ("." + path.filename().string() + suffix);
-        fd = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
+    // Only a regular file is replaced by a part: replacing a device node such as /dev/null, or writing
+    // a part into a pipe, would be no part at all.
+    struct stat old {};
+    if (::stat(ReplacedFile(path).c_str(), &old) == 0 && !S_ISREG(old.st_mode)) {
+        Fail("作成できません", S_ISDIR(old.st_mode) ? SystemReason(EISDIR) : std::string(kNotRegularFile));
     }
-    if (fd < 0) {
-        const int error = errno;
-        temporary_.clear();
-        throw PartFileError("パートファイルを作成できません: " + path.string() + " (" + SystemReason(error) +
-                            ")");
+    try {
+        file_ = std::make_unique<CReplacingFile>(path, true);
+    } catch (const std::system_error& e) {
+        Fail("作成できません", e.code().message());
     }
-    file_ = fdopen(fd, "wb");
-    if (file_ == nullptr) {
-        const int error = errno;
-        close(fd);
-        std::filesystem::remove(temporary_);
-        throw PartFileError("パートファイルを作成できません: " + path.string() + " (" + SystemReason(error) +
-                            ")");
-    }
-    std::setvbuf(file_, nullptr, _IOFBF, kCopyChunk);
+    buffer_.reserve(kCopyChunk);
     const std::vector<unsigned char> bytes = EncodeHeader(header_);
     Put(bytes.data(), bytes.size());
 }
 
-CPartWriter::~CPartWriter() {
-    if (file_ != nullptr) std::fclose(file_);
-    if (!committed_ && !temporary_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary_, ignored);
-    }
-}
+CPartWriter::~CPartWriter() = default;  // the replacing file removes what was not committed
 
 void CPartWriter::Put(const void* bytes, std::size_t size) {
     if (size == 0) return;
-    if (std::fwrite(bytes, 1, size, file_) != size) Fail("書き込めません");
     sum_.Update(std::span(static_cast<const std::uint8_t*>(bytes), size));
+    buffer_.append(static_cast<const char*>(bytes), size);
+    if (buffer_.size() >= kCopyChunk) Flush();
 }
 
-void CPartWriter::Fail(std::string_view what) {
-    const int error = errno;
-    throw PartFileError("パートファイルを" + std::string(what) + ": " + path_.string() + " (" +
-                        SystemReason(error) + ")");
+void CPartWriter::Flush() {
+    if (file_ == nullptr) Fail("書き込めません", SystemReason(EBADF));
+    try {
+        file_->Write(buffer_);
+    } catch (const std::system_error& e) {
+        file_.reset();
+        Fail("書き込めません", e.code().message());
+    }
+    buffer_.clear();
+}
+
+void CPartWriter::Fail(std::string_view what, const std::string& reason) {
+    throw PartFileError("パートファイルを" + std::string(what) + ": " + path_.string() + " (" + reason + ")");
 }
 
 void CPartWriter::WritePoint(const PartPoint& point, std::string_view breakdown) {
@@ -135,20 +126,15 @@ void CPartWriter::WritePoint(const PartPoint& point, std::string_view breakdown)
 void CPartWriter::Commit() {
     if (written_ != header_.points.count) throw std::logic_error("part committed before its last point");
     const Digest sum = sum_.Final();
-    if (std::fwrite(sum.data(), 1, sum.size(), file_) != sum.size()) Fail("書き込めません");
-    if (std::fflush(file_) != 0 || fsync(fileno(file_)) != 0) Fail("書き込めません");
-    std::FILE* file = file_;
-    file_ = nullptr;
-    if (std::fclose(file) != 0) Fail("書き込めません");
-    if (std::rename(temporary_.c_str(), path_.c_str()) != 0) Fail("置けません");
-    committed_ = true;
-    // The new name reaches the disk with the folder.
-    const std::filesystem::path folder = path_.parent_path().empty() ? "." : path_.parent_path();
-    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
+    buffer_.append(reinterpret_cast<const char*>(sum.data()), sum.size());
+    Flush();
+    try {
+        file_->Commit();
+    } catch (const std::system_error& e) {
+        file_.reset();
+        Fail("書き込めません", e.code().message());
     }
+    file_.reset();
 }
 
 // ---- Reading ----

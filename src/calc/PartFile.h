@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <istream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,6 +30,7 @@
 
 namespace kelmora {
 
+class CReplacingFile;
 class CTextSink;
 
 // The largest number of blocks a run is split into, and the longest engine version a part names.
@@ -71,11 +73,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Writes a part to a temporary file beside its name, which takes the name only once the part is whole
-// and on the disk: a shard killed half-way leaves no file that looks like a part.
+// Writes a part to a temporary file beside its name (ReplacingFile.h), which takes the name only once
+// the part is whole and on the disk: a shard killed half-way leaves no file that looks like a part,
+// and the leftovers of a shard killed before are removed when the next attempt begins. A symbolic link
+// is written through; any other name that is not a regular file (a folder, a device, a pipe) is
+// refused at once, before anything is computed.
 class CPartWriter {
 public:
-    // Creates the temporary file; PartFileError when the folder cannot take it.
+    // Creates the temporary file; PartFileError when the name cannot take a part or the folder cannot
+    // take the temporary file.
     CPartWriter(const std::filesystem::path& path, const PartHeader& header);
     // Removes the temporary file of a part that was not committed.
     ~CPartWriter();
@@ -89,15 +95,15 @@ public:
 
 private:
     void Put(const void* bytes, std::size_t size);
-    [[noreturn]] void Fail(std::string_view what);
+    void Flush();
+    [[noreturn]] void Fail(std::string_view what, const std::string& reason);
 
     std::filesystem::path path_;
-    std::filesystem::path temporary_;
     PartHeader header_;
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<CReplacingFile> file_;
+    std::string buffer_;
     CSha256 sum_;
     int written_ = 0;
-    bool committed_ = false;
 };
 
 // Reads a part from any stream of bytes, holding no more than one point and a small buffer in memory

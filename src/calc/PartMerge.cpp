@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <optional>
 
@@ -24,19 +23,19 @@ std::string ShardName(int shard, int shardCount) {
     return std::to_string(shard) + "/" + std::to_string(shardCount);
 }
 
-// Reads one part whole; its points' results go to `points`. A refusal text, or nothing.
+// Opens one part and reads it whole; its points' results go to `points`. A refusal text, or nothing
+// (and the part, open, in `opened`).
 std::optional<std::string> ReadWholePart(const std::filesystem::path& path, const MergeExpectation& expected,
-                                         std::span<CPredictivePoint> points, PartHeader& header) {
+                                         std::span<CPredictivePoint> points, PartHeader& header,
+                                         std::unique_ptr<CInputFileStream>& opened) {
     const std::string name = path.string();
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return name + ": パートファイルを開けません (" + std::strerror(EISDIR) + ")";
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return name + ": パートファイルを開けません (" + std::strerror(errno != 0 ? errno : ENOENT) + ")";
     try {
-        CPartReader reader(in);
+        opened = std::make_unique<CInputFileStream>(RegularFile(path));
+    } catch (const InputFileError& e) {
+        return name + ": パートファイルを開けません (" + e.reason() + ")";
+    }
+    try {
+        CPartReader reader(*opened);
         header = reader.header();
         if (header.modelDigest != expected.modelDigest ||
             header.pointCount != static_cast<int>(points.size()))
@@ -62,6 +61,8 @@ std::optional<std::string> ReadWholePart(const std::filesystem::path& path, cons
         }
     } catch (const PartFileError& e) {
         return name + ": " + e.what();
+    } catch (const InputFileError& e) {
+        return name + ": パートファイルを読めません (" + e.reason() + ")";
     }
     return std::nullopt;
 }
@@ -86,10 +87,11 @@ GatheredParts GatherParts(std::span<const std::filesystem::path> parts, const Me
                           std::span<CPredictivePoint> points) {
     GatheredParts gathered;
     std::optional<int> shardCount;
-    std::map<int, std::filesystem::path> byShard;
+    std::map<int, CheckedPart> byShard;
     for (const std::filesystem::path& path : parts) {
         PartHeader header;
-        if (std::optional<std::string> refusal = ReadWholePart(path, expected, points, header)) {
+        std::unique_ptr<CInputFileStream> opened;
+        if (std::optional<std::string> refusal = ReadWholePart(path, expected, points, header, opened)) {
             gathered.refusals.push_back(*refusal);
             continue;
         }
@@ -100,11 +102,11 @@ GatheredParts GatherParts(std::span<const std::filesystem::path> parts, const Me
                                         " 分割)");
             continue;
         }
-        const auto [it, added] = byShard.emplace(header.shard, path);
+        const auto [it, added] = byShard.emplace(header.shard, CheckedPart{path, std::move(opened)});
         if (!added) {
             gathered.refusals.push_back(path.string() + ": シャード " +
                                         ShardName(header.shard, header.shardCount) + " が " +
-                                        it->second.string() + " と重複しています");
+                                        it->second.path.string() + " と重複しています");
         }
     }
     if (!shardCount) {
@@ -121,13 +123,13 @@ GatheredParts GatherParts(std::span<const std::filesystem::path> parts, const Me
                                             ShardName(shard, *shardCount));
             }
         } else if (block.count > 0) {
-            gathered.inOrder.push_back(it->second);
+            gathered.inOrder.push_back(std::move(it->second));
         }
     }
     return gathered;
 }
 
-CMergeJob::CMergeJob(const CCalcInfo& calcInfo, std::vector<std::filesystem::path> partsInOrder)
+CMergeJob::CMergeJob(const CCalcInfo& calcInfo, std::vector<CheckedPart> partsInOrder)
     : calcInfo_(calcInfo), parts_(std::move(partsInOrder)) {}
 
 CMergeJob::~CMergeJob() {
@@ -144,17 +146,19 @@ void CMergeJob::Run() {
     if (breakdown.file) {
         const int pointCount = static_cast<int>(calcInfo_.PredictionPoints().size());
         CancellableSink sink(*breakdown.file, *this);
-        for (const std::filesystem::path& path : parts_) {
-            std::ifstream in(path, std::ios::binary);
-            if (!in) throw PartFileError(path.string() + ": パートファイルを開けません");
+        for (CheckedPart& part : parts_) {
+            // The file that was checked, read again from its start; should its bytes have changed
+            // since, the check sum says so and the breakdown file is dropped.
             try {
-                CPartReader reader(in);
+                part.file->Rewind();
+                CPartReader reader(*part.file);
                 PartPoint point;
                 while (reader.Next(point, &sink))
                     PostProgress(point.index + 1, pointCount);
             } catch (const PartFileError& e) {
-                // The part changed since it was checked.
-                throw PartFileError(path.string() + ": " + e.what());
+                throw PartFileError(part.path.string() + ": " + e.what());
+            } catch (const InputFileError& e) {
+                throw PartFileError(part.path.string() + ": パートファイルを読めません (" + e.reason() + ")");
             }
         }
         breakdown.file->Close();

@@ -6,6 +6,7 @@
 // a part of another project (or of the project before an edit) or of another engine, parts of
 // different splits, the same block twice, and points that no part holds.
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "calc/LongJob.h"
 #include "model/CalcInfo.h"
 #include "model/PredictivePoint.h"
+#include "model/persistence/InputFileStream.h"
 
 namespace kelmora {
 
@@ -25,30 +27,40 @@ struct MergeExpectation {
     bool needBreakdown = false;  // a breakdown file is to be written: every part must carry one
 };
 
+// A part that was read whole and checked, kept open: the merge copies from the very file that was
+// checked, whatever becomes of its name meanwhile.
+struct CheckedPart {
+    std::filesystem::path path;
+    std::unique_ptr<CInputFileStream> file;
+};
+
 struct GatheredParts {
     // One message per reason to refuse the merge; empty when the parts make the whole run.
     std::vector<std::string> refusals;
     // The parts in block order; the empty blocks' parts are left out.
-    std::vector<std::filesystem::path> inOrder;
+    std::vector<CheckedPart> inOrder;
 };
 
-// Reads every part whole, check sums included, and checks that together they hold each of `points`
-// exactly once for the expected project and engine. The results of the parts go to the points.
+// Opens every part (only a regular file is read) and reads it whole, check sums included, and checks
+// that together they hold each of `points` exactly once for the expected project and engine. The
+// results of the parts go to the points.
 GatheredParts GatherParts(std::span<const std::filesystem::path> parts, const MergeExpectation& expected,
                           std::span<CPredictivePoint> points);
 
 // Writes the merged files as a run does: offers the breakdown file and copies the parts' breakdowns
 // into it in block order, then offers and writes the LAeqT and LAmax result files of `calcInfo`,
 // whose points hold the gathered results. Progress is reported for each point's breakdown copied.
+// A file takes its name only once it is whole: after a cancel, or a part that changed since it was
+// checked, a previous file of that name stays as it was.
 class CMergeJob : public CLongJob {
 public:
-    CMergeJob(const CCalcInfo& calcInfo, std::vector<std::filesystem::path> partsInOrder);
+    CMergeJob(const CCalcInfo& calcInfo, std::vector<CheckedPart> partsInOrder);
     ~CMergeJob() override;
     void Run() override;
 
 private:
     const CCalcInfo& calcInfo_;
-    const std::vector<std::filesystem::path> parts_;
+    std::vector<CheckedPart> parts_;
 };
 
 }  // namespace kelmora

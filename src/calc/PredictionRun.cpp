@@ -44,6 +44,17 @@ TransferCounts ComputeListedPoint(const PredictionSite& site, CPredictivePoint& 
 
 namespace {
 
+// A run cancelled while it writes its breakdown leaves the breakdown of the points it finished under
+// the file's name, as far as it can still be written out; a run that fails otherwise leaves a previous
+// file of that name as it was (the file discards itself).
+void KeepBreakdownOfCancelledRun(CTextFile* file) noexcept {
+    if (file == nullptr) return;
+    try {
+        file->Close();
+    } catch (...) {
+    }
+}
+
 // The transfers of an earlier run that a run of the model may reuse, point by point: those of a store
 // for the same number of points and user sources (a point that has moved is traced again).
 bool StoreUsable(const CNoise& model, const CTransferStore& store, std::size_t users) {
@@ -155,6 +166,7 @@ void CPredictionJob::Run() {
             WriteSinglePointResult(w, point.resultAverage.overallLevel(), point.resultMax.overallLevel());
             if (file != nullptr) file->Close();
         } catch (const JobCancelled&) {
+            KeepBreakdownOfCancelledRun(file);
             throw;
         } catch (const std::exception& e) {
             host.ShowMessage(e.what(), MessageIcon::kWarning);
@@ -179,7 +191,12 @@ void CPredictionJob::Run() {
         ThrowIfCancelled();
         if (file != nullptr) file->Write(text);
     };
-    RunPointsInOrder(pointCount, tasks, {settings_.threads, settings_.window});
+    try {
+        RunPointsInOrder(pointCount, tasks, {settings_.threads, settings_.window});
+    } catch (const JobCancelled&) {
+        KeepBreakdownOfCancelledRun(file);
+        throw;
+    }
     if (file != nullptr) file->Close();
 
     if (!WriteResultFiles(*this, host, model_.calcInfo)) {

@@ -66,16 +66,7 @@ CTextFile::CTextFile(std::unique_ptr<CReplacingFile> file, CLongJob* job)
     buffer_.reserve(kFileBufferBytes);
 }
 
-CTextFile::~CTextFile() {
-    if (file_ == nullptr) return;
-    // Dropped without closing (a cancel, or a failure elsewhere): what was written takes the file's
-    // place, as far as it can be written out.
-    try {
-        file_->Write(buffer_);
-        file_->Commit();
-    } catch (const std::system_error&) {
-    }
-}
+CTextFile::~CTextFile() = default;  // the replacing file discards what was not committed
 
 void CTextFile::Write(std::string_view bytes) {
     if (file_ == nullptr) Fail();

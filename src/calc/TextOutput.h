@@ -45,17 +45,18 @@ private:
 };
 
 // A file written for a run through a buffer. The text goes to a temporary file beside the target,
-// which takes the target's place when the file is closed, or when it is dropped without closing (a
-// cancelled run leaves its whole points under the file's name). A failing write or close stores
-// "テキストファイル出力失敗!" as the job's error text (unless a write error was stored before) and raises
-// TextFileWriteError; the temporary file is then removed and a previous file of that name stays as it
-// was.
+// which takes the target's place only when the file is closed: a file dropped without closing (an
+// error, a cancel, an exception on its way through) is discarded, and a previous file of that name
+// stays as it was. A failing write or close stores "テキストファイル出力失敗!" as the job's error text
+// (unless a write error was stored before) and raises TextFileWriteError; the temporary file is then
+// removed and the previous file kept likewise.
 class CTextFile : public CTextSink {
 public:
     // Opens a new version of `path` (UTF-8) for writing; null when it cannot be made (a missing folder,
     // a name taken by a folder, a file the user may not write). `job` (may be null) receives the error
     // text of a failed write.
     static std::unique_ptr<CTextFile> Create(const std::string& path, CLongJob* job);
+    // Discards the new version unless it was closed.
     ~CTextFile() override;
     CTextFile(const CTextFile&) = delete;
     CTextFile& operator=(const CTextFile&) = delete;

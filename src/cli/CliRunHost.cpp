@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 
 #include "calc/LongJobTexts.h"
 #include "calc/ProgressLine.h"
@@ -42,11 +44,15 @@ void AddRunChoiceOptions(CLI::App& command, CliRunChoices& choices) {
 
 int RunJobFromCommandLine(CLongJob& job, const CliRunChoices& choices, CliStreams streams) {
     CCliRunHost host(choices, std::move(streams));
+    int signal = 0;
     {
         const CSignalCancel interrupts(job);
         job.RunHere(host);
+        signal = interrupts.signal();
     }
-    return host.Finish(job);
+    const int status = host.Finish(job);
+    // A run ended by termination says so as a program killed by the signal would.
+    return status == ExitStatusFor(kJobCancelled) && signal == SIGTERM ? 128 + SIGTERM : status;
 }
 
 int ExitStatusFor(int endCode) {
@@ -120,9 +126,12 @@ int CCliRunHost::Finish(const CLongJob& job) {
     if (code == kJobCancelled) {
         std::fprintf(streams_.err, "%s\n", FinalMessageFor(code, "")->text.c_str());
     } else if (code != kJobNormalEnd) {
-        const std::string error = job.errorText();
-        std::fprintf(streams_.err, "%s\n",
-                     error.empty() ? std::string(EndStatusText(code)).c_str() : error.c_str());
+        std::string error = job.errorText();
+        if (error.empty()) error = EndStatusText(code);
+        // One line on the terminal: a text made for a message box ("…オープンエラー\n(FILE)") keeps
+        // the file's name beside what went wrong.
+        std::replace(error.begin(), error.end(), '\n', ' ');
+        std::fprintf(streams_.err, "%s\n", error.c_str());
     }
     std::fflush(streams_.err);
     return ExitStatusFor(code);

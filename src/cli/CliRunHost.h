@@ -61,8 +61,8 @@ public:
     // The last end code reported, 0 before any.
     int endCode() const;
 
-    // Closes the run for the command: an error end prints the job's error text on stderr, a cancel
-    // "キャンセルしました."; returns the exit status.
+    // Closes the run for the command: an error end prints the job's error text on stderr (on one line),
+    // a cancel "キャンセルしました."; returns the exit status.
     int Finish(const CLongJob& job);
 
 private:
@@ -80,8 +80,8 @@ private:
 };
 
 // Runs `job` on the calling thread as kelmora-calc does: the host answers from `choices` and writes to
-// `streams`, Ctrl+C requests the job's cancel, and the end is reported (Finish). Returns the exit
-// status.
+// `streams`, Ctrl+C and SIGTERM request the job's cancel, and the end is reported (Finish). Returns the
+// exit status (143 for a run cancelled by SIGTERM).
 int RunJobFromCommandLine(CLongJob& job, const CliRunChoices& choices, CliStreams streams = ProcessStreams());
 
 }  // namespace kelmora::cli

@@ -16,5 +16,6 @@ void AddClusterCommand(CLI::App& app, int& exitCode);
 // Flushes and closes the standard output; false when anything written to it was lost.
 bool CloseStandardOutput();
 void AddMapCommand(CLI::App& app, int& exitCode);
+void AddImportCommand(CLI::App& app, int& exitCode);
 
 }  // namespace kelmora::cli

@@ -4,13 +4,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/Commands.h"
+#include "model/persistence/InputFile.h"
 #include "model/persistence/ProjectFile.h"
 #include "model/persistence/ProjectJson.h"
 
@@ -25,35 +26,36 @@ struct LoadOptions {
 // The largest JSON text read: far beyond any project, short of what memory holds.
 constexpr std::size_t kMaxJsonBytes = std::size_t{512} << 20;
 
-// Reads the whole stream, or fails with EFBIG once it holds more than kMaxJsonBytes.
-bool ReadAll(std::istream& in, std::string& text) {
+// The standard input to its end, or nothing once it holds more than kMaxJsonBytes.
+std::optional<std::string> ReadStandardInput() {
+    std::string text;
     char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        if (text.size() + static_cast<std::size_t>(in.gcount()) > kMaxJsonBytes) {
-            errno = EFBIG;
-            return false;
-        }
-        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    while (std::cin.read(buffer, sizeof buffer) || std::cin.gcount() > 0) {
+        if (text.size() + static_cast<std::size_t>(std::cin.gcount()) > kMaxJsonBytes) return std::nullopt;
+        text.append(buffer, static_cast<std::size_t>(std::cin.gcount()));
     }
-    return !in.bad();
+    if (std::cin.bad()) return std::nullopt;
+    return text;
 }
 
-bool ReadText(const std::string& path, std::string& text) {
-    if (path == "-") return ReadAll(std::cin, text);
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        errno = EISDIR;
-        return false;
+// The JSON text of `path` ("-": the standard input), or why it cannot be read.
+std::string ReadText(const std::string& path) {
+    if (path == "-") {
+        std::optional<std::string> text = ReadStandardInput();
+        if (!text) throw InputFileError(path, std::strerror(std::cin.bad() ? EIO : EFBIG));
+        return std::move(*text);
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    return ReadAll(in, text);
+    // Only a regular file: a FIFO would block, a device never end.
+    const std::vector<std::uint8_t> bytes = ReadRegularFile(path, kMaxJsonBytes);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 int RunLoad(const LoadOptions& opt) {
     std::string text;
-    if (!ReadText(opt.json, text)) {
-        std::fprintf(stderr, "JSON ファイルを読めません: %s (%s)\n", opt.json.c_str(), std::strerror(errno));
+    try {
+        text = ReadText(opt.json);
+    } catch (const InputFileError& e) {
+        std::fprintf(stderr, "JSON ファイルを読めません: %s (%s)\n", opt.json.c_str(), e.reason().c_str());
         return 1;
     }
     try {

@@ -1,7 +1,11 @@
-// `kelmora-calc map PROJECT --results FILE [--minus FILE] [--scheme eu|classic] [--from 35 --step 5]
-// [--crs EPSG:n] -o OUT`: the noise map of a grid's result file (or the difference of two scenarios) as
-// a picture of the plan with the map and its legend (PNG, SVG), a vertical section (PNG, SVG), or GIS
-// files (GeoJSON, GeoPackage, GeoTIFF). Runs without a display; the output's extension picks the form.
+// `kelmora-calc map PROJECT --results FILE [--minus FILE] [--scheme standard|eu|classic] [--from 35
+// --step 5] [--crs EPSG:n] [--layout A3L --scale 1000 --title T] -o OUT`: the noise map of a grid's
+// result file (or the difference of two scenarios) as a picture of the plan with the map and its legend
+// (PNG, SVG), a printed page (PDF, or PNG with --layout), a vertical section (PNG, SVG), or GIS files
+// (GeoJSON, GeoPackage, GeoTIFF, at the site's place in its coordinate system when the project's
+// extension file has them). Runs without a display; the output's extension picks the form. The
+// map settings the project keeps beside it (classes, colours, masking, smoothing, labels) are used
+// unless the options say otherwise.
 #include <QByteArray>
 #include <QImage>
 #include <algorithm>
@@ -16,10 +20,16 @@
 
 #include "cli/CommandProject.h"
 #include "cli/Commands.h"
+#include "cli/MapLayout.h"
+#include "cli/NumberText.h"
 #include "cli/PlanWindow.h"
+#include "model/persistence/ExtensionFile.h"
 #include "model/persistence/ProjectFile.h"
 #include "platform/gis/GisExport.h"
 #include "platform/raster/MapPicture.h"
+#include "view/noisemap/BuildingMask.h"
+#include "view/noisemap/DifferenceMap.h"
+#include "view/noisemap/MapStyle.h"
 #include "view/noisemap/ResultFile.h"
 
 namespace kelmora::cli {
@@ -31,21 +41,25 @@ struct MapOptions {
     std::string project;
     std::string results;
     std::string minus;
-    std::string scheme = "eu";
+    std::string scheme;  // empty: the project's map settings
     std::optional<double> from;
     std::optional<double> step;
     std::string crs;
     std::string size;
     double zoom = 1.0;
     bool noIsoLines = false;
+    bool noMask = false;
+    bool smooth = false;
+    MapLayoutOptions page;
     std::string output;
 };
 
-enum class OutputForm { Png, Svg, Gis };
+enum class OutputForm { Png, Svg, Gis, Page };
 
-std::optional<OutputForm> FormOfOutput(const fs::path& path) {
+std::optional<OutputForm> FormOfOutput(const fs::path& path, const MapLayoutOptions& page) {
     std::string ext = path.extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (WantsPage(page, path) && (ext == ".pdf" || ext == ".png")) return OutputForm::Page;
     if (ext == ".png") return OutputForm::Png;
     if (ext == ".svg") return OutputForm::Svg;
     if (GisFormatOfPath(path)) return OutputForm::Gis;
@@ -54,10 +68,9 @@ std::optional<OutputForm> FormOfOutput(const fs::path& path) {
 
 // "EPSG:6677" → 6677.
 std::optional<int> ParseCrs(const std::string& text) {
-    int code = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "EPSG:%d%c", &code, &tail) != 1 || code <= 0) return std::nullopt;
-    return code;
+    constexpr std::string_view kPrefix = "EPSG:";
+    if (!text.starts_with(kPrefix)) return std::nullopt;
+    return ParseWholeNumber(std::string_view(text).substr(kPrefix.size()), 1, INT32_MAX);
 }
 
 const char* QuantityName(MapQuantity q) {
@@ -72,10 +85,40 @@ const char* QuantityName(MapQuantity q) {
     return "レベル";
 }
 
-// The levels of the map: the result file, or its difference from the other scenario's.
-LevelGrid MapGrid(const MapOptions& opt, const CCalcInfo& calc, MapQuantity& quantity) {
-    LevelGrid grid = ReadResultFile(opt.results, calc, &quantity);
-    if (opt.minus.empty()) return grid;
+// The classes and colours: the project's map settings, with the scheme, the lowest limit and the
+// width the options give. A difference map's classes are centred on no change: --step is their width
+// and --from the lowest limit they reach down to.
+MapStyle CommandMapStyle(const MapOptions& opt, MapSettings settings, bool difference) {
+    if (difference) {
+        if (opt.step) settings.differenceClassWidthDb = *opt.step;
+        if (opt.from) {
+            settings.differenceClassesEachSide =
+                static_cast<int>(DifferenceClassesReaching(*opt.from, settings.differenceClassWidthDb));
+        }
+        return DifferenceMapStyle(settings);
+    }
+    if (!opt.scheme.empty()) settings.scheme = opt.scheme;
+    if (opt.from) settings.lowestClassDb = *opt.from;
+    if (opt.step) settings.classWidthDb = *opt.step;
+    return LevelMapStyle(settings);
+}
+
+// The map of the result file, or of its difference from the other scenario's (A − B, named by the
+// files' names).
+NoiseMap CommandMap(const MapOptions& opt, const ProjectDocument& doc, const MapSettings& settings,
+                    MapQuantity& quantity) {
+    const CCalcInfo& calc = doc.model.calcInfo;
+    const LevelGrid grid = ReadResultFile(opt.results, calc, &quantity);
+    MapShaping shaping;
+    shaping.smooth = settings.smooth || opt.smooth;
+    if (settings.maskBuildings && !opt.noMask) shaping.mask = BuildingFootprints(doc.model);
+    const bool vertical = IsVerticalGrid(grid);
+    const std::optional<double> height = vertical ? std::nullopt : std::optional(calc.gridHeight);
+    if (opt.minus.empty()) {
+        const MapStyle style = CommandMapStyle(opt, settings, false);
+        return BuildNoiseMap(grid, style.classes, style.scheme, NoiseMapKind{quantity, false, height},
+                             shaping);
+    }
     MapQuantity other = MapQuantity::Unknown;
     const LevelGrid b = ReadResultFile(opt.minus, calc, &other);
     if (quantity != MapQuantity::Unknown && other != MapQuantity::Unknown && quantity != other) {
@@ -83,7 +126,9 @@ LevelGrid MapGrid(const MapOptions& opt, const CCalcInfo& calc, MapQuantity& qua
                             " − " + QuantityName(other) + ")");
     }
     if (quantity == MapQuantity::Unknown) quantity = other;
-    return DifferenceGrid(grid, b);
+    return BuildDifferenceMap({grid, fs::path(opt.results).filename().string()},
+                              {b, fs::path(opt.minus).filename().string()}, quantity,
+                              CommandMapStyle(opt, settings, true), height, shaping);
 }
 
 // Pads UTF-8 text to a terminal width: wide (CJK) characters take two columns.
@@ -120,10 +165,10 @@ void WriteBytes(const fs::path& path, const QByteArray& bytes) {
 
 int RunMap(const MapOptions& opt) {
     const fs::path out(opt.output);
-    const std::optional<OutputForm> form = FormOfOutput(out);
+    const std::optional<OutputForm> form = FormOfOutput(out, opt.page);
     if (!form) {
         std::fprintf(stderr,
-                     "出力ファイルの拡張子で形式を選んでください (.png .svg .geojson .gpkg .tif): %s\n",
+                     "出力ファイルの拡張子で形式を選んでください (.png .svg .pdf .geojson .gpkg .tif): %s\n",
                      opt.output.c_str());
         return 1;
     }
@@ -143,34 +188,42 @@ int RunMap(const MapOptions& opt) {
         return 1;
     }
     const bool difference = !opt.minus.empty();
-    const ColourScheme* scheme = SchemeById(opt.scheme);
-    if (scheme == nullptr) {
-        std::fprintf(stderr, "--scheme は eu か classic です: %s\n", opt.scheme.c_str());
+    if (!opt.scheme.empty() && SchemeById(opt.scheme) == nullptr) {
+        std::fprintf(stderr, "--scheme は standard, eu か classic です: %s\n", opt.scheme.c_str());
         return 1;
     }
+    std::optional<PageSetup> page;
+    if (*form == OutputForm::Page && !(page = PageOfOptions(opt.page))) return 1;
     const std::optional<ProjectDocument> project = ReadCommandProject(opt.project);
     if (!project) return 1;
     const ProjectDocument& doc = *project;
     const CCalcInfo& calc = doc.model.calcInfo;
+    const MapSettings settings = ProjectMapSettings(opt.project);
+    const MapLook look{settings.isoLines && !opt.noIsoLines, settings.isoLineLabels};
 
     try {
         MapQuantity quantity = MapQuantity::Unknown;
-        LevelGrid grid = MapGrid(opt, calc, quantity);
-        // A difference map runs symmetrically from −range to +range in a diverging scheme.
-        const LevelClasses classes =
-            difference ? DifferenceClasses(-opt.from.value_or(-10.0), opt.step.value_or(2.0))
-                       : EvenClasses(opt.from.value_or(35.0), opt.step.value_or(5.0),
-                                     scheme->classColours.size() - 1);
-        const ColourScheme colours = difference ? DivergingScheme(classes.ClassCount()) : *scheme;
-        const bool vertical = IsVerticalGrid(grid);
-        const NoiseMapKind kind{quantity, difference,
-                                vertical ? std::nullopt : std::optional(calc.gridHeight)};
-        const NoiseMap map = BuildNoiseMap(std::move(grid), classes, colours, kind);
+        const NoiseMap map = CommandMap(opt, doc, settings, quantity);
 
         std::error_code ec;
         if (out.has_parent_path()) fs::create_directories(out.parent_path(), ec);
         if (*form == OutputForm::Gis) {
-            WriteVectorMap(map, out, *GisFormatOfPath(out), GisOptions{epsg});
+            // At the site's place in its coordinate system (the project's extension file); --crs names
+            // another system for the same coordinates.
+            GisOptions gis = SiteGisOptions(ReadExtensionFile(opt.project).coordinates);
+            if (epsg) {
+                gis.epsg = epsg;
+                gis.definition.clear();
+            }
+            WriteVectorMap(map, out, *GisFormatOfPath(out), gis);
+        } else if (*form == OutputForm::Page) {
+            if (map.vertical) throw NoiseMapError("鉛直断面は地図のページにできません");
+            EnsureGuiApplication();
+            const FirstWindow window = OpenFirstWindow(doc, opt.project);
+            const QImage* picture = window.picture.ok() ? &window.picture.picture : nullptr;
+            WritePage(out, *page, opt.page,
+                      PageInputs{doc.model, window.view, picture, map, quantity, look,
+                                 fs::path(opt.project).filename().string()});
         } else {
             EnsureGuiApplication();
             MapDrawing drawing;
@@ -183,16 +236,18 @@ int RunMap(const MapOptions& opt) {
                     frame.height = size->height();
                 }
                 frame.lowestNodeAboveGround = calc.gridHeight;
-                frame.isoLines = !opt.noIsoLines;
+                frame.isoLines = look.isoLines;
                 drawing = SectionDrawing(map, frame);
             } else {
                 window = OpenFirstWindow(doc, opt.project);
                 window.view.zoom.magnification *= opt.zoom;
                 window.view.zoom.origin = opt.zoom * window.view.zoom.origin;
                 if (window.picture.ok()) picture = &window.picture.picture;
-                const PlanMapInputs in{doc.model,          window.view,
-                                       picture != nullptr, size.value_or(PictureExtent(window.view)),
-                                       !opt.noIsoLines,    ""};
+                PlanMapInputs in{doc.model,          window.view,
+                                 picture != nullptr, size.value_or(PictureExtent(window.view)),
+                                 look.isoLines,      ""};
+                in.isoLineLabels = look.isoLineLabels;
+                in.gridCrosses = settings.gridCrosses;
                 drawing = PlanMapDrawing(map, in);
             }
             const std::string title =
@@ -224,15 +279,23 @@ void AddMapCommand(CLI::App& app, int& exitCode) {
     cmd->add_option("--minus", opt->minus,
                     "result file of another scenario of the same grid: map the difference");
     cmd->add_option("--scheme", opt->scheme,
-                    "colours: eu (default) or classic; difference maps are blue to red");
-    cmd->add_option("--from", opt->from, "lowest class limit in dB (default 35; difference maps -10)");
-    cmd->add_option("--step", opt->step, "class width in dB (default 5; difference maps 2)");
+                    "colours: standard, eu or classic (default: the project's map settings, else standard); "
+                    "difference maps are blue below and red above a grey class around no change");
+    cmd->add_option("--from", opt->from,
+                    "lowest class limit in dB (default 35; difference maps: the lowest limit the classes "
+                    "reach, default -4.5)");
+    cmd->add_option("--step", opt->step,
+                    "class width in dB (default 5; difference maps 1, the grey class ± half of it)");
     cmd->add_option("--crs", opt->crs, "coordinate system of the site's metres for GIS files, EPSG:n");
     cmd->add_option("--size", opt->size,
                     "picture size WxH of the plan (default: the window's) or the section");
     cmd->add_option("--zoom", opt->zoom, "magnification of the plan picture (default 1)");
     cmd->add_flag("--no-isolines", opt->noIsoLines, "leave the iso-lines out of pictures");
-    cmd->add_option("-o,--output", opt->output, "file to write: .png .svg .geojson .gpkg .tif")->required();
+    cmd->add_flag("--no-mask", opt->noMask, "colour the levels inside building footprints too");
+    cmd->add_flag("--smooth", opt->smooth, "draw the grid smoothly (bilinear within each cell)");
+    AddMapLayoutOptions(*cmd, opt->page);
+    cmd->add_option("-o,--output", opt->output, "file to write: .png .svg .pdf .geojson .gpkg .tif")
+        ->required();
     cmd->callback([opt, &exitCode] { exitCode = RunMap(*opt); });
 }
 

@@ -6,6 +6,9 @@
 // parts of different splits, a block given twice, points that no part holds, a damaged part, a part
 // without the breakdown asked for) every reason is printed, the exit status is 1 and no file is
 // written or replaced.
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -30,6 +33,18 @@ struct MergeOptions {
     CliRunChoices choices;
 };
 
+// The parts stay open from their check to the end of the merge: as many files as there are parts,
+// beyond the usual soft limit for a merge of thousands of shards.
+void AllowOpenFiles(std::size_t parts) {
+    constexpr rlim_t kOthers = 64;  // the program's own files, the output files
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return;
+    const rlim_t wanted = static_cast<rlim_t>(parts) + kOthers;
+    if (wanted <= limit.rlim_cur) return;
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+}
+
 int RunMerge(const MergeOptions& opt) {
     std::optional<ProjectDocument> doc = ReadCommandProject(opt.project);
     if (!doc) return 1;
@@ -43,14 +58,15 @@ int RunMerge(const MergeOptions& opt) {
     expected.engineVersion = std::string(EngineVersion());
     expected.needBreakdown = opt.choices.breakdownFile.has_value();
     const std::vector<std::filesystem::path> parts(opt.parts.begin(), opt.parts.end());
-    const GatheredParts gathered = GatherParts(parts, expected, calcInfo.PredictionPoints());
+    AllowOpenFiles(parts.size());
+    GatheredParts gathered = GatherParts(parts, expected, calcInfo.PredictionPoints());
     if (!gathered.refusals.empty()) {
         for (const std::string& refusal : gathered.refusals)
             std::fprintf(stderr, "%s\n", refusal.c_str());
         std::fprintf(stderr, "結合しません: ファイルは書き込まれていません\n");
         return 1;
     }
-    CMergeJob job(calcInfo, gathered.inOrder);
+    CMergeJob job(calcInfo, std::move(gathered.inOrder));
     const int status = RunJobFromCommandLine(job, opt.choices);
     if (status != 0) return status;
     return PrintPointLevels(calcInfo, opt.choices) ? 0 : 1;

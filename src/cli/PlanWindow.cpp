@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "cli/NumberText.h"
 #include "view/ViewTransform.h"
 #include "view/WindowSetUp.h"
 
@@ -71,12 +72,12 @@ QSize PictureExtent(const CKelmoraViewData& v) {
 }
 
 std::optional<QSize> ParseSize(const std::string& text) {
-    int w = 0;
-    int h = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &tail) != 2) return std::nullopt;
-    if (w < 1 || h < 1 || w > kMaxSidePx || h > kMaxSidePx) return std::nullopt;
-    return QSize(w, h);
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos) return std::nullopt;
+    const std::optional<int> w = ParseWholeNumber(std::string_view(text).substr(0, x), 1, kMaxSidePx);
+    const std::optional<int> h = ParseWholeNumber(std::string_view(text).substr(x + 1), 1, kMaxSidePx);
+    if (!w || !h) return std::nullopt;
+    return QSize(*w, *h);
 }
 
 }  // namespace kelmora::cli

@@ -43,7 +43,7 @@ int RunRender(const RenderOptions& opt) {
     if (!opt.size.empty() && !(requestedSize = ParseSize(opt.size))) {
         std::fprintf(stderr, "--size は 幅x高さ (1..%d) で指定してください: %s\n", kMaxSidePx,
                      opt.size.c_str());
-        return 2;
+        return 1;
     }
     const std::optional<ProjectDocument> project = ReadCommandProject(opt.project);
     if (!project) return 1;

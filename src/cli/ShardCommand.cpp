@@ -1,38 +1,31 @@
 #include "cli/ShardCommand.h"
 
 #include <CLI/CLI.hpp>
-#include <charconv>
 #include <cstdio>
 
 #include "calc/ContentDigest.h"
 #include "calc/PartFile.h"
 #include "calc/ShardRun.h"
 #include "cli/CommandProject.h"
+#include "cli/NumberText.h"
 
 namespace kelmora::cli {
-namespace {
-
-std::optional<int> ParseCount(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-    return value;
-}
-
-}  // namespace
-
 std::optional<ShardNumber> ParseShardNumber(std::string_view text) {
     const std::size_t slash = text.find('/');
     if (slash == std::string_view::npos) return std::nullopt;
-    const std::optional<int> shard = ParseCount(text.substr(0, slash));
-    const std::optional<int> count = ParseCount(text.substr(slash + 1));
-    if (!shard || !count || *shard < 1 || *shard > *count || *count > kMaxShardCount) return std::nullopt;
+    const std::optional<int> shard = ParseWholeNumber(text.substr(0, slash), 1, kMaxShardCount);
+    const std::optional<int> count = ParseWholeNumber(text.substr(slash + 1), 1, kMaxShardCount);
+    if (!shard || !count || *shard > *count) return std::nullopt;
     return ShardNumber{*shard, *count};
 }
 
 void AddShardOptions(CLI::App& run, ShardChoices& choices) {
-    CLI::Option* shard = run.add_option(
-        "--shard", choices.shard,
+    CLI::Option* shard = run.add_option_function<std::string>(
+        "--shard",
+        [&choices](const std::string& text) {
+            choices.requested = true;
+            choices.shard = text;
+        },
         "compute only block K of N of the points (contiguous, in stored order) into the part file of --part");
     CLI::Option* part = run.add_option("--part", choices.part, "part file written by --shard, for merge");
     CLI::Option* breakdown = run.add_flag(
@@ -44,7 +37,7 @@ void AddShardOptions(CLI::App& run, ShardChoices& choices) {
 }
 
 bool ShardRequested(const ShardChoices& choices) {
-    return !choices.shard.empty();
+    return choices.requested;
 }
 
 int RunShard(const std::string& project, const ShardChoices& shard, const CliRunChoices& run, int threads) {

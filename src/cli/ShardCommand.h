@@ -16,8 +16,9 @@ class App;
 namespace kelmora::cli {
 
 struct ShardChoices {
-    std::string shard;  // "K/N"
-    std::string part;   // the part file to write
+    bool requested = false;  // --shard was given, even empty (an unset variable in a job script)
+    std::string shard;       // "K/N"
+    std::string part;        // the part file to write
     bool withBreakdown = false;
 };
 

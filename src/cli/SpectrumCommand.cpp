@@ -1,5 +1,6 @@
 // `kelmora-calc spectrum`: A-weights a measured one-third-octave sound pressure spectrum and
 // converts it to the sound power level of a point source.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -51,6 +52,8 @@ int RunSpectrum(const SpectrumOptions& opt) {
     CBand band;
     std::string error;
     if (!ReadSpectrum(opt.file, band, error) || !CheckSpectrum(band, opt, error)) {
+        // One line on the terminal, the file's name beside what went wrong.
+        std::replace(error.begin(), error.end(), '\n', ' ');
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     kelmora::cli::AddMergeCommand(app, exitCode);
     kelmora::cli::AddClusterCommand(app, exitCode);
     kelmora::cli::AddMapCommand(app, exitCode);
+    kelmora::cli::AddImportCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -133,11 +133,18 @@ BandEditorDialog::BandEditorDialog(const CBand& spectrum, const BandEditorCaller
     connect(append, &QPushButton::clicked, this, &BandEditorDialog::AppendToLibrary);
 }
 
-bool BandEditorDialog::Edit(QWidget* parent, CBand& spectrum, BandSpectrum which) {
-    BandEditorDialog dialog(spectrum, BandEditorCallerFor(which), parent);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    spectrum = dialog.spectrum();
-    return true;
+BandEditorDialog* BandEditorDialog::Open(QWidget* owner, const CBand& spectrum, BandSpectrum which,
+                                         std::function<void(const CBand&)> accepted) {
+    auto* dialog = new BandEditorDialog(spectrum, BandEditorCallerFor(which), owner);
+    // The callback lives with the owner: once the owner is gone (and the dialog with it) it is not
+    // called.
+    QObject* context = owner != nullptr ? static_cast<QObject*>(owner) : dialog;
+    connect(dialog, &QDialog::accepted, context,
+            [dialog, accepted = std::move(accepted)] { accepted(dialog->spectrum()); });
+    connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    return dialog;
 }
 
 void BandEditorDialog::ReadControls() {

@@ -63,9 +63,11 @@ BandListDialog::BandListDialog(std::span<const CBand> spectra, QWidget* parent)
 }
 
 int BandListDialog::Choose(std::span<const CBand> spectra, QWidget* parent) {
-    BandListDialog dialog(spectra, parent);
-    if (dialog.exec() != QDialog::Accepted) return -1;
-    return dialog.chosenRow();
+    auto* dialog = new BandListDialog(spectra, parent);
+    int chosen = -1;
+    connect(dialog, &QDialog::accepted, dialog, [dialog, &chosen] { chosen = dialog->chosenRow(); });
+    if (RunOwnedDialog(dialog) != QDialog::Accepted) return -1;
+    return chosen;
 }
 
 }  // namespace kelmora

@@ -17,7 +17,8 @@ public:
     // The row chosen with OK (or a double click), −1 before.
     int chosenRow() const { return chosen_; }
 
-    // Shows the list modally; the index of the chosen spectrum, or −1 when the user cancels.
+    // Shows the list modally over `parent` (RunOwnedDialog); the index of the chosen spectrum, or −1 when
+    // the user cancels or `parent` went meanwhile.
     static int Choose(std::span<const CBand> spectra, QWidget* parent);
 
 private:

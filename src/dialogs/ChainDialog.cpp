@@ -53,8 +53,17 @@ void ChainDialog::reject() {
 void ChainDialog::Finish(const ChainStep& step, int result) {
     const QRect frame = frameGeometry();
     transaction().SetDialogCentre(DialogCentreOf({frame.left(), frame.top()}, width(), height()));
+    CloseOwnDialogs();
     done(result);
     host_.Apply(step);
+}
+
+void ChainDialog::CloseOwnDialogs() {
+    // A dialog this one opened (a band editor, a message box) belongs to this step of the chain and goes
+    // before the next step begins; one that runs a nested event loop of its own returns from it as
+    // its window goes (RunOwnedDialog).
+    for (QDialog* own : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
+        delete own;
 }
 
 void ChainDialog::PressForCascade(int direction) {

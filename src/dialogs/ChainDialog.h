@@ -62,8 +62,8 @@ protected:
     void BindButton(int buttonId, QAbstractButton* button);
     QLineEdit* Field(int controlId) const;
 
-    // Stores this dialog's centre in the transaction, closes the dialog, then has the document carry
-    // out the step.
+    // Stores this dialog's centre in the transaction, closes the dialogs this one opened and then this
+    // dialog, then has the document carry out the step.
     void Finish(const ChainStep& step, int result = QDialog::Accepted);
 
     // The press of a cascade: the OK (+1) or Cancel (−1) button. Called once, from the event loop,
@@ -74,6 +74,7 @@ protected:
 
 private:
     void PlaceAtDialogCentre();
+    void CloseOwnDialogs();
 
     ChainHost& host_;
     const DialogRequest request_;

@@ -187,9 +187,15 @@ void ChainListDialog::HandOver(const ChainStep& step) {
 
 void ChainListDialog::AddShiftedCopy() {
     if (!list_->IsButtonEnabled(kShiftedCopyButtonId)) return;
-    ShiftAmountDialog amount(*list_, this);
-    if (amount.exec() != QDialog::Accepted) return;
-    HandOver(list_->AddShiftedCopy(amount.horizontal(), amount.vertical()));
+    auto* amount = new ShiftAmountDialog(*list_, this);
+    double horizontal = 0.0;
+    double vertical = 0.0;
+    connect(amount, &QDialog::accepted, amount, [amount, &horizontal, &vertical] {
+        horizontal = amount->horizontal();
+        vertical = amount->vertical();
+    });
+    if (RunOwnedDialog(amount) != QDialog::Accepted) return;
+    HandOver(list_->AddShiftedCopy(horizontal, vertical));
 }
 
 }  // namespace kelmora

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
@@ -40,15 +41,25 @@ QWidget* FindControl(QWidget* dialog, int id) {
     return nullptr;
 }
 
-void ShowUserMessage(QWidget* dialog, const UserMessage& message) {
-    QMessageBox box(BoxIcon(message.icon), QString::fromStdString(message.caption),
-                    QString::fromStdString(message.text), QMessageBox::Ok, dialog);
-    box.exec();
-    if (message.focusControl == 0 || !dialog) return;
+std::optional<int> RunOwnedDialog(QDialog* dialog) {
+    const QPointer<QDialog> guard(dialog);
+    const int result = dialog->exec();
+    if (guard.isNull()) return std::nullopt;
+    delete dialog;
+    return result;
+}
+
+bool ShowUserMessage(QWidget* dialog, const UserMessage& message) {
+    const QPointer<QWidget> owner(dialog);
+    auto* box = new QMessageBox(BoxIcon(message.icon), QString::fromStdString(message.caption),
+                                QString::fromStdString(message.text), QMessageBox::Ok, dialog);
+    if (!RunOwnedDialog(box) || (dialog != nullptr && owner.isNull())) return false;
+    if (message.focusControl == 0 || !dialog) return true;
     if (QWidget* control = FindControl(dialog, message.focusControl)) {
         control->setFocus(Qt::OtherFocusReason);
         if (auto* field = qobject_cast<QLineEdit*>(control)) field->selectAll();
     }
+    return true;
 }
 
 QLabel* BuddyLabel(const char* text, QWidget* field) {
@@ -58,19 +69,24 @@ QLabel* BuddyLabel(const char* text, QWidget* field) {
 }
 
 QString ChooseFile(QWidget* parent, const FileDialogSpec& spec) {
-    QFileDialog dialog(parent, spec.title);
-    dialog.setNameFilter(spec.nameFilter);
+    auto* dialog = new QFileDialog(parent, spec.title);
+    dialog->setNameFilter(spec.nameFilter);
     if (spec.save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(spec.defaultSuffix);
-        if (!spec.askOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setDefaultSuffix(spec.defaultSuffix);
+        if (!spec.askOverwrite) dialog->setOption(QFileDialog::DontConfirmOverwrite);
     } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().front();
+    // The choice is read before the dialog goes.
+    QString chosen;
+    QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, &chosen] {
+        if (!dialog->selectedFiles().isEmpty()) chosen = dialog->selectedFiles().front();
+    });
+    if (RunOwnedDialog(dialog) != QDialog::Accepted) return {};
+    return chosen;
 }
 
 WaitCursor::WaitCursor() {

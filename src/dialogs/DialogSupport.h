@@ -4,9 +4,11 @@
 // dialogs (Qt's own, so that scripts and screen readers see them like any other window).
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "model/UserMessage.h"
 
+class QDialog;
 class QWidget;
 class QLineEdit;
 class QLabel;
@@ -18,14 +20,23 @@ void SetControlId(QWidget* control, int id);
 // The control of a dialog with that identifier, or null.
 QWidget* FindControl(QWidget* dialog, int id);
 
-// Shows the message as a modal message box over the dialog, then gives the focus to the control the
-// message names (selecting the text of a field).
-void ShowUserMessage(QWidget* dialog, const UserMessage& message);
+// Runs `dialog` in a nested event loop (exec) and deletes it afterwards. The dialog must be made on the
+// heap as a child of the window that opens it, its owner: should the owner be destroyed meanwhile
+// (closed by an accessibility client, which reaches buttons that the nested dialog blocks for the
+// mouse, or by the editing chain), the nested dialog goes with it. The result, or nothing when the
+// dialog went that way: the caller must then return at once, touching nothing of the owner.
+std::optional<int> RunOwnedDialog(QDialog* dialog);
+
+// Shows the message as a modal message box over the dialog (RunOwnedDialog), then gives the focus to
+// the control the message names (selecting the text of a field). False when the dialog was destroyed
+// while the message was shown: the caller must return at once.
+bool ShowUserMessage(QWidget* dialog, const UserMessage& message);
 
 // Makes the label the field's buddy, so that the field is found by its label.
 QLabel* BuddyLabel(const char* text, QWidget* field);
 
-// A file to read or write, chosen in Qt's file dialog; empty when the user cancels.
+// A file to read or write, chosen in Qt's file dialog (RunOwnedDialog over `parent`); empty when the
+// user cancels, or when `parent` was destroyed meanwhile.
 struct FileDialogSpec {
     QString title;
     QString nameFilter;        // "csvファイル(*.csv)"

@@ -420,19 +420,26 @@ void EditorDialog::Carry(const EditorReply& reply) {
     RefreshEnabling();
     for (int hint : reply.hints)
         host().UpdateViews(hint);
-    // The message box, then the focus on the control it names.
-    if (reply.message) ShowUserMessage(this, *reply.message);
+    // The message box, then the focus on the control it names; should the editor have been closed from
+    // elsewhere meanwhile, nothing more.
+    if (reply.message && !ShowUserMessage(this, *reply.message)) return;
     if (reply.close) Finish(*reply.close, reply.accepted ? QDialog::Accepted : QDialog::Rejected);
 }
 
 void EditorDialog::OnSpectrum(int controlId) {
     const EditorField* field = editor_->form().Find(controlId);
     if (field == nullptr) return;
+    // One band editor at a time (a second press can only come from an accessibility client).
+    if (!bandEditor_.isNull()) {
+        bandEditor_->raise();
+        bandEditor_->activateWindow();
+        return;
+    }
     // The band editor works on a copy: its "キャンセル" leaves the editor's spectrum as it was, and the
-    // item itself changes only when the editor stores its fields.
-    CBand spectrum = editor_->form().Spectrum(controlId);
-    if (BandEditorDialog::Edit(this, spectrum, field->spectrum))
-        editor_->form().SetSpectrum(controlId, std::move(spectrum));
+    // item itself changes only when the editor stores its fields. The editor owns it.
+    bandEditor_ = BandEditorDialog::Open(
+        this, editor_->form().Spectrum(controlId), field->spectrum,
+        [this, controlId](const CBand& edited) { editor_->form().SetSpectrum(controlId, edited); });
 }
 
 }  // namespace kelmora

@@ -8,6 +8,7 @@
 // Clicks on the plan reach it as an EditorPort (ChainDialog): they write the bound number fields and
 // press the bound buttons exactly as the user would.
 #include <QDialog>
+#include <QPointer>
 #include <map>
 #include <memory>
 
@@ -64,6 +65,7 @@ private:
     // Every widget of a row (its label too), enabled and disabled together.
     std::map<int, std::vector<QWidget*>> rowWidgets_;
     QTreeWidget* vertexList_ = nullptr;
+    QPointer<QDialog> bandEditor_;  // the band editor this editor opened, while it is open
 };
 
 }  // namespace kelmora

@@ -39,7 +39,7 @@ void ShiftAmountDialog::accept() {
     const std::optional<UserMessage> refused = list_.ReadShiftDistances(
         horizontalField_->text().toStdString(), verticalField_->text().toStdString(), h, v);
     if (refused) {
-        ShowUserMessage(this, *refused);
+        if (!ShowUserMessage(this, *refused)) return;
         QLineEdit* field = refused->focusControl == kShiftVerticalFieldId ? verticalField_ : horizontalField_;
         field->setFocus();
         field->selectAll();

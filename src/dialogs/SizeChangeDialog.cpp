@@ -5,12 +5,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string>
+
+#include "dialogs/DialogSupport.h"
 
 namespace kelmora {
 
@@ -93,6 +95,10 @@ void SizeChangeDialog::ShowValues(const SizeDialogValues& v) {
     Field(kSizeLogicalYId)->setText(NumberText(v.logicalY));
 }
 
+bool SizeChangeDialog::Tell(const std::string& text) {
+    return ShowUserMessage(this, {kSizeDialogCaption, text, MessageIcon::kInformation});
+}
+
 std::optional<SizeDialogValues> SizeChangeDialog::ReadFields() {
     SizeDialogValues v;
     double* targets[] = {&v.onScreenLength, &v.logicalLength, &v.positionX,
@@ -102,8 +108,7 @@ std::optional<SizeDialogValues> SizeChangeDialog::ReadFields() {
         QLineEdit* field = Field(row.id);
         const std::optional<double> value = ParseNumber(field->text());
         if (!value) {
-            QMessageBox::information(this, QString::fromUtf8(kSizeDialogCaption),
-                                     QString::fromUtf8("数字を入力してください。"));
+            if (!Tell("数字を入力してください。")) return std::nullopt;
             field->setFocus();
             field->selectAll();
             return std::nullopt;
@@ -111,8 +116,7 @@ std::optional<SizeDialogValues> SizeChangeDialog::ReadFields() {
         *targets[i++] = *value;
     }
     if (const std::optional<SizeDialogProblem> problem = ValidateSizeDialog(v)) {
-        QMessageBox::information(this, QString::fromUtf8(kSizeDialogCaption),
-                                 QString::fromStdString(problem->message));
+        if (!Tell(problem->message)) return std::nullopt;
         if (QLineEdit* field = Field(problem->controlId)) {
             field->setFocus();
             field->selectAll();
@@ -136,8 +140,7 @@ void SizeChangeDialog::Apply() {
     if (!values) return;
     CKelmoraViewData* view = host().activeViewData();
     if (view == nullptr) {
-        QMessageBox::information(this, QString::fromUtf8(kSizeDialogCaption),
-                                 QString::fromUtf8(kSizeNoPlanViewMessage));
+        Tell(kSizeNoPlanViewMessage);
         return;
     }
     const CKelmoraViewData before = *view;

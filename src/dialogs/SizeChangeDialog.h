@@ -23,6 +23,8 @@ protected:
 
 private:
     void ShowValues(const SizeDialogValues& values);
+    // A message box over the dialog; false when the dialog was closed from elsewhere meanwhile.
+    bool Tell(const std::string& text);
     // The values of the fields, or none after telling the user which one is wrong.
     std::optional<SizeDialogValues> ReadFields();
     void LowerLeft();

@@ -6,48 +6,62 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include "dialogs/DialogSupport.h"
+
 namespace kelmora {
+
+namespace {
+
+// The file chosen in `dialog` (RunOwnedDialog: nothing when its parent went meanwhile).
+std::optional<std::string> ChosenFile(QFileDialog* dialog) {
+    std::optional<std::string> chosen;
+    QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, &chosen] {
+        if (!dialog->selectedFiles().isEmpty()) chosen = dialog->selectedFiles().front().toStdString();
+    });
+    if (RunOwnedDialog(dialog) != QDialog::Accepted) return std::nullopt;
+    return chosen;
+}
+
+}  // namespace
 
 std::optional<std::string> DialogQuestions::ChooseFileToOpen(QWidget* parent, const QString& title,
                                                              const QString& filter) {
-    QFileDialog dialog(parent, title, QString(), filter);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().front().toStdString();
+    auto* dialog = new QFileDialog(parent, title, QString(), filter);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return ChosenFile(dialog);
 }
 
 std::optional<std::string> DialogQuestions::ChooseFileToSave(QWidget* parent, const QString& title,
                                                              const QString& filter, const QString& suffix,
                                                              const QString& suggestedName) {
-    QFileDialog dialog(parent, title, QString(), filter);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+    auto* dialog = new QFileDialog(parent, title, QString(), filter);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    if (!suffix.isEmpty()) dialog->setDefaultSuffix(suffix);
     const QFileInfo suggested(suggestedName);
     if (!suggestedName.isEmpty() && suggested.isAbsolute()) {
-        if (suggested.absoluteDir().exists()) dialog.setDirectory(suggested.absolutePath());
-        dialog.selectFile(suggested.fileName());
+        if (suggested.absoluteDir().exists()) dialog->setDirectory(suggested.absolutePath());
+        dialog->selectFile(suggested.fileName());
     } else if (!suggestedName.isEmpty()) {
-        dialog.selectFile(suggestedName);
+        dialog->selectFile(suggestedName);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().front().toStdString();
+    return ChosenFile(dialog);
 }
 
 QMessageBox::StandardButton DialogQuestions::Ask(QWidget* parent, const QString& caption, const QString& text,
                                                  QMessageBox::StandardButtons buttons,
                                                  QMessageBox::Icon icon) {
-    QMessageBox box(icon, caption, text, buttons, parent);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    // A question whose window went unanswered is answered as closed.
+    const std::optional<int> answer = RunOwnedDialog(new QMessageBox(icon, caption, text, buttons, parent));
+    return static_cast<QMessageBox::StandardButton>(answer.value_or(QMessageBox::NoButton));
 }
 
 void DialogQuestions::Tell(QWidget* parent, const QString& caption, const QString& text,
                            QMessageBox::Icon icon) {
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
-    box.exec();
+    RunOwnedDialog(new QMessageBox(icon, caption, text, QMessageBox::Ok, parent));
 }
 
 QString QtFileFilter(std::string_view pipeFilter) {

@@ -142,7 +142,8 @@ struct FontSpec {
 };
 
 // Text placed by an anchor: the text's box (width w, height h as measured with the font) has its top-left
-// corner at AnchoredTopLeft(at, anchor, w, h).
+// corner at AnchoredTopLeft(at, anchor, w, h). A turned text (the label along an iso-line) is turned
+// about `at` by `angleDeg`, counter-clockwise as seen on the target.
 struct TextPrimitive {
     ClientPoint at;
     int anchor = 0;
@@ -151,6 +152,8 @@ struct TextPrimitive {
     Rgb textColor;
     bool opaque = false;  // fill the text's box with backColor first
     Rgb backColor{255, 255, 255};
+    double angleDeg = 0.0;
+    bool halo = false;  // a thin outline in backColor around the glyphs, so that the text reads on any fill
 
     friend bool operator==(const TextPrimitive&, const TextPrimitive&) = default;
 };

@@ -1,6 +1,12 @@
 #include "view/PlanScene.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <span>
+
 #include "view/EditedItems.h"
+#include "view/ImportPreview.h"
 #include "view/PlanObjects.h"
 #include "view/ViewTransform.h"
 
@@ -74,10 +80,48 @@ void DrawBaseBuildings(DisplayLayer& layer, const PlanSceneInputs& in, const CNo
     }
 }
 
-// The points a calculation computes: the single point, the list, or the generated grid.
+// Every how many grid points along a direction a cross is drawn so that neighbouring crosses stay
+// a cross's width apart on the plan; a fine grid would otherwise cover the plan in red.
+double LeastCrossSpacing(DrawStyle style) {
+    return style == DrawStyle::Highlight ? 16.0 : 12.0;  // px: the crosses are 15 and 11 px wide
+}
+
+int CrossStep(const CKelmoraViewData& v, const CVector3D& a, const CVector3D& b, DrawStyle style) {
+    const CVertex2D p = ModelToClient(v, a);
+    const CVertex2D q = ModelToClient(v, b);
+    const double spacing = std::hypot(q.x - p.x, q.y - p.y);
+    if (!(spacing > 0.0)) return std::numeric_limits<int>::max();
+    return static_cast<int>(std::clamp(std::ceil(LeastCrossSpacing(style) / spacing), 1.0, 1e9));
+}
+
+void DrawGridCrosses(DisplayLayer& layer, const PlanSceneInputs& in, const CCalcInfo& calc, DrawStyle style) {
+    const std::span<const CPredictivePoint> points = calc.PredictionPoints();
+    const long long rows = static_cast<long long>(calc.rowDivisions) + 1;
+    const long long columns = static_cast<long long>(calc.columnDivisions) + 1;
+    if (rows < 1 || columns < 1 || static_cast<long long>(points.size()) != rows * columns) {
+        for (const CPredictivePoint& point : points)
+            DrawPredictionPoint(layer, in.viewData, point, style);
+        return;
+    }
+    const auto at = [rows](long long c, long long r) { return static_cast<std::size_t>(c * rows + r); };
+    const int alongRow =
+        columns > 1 ? CrossStep(in.viewData, points[at(0, 0)].position, points[at(1, 0)].position, style) : 1;
+    const int alongColumn =
+        rows > 1 ? CrossStep(in.viewData, points[at(0, 0)].position, points[at(0, 1)].position, style) : 1;
+    for (long long c = 0; c < columns; c += alongRow)
+        for (long long r = 0; r < rows; r += alongColumn)
+            DrawPredictionPoint(layer, in.viewData, points[at(c, r)], style);
+}
+
+// The points a calculation computes: the single point, the list, or the generated grid (thinned out
+// where it is finer than the crosses, and left out while a noise map shows its levels).
 void DrawModelPredictionPoints(DisplayLayer& layer, const PlanSceneInputs& in, const CCalcInfo& calc) {
-    for (const CPredictivePoint& point : calc.PredictionPoints())
-        DrawPredictionPoint(layer, in.viewData, point, DrawStyle::Normal);
+    if (calc.mode == kSinglePointMode || calc.mode == kPointListMode) {
+        for (const CPredictivePoint& point : calc.PredictionPoints())
+            DrawPredictionPoint(layer, in.viewData, point, DrawStyle::Normal);
+        return;
+    }
+    if (in.gridCrosses) DrawGridCrosses(layer, in, calc, DrawStyle::Normal);
 }
 
 void DrawRoomWithContents(DisplayLayer& layer, const CKelmoraViewData& v, const CRoom& room, DrawStyle style,
@@ -124,8 +168,7 @@ void DrawDialogPredictionPoints(DisplayLayer& layer, const PlanSceneInputs& in, 
         }
         return;
     }
-    for (const CPredictivePoint& point : calc.gridPoints)
-        DrawPredictionPoint(layer, in.viewData, point, DrawStyle::Highlight);
+    DrawGridCrosses(layer, in, calc, DrawStyle::Highlight);
 }
 
 }  // namespace
@@ -148,13 +191,15 @@ DisplayLayer DrawBase(const PlanSceneInputs& in) {
         DrawSource(layer, in.viewData, model.outdoorSources[i], SourceMark::Hollow);
     }
     if (in.edit.editMode != kPredictionMode) DrawModelPredictionPoints(layer, in, model.calcInfo);
-    DrawCornerLabels(layer, in.viewData);
+    if (in.cornerLabels) DrawCornerLabels(layer, in.viewData);
     if (in.mapAbove != nullptr) layer.insert(layer.end(), in.mapAbove->begin(), in.mapAbove->end());
     return layer;
 }
 
 DisplayLayer DrawOverlay(const PlanSceneInputs& in) {
     DisplayLayer layer;
+    // The objects an import would add, drawn before it is committed.
+    if (in.importPreview != nullptr) layer = DrawImportPreview(*in.importPreview, in.viewData);
     if (in.edit.editMode < kGroundLineListMode) return layer;
     const CNoise& model = ModelToDraw(in);
     const CKelmoraViewData& v = in.viewData;

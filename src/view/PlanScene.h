@@ -21,6 +21,13 @@ struct PlanSceneInputs {
     // object, its legend over the whole base layer. Null when no map is shown.
     const DisplayLayer* mapBeneath = nullptr;
     const DisplayLayer* mapAbove = nullptr;
+    // The crosses of a computed grid's points (off over a noise map that shows their levels).
+    bool gridCrosses = true;
+    // The model coordinates at the picture's corners (off on a printed page, which has its own frame).
+    bool cornerLabels = true;
+    // The objects an import would add, drawn over everything in the overlay while its dialog is open;
+    // null otherwise.
+    const CNoise* importPreview = nullptr;
 };
 
 // The stored model while no list or editor is open (edit modes 0, 1, 2), the working copy otherwise.
@@ -33,9 +40,9 @@ const CNoise& ModelToDraw(const PlanSceneInputs& in);
 // the overlay. The map's legend comes last.
 DisplayLayer DrawBase(const PlanSceneInputs& in);
 
-// The overlay over a copy of the base: nothing while no list or editor is open; otherwise the current
-// ground line, wall, building, roof, exterior wall, room, the openings of the opening editors, the
-// current sources and the prediction dialog's points.
+// The overlay over a copy of the base: the import preview when there is one; nothing else while no list
+// or editor is open; otherwise the current ground line, wall, building, roof, exterior wall, room, the
+// openings of the opening editors, the current sources and the prediction dialog's points.
 DisplayLayer DrawOverlay(const PlanSceneInputs& in);
 
 // How the composed layer (what the window shows) is brought up to date.

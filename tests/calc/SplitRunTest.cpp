@@ -2,10 +2,12 @@
 // byte; the merge refuses parts that do not make exactly that run; a block that does not finish
 // leaves no part behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -114,13 +116,13 @@ protected:
     }
 
     RunFiles Merge(CNoise site, const std::vector<fs::path>& parts, bool breakdown, bool matrix) const {
-        const GatheredParts gathered =
+        GatheredParts gathered =
             GatherParts(parts, Expect(site, breakdown), site.calcInfo.PredictionPoints());
         EXPECT_TRUE(gathered.refusals.empty()) << gathered.refusals.front();
         FakeRunHost host;
         ChooseFiles(host, "merged", breakdown);
         host.answerXyz = !matrix;
-        CMergeJob job(site.calcInfo, gathered.inOrder);
+        CMergeJob job(site.calcInfo, std::move(gathered.inOrder));
         job.RunHere(host);
         EXPECT_EQ(host.ends, std::vector<int>{kJobNormalEnd}) << job.errorText();
         return Files("merged");
@@ -175,6 +177,9 @@ TEST_F(SplitRunTest, MergeRefusesPartsThatDoNotMakeTheWholeRun) {
     std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() - 1);
     const fs::path folder = dir_ / "a-folder";
     fs::create_directory(folder);
+    // A pipe that nobody writes: opening it for reading would wait for ever.
+    const fs::path fifo = dir_ / "a-fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
     MergeExpectation otherEngine = Expect(site, false);
     otherEngine.engineVersion = "0.0+other";
@@ -222,9 +227,10 @@ TEST_F(SplitRunTest, MergeRefusesPartsThatDoNotMakeTheWholeRun) {
               ": 計算内訳を含まないパートです (シャードを --with-breakdown で計算してください)",
           "予測点 5–8 がありません: シャード 2/3"}},
         {"no part at all",
-         {folder},
+         {folder, fifo},
          Expect(site, false),
-         {folder.string() + ": パートファイルを開けません (Is a directory)"}},
+         {folder.string() + ": パートファイルを開けません (通常のファイルではありません)",
+          fifo.string() + ": パートファイルを開けません (通常のファイルではありません)"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -248,6 +254,85 @@ private:
     int at_;
 };
 
+// The parts are checked, then their names change before the merge copies them: renamed, removed and
+// replaced by another file. The merge copies from the files it checked and writes the whole run.
+// A part changed in its place after the check fails the merge, which then keeps the files of the
+// earlier merge, and a cancel does the same; nothing is left beside them.
+TEST_F(SplitRunTest, AMergeCopiesFromThePartsItCheckedAndOtherwiseKeepsThePreviousFiles) {
+    const CNoise site = SplitSite(kPointListMode);
+    const RunFiles whole = WholeRun(site, true, false);
+    std::vector<fs::path> parts = Parts(site, 3, true);
+    const auto names = [&] {
+        std::vector<std::string> all;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            all.push_back(entry.path().filename().string());
+        std::sort(all.begin(), all.end());
+        return all;
+    };
+    const auto merge = [&](CNoise copy, const std::function<void(CLongJob&)>& meanwhile, FakeRunHost& host,
+                           CLongJob*& running) {
+        GatheredParts gathered = GatherParts(parts, Expect(copy, true), copy.calcInfo.PredictionPoints());
+        EXPECT_TRUE(gathered.refusals.empty());
+        ChooseFiles(host, "merged", true);
+        CMergeJob job(copy.calcInfo, std::move(gathered.inOrder));
+        running = &job;
+        meanwhile(job);
+        job.RunHere(host);
+        running = nullptr;
+        return host.ends;
+    };
+    CLongJob* running = nullptr;
+    {
+        FakeRunHost host;
+        const std::vector<int> ends = merge(
+            site,
+            [&](CLongJob&) {
+                fs::rename(parts[2], dir_ / "moved");
+                fs::remove(parts[1]);
+                // A new file under the name, as a shard run again would put there.
+                fs::remove(parts[0]);
+                std::ofstream(parts[0], std::ios::binary) << "not the part that was checked";
+            },
+            host, running);
+        EXPECT_EQ(ends, std::vector<int>{kJobNormalEnd});
+        EXPECT_TRUE(Files("merged") == whole);
+    }
+    parts = Parts(site, 3, true);
+    const std::vector<std::string> before = names();
+    {
+        // One byte of a breakdown changed where the part lies.
+        FakeRunHost host;
+        const std::vector<int> ends = merge(
+            site,
+            [&](CLongJob&) {
+                std::fstream part(parts[1], std::ios::binary | std::ios::in | std::ios::out);
+                part.seekp(static_cast<std::streamoff>(fs::file_size(parts[1]) / 2));
+                part.put('#');
+            },
+            host, running);
+        EXPECT_EQ(ends, std::vector<int>{kJobError});
+        EXPECT_TRUE(Files("merged") == whole) << "the earlier merge's files are kept";
+        EXPECT_EQ(names(), before);
+    }
+    parts = Parts(site, 3, true);
+    {
+        // Cancelled as the breakdown of the second point is copied.
+        struct : FakeRunHost {
+            CLongJob** job = nullptr;
+            void ReportProgress(int item, int itemCount) override {
+                FakeRunHost::ReportProgress(item, itemCount);
+                if (item == 2 && *job != nullptr) (*job)->RequestCancel();
+            }
+        } host;
+        host.job = &running;
+        const std::vector<int> ends = merge(
+            site, [](CLongJob&) {}, host, running);
+        EXPECT_EQ(ends, std::vector<int>{kJobCancelled});
+        EXPECT_TRUE(Files("merged") == whole);
+        EXPECT_EQ(names(), before);
+    }
+}
+
 TEST_F(SplitRunTest, ABlockThatDoesNotFinishLeavesNoPart) {
     CNoise site = SplitSite(kHorizontalGridMode);
     ShardTarget target;
@@ -262,14 +347,15 @@ TEST_F(SplitRunTest, ABlockThatDoesNotFinishLeavesNoPart) {
         job.RunHere(host);
         EXPECT_EQ(host.ends, std::vector<int>{kJobCancelled});
     }
-    // A folder where the part should go: the part cannot take its name.
+    // A folder where the part should go: refused before any point is computed.
     fs::create_directory(target.part);
     {
         CShardJob job(site, target, {1, 0});
         FakeRunHost host;
         job.RunHere(host);
         EXPECT_EQ(host.ends, std::vector<int>{kJobError});
-        EXPECT_NE(job.errorText().find("パートファイルを置けません: " + target.part.string()),
+        EXPECT_TRUE(host.progress.empty());
+        EXPECT_NE(job.errorText().find("パートファイルを作成できません: " + target.part.string()),
                   std::string::npos)
             << job.errorText();
     }

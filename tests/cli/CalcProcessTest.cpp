@@ -1,27 +1,17 @@
 // kelmora-calc driven as a user drives it: a separate process with arguments, exit status, standard
 // output and error, and the files it leaves. The levels expected are worked out by hand.
-#include <errno.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "CalcProcess.h"
 #include "calc/EngineVersion.h"
 #include "calc/TransferCache.h"
-#include "model/persistence/ProjectFile.h"
 #include "model/persistence/TextCodec.h"
 #include "propagation/SceneFixtures.h"
 
@@ -29,102 +19,9 @@ namespace kelmora {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;  // exit status, or 128 + the signal that ended the process
-    std::string out;
-    std::string err;
-};
-
-struct Options {
-    const char* stdoutPath = nullptr;  // instead of a captured file
-    rlim_t fileSizeLimit = RLIM_INFINITY;
-    int interruptAfterMs = -1;  // SIGINT to the process after that long
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class CalcProcess : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ =
-            fs::temp_directory_path() /
-            ("kelmora-calc-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-             "-" + std::to_string(::getpid()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    // Runs kelmora-calc with `args` and waits for it.
-    Outcome Calc(const std::vector<std::string>& args, const Options& options = {}) {
-        const fs::path out = folder_ / "stdout";
-        const fs::path err = folder_ / "stderr";
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const int o = ::open(options.stdoutPath ? options.stdoutPath : out.c_str(),
-                                 O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (o < 0 || e < 0) ::_exit(127);
-            ::dup2(o, 1);
-            ::dup2(e, 2);
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{options.fileSizeLimit, RLIM_INFINITY};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            std::vector<char*> argv{const_cast<char*>(KELMORA_CALC)};
-            for (const std::string& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            ::execv(KELMORA_CALC, argv.data());
-            ::_exit(127);
-        }
-        if (options.interruptAfterMs >= 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(options.interruptAfterMs));
-            ::kill(child, SIGINT);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        Outcome outcome;
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        outcome.out = options.stdoutPath ? "" : Slurp(out);
-        outcome.err = Slurp(err);
-        fs::remove(out);
-        fs::remove(err);
-        return outcome;
-    }
-
-    // A project with one steady source of 100 dB in every band (maximum 110 dB), Q 2, and no terrain.
-    fs::path Project(const std::string& name, const std::function<void(CNoise&)>& change = {}) {
-        ProjectDocument doc = NewProjectDocument();
-        CSound source;
-        source.position = {0, 0, 1.5};
-        source.q = 2.0;
-        source.noiseType = kSteadyNoise;
-        source.duration = 3600.0;
-        source.eventsPerHour = 1.0;
-        source.powerAverage = CBand::Filled(100.0);
-        source.powerMax = CBand::Filled(110.0);
-        doc.model.outdoorSources = {source};
-        doc.model.calcInfo.singlePoint.position = {10, 0, 1.5};
-        if (change) change(doc.model);
-        const fs::path path = folder_ / name;
-        SaveProjectFile(path, doc);
-        return path;
-    }
-
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    fs::path folder_;
-};
+using testing::CalcProcess;
+using testing::Outcome;
+using testing::Slurp;
 
 // 10 m from the source: 100 + 10·log10 21 + 10·log10 2 − 11 − 20 = 85.23 dB, of which the air takes
 // 0.06 dB (20 °C, 60 %: 0.26 dB in the 4 kHz band, 0.38 dB in the 5 kHz band, less below): 85.17 dB.
@@ -160,7 +57,7 @@ TEST_F(CalcProcess, RunWritesTheFilesOfAList) {
     const std::string missing = (folder_ / "missing" / "lamax.txt").string();
     const Outcome failed = Calc({"run", project.string(), "--quiet", "--laeq", laeq, "--lamax", missing});
     EXPECT_EQ(failed.status, 1);
-    EXPECT_EQ(failed.err, "最大騒音レベル計算結果出力テキストファイルオープンエラー\n(" + missing + ")\n");
+    EXPECT_EQ(failed.err, "最大騒音レベル計算結果出力テキストファイルオープンエラー (" + missing + ")\n");
     EXPECT_EQ(Slurp(breakdown), before);
 }
 
@@ -182,8 +79,7 @@ TEST_F(CalcProcess, LoadRefusesEndlessOrBottomlessJson) {
     const std::string kel = (folder_ / "never.kel").string();
     const Outcome endless = Calc({"load", "/dev/zero", "-o", kel});
     EXPECT_EQ(endless.status, 1);
-    EXPECT_EQ(endless.err,
-              "JSON ファイルを読めません: /dev/zero (" + std::string(std::strerror(EFBIG)) + ")\n");
+    EXPECT_EQ(endless.err, "JSON ファイルを読めません: /dev/zero (通常のファイルではありません)\n");
     const fs::path deep = folder_ / "deep.json";
     std::ofstream(deep) << std::string(100000, '[') << std::string(100000, ']');
     const Outcome bottomless = Calc({"load", deep.string(), "-o", kel});
@@ -193,7 +89,8 @@ TEST_F(CalcProcess, LoadRefusesEndlessOrBottomlessJson) {
     EXPECT_FALSE(fs::exists(kel));
 }
 
-// Ctrl+C during a search over up to 100 reflections between three buildings ends the run at once.
+// Ctrl+C during a search over up to 100 reflections between three buildings ends the run at once (sent
+// after two seconds, so that a loaded machine has started the program and its handler by then).
 TEST_F(CalcProcess, InterruptEndsALongRun) {
     const fs::path project = Project("long.kel", [](CNoise& m) {
         m.buildings = {fixtures::BoxBuilding(-10, 4, 10, 10, 8.0),
@@ -204,7 +101,7 @@ TEST_F(CalcProcess, InterruptEndsALongRun) {
         m.maxReflections = 100;
     });
     const auto start = std::chrono::steady_clock::now();
-    const Outcome run = Calc({"run", project.string(), "--quiet"}, {.interruptAfterMs = 500});
+    const Outcome run = Calc({"run", project.string(), "--quiet"}, {.interruptAfterMs = 2000});
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(run.status, 130);
     EXPECT_EQ(run.err, "キャンセルしました.\n");

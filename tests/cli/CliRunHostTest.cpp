@@ -155,8 +155,9 @@ TEST(CliRunHost, FinishReportsTheEndAndGivesTheExitStatus) {
     } cases[] = {
         {kJobNormalEnd, "", 0, ""},
         {kJobCancelled, "", 130, "キャンセルしました.\n"},
+        // A message box's two lines on one line of the terminal.
         {kJobError, "出力テキストファイルオープンエラー\n(out/x.csv)", 1,
-         "出力テキストファイルオープンエラー\n(out/x.csv)\n"},
+         "出力テキストファイルオープンエラー (out/x.csv)\n"},
         {kJobError, "", 1, "エラー発生\n"},
         {0, "", 1, "エラー発生\n"},  // the job never reported its end
     };

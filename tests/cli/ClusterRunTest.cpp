@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -393,18 +395,143 @@ TEST(ClusterScripts, ArraySpecJoinsRuns) {
     EXPECT_EQ(ArraySpec({1, 3, 4, 5, 9, 10}), "1,3-5,9-10");
 }
 
+// ---- Values and commands that would break the scripts or the command ----
+
+// A line break or another control character in a value of an #SBATCH line would end the directive and
+// put the rest into the script as shell lines: refused before anything is written or submitted.
+TEST_F(ClusterRunTest, ControlCharactersInDirectiveValuesAreRefused) {
+    const struct {
+        const char* what;
+        std::function<void(ClusterRequest&)> set;
+        std::string message;
+    } cases[] = {
+        {"partition", [](ClusterRequest& r) { r.partition = "debug\necho owned"; },
+         "--partition に制御文字 (改行など) は使えません"},
+        {"time", [](ClusterRequest& r) { r.time = "1:00:00\r"; },
+         "--time に制御文字 (改行など) は使えません"},
+        {"memory", [](ClusterRequest& r) { r.memory = std::string("4G\0x", 4); },
+         "--mem に制御文字 (改行など) は使えません"},
+        {"work folder", [&](ClusterRequest& r) { r.workdir = dir_ / "work\n#SBATCH --uid=0"; },
+         "作業フォルダの名前に制御文字 (改行など) は使えません: " +
+             (dir_ / "work\n#SBATCH --uid=0").string()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ClusterRequest kept = request_;
+        c.set(request_);
+        FakeScheduler scheduler;
+        Capture err;
+        ClusterIo io;
+        io.err = err.file();
+        EXPECT_EQ(RunCluster(request_, SevenPoints(), scheduler, io), 1);
+        EXPECT_EQ(err.text(), c.message + "\n");
+        EXPECT_TRUE(scheduler.submitted.empty());
+        request_ = kept;
+    }
+    EXPECT_TRUE(fs::is_empty(dir_));
+    // Spaces and quotes are no control characters: quoted in the directive.
+    request_.partition = "long \"queue\"";
+    FakeScheduler scheduler;
+    ASSERT_EQ(Run(scheduler), 0) << err_.text();
+    std::ifstream script(WorkFolder(request_.workdir, 4).ShardScript());
+    const std::string text((std::istreambuf_iterator<char>(script)), {});
+    EXPECT_NE(text.find("#SBATCH --partition=\"long \\\"queue\\\"\"\n"), std::string::npos) << text;
+}
+
+// Slurm's commands as a test puts them on PATH: a folder of shell scripts.
+class FakeSlurmCommands {
+public:
+    explicit FakeSlurmCommands(const fs::path& folder) : folder_(folder), path_(std::getenv("PATH")) {
+        fs::create_directories(folder_);
+        setenv("PATH", (folder_.string() + ":" + path_).c_str(), 1);
+    }
+    ~FakeSlurmCommands() { setenv("PATH", path_.c_str(), 1); }
+    FakeSlurmCommands(const FakeSlurmCommands&) = delete;
+    FakeSlurmCommands& operator=(const FakeSlurmCommands&) = delete;
+
+    void Put(const std::string& name, const std::string& body) {
+        const fs::path script = folder_ / name;
+        std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(script, fs::perms::owner_all);
+    }
+
+private:
+    fs::path folder_;
+    std::string path_;
+};
+
+// An sbatch that never returns, one that floods its output, a squeue and a sacct that print warnings
+// beside (or instead of) their lines: each call ends within its limits, and only the lines of the form
+// asked for count.
+TEST_F(ClusterRunTest, SlurmCommandsThatHangFloodOrWarnAreBounded) {
+    FakeSlurmCommands commands(dir_ / "bin");
+    CSlurm slurm({0.5, 1 << 20});
+    const auto refusal = [&](const SubmitRequest& r) -> std::string {
+        try {
+            slurm.Submit(r);
+            return "";
+        } catch (const SchedulerError& e) {
+            return e.what();
+        }
+    };
+    const auto start = std::chrono::steady_clock::now();
+    commands.Put("sbatch", "sleep 1000");
+    EXPECT_EQ(refusal({dir_ / "s.sbatch", "1-4", ""}), "sbatch が 0.5 秒たっても終わらないので止めました");
+    commands.Put("sbatch", "exec cat /dev/zero");
+    EXPECT_EQ(refusal({dir_ / "s.sbatch", "1-4", ""}),
+              "sbatch の出力が多すぎる (1048576 バイトを超えた) ので止めました");
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+    commands.Put("sbatch", "echo 'sbatch: warning: the partition is busy'; echo '77;cluster'");
+    EXPECT_EQ(slurm.Submit({dir_ / "s.sbatch", "1-4", ""}), "77");
+
+    commands.Put("squeue",
+                 "echo 'squeue: warning: slurmctld is slow to answer'\n"
+                 "echo 'NOTE: some words with spaces'\necho '77|2|R'\necho '78|3|R'");
+    const std::vector<QueuedTask> queued = slurm.Queued("77");
+    ASSERT_EQ(queued.size(), 1u);
+    EXPECT_EQ(queued[0].arrayTask, 2);
+    commands.Put("squeue", "echo 'squeue: warning: slurmctld is slow to answer'");
+    EXPECT_TRUE(slurm.Queued("77").empty()) << "a warning is no running task";
+    commands.Put("sacct", "echo 'sacct: warning: no accounting'\necho '77_2|FAILED|1:0'");
+    EXPECT_EQ(slurm.Endings("77"), (std::map<int, std::string>{{2, "FAILED, exit code 1:0"}}));
+}
+
+// With --wait and a squeue that prints nothing but warnings, the shards are found out of the queue
+// without parts: the command reports them as failed instead of waiting for ever.
+TEST_F(ClusterRunTest, WaitingOnAQueueThatOnlyWarnsEnds) {
+    FakeSlurmCommands commands(dir_ / "bin");
+    commands.Put("sbatch", "echo $$");
+    commands.Put("squeue", "echo 'squeue: warning: the controller is being upgraded, some words'");
+    commands.Put("sacct", "exit 1");
+    commands.Put("scontrol", "exit 1");
+    commands.Put("scancel", "exit 0");
+    request_.wait = true;
+    CSlurm slurm({5.0, 1 << 20});
+    ClusterIo io;
+    io.out = out_.file();
+    io.err = err_.file();
+    io.sleepFor = [](double) {};
+    EXPECT_EQ(RunCluster(request_, SevenPoints(), slurm, io), 1);
+    EXPECT_NE(err_.text().find("シャード 1/4 が失敗しました"), std::string::npos) << err_.text();
+}
+
 // ---- What Slurm prints ----
 
 TEST(SlurmOutput, SubmittedJobIds) {
     EXPECT_EQ(ParseSubmittedJobId("4711\n"), "4711");
     EXPECT_EQ(ParseSubmittedJobId("4711;cluster-a\n"), "4711");
+    EXPECT_EQ(ParseSubmittedJobId("sbatch: warning: the partition is nearly full\n4711\n"), "4711");
     EXPECT_EQ(ParseSubmittedJobId("sbatch: error: Batch job submission failed\n"), "");
     EXPECT_EQ(ParseSubmittedJobId(""), "");
 }
 
-TEST(SlurmOutput, QueuedTasks) {
-    // squeue -h -r -o "%K %t": pending and running array tasks, and a job that is no array.
-    const std::vector<QueuedTask> tasks = ParseQueuedTasks("3 PD\n4 PD\n1 R\n2 CG\nN/A PD\n\n");
+TEST(SlurmOutput, QueuedTasksOfTheJobOnly) {
+    // squeue --noheader --array --format=%F|%K|%t: pending and running array tasks, a job that is no
+    // array, and lines that are not of that form or of another job, passed over.
+    const std::vector<QueuedTask> tasks = ParseQueuedTasks(
+        "12|3|PD\n12|4|PD\n12|1|R\n12|2|CG\n12|N/A|PD\n\n"
+        "squeue: warning: the controller is busy, retrying\n13|5|R\nsome words|R\n12|x|R\n",
+        "12");
     ASSERT_EQ(tasks.size(), 5u);
     EXPECT_EQ(tasks[0].arrayTask, 3);
     EXPECT_FALSE(tasks[0].running);
@@ -412,12 +539,15 @@ TEST(SlurmOutput, QueuedTasks) {
     EXPECT_TRUE(tasks[2].running);
     EXPECT_TRUE(tasks[3].running);  // completing: still in the queue
     EXPECT_EQ(tasks[4].arrayTask, 0);
-    EXPECT_TRUE(ParseQueuedTasks("").empty());
+    EXPECT_TRUE(ParseQueuedTasks("", "12").empty());
+    EXPECT_TRUE(ParseQueuedTasks("NOTE: the job is old\n", "12").empty());
 }
 
 TEST(SlurmOutput, EndingsFromAccountingOrFromTheController) {
     const std::map<int, std::string> accounted = ParseAccountedEndings(
-        "12_1|COMPLETED|0:0\n12_3|FAILED|1:0\n12_4|CANCELLED by 0|0:15\n12|PENDING|0:0\n");
+        "12_1|COMPLETED|0:0\n12_3|FAILED|1:0\n12_4|CANCELLED by 0|0:15\n12|PENDING|0:0\n"
+        "sacct: warning: accounting storage is slow\n120_5|FAILED|1:0\n12_6|FAILED|x\n",
+        "12");
     EXPECT_EQ(accounted, (std::map<int, std::string>{{1, "COMPLETED, exit code 0:0"},
                                                      {3, "FAILED, exit code 1:0"},
                                                      {4, "CANCELLED, exit code 0:15"}}));
@@ -426,7 +556,9 @@ TEST(SlurmOutput, EndingsFromAccountingOrFromTheController) {
         "Reason=NonZeroExitCode "
         "Dependency=(null) ExitCode=1:0\n"
         "JobId=13 ArrayJobId=12 ArrayTaskId=1 JobName=kelmora-shard JobState=COMPLETED Reason=None "
-        "ExitCode=0:0\n");
+        "ExitCode=0:0\n"
+        "JobId=21 ArrayJobId=20 ArrayTaskId=2 JobState=FAILED ExitCode=1:0\n",
+        "12");
     EXPECT_EQ(control,
               (std::map<int, std::string>{{1, "COMPLETED, exit code 0:0"}, {3, "FAILED, exit code 1:0"}}));
 }

@@ -63,7 +63,7 @@ status=0
 log="$WORK/boundary-work/logs/shard-3.log"
 grep -qF "シャード 3/4 が失敗しました" first.out && grep -qF "ログ $log" first.out ||
     fail "the failed shard is not reported with its log: $(cat first.out)"
-grep -qF "パートファイルを置けません" first.out || fail "the end of the shard's log is not shown: $(cat first.out)"
+grep -qF "パートファイルを作成できません" first.out || fail "the end of the shard's log is not shown: $(cat first.out)"
 [ ! -e b-laeq.txt ] || fail "files were merged without shard 3"
 for k in 1 2 4; do [ -f boundary-work/parts/part-$k-of-4.kpart ] || fail "no part of shard $k"; done
 finished() {

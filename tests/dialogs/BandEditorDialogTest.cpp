@@ -2,6 +2,8 @@
 // found by their labels, buttons by their texts, message boxes and file dialogs answered as a user
 // would.
 #include <gtest/gtest.h>
+#include <QPointer>
+#include <vector>
 
 #include <QHeaderView>
 #include <QTableWidget>
@@ -262,24 +264,29 @@ TEST_F(BandEditorDialogTest, AppendingWritesTheShownSpectrumAfterTheFileHolds) {
 }
 
 TEST_F(BandEditorDialogTest, CallersGetTheSpectrumBackOnlyWithOk) {
-    CBand band = CBand::Filled(10.0);
     const auto typeAndPress = [](const char* value, const char* button) {
         return [value, button](QWidget* w) {
             FieldLabelled(w, "5k")->setText(value);
             ButtonNamed(w, button)->click();
         };
     };
-    {
-        ModalAnswers answers({typeAndPress("20", "キャンセル")});
-        EXPECT_FALSE(BandEditorDialog::Edit(nullptr, band, BandSpectrum::kTransmissionLoss));
+    // Opened from a window that stays, for each button; the caller hears of OK only.
+    QWidget owner;
+    std::vector<CBand> received;
+    for (const char* button : {"キャンセル", "OK"}) {
+        ModalAnswers answers({typeAndPress("20", button)});
+        QPointer<BandEditorDialog> dialog =
+            BandEditorDialog::Open(&owner, CBand::Filled(10.0), BandSpectrum::kTransmissionLoss,
+                                   [&](const CBand& edited) { received.push_back(edited); });
+        EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
+        EXPECT_EQ(dialog->parentWidget(), &owner);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 3000))
+            << "the dialog is deleted once closed";
+        EXPECT_EQ(answers.unused(), 0u);
     }
-    EXPECT_EQ(band, CBand::Filled(10.0));
-    {
-        ModalAnswers answers({typeAndPress("20", "OK")});
-        EXPECT_TRUE(BandEditorDialog::Edit(nullptr, band, BandSpectrum::kTransmissionLoss));
-    }
-    EXPECT_EQ(band.third[20], 20.0);
-    EXPECT_EQ(band.third[19], 10.0);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].third[20], 20.0);
+    EXPECT_EQ(received[0].third[19], 10.0);
 }
 
 }  // namespace

@@ -49,6 +49,8 @@ public:
 
     // The menu command; returns once the first dialog is up.
     void Start(EditCommand command) { Apply(tx_.StartChain(command, {400, 300})); }
+    // The editor of item 0 at `editorMode`, shown as the chain shows it (WalkToEditor).
+    void OpenEditor(int editorMode);
 
     // The open list: its row selected and "変更..." pressed, "追加..." pressed, or another button.
     void ChangeRow(int row) {
@@ -99,6 +101,42 @@ private:
     EditTransaction tx_;
     ChainDialogRegistry registry_;
 };
+
+// Walks the transaction from the menu command through the lists to the editor of item 0 at
+// `editorMode` (every level's item 0 on the way), as a user changing those items would; returns the
+// request that opens that editor.
+inline DialogRequest WalkToEditor(EditTransaction& tx, int editorMode) {
+    const EditLevel level = *LevelOfMode(editorMode);
+    const bool ground = level == EditLevel::GroundLine || level == EditLevel::Wall;
+    const bool outdoor = level == EditLevel::OutdoorSource;
+    tx.StartChain(ground    ? EditCommand::GroundLines
+                  : outdoor ? EditCommand::OutdoorSources
+                            : EditCommand::Buildings,
+                  {400, 300});
+    tx.ListClosed(ListExit::Change, 0);
+    tx.ResumeChain();
+    const auto down = [&](int listMode) {
+        tx.EditorClosed(EditorExit::OpenSubList, listMode);
+        tx.ResumeChain();
+        tx.ListClosed(ListExit::Change, 0);
+        tx.ResumeChain();
+    };
+    if (level == EditLevel::Wall) down(kWallListMode);
+    if (level == EditLevel::Roof) down(kRoofListMode);
+    if (level == EditLevel::ExteriorWall) down(kExteriorWallListMode);
+    if (level == EditLevel::Room || level == EditLevel::Opening || level == EditLevel::RoomSource)
+        down(kRoomListMode);
+    if (level == EditLevel::Opening) down(kOpeningListMode);
+    if (level == EditLevel::RoomSource) down(kRoomSourceListMode);
+    EXPECT_EQ(tx.editMode(), editorMode);
+    return *tx.ResumeChain().open;
+}
+
+inline void ChainRunner::OpenEditor(int editorMode) {
+    ChainStep step;
+    step.open = WalkToEditor(tx_, editorMode);
+    Apply(step);
+}
 
 // Answers the next message box with its OK button; its caption and text are kept.
 class MessageBoxAnswer {

@@ -38,6 +38,11 @@ public:
     explicit BandEditorAnswer(const char* value) : value_(value) {
         QTimer::singleShot(0, [this] { Answer(); });
     }
+    // Waits until the band editor has been answered and has closed.
+    bool Answered() {
+        return QTest::qWaitFor(
+            [this] { return !caption.empty() && QApplication::activeModalWidget() == nullptr; }, 3000);
+    }
     std::string caption;
 
 private:
@@ -86,6 +91,7 @@ TEST_F(EditingChainTest, ARoomWithAnOpeningEnteredThroughEveryWindowIsSaved) {
     {
         BandEditorAnswer band("0.2");
         Click(room, 1049);  // "壁吸音率..."
+        ASSERT_TRUE(band.Answered());
         EXPECT_EQ(band.caption, "壁のデフォルト吸音率");
     }
     Click(room, 1051);  // "壁など開口部情報..."

@@ -102,32 +102,9 @@ TEST_F(EditorDialogTest, EveryEditorIsFoundByItsCaptionLabelsAndButtonTexts) {
         SCOPED_TRACE(e.mode);
         // An editor window on item 0 of each level of the small site.
         ChainRunner runner(plantest::SmallSite());
-        EditTransaction& tx = runner.transaction();
+        const DialogRequest request = testing::WalkToEditor(runner.transaction(), e.mode);
         const EditLevel level = *LevelOfMode(e.mode);
-        const bool ground = level == EditLevel::GroundLine || level == EditLevel::Wall;
-        const bool outdoor = level == EditLevel::OutdoorSource;
-        tx.StartChain(ground    ? EditCommand::GroundLines
-                      : outdoor ? EditCommand::OutdoorSources
-                                : EditCommand::Buildings,
-                      {400, 300});
-        tx.ListClosed(ListExit::Change, 0);
-        tx.ResumeChain();
-        const auto down = [&](int listMode) {
-            tx.EditorClosed(EditorExit::OpenSubList, listMode);
-            tx.ResumeChain();
-            tx.ListClosed(ListExit::Change, 0);
-            tx.ResumeChain();
-        };
-        if (level == EditLevel::Wall) down(kWallListMode);
-        if (level == EditLevel::Roof) down(kRoofListMode);
-        if (level == EditLevel::ExteriorWall) down(kExteriorWallListMode);
-        if (level == EditLevel::Room || level == EditLevel::Opening || level == EditLevel::RoomSource)
-            down(kRoomListMode);
-        if (level == EditLevel::Opening) down(kOpeningListMode);
-        if (level == EditLevel::RoomSource) down(kRoomSourceListMode);
-        ASSERT_EQ(tx.editMode(), e.mode);
-
-        std::unique_ptr<ChainDialog> dialog(EditorDialog::Make(runner, *tx.ResumeChain().open, nullptr));
+        std::unique_ptr<ChainDialog> dialog(EditorDialog::Make(runner, request, nullptr));
         ASSERT_TRUE(dialog);
         EXPECT_EQ(dialog->windowTitle().toStdString(), DialogCaption(e.mode));
         for (const char* label : e.labels) {

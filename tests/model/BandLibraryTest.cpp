@@ -1,6 +1,7 @@
 // The band library CSV: splitting of a line into fields, reading of band values, whole-file reading
 // with its messages, bounds, and appending in CP932 with CR LF.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -165,9 +166,13 @@ TEST_F(BandLibraryFiles, FilesThatCannotBeReadGetTheirMessage) {
     const std::string folder = folder_.string();
     EXPECT_EQ(ReadBandLibraryFile(folder).message,
               SelectError("入力時にエラーが発生しました.\n(" + folder + ")"));
-    // A device that never ends is read up to the bound only.
+    // A device that never ends, and a pipe that nobody writes, are refused without reading.
     EXPECT_EQ(ReadBandLibraryFile("/dev/zero").message,
               SelectError("入力時にエラーが発生しました.\n(/dev/zero)"));
+    const std::string fifo = PathOf("fifo.csv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ReadBandLibraryFile(fifo).message,
+              SelectError("入力時にエラーが発生しました.\n(" + fifo + ")"));
 }
 
 TEST_F(BandLibraryFiles, AppendingWritesCp932LinesWithCrLfInOrder) {

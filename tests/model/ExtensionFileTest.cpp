@@ -33,6 +33,8 @@ ProjectExtras EverySection() {
     map.userClasses = {{40.0, 0x00ff00}, {45.0, 0xABCDEF}};
     map.gridCrosses = true;
     map.smooth = true;
+    map.differenceClassWidthDb = 2.0;
+    map.differenceClassesEachSide = 3;
     extras.map = map;
     extras.backupOf = "/home/user/工場/factory.kel";
     extras.otherSections["laterSection"] = R"({"a":[1,2,{"b":"c"}]})";
@@ -84,6 +86,8 @@ TEST(ExtensionText, DamagedOrForeignTextIsRefusedWithItsPlace) {
          "/map/userClasses/0/colour"},
         {R"({"format": "kelmora-extension", "version": 1, "map": {"classWidthDb": 1e999}})",
          "JSON の構文エラー"},
+        {R"({"format": "kelmora-extension", "version": 1, "map": {"differenceClassesEachSide": 2.5}})",
+         "/map/differenceClassesEachSide"},
     };
     for (const auto& c : cases) {
         const std::string problem = Problem(c.text);

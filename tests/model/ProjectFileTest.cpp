@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -281,6 +282,12 @@ TEST_F(ProjectFileOnDisk, SavingThroughALinkReplacesTheLinkedFile) {
     SaveProjectFile(folder_ / "link", NewProjectDocument());
     EXPECT_TRUE(fs::is_symlink(folder_ / "link"));
     EXPECT_EQ(Get(folder_ / "real" / "site"), WriteProject(NewProjectDocument()));
+    // A chain of links, the last one pointing at a file that does not exist yet: the file is made there.
+    fs::create_symlink("real/new", folder_ / "dangling");
+    fs::create_symlink("dangling", folder_ / "chain");
+    SaveProjectFile(folder_ / "chain", NewProjectDocument());
+    EXPECT_TRUE(fs::is_symlink(folder_ / "chain") && fs::is_symlink(folder_ / "dangling"));
+    EXPECT_EQ(Get(folder_ / "real" / "new"), WriteProject(NewProjectDocument()));
 }
 
 TEST_F(ProjectFileOnDisk, FailedSaveLeavesEverythingAsItWas) {
@@ -343,11 +350,13 @@ TEST_F(ProjectFileOnDisk, ReadFailuresSayWhetherTheFileOrItsContentIsAtFault) {
     Put(folder_ / "cut", Bytes(bytes.begin(), bytes.end() - 1));
     Put(folder_ / "empty", {});
     fs::create_directories(folder_ / "folder");
+    // A pipe that nobody writes (a blocking open would wait for ever) and a sparse file of 2 GB.
+    ASSERT_EQ(::mkfifo((folder_ / "fifo").c_str(), 0600), 0);
+    Put(folder_ / "huge", bytes);
+    fs::resize_file(folder_ / "huge", std::uintmax_t{2} << 30);
     const std::pair<const char*, const char*> cases[] = {
-        {"missing", kOpenDocumentFailed},
-        {"folder", kOpenDocumentFailed},
-        {"empty", kUnexpectedFileFormat},
-        {"cut", kUnexpectedFileFormat},
+        {"missing", kOpenDocumentFailed}, {"folder", kOpenDocumentFailed},  {"fifo", kOpenDocumentFailed},
+        {"huge", kOpenDocumentFailed},    {"empty", kUnexpectedFileFormat}, {"cut", kUnexpectedFileFormat},
     };
     for (const auto& [name, message] : cases) {
         try {

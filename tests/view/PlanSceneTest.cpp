@@ -302,6 +302,46 @@ TEST(PlanScene, PredictionDialogShowsItsOwnPointsWithTheSelectedRowHighlighted) 
     EXPECT_EQ(Summaries(s.Overlay()), kBoldPlusMark);
 }
 
+// A computed horizontal grid of n × n points `spacing` metres apart from the origin.
+CCalcInfo GridOf(int n, double spacing) {
+    CCalcInfo calc;
+    calc.mode = kHorizontalGridMode;
+    calc.columnDivisions = n - 1;
+    calc.rowDivisions = n - 1;
+    for (int c = 0; c < n; ++c)
+        for (int r = 0; r < n; ++r)
+            calc.gridPoints.push_back(CPredictivePoint({spacing * c, spacing * r, 1.2}));
+    return calc;
+}
+
+TEST(PlanScene, GridCrossesAreThinnedWhereDenseAndLeftOutOverAMap) {
+    Scene s;
+    const auto crosses = [&s] { return std::ranges::count(Summaries(s.Base()), "polyline red w1") - 1; };
+    s.model.calcInfo = GridOf(11, 3.0);  // 15 px apart: every point
+    EXPECT_EQ(crosses(), 2 * 121);
+    // 101 × 101 points 0.5 m (2.5 px) apart would paint the plan red: every fifth is drawn, 12.5 px apart.
+    s.model.calcInfo = GridOf(101, 0.5);
+    EXPECT_EQ(crosses(), 2 * 21 * 21);
+    const DisplayLayer base = s.Base();
+    std::vector<ClientPoint> centres;
+    for (const Primitive& p : base)
+        if (const auto* line = std::get_if<PolylinePrimitive>(&p);
+            line != nullptr && line->pen.color == kPredictionPointColour &&
+            line->points[0].y == line->points[1].y)
+            centres.push_back({(line->points[0].x + line->points[1].x) / 2, line->points[0].y});
+    ASSERT_GE(centres.size(), 2u);
+    EXPECT_GE(std::abs(centres[1].y - centres[0].y), 12);
+    // Over a shown map they are left out; a point list is always drawn.
+    PlanSceneInputs in = s.Inputs();
+    in.gridCrosses = false;
+    EXPECT_EQ(std::ranges::count(Summaries(DrawBase(in)), "polyline red w1"), 1);
+    s.model.calcInfo.mode = kPointListMode;
+    s.model.calcInfo.pointList = SmallSite().calcInfo.pointList;
+    PlanSceneInputs list = s.Inputs();
+    list.gridCrosses = false;
+    EXPECT_EQ(std::ranges::count(Summaries(DrawBase(list)), "polyline red w1"), 1 + 2 * 2);
+}
+
 TEST(PlanObjects, RoomsWithoutAreaAreOpenLinesAndHighlightsSkipTheClosingArrow) {
     const CKelmoraViewData v = BlankWindow();
     CRoom room;

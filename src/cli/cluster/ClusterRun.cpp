@@ -1,7 +1,10 @@
 #include "cli/cluster/ClusterRun.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
-#include <fstream>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <sstream>
@@ -12,6 +15,8 @@
 #include "calc/PartFile.h"
 #include "calc/ProgressLine.h"
 #include "calc/ShardRun.h"
+#include "model/persistence/InputFile.h"
+#include "model/persistence/InputFileStream.h"
 #include "model/persistence/ProjectFile.h"
 
 namespace kelmora::cli {
@@ -39,6 +44,27 @@ std::string DirectiveValue(std::string_view text, bool isFilePattern) {
     return quoted + "\"";
 }
 
+bool HasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+
+// What the #SBATCH lines cannot hold: a line break or another control character in a value would end
+// the directive and put the rest into the script as lines of its own.
+std::optional<std::string> DirectiveProblem(const ClusterRequest& request) {
+    const struct {
+        const char* option;
+        const std::string& value;
+    } values[] = {{"--partition", request.partition}, {"--time", request.time}, {"--mem", request.memory}};
+    for (const auto& v : values) {
+        if (HasControlCharacter(v.value))
+            return std::string(v.option) + " に制御文字 (改行など) は使えません";
+    }
+    if (HasControlCharacter(request.workdir.string()))
+        return "作業フォルダの名前に制御文字 (改行など) は使えません: " + request.workdir.string();
+    return std::nullopt;
+}
+
 // The #SBATCH lines common to both scripts.
 std::string Directives(const ClusterRequest& request, std::string_view jobName,
                        const std::string& outputPattern) {
@@ -58,15 +84,34 @@ struct JobRecord {
     std::string mergeJob;
 };
 
+// The text of a small file the cluster command keeps in its work folder, or "" when there is none.
+// Only a regular file is read, within `maxBytes`: a FIFO put in its place must not block the command.
+std::string ReadSmallFile(const fs::path& path, std::uint64_t maxBytes) {
+    try {
+        const std::vector<std::uint8_t> bytes = ReadRegularFile(path, maxBytes);
+        return std::string(bytes.begin(), bytes.end());
+    } catch (const InputFileError&) {
+        return {};
+    }
+}
+
 JobRecord ReadJobRecord(const fs::path& path) {
     JobRecord record;
-    std::ifstream in(path);
+    std::istringstream in(ReadSmallFile(path, 4096));
     std::string key, id;
     while (in >> key >> id) {
         if (key == "shards") record.shardJob = id;
         if (key == "merge") record.mergeJob = id;
     }
     return record;
+}
+
+// The exit status the merge job left in its status file, if any.
+std::optional<int> ReadMergeStatus(const fs::path& path) {
+    std::istringstream in(ReadSmallFile(path, 64));
+    int code = -1;
+    if (in >> code) return code;
+    return std::nullopt;
 }
 
 bool WriteJobRecord(const fs::path& path, const JobRecord& record) {
@@ -86,13 +131,17 @@ bool IsJobId(const std::string& id) {
 
 // The last lines of a log, each indented; empty when there is no log.
 std::string LogTail(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    const std::streamoff from = std::max<std::streamoff>(0, size - 4096);
-    in.seekg(from);
-    std::string text((std::istreambuf_iterator<char>(in)), {});
+    constexpr std::uint64_t kTailBytes = 4096;
+    std::string text;
+    try {
+        RegularFile log(path);
+        const std::uint64_t from = log.size() > kTailBytes ? log.size() - kTailBytes : 0;
+        if (::lseek(log.fd(), static_cast<off_t>(from), SEEK_SET) < 0) return {};
+        text.resize(kTailBytes);
+        text.resize(log.Read(text.data(), text.size()));
+    } catch (const InputFileError&) {
+        return {};
+    }
     std::vector<std::string> lines;
     std::istringstream s(text);
     for (std::string line; std::getline(s, line);) {
@@ -109,10 +158,8 @@ std::string LogTail(const fs::path& path) {
 // True when the part of `shard` is a whole part of this project, engine and split.
 bool PartIsCurrent(const fs::path& path, int shard, int shards, const Digest& digest, int pointCount,
                    bool withBreakdown) {
-    std::ifstream in(path, std::ios::binary);
-    std::error_code ec;
-    if (!in || !fs::is_regular_file(path, ec)) return false;
     try {
+        CInputFileStream in{RegularFile(path)};
         CPartReader reader(in);
         const PartHeader& h = reader.header();
         if (h.modelDigest != digest || h.engineVersion != EngineVersion() || h.shard != shard ||
@@ -124,6 +171,8 @@ bool PartIsCurrent(const fs::path& path, int shard, int shards, const Digest& di
         }
         return true;
     } catch (const PartFileError&) {
+        return false;
+    } catch (const InputFileError&) {
         return false;
     }
 }
@@ -139,6 +188,10 @@ public:
           folder_(request.workdir, request.shards) {}
 
     int Run() {
+        if (const std::optional<std::string> problem = DirectiveProblem(request_)) {
+            Error(*problem);
+            return 1;
+        }
         if (!Prepare()) return 1;
         if (!Submit()) return 1;
         if (!request_.wait) return 0;
@@ -337,9 +390,8 @@ private:
 
             if (shardsOver && !failed.empty()) return ReportFailedShards(failed, mergeQueued.has_value());
             if (shardsOver && !mergeQueued) {
-                std::ifstream status(folder_.MergeStatus());
-                int code = -1;
-                if (status >> code || ++mergeAbsentPolls >= 2) return ReportMerge(code);
+                const std::optional<int> code = ReadMergeStatus(folder_.MergeStatus());
+                if (code || ++mergeAbsentPolls >= 2) return ReportMerge(code.value_or(-1));
             }
             ShowProgress(counts, mergeQueued, Now() - start);
             Sleep(request_.pollSeconds);

@@ -1,8 +1,8 @@
 #include "cli/cluster/Scheduler.h"
 
 #include <charconv>
+#include <cstdio>
 #include <optional>
-#include <sstream>
 
 #include "cli/cluster/Subprocess.h"
 
@@ -52,58 +52,106 @@ std::string Ending(std::string_view state, std::string_view exitCode) {
     return std::string(state) + ", exit code " + std::string(exitCode);
 }
 
-// Runs a Slurm command; its stderr (or why it did not start) as the error.
-ProgramResult Slurm(const std::vector<std::string>& argv) {
-    ProgramResult r = RunProgram(argv);
+// The fields of a line split at `separator`.
+std::vector<std::string_view> Fields(std::string_view line, char separator) {
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const std::size_t at = line.find(separator);
+        fields.push_back(line.substr(0, at));
+        if (at == std::string_view::npos) return fields;
+        line.remove_prefix(at + 1);
+    }
+}
+
+bool IsDigits(std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// A state as Slurm writes it: "PD", "R", "FAILED", "OUT_OF_MEMORY".
+bool IsStateWord(std::string_view s) {
+    return !s.empty() && s.size() <= 32 &&
+           s.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_") == std::string_view::npos;
+}
+
+// "1:0": the exit code and the signal.
+bool IsExitCode(std::string_view s) {
+    const std::size_t colon = s.find(':');
+    return colon != std::string_view::npos && IsDigits(s.substr(0, colon)) && IsDigits(s.substr(colon + 1));
+}
+
+// The array task of "ID_K", when the line is about job ID.
+std::optional<int> TaskOfJob(std::string_view id, std::string_view jobId) {
+    if (id.size() <= jobId.size() + 1 || id.substr(0, jobId.size()) != jobId || id[jobId.size()] != '_')
+        return std::nullopt;
+    const std::string_view task = id.substr(jobId.size() + 1);
+    return IsDigits(task) ? Number(task) : std::nullopt;
+}
+
+// Runs a Slurm command within the limits; its stderr (or why it did not start or was stopped) as the
+// error.
+ProgramResult Slurm(const std::vector<std::string>& argv, const SlurmLimits& limits) {
+    ProgramResult r = RunProgram(argv, {limits.seconds, limits.outputBytes});
     if (!r.started) throw SchedulerError(argv[0] + " を実行できません: " + r.err);
+    if (r.timedOut) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%g", limits.seconds);
+        throw SchedulerError(argv[0] + " が " + seconds + " 秒たっても終わらないので止めました");
+    }
+    if (r.flooded) {
+        throw SchedulerError(argv[0] + " の出力が多すぎる (" + std::to_string(limits.outputBytes) +
+                             " バイトを超えた) ので止めました");
+    }
     return r;
 }
 
 }  // namespace
 
 std::string ParseSubmittedJobId(std::string_view out) {
-    const std::string_view line = Trimmed(out);
-    const std::string_view id = Trimmed(line.substr(0, line.find(';')));
-    return id.find_first_not_of("0123456789") == std::string_view::npos ? std::string(id) : std::string();
+    for (std::string_view line : LinesOf(out)) {
+        const std::size_t semicolon = line.find(';');
+        const std::string_view id = line.substr(0, semicolon);
+        const std::string_view cluster =
+            semicolon == std::string_view::npos ? "" : line.substr(semicolon + 1);
+        if (IsDigits(id) && cluster.find_first_of(" \t") == std::string_view::npos) return std::string(id);
+    }
+    return {};
 }
 
-std::vector<QueuedTask> ParseQueuedTasks(std::string_view out) {
+std::vector<QueuedTask> ParseQueuedTasks(std::string_view out, std::string_view jobId) {
     std::vector<QueuedTask> tasks;
     for (std::string_view line : LinesOf(out)) {
-        const std::size_t space = line.find(' ');
-        if (space == std::string_view::npos) continue;
+        const std::vector<std::string_view> f = Fields(line, '|');
+        if (f.size() != 3 || f[0] != jobId || !(f[1] == "N/A" || IsDigits(f[1])) || !IsStateWord(f[2]))
+            continue;
         QueuedTask task;
-        task.arrayTask = Number(line.substr(0, space)).value_or(0);
-        const std::string_view state = Trimmed(line.substr(space + 1));
-        task.running = state != "PD";
+        task.arrayTask = f[1] == "N/A" ? 0 : Number(f[1]).value_or(0);
+        task.running = f[2] != "PD";
         tasks.push_back(task);
     }
     return tasks;
 }
 
-std::map<int, std::string> ParseAccountedEndings(std::string_view out) {
+std::map<int, std::string> ParseAccountedEndings(std::string_view out, std::string_view jobId) {
     std::map<int, std::string> endings;
     for (std::string_view line : LinesOf(out)) {
-        const std::size_t bar1 = line.find('|');
-        const std::size_t bar2 = line.find('|', bar1 + 1);
-        if (bar1 == std::string_view::npos || bar2 == std::string_view::npos) continue;
-        const std::string_view id = line.substr(0, bar1);
-        const std::size_t underscore = id.find('_');
-        if (underscore == std::string_view::npos) continue;
-        if (const std::optional<int> task = Number(id.substr(underscore + 1))) {
-            std::string_view state = line.substr(bar1 + 1, bar2 - bar1 - 1);
-            state = state.substr(0, state.find(' '));  // "CANCELLED by 0"
-            endings[*task] = Ending(state, line.substr(bar2 + 1));
-        }
+        const std::vector<std::string_view> f = Fields(line, '|');
+        if (f.size() != 3 || !IsExitCode(f[2])) continue;
+        const std::string_view state = f[1].substr(0, f[1].find(' '));  // "CANCELLED by 0"
+        const std::optional<int> task = TaskOfJob(f[0], jobId);
+        if (task && IsStateWord(state)) endings[*task] = Ending(state, f[2]);
     }
     return endings;
 }
 
-std::map<int, std::string> ParseControlEndings(std::string_view out) {
+std::map<int, std::string> ParseControlEndings(std::string_view out, std::string_view jobId) {
     std::map<int, std::string> endings;
     for (std::string_view line : LinesOf(out)) {
-        if (const std::optional<int> task = Number(FieldValue(line, "ArrayTaskId"))) {
-            endings[*task] = Ending(FieldValue(line, "JobState"), FieldValue(line, "ExitCode"));
+        if (FieldValue(line, "ArrayJobId") != jobId) continue;
+        const std::string_view task = FieldValue(line, "ArrayTaskId");
+        const std::string_view state = FieldValue(line, "JobState");
+        const std::string_view exitCode = FieldValue(line, "ExitCode");
+        if (IsDigits(task) && IsStateWord(state) && IsExitCode(exitCode)) {
+            if (const std::optional<int> k = Number(task)) endings[*k] = Ending(state, exitCode);
         }
     }
     return endings;
@@ -118,7 +166,7 @@ std::string CSlurm::Submit(const SubmitRequest& request) {
         argv.push_back("--kill-on-invalid-dep=yes");
     }
     argv.push_back(request.script.string());
-    const ProgramResult r = Slurm(argv);
+    const ProgramResult r = Slurm(argv, limits_);
     const std::string id = ParseSubmittedJobId(r.out);
     if (r.exitStatus != 0 || id.empty()) {
         throw SchedulerError("sbatch が投入を断りました: " +
@@ -128,30 +176,35 @@ std::string CSlurm::Submit(const SubmitRequest& request) {
 }
 
 std::vector<QueuedTask> CSlurm::Queued(const std::string& jobId) {
-    const ProgramResult r = Slurm({"squeue", "-h", "-r", "-j", jobId, "-o", "%K %t"});
+    const ProgramResult r =
+        Slurm({"squeue", "--noheader", "--array", "--jobs=" + jobId, "--format=%F|%K|%t"}, limits_);
     if (r.exitStatus != 0) {
         // A job that has left the controller's memory altogether.
         if (r.err.find("Invalid job id") != std::string::npos) return {};
         throw SchedulerError("squeue: " + std::string(Trimmed(r.err)));
     }
-    return ParseQueuedTasks(r.out);
+    return ParseQueuedTasks(r.out, jobId);
 }
 
 std::map<int, std::string> CSlurm::Endings(const std::string& jobId) {
-    // The accounting database when there is one, else the controller's memory of recent jobs.
-    const ProgramResult accounted =
-        RunProgram({"sacct", "-n", "-P", "-X", "-j", jobId, "-o", "JobID,State,ExitCode"});
-    if (accounted.started && accounted.exitStatus == 0) {
-        std::map<int, std::string> endings = ParseAccountedEndings(accounted.out);
+    // The accounting database when there is one, else the controller's memory of recent jobs; a
+    // command that fails or is stopped only means that record is not at hand.
+    const ProgramLimits limits{limits_.seconds, limits_.outputBytes};
+    const ProgramResult accounted = RunProgram({"sacct", "--noheader", "--parsable2", "--allocations",
+                                                "--jobs=" + jobId, "--format=JobID,State,ExitCode"},
+                                               limits);
+    if (accounted.started && !accounted.timedOut && !accounted.flooded && accounted.exitStatus == 0) {
+        std::map<int, std::string> endings = ParseAccountedEndings(accounted.out, jobId);
         if (!endings.empty()) return endings;
     }
-    const ProgramResult control = RunProgram({"scontrol", "-o", "show", "job", jobId});
-    if (control.started && control.exitStatus == 0) return ParseControlEndings(control.out);
+    const ProgramResult control = RunProgram({"scontrol", "--oneliner", "show", "job", jobId}, limits);
+    if (control.started && !control.timedOut && !control.flooded && control.exitStatus == 0)
+        return ParseControlEndings(control.out, jobId);
     return {};
 }
 
 void CSlurm::Cancel(const std::string& jobId) {
-    Slurm({"scancel", jobId});
+    Slurm({"scancel", jobId}, limits_);
 }
 
 }  // namespace kelmora::cli

@@ -3,6 +3,7 @@
 // a job has ended well), see which tasks of a job are still queued, learn how ended tasks went, and
 // cancel. CSlurm drives Slurm's commands (sbatch, squeue, sacct, scontrol, scancel); tests put a
 // scripted scheduler in its place.
+#include <cstddef>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
@@ -43,23 +44,40 @@ public:
     virtual void Cancel(const std::string& jobId) = 0;
 };
 
+// How long each of Slurm's commands may take and how much it may print before it is stopped and its
+// call fails: a controller that does not answer, or a command that floods, must not hang the cluster
+// command or fill its memory.
+struct SlurmLimits {
+    double seconds = 120.0;
+    std::size_t outputBytes = std::size_t{8} << 20;
+};
+
 class CSlurm : public CScheduler {
 public:
+    explicit CSlurm(SlurmLimits limits = {}) : limits_(limits) {}
     std::string Submit(const SubmitRequest& request) override;
     std::vector<QueuedTask> Queued(const std::string& jobId) override;
     std::map<int, std::string> Endings(const std::string& jobId) override;
     void Cancel(const std::string& jobId) override;
+
+private:
+    const SlurmLimits limits_;
 };
 
 // ---- What Slurm's commands print ----
+// Each command is asked for a fixed machine-readable form, and only lines of that form about the job
+// asked for count: warnings, notes and anything else a site's wrappers print are passed over.
 
-// The job id of `sbatch --parsable`: "12" or "12;cluster". Empty when there is none.
+// The job id of `sbatch --parsable`: a line "12" or "12;cluster". Empty when there is none.
 std::string ParseSubmittedJobId(std::string_view out);
-// `squeue -h -r -o "%K %t"`: one line per task, array task id (or "N/A") and state code.
-std::vector<QueuedTask> ParseQueuedTasks(std::string_view out);
-// `sacct -n -P -X -o JobID,State,ExitCode`: "12_3|FAILED|1:0" per task.
-std::map<int, std::string> ParseAccountedEndings(std::string_view out);
-// `scontrol -o show job`: one line per task with "ArrayTaskId=3", "JobState=FAILED", "ExitCode=1:0".
-std::map<int, std::string> ParseControlEndings(std::string_view out);
+// `squeue --noheader --array --jobs=ID --format=%F|%K|%t`: one line per task of job ID, its array
+// task id (or "N/A") and its state code.
+std::vector<QueuedTask> ParseQueuedTasks(std::string_view out, std::string_view jobId);
+// `sacct --noheader --parsable2 --allocations --jobs=ID --format=JobID,State,ExitCode`: "12_3|FAILED|1:0"
+// per task of job ID.
+std::map<int, std::string> ParseAccountedEndings(std::string_view out, std::string_view jobId);
+// `scontrol --oneliner show job ID`: one line per task with "ArrayJobId=12", "ArrayTaskId=3",
+// "JobState=FAILED", "ExitCode=1:0".
+std::map<int, std::string> ParseControlEndings(std::string_view out, std::string_view jobId);
 
 }  // namespace kelmora::cli

@@ -8,7 +8,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
+#include "model/persistence/InputFile.h"
 #include "model/persistence/TextCodec.h"
 
 namespace kelmora {
@@ -171,22 +173,22 @@ BandLibraryRead ReadBandLibrary(std::string_view bytes, const std::string& path)
 }
 
 BandLibraryRead ReadBandLibraryFile(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return Refused(SelectError(WithPath("入力CSVファイルオープンエラー", path)));
-    std::string bytes;
-    char buffer[1 << 16];
-    while (true) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return ReadFailed(path);
-        }
-        if (n == 0) break;
-        // Stops at the bound, also on a device that never ends.
-        if (bytes.size() + static_cast<std::size_t>(n) > kBandLibraryMaxBytes) return ReadFailed(path);
-        bytes.append(buffer, static_cast<std::size_t>(n));
+    // Only a regular file is read: a FIFO would block, a device never end.
+    std::optional<RegularFile> file;
+    try {
+        file.emplace(path);
+    } catch (const InputFileError& e) {
+        // A folder, a device or a pipe opens but gives no file to read.
+        if (e.reason() == kNotRegularFile) return ReadFailed(path);
+        return Refused(SelectError(WithPath("入力CSVファイルオープンエラー", path)));
     }
-    return ReadBandLibrary(bytes, path);
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = file->ReadAll(kBandLibraryMaxBytes);
+    } catch (const InputFileError&) {
+        return ReadFailed(path);
+    }
+    return ReadBandLibrary(std::string(bytes.begin(), bytes.end()), path);
 }
 
 std::string UnwritableTitleCharacters(const std::string& title) {

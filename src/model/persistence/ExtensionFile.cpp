@@ -206,7 +206,9 @@ Json MapSettingsToJson(const MapSettings& m) {
                 {"isoLineLabels", m.isoLineLabels},
                 {"gridCrosses", m.gridCrosses},
                 {"maskBuildings", m.maskBuildings},
-                {"smooth", m.smooth}};
+                {"smooth", m.smooth},
+                {"differenceClassWidthDb", m.differenceClassWidthDb},
+                {"differenceClassesEachSide", m.differenceClassesEachSide}};
 }
 
 std::uint32_t Colour(const Json& value, const std::string& where) {
@@ -245,6 +247,12 @@ MapSettings MapSettingsFromJson(const Json& json, const std::string& where) {
     ReadIf(json, "gridCrosses", where, m.gridCrosses);
     ReadIf(json, "maskBuildings", where, m.maskBuildings);
     ReadIf(json, "smooth", where, m.smooth);
+    ReadIf(json, "differenceClassWidthDb", where, m.differenceClassWidthDb);
+    if (const auto it = json.find("differenceClassesEachSide"); it != json.end()) {
+        if (!it->is_number_integer() || it->get<std::int64_t>() < 1 || it->get<std::int64_t>() > 1000)
+            Fail(where + "/differenceClassesEachSide", "1 以上の整数が必要です");
+        m.differenceClassesEachSide = static_cast<int>(it->get<std::int64_t>());
+    }
     return m;
 }
 

@@ -21,7 +21,7 @@ std::string SystemText(int error) {
 }  // namespace
 
 InputFileError::InputFileError(const fs::path& path, const std::string& reason)
-    : std::runtime_error(path.string() + ": " + reason), path_(path) {}
+    : std::runtime_error(path.string() + ": " + reason), path_(path), reason_(reason) {}
 
 RegularFile::RegularFile(const fs::path& path) : path_(path) {
     // O_NONBLOCK: opening a FIFO without a writer returns at once instead of waiting for one.

@@ -19,9 +19,12 @@ class InputFileError : public std::runtime_error {
 public:
     InputFileError(const std::filesystem::path& path, const std::string& reason);
     const std::filesystem::path& path() const { return path_; }
+    // Why, without the file's name.
+    const std::string& reason() const { return reason_; }
 
 private:
     std::filesystem::path path_;
+    std::string reason_;
 };
 
 // An open regular file, closed with the object.

@@ -1,13 +1,9 @@
 #include "model/persistence/ProjectFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <system_error>
 #include <utility>
 
+#include "model/persistence/InputFile.h"
 #include "model/persistence/ReplacingFile.h"
 
 namespace kelmora {
@@ -46,46 +42,18 @@ std::vector<std::uint8_t> WriteProject(const ProjectDocument& doc) {
 
 namespace {
 
-std::string SystemReason(int error, const fs::path& path) {
-    return path.string() + ": " + std::system_category().message(error);
-}
-
-// Closes a descriptor on every way out; Release() hands the closing to the caller.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    int Release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
+// Far beyond any project (its point lists included), short of what memory holds.
+constexpr std::uint64_t kMaxProjectFileBytes = std::uint64_t{1} << 30;
 
 }  // namespace
 
 ProjectDocument ReadProjectFile(const fs::path& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throw ProjectFileError(kOpenDocumentFailed, SystemReason(errno, path));
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) throw ProjectFileError(kOpenDocumentFailed, SystemReason(errno, path));
-    if (!S_ISREG(st.st_mode)) throw ProjectFileError(kOpenDocumentFailed, SystemReason(EISDIR, path));
-    // The size is only a hint: the file is read to its end whatever fstat said.
+    // Only a regular file is read: a FIFO would block, a device never end.
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    std::uint8_t buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw ProjectFileError(kOpenDocumentFailed, SystemReason(errno, path));
-        }
-        bytes.insert(bytes.end(), buffer, buffer + n);
+    try {
+        bytes = ReadRegularFile(path, kMaxProjectFileBytes);
+    } catch (const InputFileError& e) {
+        throw ProjectFileError(kOpenDocumentFailed, e.what());
     }
     return ReadProject(bytes);
 }

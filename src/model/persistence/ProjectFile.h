@@ -65,7 +65,8 @@ ProjectDocument ReadProject(std::span<const std::uint8_t> bytes, std::size_t* us
 std::vector<std::uint8_t> WriteProject(const ProjectDocument& doc);
 
 // Reads a project file. Throws ProjectFileError ("ドキュメントを開くことに失敗しました。") when the
-// file cannot be read and ArchiveError when its content is damaged.
+// file cannot be read — also when it is no regular file (a FIFO, a device, a folder; refused without
+// waiting) or larger than any project — and ArchiveError when its content is damaged.
 ProjectDocument ReadProjectFile(const std::filesystem::path& path);
 
 // Saves the project to `path` through a temporary file in the same folder that is flushed to the disk

@@ -24,14 +24,6 @@ FileSystemCalls activeCalls = kSystemCalls;
     throw std::system_error(error, std::system_category(), path.string());
 }
 
-// The file a replacement replaces: the target of a symbolic link, so that the link itself survives.
-fs::path FileToReplace(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::is_symlink(path, ec)) return path;
-    fs::path target = fs::canonical(path, ec);
-    return ec ? path : target;
-}
-
 fs::path FolderOf(const fs::path& target) {
     return target.has_parent_path() ? target.parent_path() : fs::path(".");
 }
@@ -98,6 +90,20 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
+fs::path ReplacedFile(const fs::path& path) {
+    // As the system resolves a path when it opens it: at most 40 links, each relative to its folder.
+    constexpr int kMostLinks = 40;
+    fs::path file = path;
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        std::error_code ec;
+        if (!fs::is_symlink(file, ec)) return file;
+        const fs::path next = fs::read_symlink(file, ec);
+        if (ec) return file;
+        file = next.is_absolute() ? next : FolderOf(file) / next;
+    }
+    return file;
+}
+
 const FileSystemCalls& ActiveFileSystemCalls() {
     return activeCalls;
 }
@@ -123,7 +129,9 @@ void RemoveStaleTemporaries(const fs::path& target) {
     }
 }
 
-CReplacingFile::CReplacingFile(const fs::path& path, bool mustBeWritable) : target_(FileToReplace(path)) {
+CReplacingFile::CReplacingFile(const fs::path& path, bool mustBeWritable) : target_(ReplacedFile(path)) {
+    // An empty name (an unset variable in a script) names no file, not the current folder.
+    if (target_.empty()) Throw(ENOENT, target_);
     struct stat old {};
     const bool exists = ::stat(target_.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode)) Throw(EISDIR, target_);

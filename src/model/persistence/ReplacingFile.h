@@ -75,6 +75,11 @@ private:
     bool direct_ = false;  // the target is a device or a pipe, written in place
 };
 
+// The file that an output named `path` replaces: `path` itself, or, when it is a symbolic link, the
+// file at the end of its chain of links (which need not exist yet). Every output of the program writes
+// through a link to its target and keeps the link.
+std::filesystem::path ReplacedFile(const std::filesystem::path& path);
+
 // The temporary-file leftovers of earlier replacements of `target` whose process no longer runs
 // (removed when a replacement of `target` begins); exposed for tests.
 void RemoveStaleTemporaries(const std::filesystem::path& target);

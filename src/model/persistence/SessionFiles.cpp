@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "model/persistence/ExtensionFile.h"
+#include "model/persistence/InputFile.h"
 
 namespace kelmora {
 
@@ -39,12 +38,15 @@ void SerializeSettings(CArchive& ar, MainSettings& s, std::string& id) {
     }
 }
 
+// The settings file is small: a bound far above it keeps a damaged or foreign file from filling memory.
+constexpr std::uint64_t kMaxSettingsBytes = std::uint64_t{1} << 20;
+
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
+    try {
+        return ReadRegularFile(path, kMaxSettingsBytes);
+    } catch (const InputFileError&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace

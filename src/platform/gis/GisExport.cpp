@@ -66,12 +66,46 @@ void Close(Dataset& dataset, const fs::path& path) {
 }
 
 std::unique_ptr<OGRSpatialReference> SpatialReference(const GisOptions& options) {
-    if (!options.epsg) return nullptr;
+    if (!options.epsg && options.definition.empty()) return nullptr;
     auto srs = std::make_unique<OGRSpatialReference>();
     srs->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    if (!options.epsg) {
+        if (srs->SetFromUserInput(options.definition.c_str()) != OGRERR_NONE)
+            throw GisExportError("座標系が分かりません: " + options.definition);
+        return srs;
+    }
     if (srs->importFromEPSG(*options.epsg) != OGRERR_NONE)
         throw GisExportError("座標系 EPSG:" + std::to_string(*options.epsg) + " が分かりません");
     return srs;
+}
+
+// ---- The site's place ----------------------------------------------------------------------------
+
+void Move(MapRing& ring, const CVertex2D& by) {
+    for (MapPoint& p : ring)
+        p = MapPoint(p.x() + by.x, p.y() + by.y);
+}
+
+// The map with its local metres moved by the site's origin.
+NoiseMap AtPlace(const NoiseMap& map, const CVertex2D& origin) {
+    NoiseMap moved = map;
+    if (origin.x == 0.0 && origin.y == 0.0) return moved;
+    for (LevelBand& band : moved.bands) {
+        for (MapPolygon& polygon : band.area) {
+            Move(polygon.outer(), origin);
+            for (MapRing& hole : polygon.inners())
+                Move(hole, origin);
+        }
+    }
+    for (IsoLine& iso : moved.isoLines)
+        for (MapLine& line : iso.lines)
+            for (MapPoint& p : line)
+                p = MapPoint(p.x() + origin.x, p.y() + origin.y);
+    for (CVector3D& p : moved.grid.positions) {
+        p.x += origin.x;
+        p.y += origin.y;
+    }
+    return moved;
 }
 
 Dataset CreateDataset(const char* driverName, const fs::path& path, int columns, int rows, int bands,
@@ -231,11 +265,22 @@ std::optional<GisFormat> GisFormatOfPath(const fs::path& path) {
     return std::nullopt;
 }
 
-void WriteVectorMap(const NoiseMap& map, const fs::path& path, GisFormat format, const GisOptions& options) {
+GisOptions SiteGisOptions(const std::optional<SiteCoordinates>& coordinates) {
+    GisOptions options;
+    if (!coordinates) return options;
+    if (coordinates->epsg > 0) options.epsg = coordinates->epsg;
+    options.definition = coordinates->definition;
+    options.origin = {coordinates->originX, coordinates->originY};
+    return options;
+}
+
+void WriteVectorMap(const NoiseMap& localMap, const fs::path& path, GisFormat format,
+                    const GisOptions& options) {
     if (format == GisFormat::GeoTiff) {
-        WriteRasterMap(map.grid, path, options);
+        WriteRasterMap(localMap.grid, path, options);
         return;
     }
+    const NoiseMap map = AtPlace(localMap, options.origin);
     if (map.vertical) throw GisExportError("鉛直断面は地図のGISファイルにできません: " + path.string());
     std::unique_ptr<OGRSpatialReference> srs = SpatialReference(options);
     const bool geojson = format == GisFormat::GeoJson;
@@ -293,8 +338,9 @@ void WriteRasterMap(const LevelGrid& grid, const fs::path& path, const GisOption
     }
     // Raster row 0 is the grid's top row; the centre of pixel (column c, row k) is node (c, rows − 1 − k).
     const double top = grid.rows - 1;
-    const double transform[6] = {origin.x + top * vx - 0.5 * ux + 0.5 * vx, ux, -vx,
-                                 origin.y + top * vy - 0.5 * uy + 0.5 * vy, uy, -vy};
+    const CVertex2D place = options.origin;
+    const double transform[6] = {place.x + origin.x + top * vx - 0.5 * ux + 0.5 * vx, ux, -vx,
+                                 place.y + origin.y + top * vy - 0.5 * uy + 0.5 * vy, uy, -vy};
     const std::unique_ptr<OGRSpatialReference> srs = SpatialReference(options);
     const QuietErrors quiet;
     ReplaceFileByWriting(path, [&](const fs::path& file) {

@@ -1,13 +1,15 @@
 #pragma once
 // GIS files of a noise map, written through GDAL: the band polygons with their class limits, the
 // iso-lines and the grid points with their levels as GeoJSON or GeoPackage, and the grid as a GeoTIFF
-// raster. Site coordinates are local metres: no coordinate system is written unless one is given.
-// Every file is written beside its target and renamed into place.
+// raster. Site coordinates are local metres: they are moved by the site's origin to its place, and no
+// coordinate system is written unless one is given. Every file is written beside its target and
+// renamed into place.
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "model/SiteCoordinates.h"
 #include "view/noisemap/NoiseMap.h"
 
 namespace kelmora {
@@ -23,8 +25,14 @@ enum class GisFormat { GeoJson, GeoPackage, GeoTiff };
 std::optional<GisFormat> GisFormatOfPath(const std::filesystem::path& path);
 
 struct GisOptions {
-    std::optional<int> epsg;  // the coordinate system of the site's metres, when known
+    std::optional<int> epsg;   // the coordinate system of the site's metres, when known
+    std::string definition{};  // the coordinate system as WKT when it has no EPSG code
+    CVertex2D origin{};        // where the site's (0, 0) lies in the coordinate system [m]
 };
+
+// The options that put a project's maps at the site's place: its coordinate system and its origin
+// (the project's coordinates from its extension file); none: local metres.
+GisOptions SiteGisOptions(const std::optional<SiteCoordinates>& coordinates);
 
 // Nodes without a result in the raster.
 inline constexpr double kRasterNoData = -9999.0;

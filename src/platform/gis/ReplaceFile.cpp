@@ -1,12 +1,14 @@
 #include "platform/gis/ReplaceFile.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
+#include <cpl_vsi.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include <atomic>
+#include <memory>
+#include <span>
 #include <system_error>
+
+#include "model/persistence/ReplacingFile.h"
 
 namespace kelmora {
 
@@ -14,34 +16,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Reason(int error) {
-    return std::system_category().message(error);
-}
-
-// Flushes a file or folder to the disk; best effort for folders.
-bool Sync(const fs::path& path, bool folder) {
-    const int fd = ::open(path.c_str(), (folder ? O_RDONLY | O_DIRECTORY : O_RDONLY) | O_CLOEXEC);
-    if (fd < 0) return folder;
-    const bool ok = ::fsync(fd) == 0 || folder;
-    ::close(fd);
-    return ok;
-}
-
-class TemporaryFolder {
+// A folder of its own in GDAL's memory file system, removed with everything GDAL put there (the file,
+// and a database's journal).
+class MemoryFolder {
 public:
-    explicit TemporaryFolder(const fs::path& target) {
-        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw FileReplaceError("一時フォルダを作れません: " + folder.string() + ": " + Reason(errno));
-        path_ = pattern;
+    MemoryFolder() {
+        static std::atomic<unsigned> next{0};
+        path_ = "/vsimem/kelmora-" + std::to_string(::getpid()) + "-" + std::to_string(next++);
+        VSIMkdir(path_.c_str(), 0700);
     }
-    ~TemporaryFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    ~MemoryFolder() { VSIRmdirRecursive(path_.c_str()); }
+    MemoryFolder(const MemoryFolder&) = delete;
+    MemoryFolder& operator=(const MemoryFolder&) = delete;
 
     const fs::path& path() const { return path_; }
 
@@ -49,20 +35,32 @@ private:
     fs::path path_;
 };
 
+std::string Reason(const std::system_error& e) {
+    return e.code().message();
+}
+
 }  // namespace
 
 void ReplaceFileByWriting(const fs::path& target, const std::function<void(const fs::path&)>& write) {
-    const TemporaryFolder folder(target);
+    // The target is checked, and its temporary made, before GDAL does any work.
+    std::unique_ptr<CReplacingFile> file;
+    try {
+        file = std::make_unique<CReplacingFile>(target, true);
+    } catch (const std::system_error& e) {
+        throw FileReplaceError("ファイルを作れません: " + target.string() + " (" + Reason(e) + ")");
+    }
+    const MemoryFolder folder;
     const fs::path written = folder.path() / target.filename();
     write(written);
-    std::error_code ec;
-    if (!fs::is_regular_file(written, ec))
-        throw FileReplaceError("ファイルが作られませんでした: " + target.string());
-    if (!Sync(written, false))
-        throw FileReplaceError("ファイルを書き込めません: " + target.string() + ": " + Reason(errno));
-    if (::rename(written.c_str(), target.c_str()) != 0)
-        throw FileReplaceError("ファイルを置き換えられません: " + target.string() + ": " + Reason(errno));
-    Sync(target.has_parent_path() ? target.parent_path() : fs::path("."), true);
+    vsi_l_offset length = 0;
+    const GByte* bytes = VSIGetMemFileBuffer(written.c_str(), &length, FALSE);
+    if (bytes == nullptr) throw FileReplaceError("ファイルが作られませんでした: " + target.string());
+    try {
+        file->Write(std::span(bytes, static_cast<std::size_t>(length)));
+        file->Commit();
+    } catch (const std::system_error& e) {
+        throw FileReplaceError("ファイルを書き込めません: " + target.string() + " (" + Reason(e) + ")");
+    }
 }
 
 }  // namespace kelmora

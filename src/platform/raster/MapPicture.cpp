@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/raster/PlanRasterizer.h"
 #include "view/EditState.h"
@@ -33,10 +34,14 @@ MapDrawing PlanMapDrawing(const NoiseMap& map, const PlanMapInputs& in) {
     const QSize size(planWidth + panelWidth,
                      std::max(in.planSize.height(), legendSize.height + 2 * kPanelMargin));
 
-    const DisplayLayer beneath = DrawPlanMap(map, in.view, in.isoLines);
+    // Labels as the window places them: within its width.
+    const LabelFrame frame{0.0, 0.0, static_cast<double>(planWidth), INFINITY};
+    const DisplayLayer beneath =
+        DrawPlanMap(map, PlanMapToPixels(in.view), MapLook{in.isoLines, in.isoLineLabels}, width, frame);
     const EditState idle;
     PlanSceneInputs scene{in.model, in.model, idle, in.view, in.hasPicture};
     scene.mapBeneath = &beneath;
+    scene.gridCrosses = in.gridCrosses;
     MapDrawing drawing{DrawBase(scene), size};
     drawing.layer.push_back(
         RectanglePrimitive{{planWidth, 0}, {size.width(), size.height()}, kNoPen, SolidBrush(kPanelColour)});

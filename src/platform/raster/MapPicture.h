@@ -32,6 +32,8 @@ struct PlanMapInputs {
     QSize planSize;  // the plan's client area [px]
     bool isoLines = true;
     std::string warning;  // shown in red in the legend when not empty
+    bool isoLineLabels = true;
+    bool gridCrosses = true;  // the grid's points over the map
 };
 
 // The plan as an idle window draws it with the map's bands beneath the model, and a white panel at its

@@ -75,10 +75,10 @@ QRectF BoxBetween(int x1, int y1, int x2, int y2) {
 
 class LayerPainter {
 public:
-    LayerPainter(QPainter& painter, const QRect& area, const QImage* picture)
+    LayerPainter(QPainter& painter, const QRect& area, const QImage* picture, bool smooth)
         : painter_(painter), area_(area), picture_(picture) {
-        painter_.setRenderHint(QPainter::Antialiasing, false);
-        painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter_.setRenderHint(QPainter::Antialiasing, smooth);
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     }
 
     void operator()(const FillPrimitive& p) { painter_.fillRect(area_, ToQColor(p.color)); }
@@ -121,11 +121,25 @@ public:
         const QString text = QString::fromStdString(p.text);
         const int w = metrics.horizontalAdvance(text);
         const int h = metrics.height();
-        const ClientPoint topLeft = AnchoredTopLeft(p.at, p.anchor, w, h);
+        const bool turned = p.angleDeg != 0.0;
+        if (turned) {
+            painter_.save();
+            painter_.translate(p.at.x, p.at.y);
+            painter_.rotate(-p.angleDeg);  // counter-clockwise on the target, whose y runs down
+        }
+        const ClientPoint topLeft = AnchoredTopLeft(turned ? ClientPoint{} : p.at, p.anchor, w, h);
         if (p.opaque) painter_.fillRect(topLeft.x, topLeft.y, w, h, ToQColor(p.backColor));
+        if (p.halo) {
+            // The outline of the glyphs, then the text itself over it (which stays text in a PDF).
+            QPainterPath outline;
+            outline.addText(topLeft.x, topLeft.y + metrics.ascent(), font, text);
+            painter_.strokePath(outline, QPen(ToQColor(p.backColor), std::max(2.0, 0.2 * h), Qt::SolidLine,
+                                              Qt::RoundCap, Qt::RoundJoin));
+        }
         painter_.setFont(font);
         painter_.setPen(ToQColor(p.textColor));
         painter_.drawText(topLeft.x, topLeft.y + metrics.ascent(), text);
+        if (turned) painter_.restore();
     }
 
     void operator()(const PathPrimitive& p) {
@@ -194,6 +208,9 @@ QFont PlanFont(const FontSpec& spec) {
                       QString(kPlanFontFamily)});
     font.setPixelSize(spec.heightPx != 0 ? std::abs(spec.heightPx) : 15);
     if (spec.weight > 0) font.setWeight(static_cast<QFont::Weight>(std::clamp(spec.weight, 100, 900)));
+    // The plan's texts need no shaping (Japanese and Latin), and shaped digits of this face lose their
+    // characters in a PDF's text layer ("1:500" would be found as ":").
+    font.setStyleStrategy(QFont::PreferNoShaping);
     font.setItalic(spec.italic);
     font.setUnderline(spec.underline);
     font.setStrikeOut(spec.strikeOut);
@@ -211,8 +228,9 @@ void RasterizeLayer(QImage& target, const DisplayLayer& layer, const QImage* pic
     PaintLayer(painter, target.rect(), layer, picture);
 }
 
-void PaintLayer(QPainter& painter, const QRect& area, const DisplayLayer& layer, const QImage* picture) {
-    LayerPainter draw(painter, area, picture);
+void PaintLayer(QPainter& painter, const QRect& area, const DisplayLayer& layer, const QImage* picture,
+                bool smooth) {
+    LayerPainter draw(painter, area, picture, smooth);
     for (const Primitive& p : layer)
         std::visit(draw, p);
 }

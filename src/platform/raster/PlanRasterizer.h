@@ -29,8 +29,10 @@ QSize TextExtent(const FontSpec& spec, const std::string& text);
 // picture for the picture primitives; without one they draw nothing.
 void RasterizeLayer(QImage& target, const DisplayLayer& layer, const QImage* picture = nullptr);
 
-// The same onto any painter (a picture file, a vector drawing); `area` is what a fill covers [px].
+// The same onto any painter (a picture file, a vector drawing, a printed page); `area` is what a fill
+// covers [px]. `smooth` draws with anti-aliasing (printed pages and their pictures); the plan window
+// draws without, so that its inverting marks restore the pixels they flip.
 void PaintLayer(QPainter& painter, const QRect& area, const DisplayLayer& layer,
-                const QImage* picture = nullptr);
+                const QImage* picture = nullptr, bool smooth = false);
 
 }  // namespace kelmora

@@ -14,7 +14,11 @@ namespace {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kLowestLimit = -200.0;  // dB
 constexpr double kHighestLimit = 300.0;  // dB
-constexpr std::size_t kMostDifferenceClasses = 41;
+constexpr std::size_t kMostDifferenceClassesEachSide = 20;
+constexpr double kLargestDifference = 100.0;  // dB
+// The legend shows limits to a tenth of a decibel: narrower classes would share their texts, and a
+// width far below it (1e-320) would make every limit the same number.
+constexpr double kNarrowestClass = 0.1;  // dB
 
 }  // namespace
 
@@ -35,6 +39,7 @@ LevelClasses EvenClasses(double from, double step, std::size_t count) {
     if (!std::isfinite(from) || !std::isfinite(step) || !(step > 0.0)) {
         throw NoiseMapError("等級の開始値と幅は数値で、幅は 0 より大きくしてください");
     }
+    if (step < kNarrowestClass) throw NoiseMapError("等級の幅は 0.1 dB 以上にしてください");
     LevelClasses classes;
     for (std::size_t i = 0; i < count; ++i)
         classes.limits.push_back(from + static_cast<double>(i) * step);
@@ -44,22 +49,33 @@ LevelClasses EvenClasses(double from, double step, std::size_t count) {
     return classes;
 }
 
-LevelClasses DifferenceClasses(double range, double step) {
-    if (!std::isfinite(range) || !std::isfinite(step) || !(step > 0.0) || !(range >= step) || range > 100.0) {
-        throw NoiseMapError("差分の等級は 0 < 幅 ≤ 範囲 ≤ 100 dB で指定してください");
+LevelClasses DifferenceClasses(double classWidth, std::size_t classesEachSide) {
+    if (!std::isfinite(classWidth) || !(classWidth > 0.0) || classWidth > 50.0) {
+        throw NoiseMapError("差分の等級の幅は 0 より大きく 50 dB 以下にしてください");
     }
-    const double steps = std::floor(2.0 * range / step + 1e-9);
-    if (steps + 2.0 > static_cast<double>(kMostDifferenceClasses)) {
-        throw NoiseMapError("差分の等級が多すぎます (41 まで)。幅を大きくしてください");
+    if (classWidth < kNarrowestClass) throw NoiseMapError("等級の幅は 0.1 dB 以上にしてください");
+    if (classesEachSide < 1 || classesEachSide > kMostDifferenceClassesEachSide) {
+        throw NoiseMapError("差分の等級は片側 1 から 20 までにしてください");
     }
+    const double outermost = classWidth * (0.5 + static_cast<double>(classesEachSide - 1));
+    if (outermost > kLargestDifference) throw NoiseMapError("差分の等級は ±100 dB の範囲にしてください");
     LevelClasses classes;
     classes.signedLabels = true;
-    for (int i = 0; i <= static_cast<int>(steps); ++i) {
-        double limit = -range + i * step;
-        if (std::fabs(limit) < 1e-9 * step) limit = 0.0;  // keep an exact zero exact
-        classes.limits.push_back(limit);
-    }
+    // Each limit is computed, not accumulated, so that −L and +L are exact negatives.
+    for (std::size_t k = classesEachSide; k-- > 0;)
+        classes.limits.push_back(-classWidth * (0.5 + static_cast<double>(k)));
+    for (std::size_t k = 0; k < classesEachSide; ++k)
+        classes.limits.push_back(classWidth * (0.5 + static_cast<double>(k)));
     return classes;
+}
+
+std::size_t DifferenceClassesReaching(double lowestLimit, double classWidth) {
+    if (!std::isfinite(lowestLimit) || !std::isfinite(classWidth) || !(classWidth > 0.0) ||
+        !(lowestLimit <= -0.5 * classWidth)) {
+        throw NoiseMapError("差分の最も低い等級の下限は −幅/2 以下にしてください");
+    }
+    const double steps = std::floor((-lowestLimit - 0.5 * classWidth) / classWidth + 1e-9);
+    return static_cast<std::size_t>(std::min(steps, 1e6)) + 1;
 }
 
 std::string FormatLimit(double limit, bool withSign) {

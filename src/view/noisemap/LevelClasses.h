@@ -20,13 +20,19 @@ struct LevelClasses {
 };
 
 // `count` limits from `from` in steps of `step`. Throws NoiseMapError for values that are not finite,
-// a step that is not > 0, or limits outside −200 … 300 dB.
+// a step below 0.1 dB (the legend's resolution), or limits outside −200 … 300 dB.
 LevelClasses EvenClasses(double from, double step, std::size_t count);
 
-// The limits of a difference map: from −range to +range in steps of `step`, zero among them when the
-// step divides the range; signed legend texts. Throws NoiseMapError unless 0 < step ≤ range ≤ 100 and
-// the classes number at most 41.
-LevelClasses DifferenceClasses(double range, double step);
+// The classes of a difference map: a neutral class [−w/2, +w/2) centred on no change, and
+// `classesEachSide` classes of width w below and above it (the outermost open), with the limits
+// ±w/2, ±3w/2, … — mirror images of each other; signed legend texts. Throws NoiseMapError unless
+// 0 < w ≤ 50 dB, 1 ≤ classesEachSide ≤ 20 and the outermost limit stays within ±100 dB.
+LevelClasses DifferenceClasses(double classWidth, std::size_t classesEachSide);
+
+// The number of classes each side of the neutral class of width `classWidth` whose limits reach down to
+// `lowestLimit` (< 0) and no further: the count of limits −w/2, −3w/2, … at or above it. Throws
+// NoiseMapError for a lowest limit that is not below −w/2 or not finite.
+std::size_t DifferenceClassesReaching(double lowestLimit, double classWidth);
 
 // A limit as the legend prints it: whole numbers without decimals, others with one ("37.5"); with
 // `withSign` a "+" before positive values; negative values with the minus sign "−".

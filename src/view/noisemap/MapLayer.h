@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/ViewRecord.h"
@@ -31,20 +32,31 @@ void DrawMapBands(DisplayLayer& layer, const std::vector<LevelBand>& bands, cons
 void DrawIsoLines(DisplayLayer& layer, const std::vector<IsoLine>& lines, const MapToPixels& toPixels);
 
 // ---------------------------------------------------------------------------------------------------
-// The legend: a heading, an optional second heading line (the grid height), an optional warning in red,
-// then a colour box and the class text for every class, the highest class on top.
+// The legend: a heading, an optional second heading line (the grid height), optional notes (the two
+// results of a difference map), an optional warning in red, then a colour box and the class text for
+// every class, the highest class on top. The notes and the warning wrap to the width of the heading
+// and the classes, so that a long file name or the warning does not widen the legend.
 
 struct LegendEntry {
     std::string label;
     std::optional<Rgb> colour;  // none: the class is not filled on the map
+
+    friend bool operator==(const LegendEntry&, const LegendEntry&) = default;
 };
 
 struct MapLegend {
     std::string heading;
     std::string subheading;
+    std::vector<std::string> notes;
     std::string warning;
     std::vector<LegendEntry> entries;  // highest class first
+
+    friend bool operator==(const MapLegend&, const MapLegend&) = default;
 };
+
+// The text after the class of an unfilled class, whose box is drawn empty and struck through: the map
+// shows the plan there, not white.
+inline constexpr std::string_view kLegendUnfilled = " (着色なし)";
 
 MapLegend MakeLegend(const LevelClasses& classes, const ColourScheme& scheme, std::string heading,
                      std::string subheading);
@@ -60,5 +72,9 @@ LegendSize MeasureLegend(const MapLegend& legend, const TextWidth& width);
 
 // The legend on a white box with a grey frame, its top-left corner at `topLeft`.
 void DrawLegend(DisplayLayer& layer, const MapLegend& legend, ClientPoint topLeft, const TextWidth& width);
+
+// A text cut into lines of at most `maxWidth` px (at spaces where it has them, else between any two
+// characters); a word longer than the width is cut between characters.
+std::vector<std::string> WrapText(const std::string& text, int maxWidth, const TextWidth& width);
 
 }  // namespace kelmora

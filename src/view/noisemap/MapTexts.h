@@ -9,9 +9,12 @@ namespace kelmora {
 inline constexpr std::string_view kLegendLAeqT = "等価騒音レベル LAeqT [dB]";
 inline constexpr std::string_view kLegendLAmax = "最大騒音レベル LAmax [dB]";
 inline constexpr std::string_view kLegendLevel = "騒音レベル [dB]";
-inline constexpr std::string_view kLegendDifferenceLAeqT = "LAeqT の差 [dB]";
-inline constexpr std::string_view kLegendDifferenceLAmax = "LAmax の差 [dB]";
-inline constexpr std::string_view kLegendDifference = "騒音レベルの差 [dB]";
+inline constexpr std::string_view kLegendDifferenceLAeqT = "LAeqT の差 A − B [dB]";
+inline constexpr std::string_view kLegendDifferenceLAmax = "LAmax の差 A − B [dB]";
+inline constexpr std::string_view kLegendDifference = "騒音レベルの差 A − B [dB]";
+// The notes under a difference map's heading that name its two results: "A: " + name, "B: " + name.
+inline constexpr std::string_view kLegendScenarioA = "A: ";
+inline constexpr std::string_view kLegendScenarioB = "B: ";
 // "地上 %s m": the height of a horizontal grid above the ground.
 inline constexpr std::string_view kLegendGridHeightPrefix = "地上 ";
 inline constexpr std::string_view kLegendGridHeightSuffix = " m";
@@ -45,7 +48,14 @@ inline constexpr std::string_view kPromptShowSection = "鉛直面格子の計算
 inline constexpr std::string_view kPromptDifferenceMap =
     "2つの計算結果ファイルのレベルの差を騒音マップで表示します";
 inline constexpr std::string_view kPromptSaveMapPicture =
-    "表示中の騒音マップを PNG または SVG の画像ファイルに保存します";
+    "表示中の騒音マップを画像 (PNG, SVG) または GIS ファイル (GeoJSON, GeoPackage, GeoTIFF) に保存します";
+inline constexpr std::string_view kMenuMapSettings = "騒音マップ設定(&O)...";
+inline constexpr std::string_view kPromptMapSettings =
+    "騒音マップの配色、等級、等値線、建物の塗り分けなどを設定します";
+// The name of the change in the edit menu's undo.
+inline constexpr std::string_view kMapSettingsChange = "騒音マップ設定の変更";
+inline constexpr std::string_view kMapSettingsRefused =
+    "ダイアログを閉じるか予測計算が終わってから騒音マップ設定を変えてください。";
 
 // The open-file dialog of a result file.
 inline constexpr std::string_view kResultFileDialogTitle = "表示する計算結果ファイルを指定してください";
@@ -74,6 +84,12 @@ inline constexpr std::string_view kSaveSectionPictureTitle =
 inline constexpr std::string_view kMapPictureFileFilter = "PNG画像 (*.png)|*.png|SVG画像 (*.svg)|*.svg||";
 inline constexpr std::string_view kPictureExtensionWrong =
     "画像ファイルの拡張子は .png か .svg にしてください。";
+// The plan's map also goes to GIS files.
+inline constexpr std::string_view kMapFileFilter =
+    "PNG画像 (*.png)|*.png|SVG画像 (*.svg)|*.svg|GeoJSON (*.geojson)|*.geojson|GeoPackage (*.gpkg)|*.gpkg|"
+    "GeoTIFF (*.tif)|*.tif||";
+inline constexpr std::string_view kMapFileExtensionWrong =
+    "ファイルの拡張子は .png .svg .geojson .gpkg .tif のどれかにしてください。";
 inline constexpr std::string_view kPictureNotSaved = "画像ファイルを保存できませんでした。";
 
 // The window of a vertical section.
@@ -84,5 +100,24 @@ inline constexpr std::string_view kSectionCloseButton = "閉じる(&C)";
 // The status bar's mark of a map whose model has been edited since its results were computed.
 inline constexpr std::string_view kStatusMapOutOfDate =
     "騒音マップ: モデル変更後の結果です（再計算してください）";
+
+// Printed pages: the items of the "ファイル(&F)" menu after "名前を付けて保存(&A)...", their prompts,
+// the page dialogs' titles, the save dialog and the messages.
+inline constexpr std::string_view kMenuPrint = "印刷(&P)...";
+inline constexpr std::string_view kPromptPrint = "騒音マップの図面を印刷します (印刷プレビューを表示します)";
+inline constexpr std::string_view kMenuExportPdf = "PDF出力(&D)...";
+inline constexpr std::string_view kPromptExportPdf =
+    "騒音マップの図面を PDF ファイル (または PNG 画像) に出力します";
+inline constexpr std::string_view kPrintPageTitle = "印刷";
+inline constexpr std::string_view kPdfPageTitle = "PDF出力";
+inline constexpr std::string_view kPreviewTitle = "印刷プレビュー";
+inline constexpr std::string_view kExportPageDialogTitle =
+    "出力する PDF または PNG のファイル名を指定してください";
+inline constexpr std::string_view kExportPageFilter = "PDF (*.pdf)|*.pdf|PNG画像 (*.png)|*.png||";
+inline constexpr std::string_view kExportPageCaption = "PDF出力";
+inline constexpr std::string_view kExportPageExtensionWrong =
+    "ファイルの拡張子は .pdf か .png にしてください。";
+inline constexpr std::string_view kExportPageNotSaved = "ファイルを保存できませんでした。";
+inline constexpr std::string_view kPrintFailed = "印刷できませんでした。";
 
 }  // namespace kelmora

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "view/noisemap/BuildingMask.h"
+#include "view/noisemap/GridSmoothing.h"
 #include "view/noisemap/MapTexts.h"
 
 namespace kelmora {
@@ -18,13 +20,24 @@ std::string LegendHeading(const NoiseMapKind& kind) {
     return std::string(kind.difference ? kLegendDifference : kLegendLevel);
 }
 
-NoiseMap BuildNoiseMap(LevelGrid grid, LevelClasses classes, ColourScheme scheme, const NoiseMapKind& kind) {
+NoiseMap BuildNoiseMap(LevelGrid grid, LevelClasses classes, ColourScheme scheme, const NoiseMapKind& kind,
+                       const MapShaping& shaping) {
     NoiseMap map;
     map.vertical = IsVerticalGrid(grid);
     const std::vector<MapPoint> nodes = MapCoordinates(grid);
-    map.surface = TriangulateGrid(nodes, grid.levels, grid.columns, grid.rows);
+    if (shaping.smooth) {
+        const RefinedGrid fine =
+            RefineGrid(nodes, grid.levels, grid.columns, grid.rows, SmoothingFactor(grid.columns, grid.rows));
+        map.surface = TriangulateGrid(fine.nodes, fine.levels, fine.columns, fine.rows);
+    } else {
+        map.surface = TriangulateGrid(nodes, grid.levels, grid.columns, grid.rows);
+    }
     map.bands = BuildLevelBands(map.surface, classes);
     map.isoLines = BuildIsoLines(map.surface, classes);
+    if (!map.vertical) {
+        MaskBands(map.bands, shaping.mask);
+        MaskIsoLines(map.isoLines, shaping.mask);
+    }
     std::string subheading;
     if (map.vertical) {
         // "鉛直断面 (70m, 38m)–(70m, 0m)": the plan line from the first column to the last.
@@ -48,6 +61,24 @@ DisplayLayer DrawPlanMap(const NoiseMap& map, const CKelmoraViewData& view, bool
     const MapToPixels toPixels = PlanMapToPixels(view);
     DrawMapBands(layer, map.bands, map.scheme, toPixels);
     if (isoLines) DrawIsoLines(layer, map.isoLines, toPixels);
+    return layer;
+}
+
+DisplayLayer DrawPlanMap(const NoiseMap& map, const MapToPixels& toPixels, const MapLook& look,
+                         const TextWidth& width, const std::optional<LabelFrame>& frame) {
+    DisplayLayer layer;
+    DrawMapBands(layer, map.bands, map.scheme, toPixels);
+    if (!look.isoLines) return layer;
+    DrawIsoLines(layer, map.isoLines, toPixels);
+    if (!look.isoLineLabels || !width) return layer;
+    IsoLabelStyle style;
+    style.signedLevels = map.classes.signedLabels;
+    // The platform measures the plan's 15 px font; the labels' font is smaller in proportion.
+    const int height = style.textHeight;
+    const TextWidth labelWidth = [&width, height](const std::string& text) {
+        return (width(text) * height + 14) / 15;
+    };
+    DrawIsoLineLabels(layer, PlaceIsoLineLabels(map.isoLines, toPixels, labelWidth, style, frame), style);
     return layer;
 }
 

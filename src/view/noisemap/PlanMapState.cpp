@@ -1,21 +1,18 @@
 #include "view/noisemap/PlanMapState.h"
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string_view>
 
 #include "model/persistence/Archive.h"
 #include "view/EditState.h"
+#include "view/noisemap/BuildingMask.h"
+#include "view/noisemap/DifferenceMap.h"
+#include "view/noisemap/MapStyle.h"
 #include "view/noisemap/MapTexts.h"
 
 namespace kelmora {
-
-namespace {
-
-constexpr int kLegendInset = 8;            // px from the client area's corner
-constexpr double kDifferenceRange = 10.0;  // dB either side of no change
-constexpr double kDifferenceStep = 2.0;    // dB
-
-}  // namespace
 
 std::uint64_t ModelFingerprint(const CNoise& model) {
     CArchive archive;
@@ -61,9 +58,12 @@ void PlanMapState::TakeResultFile(LevelGrid grid, MapQuantity quantity, const CN
     shown_ = true;
 }
 
-void PlanMapState::TakeDifference(LevelGrid difference, MapQuantity quantity, const CNoise& model) {
-    TakeResultFile(std::move(difference), quantity, model);
+void PlanMapState::TakeDifference(const LevelGrid& a, std::string nameA, const LevelGrid& b,
+                                  std::string nameB, MapQuantity quantity, const CNoise& model) {
+    TakeResultFile(DifferenceGrid(a, b), quantity, model);
     difference_ = true;
+    nameA_ = std::move(nameA);
+    nameB_ = std::move(nameB);
 }
 
 void PlanMapState::Clear() {
@@ -72,6 +72,8 @@ void PlanMapState::Clear() {
     lamax_.reset();
     vertical_ = false;
     difference_ = false;
+    nameA_.clear();
+    nameB_.clear();
     cache_.reset();
 }
 
@@ -85,10 +87,16 @@ void PlanMapState::Show(MapQuantity quantity) {
     cache_.reset();
 }
 
-void PlanMapState::SetClasses(const ColourScheme& scheme, LevelClasses classes) {
-    scheme_ = scheme;
-    classes_ = std::move(classes);
-    classesChosen_ = true;
+void PlanMapState::UseSettings(const MapSettings& settings, const CNoise& model) {
+    // The footprints are made again only when the buildings changed: this runs at every edit step.
+    if (model.buildings != buildings_) {
+        buildings_ = model.buildings;
+        footprints_ = BuildingFootprints(model);
+        if (settings_.maskBuildings) cache_.reset();
+    }
+    if (settings == settings_) return;
+    settings_ = settings;
+    isoLines_ = settings.isoLines;
     cache_.reset();
 }
 
@@ -99,40 +107,43 @@ bool PlanMapState::IsOutOfDate(const CNoise& current) const {
 const NoiseMap* PlanMapState::Map() {
     if (!HasMap()) return nullptr;
     if (!cache_) {
-        if (!classesChosen_) SetClasses(EuropeanScheme(), EvenClasses(35, 5, 10));
         const bool maximum = showing_ == MapQuantity::LAmax ? lamax_.has_value() : !laeq_.has_value();
         const MapQuantity quantity = maximum ? MapQuantity::LAmax : averageQuantity_;
         const LevelGrid& grid = maximum ? *lamax_ : *laeq_;
         const NoiseMapKind kind{quantity, difference_, gridHeight_};
-        if (difference_) {
-            LevelClasses classes = DifferenceClasses(kDifferenceRange, kDifferenceStep);
-            const ColourScheme scheme = DivergingScheme(classes.ClassCount());
-            cache_ = BuildNoiseMap(grid, std::move(classes), scheme, kind);
-        } else {
-            cache_ = BuildNoiseMap(grid, classes_, scheme_, kind);
-        }
+        MapShaping shaping;
+        shaping.smooth = settings_.smooth;
+        if (settings_.maskBuildings) shaping.mask = footprints_;
+        const MapStyle style =
+            difference_ ? DifferenceMapStyleOrDefault(settings_) : LevelMapStyleOrDefault(settings_);
+        cache_ = BuildNoiseMap(grid, style.classes, style.scheme, kind, shaping);
+        if (difference_) cache_->legend.notes = DifferenceNotes(nameA_, nameB_);
     }
     return &*cache_;
 }
 
 PlanMapLayers PlanMapState::Layers(const CKelmoraViewData& view, int clientWidth, const TextWidth& width,
-                                   const CNoise& current) {
-    return Layers(view, clientWidth, width, Shown() && legend_ && IsOutOfDate(current));
+                                   const CNoise&) {
+    return Layers(view, clientWidth, width, false);
 }
 
 PlanMapLayers PlanMapState::Layers(const CKelmoraViewData& view, int clientWidth, const TextWidth& width,
-                                   bool outOfDate) {
+                                   bool) {
     PlanMapLayers layers;
+    layers.gridCrosses = GridCrossesShown();
     if (!Shown()) return layers;
     const NoiseMap* map = Map();
-    layers.beneath = DrawPlanMap(*map, view, isoLines_);
-    if (legend_) {
-        MapLegend legend = map->legend;
-        if (outOfDate) legend.warning = std::string(kMapOutOfDate);
-        const LegendSize size = MeasureLegend(legend, width);
-        DrawLegend(layers.above, legend, {clientWidth - size.width - kLegendInset, kLegendInset}, width);
-    }
+    const LabelFrame frame{0.0, 0.0, static_cast<double>(clientWidth), INFINITY};
+    layers.beneath =
+        DrawPlanMap(*map, PlanMapToPixels(view), MapLook{isoLines_, settings_.isoLineLabels}, width, frame);
     return layers;
+}
+
+std::optional<MapLegend> PlanMapState::Legend(bool outOfDate) {
+    if (!Shown() || !legend_) return std::nullopt;
+    MapLegend legend = Map()->legend;
+    if (outOfDate) legend.warning = std::string(kMapOutOfDate);
+    return legend;
 }
 
 MapMenuState PlanMapState::Menu(int editMode) const {

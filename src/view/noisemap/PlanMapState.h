@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "model/MapSettings.h"
 #include "model/Noise.h"
 #include "model/ViewRecord.h"
 #include "view/DisplayList.h"
@@ -34,10 +35,12 @@ struct MapMenuState {
     bool sectionEnabled = false;
 };
 
-// The display items of a map for the plan's base layer (PlanSceneInputs::mapBeneath / mapAbove).
+// The display items of a map for the plan's base layer (PlanSceneInputs::mapBeneath / mapAbove). The
+// legend is not among them: it stands in a panel beside the plan (Legend), never over the site.
 struct PlanMapLayers {
-    DisplayLayer beneath;  // bands and iso-lines
-    DisplayLayer above;    // the legend
+    DisplayLayer beneath;     // bands, iso-lines and their labels
+    DisplayLayer above;       // nothing over the plan
+    bool gridCrosses = true;  // whether the plan draws the grid's points (PlanSceneInputs::gridCrosses)
 };
 
 class PlanMapState {
@@ -49,10 +52,11 @@ public:
     void TakeRunResults(const CNoise& model, bool again = false);
     // A result file opened onto the plan: the one level it holds (LAeqT when its header does not say).
     void TakeResultFile(LevelGrid grid, MapQuantity quantity, const CNoise& model);
-    // The difference of two scenarios' result files of the same grid (DifferenceGrid): levels in dB
-    // classed from −10 to +10 dB in 2 dB steps in the diverging scheme, whatever classes the level maps
-    // use.
-    void TakeDifference(LevelGrid difference, MapQuantity quantity, const CNoise& model);
+    // The difference A − B of two results of the same grid (DifferenceGrid), each named for the
+    // legend: classed by the settings' difference classes around a neutral class at no change. Throws
+    // NoiseMapError (and keeps the map shown before) when the grids differ.
+    void TakeDifference(const LevelGrid& a, std::string nameA, const LevelGrid& b, std::string nameB,
+                        MapQuantity quantity, const CNoise& model);
     void Clear();
 
     bool HasMap() const { return laeq_.has_value() || lamax_.has_value(); }
@@ -71,8 +75,14 @@ public:
     MapQuantity Showing() const { return showing_; }
     bool Shown() const { return shown_ && HasMap() && !vertical_; }
 
-    // Classes and colours; the default is the European scheme from 35 dB in 5 dB steps.
-    void SetClasses(const ColourScheme& scheme, LevelClasses classes);
+    // The document's map settings (classes, colours, iso-lines, crosses, masking, smoothing) and the
+    // building footprints of its model, masked when the settings say so. A change of either rebuilds
+    // the map; a change of the settings also resets the iso-line toggle to the settings' choice.
+    void UseSettings(const MapSettings& settings, const CNoise& model);
+    const MapSettings& Settings() const { return settings_; }
+    // Whether the plan draws the grid's points: always without a shown plan map, else as the settings
+    // say (off by default: at a fine grid they would cover the map).
+    bool GridCrossesShown() const { return !Shown() || settings_.gridCrosses; }
 
     // True when the model has been edited since the results were computed.
     bool IsOutOfDate(const CNoise& current) const;
@@ -81,14 +91,18 @@ public:
     // null without a map.
     const NoiseMap* Map();
 
-    // What to draw with the plan: nothing unless shown; the legend at the top-right corner of the
-    // client area (8 px in), with the out-of-date warning when the model has changed.
+    // What to draw with the plan: nothing unless shown; the bands, the iso-lines and their labels
+    // (within the client area's width) as the settings and the toggles say.
     PlanMapLayers Layers(const CKelmoraViewData& view, int clientWidth, const TextWidth& width,
                          const CNoise& current);
-    // The same with the out-of-date verdict known beforehand: a window redraws far more often than its
-    // model changes, and the check reads the whole model, every grid point included.
+    // The same for a caller that knows whether the model changed since (the legend's business, not
+    // the plan's: the verdict changes nothing here).
     PlanMapLayers Layers(const CKelmoraViewData& view, int clientWidth, const TextWidth& width,
                          bool outOfDate);
+
+    // The legend for the panel beside the plan, with the out-of-date warning when asked for; none
+    // unless the map is shown with its legend.
+    std::optional<MapLegend> Legend(bool outOfDate);
 
     // The menu items of the map for a document in `editMode`: toggles need a map; opening a result
     // file needs the idle document (its grid settings place the file).
@@ -107,9 +121,11 @@ private:
     bool legend_ = true;
     MapQuantity showing_ = MapQuantity::LAeqT;
     MapQuantity averageQuantity_ = MapQuantity::LAeqT;  // what the levels held as LAeqT are
-    ColourScheme scheme_;
-    LevelClasses classes_;
-    bool classesChosen_ = false;
+    std::string nameA_;                                 // the two results of a difference
+    std::string nameB_;
+    MapSettings settings_;
+    std::vector<CBuilding> buildings_;  // those the footprints were made of
+    MapMultiPolygon footprints_;
     std::optional<NoiseMap> cache_;
 };
 

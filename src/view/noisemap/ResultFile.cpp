@@ -2,9 +2,12 @@
 
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <limits>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "model/persistence/InputFile.h"
 
 namespace kelmora {
 
@@ -203,17 +206,23 @@ LevelGrid PlaceResultFile(const ResultFileData& data, const CCalcInfo& calc) {
 }
 
 LevelGrid ReadResultFile(const std::filesystem::path& path, const CCalcInfo& calc, MapQuantity* quantity) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) Fail("結果ファイルを開けません: " + path.string());
-    std::string bytes;
-    char buffer[1 << 16];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > kMaxResultFileBytes) Fail("結果ファイルが大きすぎます: " + path.string());
+    // Only a regular file is read: a FIFO would block, a device never end.
+    std::optional<RegularFile> file;
+    try {
+        file.emplace(path);
+    } catch (const InputFileError& e) {
+        Fail("結果ファイルを開けません: " + path.string() + " (" + e.reason() + ")");
     }
-    if (in.bad()) Fail("結果ファイルを読めません: " + path.string());
-    const ResultFileData data = ParseResultFile(bytes);
+    std::vector<std::uint8_t> read;
+    try {
+        read = file->ReadAll(kMaxResultFileBytes);
+    } catch (const InputFileError& e) {
+        Fail(e.reason() == kFileTooLarge
+                 ? "結果ファイルが大きすぎます: " + path.string()
+                 : "結果ファイルを読めません: " + path.string() + " (" + e.reason() + ")");
+    }
+    const ResultFileData data =
+        ParseResultFile(std::string_view(reinterpret_cast<const char*>(read.data()), read.size()));
     if (quantity != nullptr) *quantity = data.quantity;
     return PlaceResultFile(data, calc);
 }

@@ -3,6 +3,7 @@
 // never left half-written.
 #include <gtest/gtest.h>
 
+#include <cpl_vsi.h>
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
@@ -242,13 +243,21 @@ TEST(GisExport, GridsThatAreNoEvenLatticeAreNoRaster) {
     EXPECT_TRUE(folder.Others({}).empty());
 }
 
+// Writes `text` as GDAL writes a file, into its memory file system.
+void WriteThroughGdal(const fs::path& file, const std::string& text) {
+    VSILFILE* out = VSIFOpenL(file.c_str(), "wb");
+    ASSERT_NE(out, nullptr) << file;
+    VSIFWriteL(text.data(), 1, text.size(), out);
+    VSIFCloseL(out);
+}
+
 TEST(ReplaceFile, AFailedWriteLeavesTheOldFileWholeAndNothingBeside) {
     const TempFolder folder;
     const fs::path target = folder.path() / "map.geojson";
     std::ofstream(target) << "old";
     EXPECT_THROW(ReplaceFileByWriting(target,
                                       [](const fs::path& file) {
-                                          std::ofstream(file) << "half";
+                                          WriteThroughGdal(file, "half");
                                           throw std::runtime_error("disk full");
                                       }),
                  std::runtime_error);
@@ -258,9 +267,12 @@ TEST(ReplaceFile, AFailedWriteLeavesTheOldFileWholeAndNothingBeside) {
     in >> content;
     EXPECT_EQ(content, "old");
     EXPECT_TRUE(folder.Others({"map.geojson"}).empty());
-    EXPECT_THROW(ReplaceFileByWriting(folder.path() / "no-such-folder" / "map.tif", [](const fs::path&) {}),
+    bool called = false;
+    EXPECT_THROW(ReplaceFileByWriting(folder.path() / "no-such-folder" / "map.tif",
+                                      [&](const fs::path&) { called = true; }),
                  FileReplaceError);
-    ReplaceFileByWriting(target, [](const fs::path& file) { std::ofstream(file) << "new"; });
+    EXPECT_FALSE(called) << "a target that cannot be replaced is refused before anything is written";
+    ReplaceFileByWriting(target, [](const fs::path& file) { WriteThroughGdal(file, "new"); });
     std::ifstream again(target);
     again >> content;
     EXPECT_EQ(content, "new");

@@ -37,13 +37,6 @@ CNoise SiteWithGridRun() {
     return model;
 }
 
-bool HasText(const DisplayLayer& layer, const std::string& text) {
-    return std::any_of(layer.begin(), layer.end(), [&](const Primitive& p) {
-        const auto* t = std::get_if<TextPrimitive>(&p);
-        return t != nullptr && t->text == text;
-    });
-}
-
 int Count(const DisplayLayer& layer, const std::string& summary) {
     const std::vector<std::string> all = Summaries(layer);
     return static_cast<int>(std::count(all.begin(), all.end(), summary));
@@ -66,18 +59,20 @@ TEST(PlanMapState, GridRunShowsTheLAeqTMapWithLegendAndIsoLinesAndCanSwitchToLAm
                             [](const Primitive& p) { return std::holds_alternative<PathPrimitive>(p); }),
               2);
     EXPECT_EQ(Count(layers.beneath, "lines #404040"), 1);
-    EXPECT_TRUE(HasText(layers.above, "等価騒音レベル LAeqT [dB]"));
-    EXPECT_TRUE(HasText(layers.above, "地上 1.2 m"));
-    EXPECT_FALSE(HasText(layers.above, std::string(kMapOutOfDate)));
-    // The legend's box sits 8 px inside the top-right corner of the client area.
-    const auto& box = std::get<RectanglePrimitive>(layers.above.front());
-    EXPECT_EQ(box.corner2.x, 492);
-    EXPECT_EQ(box.corner1.y, 8);
+    // Nothing over the plan: the legend stands beside it, in its panel.
+    EXPECT_TRUE(layers.above.empty());
+    const std::optional<MapLegend> legend = state.Legend(false);
+    ASSERT_TRUE(legend);
+    EXPECT_EQ(legend->heading, "等価騒音レベル LAeqT [dB]");
+    EXPECT_EQ(legend->subheading, "地上 1.2 m");
+    EXPECT_TRUE(legend->warning.empty());
+    // Over a shown map the grid's crosses are left out (the settings' default).
+    EXPECT_FALSE(layers.gridCrosses);
 
     const double laeqArea = BandArea(state.Map()->bands[5]);
     state.Show(MapQuantity::LAmax);
     EXPECT_TRUE(state.Menu(kIdleMode).lamaxChecked);
-    EXPECT_TRUE(HasText(state.Layers(view, 500, kWidth, model).above, "最大騒音レベル LAmax [dB]"));
+    EXPECT_EQ(state.Legend(false)->heading, "最大騒音レベル LAmax [dB]");
     EXPECT_NE(BandArea(state.Map()->bands[5]), laeqArea);  // 10 dB higher: other bands
 }
 
@@ -89,17 +84,58 @@ TEST(PlanMapState, MenuTogglesDecideWhatIsDrawn) {
     state.SetIsoLines(false);
     EXPECT_EQ(Count(state.Layers(view, 500, kWidth, model).beneath, "lines #404040"), 0);
     state.SetLegend(false);
-    EXPECT_TRUE(state.Layers(view, 500, kWidth, model).above.empty());
+    EXPECT_FALSE(state.Legend(false));
     state.SetShown(false);
     const PlanMapLayers hidden = state.Layers(view, 500, kWidth, model);
     EXPECT_TRUE(hidden.beneath.empty() && hidden.above.empty());
+    EXPECT_TRUE(hidden.gridCrosses) << "without a shown map the grid's points are drawn";
     const MapMenuState menu = state.Menu(kIdleMode);
     EXPECT_TRUE(menu.mapEnabled && !menu.mapChecked);
     EXPECT_FALSE(menu.isoLinesEnabled || menu.legendEnabled || menu.laeqEnabled);
-    // Another scheme and classes rebuild the map.
-    state.SetShown(true);
-    state.SetClasses(ClassicScheme(), EvenClasses(40, 10, 10));
+}
+
+TEST(PlanMapState, TheDocumentsSettingsClassAndDrawTheMap) {
+    const CNoise model = SiteWithGridRun();
+    PlanMapState state;
+    state.TakeRunResults(model);
+    const CKelmoraViewData view = BlankWindow();
+    const PlanMapLayers first = state.Layers(view, 500, kWidth, model);
+    EXPECT_TRUE(std::any_of(first.beneath.begin(), first.beneath.end(), [](const Primitive& p) {
+        return std::holds_alternative<TextPrimitive>(p);
+    })) << "the iso-lines carry their levels";
+
+    MapSettings settings;
+    settings.scheme = "classic";
+    settings.lowestClassDb = 40.0;
+    settings.classWidthDb = 10.0;
+    settings.isoLines = false;
+    settings.gridCrosses = true;
+    state.UseSettings(settings, model);
     EXPECT_EQ(state.Map()->legend.entries.back().label, "< 40");
+    EXPECT_EQ(Count(state.Layers(view, 500, kWidth, model).beneath, "lines #404040"), 0);
+    EXPECT_FALSE(state.Menu(kIdleMode).isoLinesChecked);
+    EXPECT_TRUE(state.Layers(view, 500, kWidth, model).gridCrosses);
+    // The toggle of the view menu overrides the settings until they change again.
+    state.SetIsoLines(true);
+    state.UseSettings(settings, model);
+    EXPECT_TRUE(state.Menu(kIdleMode).isoLinesChecked);
+    settings.isoLineLabels = false;
+    state.UseSettings(settings, model);
+    EXPECT_FALSE(state.Menu(kIdleMode).isoLinesChecked);
+
+    // Masked buildings follow the model: building 0's roof over (30, 10)–(50, 30) covers 10 × 20 m of
+    // the 40 × 30 m grid.
+    const auto mapArea = [&state] {
+        double area = 0.0;
+        for (const LevelBand& band : state.Map()->bands)
+            area += BandArea(band);
+        return area;
+    };
+    EXPECT_NEAR(mapArea(), 40.0 * 30.0 - 200.0, 1e-6);
+    CNoise without = model;
+    without.buildings.erase(without.buildings.begin());
+    state.UseSettings(settings, without);
+    EXPECT_NEAR(mapArea(), 40.0 * 30.0, 1e-6);
 }
 
 TEST(PlanMapState, EditingTheModelAfterTheRunMarksTheMapOutOfDate) {
@@ -113,7 +149,7 @@ TEST(PlanMapState, EditingTheModelAfterTheRunMarksTheMapOutOfDate) {
     EXPECT_FALSE(state.IsOutOfDate(model));
     model.outdoorSources[0].position.x += 5;
     EXPECT_TRUE(state.IsOutOfDate(model));
-    EXPECT_TRUE(HasText(state.Layers(view, 500, kWidth, model).above, std::string(kMapOutOfDate)));
+    EXPECT_EQ(state.Legend(true)->warning, std::string(kMapOutOfDate));
     // A new run brings the map up to date.
     state.TakeRunResults(model);
     EXPECT_FALSE(state.IsOutOfDate(model));
@@ -159,30 +195,40 @@ TEST(PlanMapState, ResultFilesAndVerticalGridsShowWhatTheyHold) {
 TEST(PlanMapState, DifferenceMapsKeepTheirOwnClassesUntilTheNextLevelMap) {
     const CNoise model = SiteWithGridRun();
     PlanMapState state;
-    state.SetClasses(ClassicScheme(), EvenClasses(40, 10, 10));
+    MapSettings settings;
+    settings.scheme = "classic";
+    settings.lowestClassDb = 40.0;
+    settings.classWidthDb = 10.0;
+    settings.differenceClassWidthDb = 2.0;
+    state.UseSettings(settings, model);
     LevelGrid louder = GridFromPoints(model.calcInfo.gridPoints, 3, 4, MapQuantity::LAeqT);
     const LevelGrid plain = louder;
     for (double& level : louder.levels)
-        level += 1.0;
-    state.TakeDifference(DifferenceGrid(louder, plain), MapQuantity::LAeqT, model);
+        level += 0.9;
+    state.TakeDifference(louder, "louder.txt", plain, "plain.txt", MapQuantity::LAeqT, model);
     ASSERT_TRUE(state.IsDifference());
     const NoiseMap* map = state.Map();
-    EXPECT_EQ(map->legend.heading, "LAeqT の差 [dB]");
+    EXPECT_EQ(map->legend.heading, "LAeqT の差 A − B [dB]");
+    EXPECT_EQ(map->legend.notes, (std::vector<std::string>{"A: louder.txt", "B: plain.txt"}));
     EXPECT_TRUE(map->classes.signedLabels);
-    EXPECT_DOUBLE_EQ(map->classes.limits.front(), -10.0);
-    EXPECT_DOUBLE_EQ(map->classes.limits.back(), 10.0);
-    // Every node is 1 dB louder: all of the grid lies in the class [0, +2).
+    // Every node is 0.9 dB louder: all of the grid lies in the grey class −1 … +1.
     for (const LevelBand& band : map->bands)
-        EXPECT_EQ(BandArea(band) > 0, map->classes.Lower(band.classIndex) == 0.0) << band.classIndex;
+        EXPECT_EQ(BandArea(band) > 0, band.classIndex == map->classes.ClassOf(0.0)) << band.classIndex;
+    // Grids that differ are refused, and the map shown stays.
+    LevelGrid other = plain;
+    other.positions[0].x += 1.0;
+    EXPECT_THROW(state.TakeDifference(other, "a", plain, "b", MapQuantity::LAeqT, model), NoiseMapError);
+    EXPECT_TRUE(state.IsDifference());
 
     // The next run is a level map again, in the classes chosen for level maps.
     state.TakeRunResults(model);
     EXPECT_FALSE(state.IsDifference());
     EXPECT_EQ(state.Map()->legend.heading, "等価騒音レベル LAeqT [dB]");
-    EXPECT_EQ(state.Map()->legend.entries.back().label, "< 40");
+    EXPECT_TRUE(state.Map()->legend.notes.empty());
+    EXPECT_EQ(state.Map()->legend.entries.back().label, "< 40");  // the classic scheme colours it
 }
 
-TEST(PlanMapState, MapLiesUnderTheSiteDrawingAndTheLegendOverIt) {
+TEST(PlanMapState, MapLiesUnderTheSiteDrawing) {
     const CNoise model = SiteWithGridRun();
     PlanMapState state;
     state.TakeRunResults(model);
@@ -195,7 +241,7 @@ TEST(PlanMapState, MapLiesUnderTheSiteDrawingAndTheLegendOverIt) {
     in.mapAbove = &map.above;
     const std::vector<std::string> withMap = Summaries(DrawBase(in));
     ASSERT_EQ(withMap.size(), plain.size() + map.beneath.size() + map.above.size());
-    // The background, then the map, then the plan as before, then the legend.
+    // The background, then the map, then the plan as before.
     EXPECT_EQ(withMap.front(), plain.front());
     EXPECT_EQ(std::vector<std::string>(withMap.begin() + 1, withMap.begin() + 1 + map.beneath.size()),
               Summaries(map.beneath));
