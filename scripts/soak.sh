@@ -52,6 +52,7 @@ mkdir -p "$logs"
 end=$(awk -v h="$HOURS" -v now="$(date +%s)" 'BEGIN { printf "%d", now + h * 3600 }')
 seed=$SEED
 steps=0
+cpu=0
 while [ "$(date +%s)" -lt "$end" ]; do
     left=$((end - $(date +%s)))
     seconds=$SOAK_SEED_SECONDS
@@ -68,7 +69,9 @@ while [ "$(date +%s)" -lt "$end" ]; do
     fi
     grep '^soak:' "$log"
     n=$(sed -n 's/^soak: seed [0-9]*, \([0-9]*\) steps.*/\1/p' "$log")
+    c=$(sed -n 's/^soak: .*(\([0-9]*\) s of CPU).*/\1/p' "$log")
     steps=$((steps + ${n:-0}))
+    cpu=$((cpu + ${c:-0}))
     seed=$((seed + 1))
 done
-echo "soak: $steps steps from seed $SEED to $((seed - 1)) without a finding"
+echo "soak: $steps steps from seed $SEED to $((seed - 1)) without a finding ($cpu s of CPU)"

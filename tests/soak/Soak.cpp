@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QImage>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QThread>
@@ -17,6 +18,7 @@
 #include <sstream>
 #include <thread>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,6 +110,62 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
     out << bytes;
 }
 
+// Drawings for the import: a small site in metres (buildings, a ground line, a barrier, sources and
+// points on layers of their own), the same in millimetres, and a drawing cut short.
+void WriteSampleDrawings(const fs::path& folder) {
+    const auto drawing = [](double scale) {
+        std::string d = "0\nSECTION\n2\nHEADER\n9\n$INSUNITS\n70\n" + std::string(scale == 1 ? "6" : "4") +
+                        "\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n";
+        int handle = 0x100;
+        const auto entity = [&](const char* type, const char* layer) {
+            char h[16];
+            std::snprintf(h, sizeof h, "%X", handle++);
+            d += std::string("0\n") + type + "\n5\n" + h + "\n8\n" + layer + "\n";
+        };
+        const auto number = [&](int code, double value) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%d\n%.6f\n", code, value * scale);
+            d += text;
+        };
+        const auto polyline = [&](const char* layer, std::initializer_list<std::pair<double, double>> points,
+                                  bool closed, double height) {
+            entity("LWPOLYLINE", layer);
+            if (height > 0) number(39, height);
+            d += "90\n" + std::to_string(points.size()) + "\n70\n" + (closed ? "1" : "0") + "\n";
+            for (const auto& [x, y] : points) {
+                number(10, x);
+                number(20, y);
+            }
+        };
+        polyline("BUILDING", {{10, 10}, {30, 10}, {30, 25}, {10, 25}}, true, 8);
+        polyline("BUILDING", {{40, 5}, {55, 5}, {55, 20}, {40, 20}}, true, 5);
+        polyline("GROUND", {{-10, -5}, {80, -5}, {80, 40}}, false, 0);
+        polyline("WALL", {{0, 35}, {60, 35}}, false, 3);
+        for (const auto& [x, y] : {std::pair{20.0, 30.0}, std::pair{50.0, 28.0}}) {
+            entity("POINT", "SOURCE");
+            number(10, x);
+            number(20, y);
+            number(30, 1.5);
+        }
+        entity("POINT", "RECEIVER");
+        number(10, 70);
+        number(20, 30);
+        number(30, 1.2);
+        return d + "0\nENDSEC\n0\nEOF\n";
+    };
+    WriteBytes(folder / "site.dxf", drawing(1));
+    WriteBytes(folder / "site-mm.dxf", drawing(1000));
+    const std::string whole = drawing(1);
+    WriteBytes(folder / "broken.dxf", whole.substr(0, whole.size() / 3));
+}
+
+// The window in the main window's area that shows a plan (the plan stands in a pane beside its legend).
+QMdiSubWindow* FrameOf(QWidget* widget) {
+    for (; widget != nullptr; widget = widget->parentWidget())
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(widget)) return frame;
+    return nullptr;
+}
+
 }  // namespace
 
 Soak::Soak(SoakOptions options) : options_(std::move(options)) {
@@ -143,6 +201,9 @@ Soak::Soak(SoakOptions options) : options_(std::move(options)) {
                std::string(bytes.begin(), bytes.begin() + static_cast<long>(bytes.size() / 2)));
     WriteBytes(w / "garbage.kel", "not a project at all\n");
     questions_->projects = {w / "example.kel", w / "truncated.kel", w / "garbage.kel"};
+    WriteSampleDrawings(w);
+    questions_->drawings = {w / "site.dxf", w / "site-mm.dxf", w / "broken.dxf", w / "garbage.kel",
+                            w / "site.png"};
     for (int n = 0; n < 3; ++n)
         questions_->projects.push_back(w / ("saved-" + std::to_string(n) + ".kel"));
     questions_->results = {options_.sourceDir / "examples" / "factory-grid-laeq.txt", w / "garbage.kel"};
@@ -251,9 +312,13 @@ int Soak::Run() {
         for (KelmoraDocument* document : window_->documents().documents())
             if (document->transaction().CommandsEnabled()) CheckUndoToStart(*document);
     }
-    std::fprintf(stderr, "soak: seed %llu, %lld steps in %.0f s, no finding\n",
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    std::fprintf(stderr, "soak: seed %llu, %lld steps in %.0f s (%.0f s of CPU), no finding\n",
                  static_cast<unsigned long long>(options_.seed), static_cast<long long>(step_),
-                 std::chrono::duration<double>(Clock::now() - start_).count());
+                 std::chrono::duration<double>(Clock::now() - start_).count(), cpu);
     for (const auto& [name, count] : counts_)
         std::fprintf(stderr, "  %-28s %7lld %8.1f s\n", name.c_str(), static_cast<long long>(count),
                      seconds_[name]);
@@ -289,6 +354,10 @@ Scene Soak::Observe(int level) const {
         auto* dialog = qobject_cast<QDialog*>(widget);
         if (dialog != nullptr && dialog != scene.modal && dialog->windowModality() == Qt::NonModal)
             scene.modeless.push_back(dialog);
+        if ((dialog != nullptr && dialog->windowModality() != Qt::NonModal &&
+             qobject_cast<ChainDialog*>(dialog) == nullptr) ||
+            (qobject_cast<QMenu*>(widget) != nullptr && widget->windowType() == Qt::Popup))
+            ++scene.loopWindows;
     }
     if (window_) {
         scene.documents = window_->documents().documents();
@@ -322,10 +391,11 @@ const Action* Soak::Choose(const Scene& scene) {
 void Soak::Step(int level) {
     if (stopping_ && level == 0) return;
     Scene scene = Observe(level);
-    // Inside a nested loop only while a window that runs such a loop is on top (a message box, a file
-    // dialog, a dialog of an editor's tools, a menu); with none, or only a chain's own dialog, the
-    // nested loop's window has already closed and the loop is about to return.
-    if (level > 0 && (scene.free() || scene.list != nullptr || scene.modalEditor != nullptr)) return;
+    // Inside a nested loop only while as many windows that run one are up: with fewer, the window of
+    // this loop has closed and the loop is about to return, before a person could do anything more.
+    // A chain's own dialogs may stand above it meanwhile (a cancelled editor's list comes back over
+    // the offset dialog of a click), and are used there as anywhere.
+    if (level > 0 && (scene.free() || scene.loopWindows < level)) return;
     busyLevels_.insert(level);
     ++step_;
     g_step = step_;
@@ -455,7 +525,7 @@ void Soak::CheckAfterStep(int level) {
             Fail(name + ": " + *issue);
         if (auto issue = ModelIssue(tx.model())) Fail(name + ": the model fails its own checks: " + *issue);
         for (PlanView* view : document->views())
-            if (QWidget* frame = view->parentWidget();
+            if (QWidget* frame = view->window() == window_.get() ? FrameOf(view) : nullptr;
                 frame != nullptr && frame->isWindowModified() != tx.modified())
                 Fail(name + ": a window's title shows the document " +
                      (tx.modified() ? "unmodified" : "modified") + " when it is not");

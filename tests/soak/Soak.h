@@ -69,6 +69,9 @@ struct Scene {
     KelmoraDocument* active = nullptr;
     std::vector<KelmoraDocument*> documents;
     std::vector<PlanView*> views;  // visible plan views
+    // Windows that run a nested event loop while they are up: context menus and modal dialogs other
+    // than the editing chain's own (message boxes, file dialogs, the band editor, the offsets, ...).
+    int loopWindows = 0;
 
     bool free() const { return modal == nullptr && popup == nullptr; }
 };

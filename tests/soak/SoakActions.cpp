@@ -29,6 +29,7 @@
 #include "app/KelmoraDocument.h"
 #include "app/MapController.h"
 #include "app/PlanView.h"
+#include "app/PrintController.h"
 #include "dialogs/ChainListDialog.h"
 #include "dialogs/DialogSupport.h"
 #include "dialogs/EditorDialog.h"
@@ -474,19 +475,11 @@ bool ActiveIdle(Soak&, const Scene& scene) {
 
 // A button of any window pressed through accessibility, modal dialogs notwithstanding: screen readers
 // reach windows that the mouse cannot.
-//
-// Not yet under a dialog that runs a nested event loop (a message box, the band editor, the offsets):
-// the windows beneath one are left alone there until the dialogs run their nested dialogs as owned
-// ones, which their owner takes along when it goes.
-constexpr bool kScreenReaderUnderNestedDialogs = false;
-
 void ScreenReaderPress(Soak& soak, const Scene& scene) {
     std::vector<QAbstractButton*> buttons;
     for (QWidget* window : scene.windows)
-        if (scene.level == 0 || kScreenReaderUnderNestedDialogs || window == scene.modal ||
-            window == scene.popup)
-            for (QAbstractButton* b : Usable<QAbstractButton>(window))
-                buttons.push_back(b);
+        for (QAbstractButton* b : Usable<QAbstractButton>(window))
+            buttons.push_back(b);
     if (buttons.empty()) return;
     QAbstractButton* button = soak.Pick(buttons);
     soak.Note("  screen reader presses '" + button->text().toStdString() + "' in '" +
@@ -873,6 +866,13 @@ std::vector<Action> MakeActions() {
                                  m.openResultFile, m.differenceMap, m.section, m.savePicture};
              Command(soak, items[soak.Uniform(0, 8)]);
          })},
+        {"map-settings", 1, false, WHEN(HasDocument(soak, scene)),
+         ACT(Command(soak, soak.window()->maps().actions().settings))},
+        {"print", 1, false, WHEN(HasDocument(soak, scene)),
+         ACT(Command(soak, soak.window()->printing().printAction()))},
+        {"export-pdf", 1, false, WHEN(HasDocument(soak, scene)),
+         ACT(Command(soak, soak.window()->printing().pdfAction()))},
+        {"import", 2, false, WHEN(scene.free()), ACT(Command(soak, soak.window()->actions().importSite))},
         {"about", 1, false, WHEN(scene.free()), ACT(Command(soak, soak.window()->actions().about))},
         {"quit-and-restart", 2, true, WHEN(scene.free()), ACT({
              if (soak.Chance(0.7)) CloseEveryDialog(soak);

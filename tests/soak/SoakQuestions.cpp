@@ -27,7 +27,9 @@ std::optional<std::string> SoakQuestions::ChooseFileToOpen(QWidget*, const QStri
     } else if (roll < 16) {
         // A file that is gone, the scratch folder itself, a FIFO.
         const fs::path odd[] = {work_ / "gone" / "nothing.kel", work_, work_ / "fifo"};
-        answer = odd[Uniform(0, fifoInputs ? 2 : 1)].string();
+        answer = odd[Uniform(0, 2)].string();
+    } else if (title.contains(QString::fromUtf8("インポート"))) {
+        answer = OneOf(drawings).string();
     } else if (title.contains(QString::fromUtf8("画像"))) {
         answer = OneOf(pictures).string();
     } else if (title.contains(QString::fromUtf8("ファイルを指定")) && roll < 60) {

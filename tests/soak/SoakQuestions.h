@@ -23,9 +23,7 @@ public:
     std::vector<std::filesystem::path> projects;  // saved projects, the example, damaged files
     std::vector<std::filesystem::path> pictures;  // background pictures, good and bad
     std::vector<std::filesystem::path> results;   // result files of runs, and other text
-    // Whether a FIFO is offered among the files to open (the readers of projects, pictures and result
-    // files block on one until they all read their files as regular files only).
-    bool fifoInputs = false;
+    std::vector<std::filesystem::path> drawings;  // drawings to import, good and bad
 
     std::optional<std::string> ChooseFileToOpen(QWidget* parent, const QString& title,
                                                 const QString& filter) override;
