@@ -2,39 +2,53 @@
 # Soaks the desktop program under AddressSanitizer and UndefinedBehaviorSanitizer: random use from
 # seed after seed (tests/soak), with its invariants checked after every step.
 #
-#   scripts/soak.sh HOURS [SEED]
+#   scripts/soak.sh DURATION [SEED]
+#   scripts/soak.sh --build              builds the soak only
 #
-# HOURS may be a fraction (0.05 is three minutes). The seeds run one after the other from SEED (default:
-# taken from the clock), each for at most SOAK_SEED_SECONDS (default 900). The first finding ends the
-# soak with status 1; its seed, its step, the command that replays it and the run's log (in
-# $SOAK_BUILD/soak/) are printed. With SOAK_UNIT_TESTS=1 the unit tests of editing/, dialogs/ and app/
-# run first in the same build.
+# DURATION is in hours (a fraction too: 0.5) or carries its unit: 90s, 2m, 4h. The seeds run one after
+# the other from SEED (default: taken from the clock), each for at most SOAK_SEED_SECONDS (default 900).
+# The first finding ends the soak with status 1; its seed, its step, the command that replays it and the
+# run's log (in $SAN_BUILD/soak/) are printed. With SOAK_UNIT_TESTS=1 the unit tests of editing/,
+# dialogs/ and app/ run first in the same build.
 #
-# The build folder (SOAK_BUILD, default build-soak) is configured with clang and the two sanitizers the
-# first time, and only the soak (and the three test executables when they run) are built there.
+# The soak runs in the sanitizer build folder (SAN_BUILD, default build-san; scripts/sanitizer-build.sh
+# sets it up), where only the soak (and the three test executables when they run) are built for it.
 set -e
 if [ $# -lt 1 ]; then
-    echo "usage: $0 HOURS [SEED]" >&2
+    echo "usage: $0 DURATION [SEED]   (DURATION: hours, or 90s, 2m, 4h)" >&2
     exit 2
 fi
-HOURS=$1
+case $1 in
+--build) seconds_total=0 ;;
+*s) seconds_total=${1%s} ;;
+*m) seconds_total=$(awk -v m="${1%m}" 'BEGIN { printf "%d", m * 60 }') ;;
+*h) seconds_total=$(awk -v h="${1%h}" 'BEGIN { printf "%d", h * 3600 }') ;;
+*) seconds_total=$(awk -v h="$1" 'BEGIN { printf "%d", h * 3600 }') ;;
+esac
 SEED=${2:-$(date +%s)}
-SOAK_BUILD=${SOAK_BUILD:-build-soak}
+SAN_BUILD=${SAN_BUILD:-build-san}
 SOAK_SEED_SECONDS=${SOAK_SEED_SECONDS:-900}
 JOBS=${JOBS:-$(nproc)}
 cd "$(dirname "$0")/.."
 
-if [ ! -f "$SOAK_BUILD/CMakeCache.txt" ]; then
-    sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-    CC=clang CXX=clang++ cmake -S . -B "$SOAK_BUILD" -G Ninja -DKELMORA_BENCH=OFF -DCMAKE_BUILD_TYPE=Sanitize \
-        -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -gline-tables-only $sanitizers -Wno-unknown-warning-option" \
-        -DCMAKE_EXE_LINKER_FLAGS="$sanitizers"
-fi
 targets=kelmora-soak
 if [ "${SOAK_UNIT_TESTS:-0}" = 1 ]; then
     targets="$targets editing_tests dialogs_tests app_tests"
 fi
-cmake --build "$SOAK_BUILD" -j "$JOBS" --target $targets
+if [ -x scripts/sanitizer-build.sh ]; then
+    SAN_BUILD=$SAN_BUILD JOBS=$JOBS scripts/sanitizer-build.sh $targets
+else
+    if [ ! -f "$SAN_BUILD/CMakeCache.txt" ]; then
+        sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+        CC=clang CXX=clang++ cmake -S . -B "$SAN_BUILD" -G Ninja -DKELMORA_SANITIZE=ON -DKELMORA_BENCH=OFF \
+            -DKELMORA_MANUAL=OFF -DCMAKE_BUILD_TYPE=Sanitize \
+            -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -gline-tables-only $sanitizers -Wno-unknown-warning-option" \
+            -DCMAKE_EXE_LINKER_FLAGS="$sanitizers"
+    fi
+    cmake --build "$SAN_BUILD" -j "$JOBS" --target $targets
+fi
+
+if [ "$1" = --build ]; then exit 0; fi
 
 # Any report ends the program at once; Qt's own allocations at exit are not ours to find.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=1}"
@@ -43,13 +57,13 @@ export QT_QPA_PLATFORM=offscreen
 
 if [ "${SOAK_UNIT_TESTS:-0}" = 1 ]; then
     for tests in editing_tests dialogs_tests app_tests; do
-        "$SOAK_BUILD/tests/$tests" --gtest_brief=1
+        "$SAN_BUILD/tests/$tests" --gtest_brief=1
     done
 fi
 
-logs="$SOAK_BUILD/soak"
+logs="$SAN_BUILD/soak"
 mkdir -p "$logs"
-end=$(awk -v h="$HOURS" -v now="$(date +%s)" 'BEGIN { printf "%d", now + h * 3600 }')
+end=$(($(date +%s) + seconds_total))
 seed=$SEED
 steps=0
 cpu=0
@@ -60,10 +74,10 @@ while [ "$(date +%s)" -lt "$end" ]; do
     if [ "$seconds" -lt 5 ]; then break; fi
     log="$logs/seed-$seed.log"
     echo "soak: seed $seed for $seconds s"
-    if ! "$SOAK_BUILD/tests/soak/kelmora-soak" --seed "$seed" --seconds "$seconds" >"$log" 2>&1; then
+    if ! "$SAN_BUILD/tests/soak/kelmora-soak" --seed "$seed" --seconds "$seconds" >"$log" 2>&1; then
         grep -v '^libpng' "$log" | tail -n 60 >&2
         echo "soak: FINDING with seed $seed (log: $log); replay with" >&2
-        echo "  QT_QPA_PLATFORM=offscreen $SOAK_BUILD/tests/soak/kelmora-soak --seed $seed --steps N --verbose" >&2
+        echo "  QT_QPA_PLATFORM=offscreen $SAN_BUILD/tests/soak/kelmora-soak --seed $seed --steps N --verbose" >&2
         echo "  (N: the step named above)" >&2
         exit 1
     fi
