@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QLayout>
 #include <QMdiArea>
 #include <algorithm>
+#include <utility>
 
 #include "app/MapLegendPanel.h"
 #include "app/PlanView.h"
@@ -52,12 +54,30 @@ void PlanWindow::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
 }
 
+void PlanWindow::KeepNormalRect() {
+    // Maximising sets the state before it changes the geometry, restoring sets it back before it
+    // restores the geometry: only the normal rectangle is kept.
+    if (!isMaximized() && !isMinimized()) normalRect_ = geometry();
+}
+
+void PlanWindow::moveEvent(QMoveEvent* event) {
+    QMdiSubWindow::moveEvent(event);
+    KeepNormalRect();
+}
+
+void PlanWindow::resizeEvent(QResizeEvent* event) {
+    QMdiSubWindow::resizeEvent(event);
+    KeepNormalRect();
+}
+
 DocumentManager::DocumentManager(QMdiArea& area, const DocumentServices& services, QObject* parent)
     : QObject(parent), area_(area), services_(services) {}
 
 KelmoraDocument* DocumentManager::AddDocument(ProjectDocument project, const std::string& path,
                                               const QString& title, bool modified, ProjectExtras extras) {
     auto* document = new KelmoraDocument(services_, this);
+    // Which windows of a backup were maximised is the session's, not the project's: it is not kept.
+    const std::vector<std::int32_t> maximizedWindows = std::exchange(extras.maximizedWindows, {});
     document->Load(std::move(project), path, title, modified, std::move(extras));
     documents_.push_back(document);
     connect(document, &KelmoraDocument::stateChanged, this, [this, document] {
@@ -68,27 +88,50 @@ KelmoraDocument* DocumentManager::AddDocument(ProjectDocument project, const std
     const std::vector<ViewRecord> records = std::move(document->pendingViewRecords());
     document->pendingViewRecords().clear();
     const std::size_t windows = std::max<std::size_t>(records.size(), 1);
-    for (std::size_t i = 0; i < windows; ++i)
-        CreateWindow(*document, i < records.size() ? &records[i] : nullptr);
+    for (std::size_t i = 0; i < windows; ++i) {
+        const bool maximized =
+            std::ranges::find(maximizedWindows, static_cast<std::int32_t>(i)) != maximizedWindows.end();
+        CreateWindow(*document, i < records.size() ? &records[i] : nullptr, maximized);
+    }
     RefreshTitles(*document);
     emit changed();
     return document;
 }
 
-PlanWindow* DocumentManager::CreateWindow(KelmoraDocument& document, const ViewRecord* record) {
+QSize DocumentManager::AreaSize() const {
+    // Before the main window is first shown its layout has not placed the area yet.
+    if (QWidget* main = area_.window(); main != nullptr && !main->isVisible() && main->layout() != nullptr)
+        main->layout()->activate();
+    return area_.contentsRect().size();
+}
+
+PlanWindow* DocumentManager::CreateWindow(KelmoraDocument& document, const ViewRecord* record,
+                                          bool maximized) {
+    // The window opened last, where a new window cascades from.
+    std::optional<QRect> last;
+    const QList<QMdiSubWindow*> open = area_.subWindowList(QMdiArea::CreationOrder);
+    if (!open.isEmpty()) {
+        auto* before = qobject_cast<PlanWindow*>(open.back());
+        last = before != nullptr ? before->normalRect() : open.back()->geometry();
+    }
     auto* window = new PlanWindow(document, *this);
     // The plan with its map legend beside it.
     auto* pane = new PlanPane(document, window);
     PlanView* view = pane->view();
     window->setWidget(pane);
     area_.addSubWindow(window);
-    if (record != nullptr && !record->info.frameRect.IsEmpty())
-        window->setGeometry(ToQRect(record->info.frameRect));
-    else
-        window->resize(kNewWindowSize);
+    const QSize area = AreaSize();
+    const QRect placed = record != nullptr && !record->info.frameRect.IsEmpty()
+                             ? PlaceInArea(ToQRect(record->info.frameRect), area)
+                             : NewWindowRect(kNewWindowSize, area, last);
+    window->setGeometry(placed);
+    window->SetNormalRect(placed);
     connect(view, &PlanView::statusText, this, &DocumentManager::statusText);
     connect(view, &PlanView::editMenuRequested, this, &DocumentManager::editMenuRequested);
-    window->show();
+    if (maximized)
+        window->showMaximized();
+    else
+        window->show();
     document.SetActiveView(view);
     view->SetUp(record);
     RefreshTitles(document);

@@ -19,7 +19,8 @@ namespace kelmora {
 class DocumentManager;
 class PlanView;
 
-// The frame of one plan window in the main window's window area.
+// The frame of one plan window in the main window's window area. It keeps its normal rectangle (the
+// one it comes back to from maximised or minimised), which the project's window record stores.
 class PlanWindow : public QMdiSubWindow {
     Q_OBJECT
 
@@ -27,13 +28,21 @@ public:
     PlanWindow(KelmoraDocument& document, DocumentManager& manager);
     KelmoraDocument& document() const { return document_; }
     PlanView* view() const;
+    // The rectangle in the window area while neither maximised nor minimised.
+    QRect normalRect() const { return normalRect_; }
+    void SetNormalRect(const QRect& r) { normalRect_ = r; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void KeepNormalRect();
+
     KelmoraDocument& document_;
     DocumentManager& manager_;
+    QRect normalRect_;
 };
 
 class DocumentManager : public QObject {
@@ -92,7 +101,11 @@ signals:
 private:
     KelmoraDocument* AddDocument(ProjectDocument project, const std::string& path, const QString& title,
                                  bool modified, ProjectExtras extras = {});
-    PlanWindow* CreateWindow(KelmoraDocument& document, const ViewRecord* record);
+    // A plan window on the document: at the record's rectangle (a new one cascades from the last window
+    // opened), kept inside the window area, maximised when asked.
+    PlanWindow* CreateWindow(KelmoraDocument& document, const ViewRecord* record, bool maximized = false);
+    // The size of the window area the plan windows are placed in.
+    QSize AreaSize() const;
     std::vector<PlanWindow*> WindowsOf(const KelmoraDocument& document) const;
     void RefreshTitles(KelmoraDocument& document);
     bool AskToSave(KelmoraDocument& document);

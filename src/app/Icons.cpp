@@ -70,6 +70,47 @@ void DrawPicture(QPainter& p) {
     p.drawEllipse(QPoint(22, 10), 3, 3);
 }
 
+// A magnifying glass over the upper left, for the zoom commands.
+void DrawMagnifier(QPainter& p) {
+    p.setPen(QPen(QColor(60, 60, 60), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPoint(19, 19), QPoint(28, 28));
+    p.setPen(QPen(QColor(60, 60, 60), 2));
+    p.setBrush(QColor(240, 248, 255));
+    p.drawEllipse(QPoint(13, 13), 9, 9);
+}
+
+void DrawZoomSign(QPainter& p, bool plus) {
+    p.setPen(QPen(QColor(0, 0, 255), 2));
+    p.drawLine(QPoint(9, 13), QPoint(17, 13));
+    if (plus) p.drawLine(QPoint(13, 9), QPoint(13, 17));
+}
+
+void DrawFitWindow(QPainter& p) {
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.setBrush(QColor(240, 248, 255));
+    p.drawRect(QRect(3, 5, 26, 22));
+    p.setPen(QPen(QColor(0, 160, 0), 1));
+    p.setBrush(QBrush(QColor(0, 200, 0), Qt::DiagCrossPattern));
+    p.drawRect(QRect(9, 11, 14, 10));
+    p.setPen(QPen(QColor(0, 0, 255), 2));
+    for (const QPoint& corner : {QPoint(5, 7), QPoint(27, 7), QPoint(27, 25), QPoint(5, 25)}) {
+        const QPoint inward((corner.x() < 16 ? 4 : -4), (corner.y() < 16 ? 4 : -4));
+        p.drawLine(corner, corner + QPoint(inward.x(), 0));
+        p.drawLine(corner, corner + QPoint(0, inward.y()));
+    }
+}
+
+void DrawZoomArea(QPainter& p) {
+    p.setPen(QPen(QColor(0, 0, 255), 1, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(2, 2, 20, 16));
+    p.setPen(QPen(QColor(60, 60, 60), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPoint(22, 22), QPoint(29, 29));
+    p.setPen(QPen(QColor(60, 60, 60), 2));
+    p.setBrush(QColor(240, 248, 255, 200));
+    p.drawEllipse(QPoint(17, 17), 7, 7);
+}
+
 void DrawProgram(QPainter& p) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(240, 248, 255));
@@ -129,6 +170,17 @@ QIcon PaintedIcon(ToolIcon icon) {
                 break;
             case ToolIcon::Picture:
                 DrawPicture(p);
+                break;
+            case ToolIcon::FitWindow:
+                DrawFitWindow(p);
+                break;
+            case ToolIcon::ZoomIn:
+            case ToolIcon::ZoomOut:
+                DrawMagnifier(p);
+                DrawZoomSign(p, icon == ToolIcon::ZoomIn);
+                break;
+            case ToolIcon::ZoomArea:
+                DrawZoomArea(p);
                 break;
             case ToolIcon::Program:
                 DrawProgram(p);

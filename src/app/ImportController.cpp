@@ -45,10 +45,7 @@ void ImportController::Tell(const QString& text) {
 void ImportController::FitWindow(KelmoraDocument& document, const PlanExtent& extent) {
     const std::vector<PlanView*> views = document.views();
     if (views.empty() || extent.empty) return;
-    PlanView& view = *views.front();
-    view.viewData() =
-        ViewFittedTo({extent.minX, extent.minY}, {extent.maxX, extent.maxY}, view.width(), view.height());
-    view.Update(6);
+    views.front()->FitRecordTo({extent.minX, extent.minY, extent.maxX, extent.maxY});
 }
 
 void ImportController::Run() {

@@ -4,7 +4,9 @@
 #include <QMetaObject>
 #include <algorithm>
 
+#include "app/DocumentManager.h"
 #include "app/PlanView.h"
+#include "app/WindowPlacement.h"
 
 namespace kelmora {
 
@@ -51,16 +53,27 @@ ProjectDocument KelmoraDocument::ToProject() const {
     for (PlanView* view : views()) {
         ViewRecord record;
         record.viewData = view->viewData();
-        // The window's normal rectangle in the area that holds the plan windows.
-        if (QMdiSubWindow* frame = FrameOf(view)) {
-            const QRect r =
-                frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
-            if (r.isValid())
-                record.info.frameRect = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-        }
+        // The window's normal rectangle in the area that holds the plan windows (also of a maximised
+        // window, which comes back to it).
+        QRect r;
+        if (auto* frame = qobject_cast<PlanWindow*>(FrameOf(view)))
+            r = frame->normalRect();
+        else if (QMdiSubWindow* other = FrameOf(view))
+            r = other->geometry();
+        if (r.isValid()) record.info.frameRect = ToFrameRect(r);
         project.viewRecords.push_back(std::move(record));
     }
     return project;
+}
+
+std::vector<std::int32_t> KelmoraDocument::MaximizedWindows() const {
+    std::vector<std::int32_t> maximized;
+    const std::vector<PlanView*> shown = views();
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const QWidget* frame = FrameOf(shown[i]);
+        if (frame != nullptr && frame->isMaximized()) maximized.push_back(static_cast<std::int32_t>(i));
+    }
+    return maximized;
 }
 
 void KelmoraDocument::SetTitle(const QString& title) {

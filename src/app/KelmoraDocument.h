@@ -51,8 +51,11 @@ public:
     // `title`.
     void Load(ProjectDocument project, const std::string& path, const QString& title, bool modified,
               ProjectExtras extras = {});
-    // The project as saving writes it: the model and one window record per open window, in window order.
+    // The project as saving writes it: the model and one window record per open window, in window order,
+    // each with the window's normal rectangle.
     ProjectDocument ToProject() const;
+    // The windows (by their record's index in ToProject) that are maximised, for a backup.
+    std::vector<std::int32_t> MaximizedWindows() const;
     // What saving writes into the extension file beside the project.
     const ProjectExtras& extras() const { return tx_.extras(); }
     QString title() const { return title_; }

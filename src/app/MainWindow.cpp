@@ -15,8 +15,10 @@
 #include "app/Icons.h"
 #include "app/ImportController.h"
 #include "app/MapController.h"
+#include "app/PlanDisplayController.h"
 #include "app/PlanView.h"
 #include "app/PrintController.h"
+#include "app/UserSettings.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
 
@@ -33,10 +35,16 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     documents_ = new DocumentManager(*area_, services_, this);
     actions_ = CommandActions::Create(*this);
     maps_ = new MapController(*this, *area_, *actions_.viewMenu, *documents_, *context_.questions);
+    displays_ = new PlanDisplayController(*this, *area_, *actions_.viewMenu, *actions_.toolBarWidget,
+                                          actions_.about, *documents_);
     printing_ =
         new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
     imports_ = new ImportController(*this, *documents_, *context_.questions);
-    statusBar()->showMessage(QString::fromUtf8("レディ"));
+    // A status tip cleared by the mouse leaving a menu item, or a prompt timed out, leaves "レディ".
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
+        if (text.isEmpty()) statusBar()->showMessage(QString::fromUtf8(kReadyText));
+    });
+    statusBar()->showMessage(QString::fromUtf8(kReadyText));
     resize(1100, 760);
     Connect();
     Refresh();
@@ -161,11 +169,14 @@ bool MainWindow::WriteSession() {
     if (!context_.dataFolder) return false;
     SessionSnapshot session;
     session.mainWindow = ToFrameRect(isMaximized() || isMinimized() ? normalGeometry() : geometry());
+    WriteInitialShow(isMaximized());
     for (const KelmoraDocument* document : documents_->documents()) {
         session.documents.push_back(document->ToProject());
-        // Beside the backup, the project it is a copy of, for the document restored from it.
+        // Beside the backup, the project it is a copy of and which of its windows were maximised, for
+        // the document restored from it.
         ProjectExtras extras = document->extras();
         extras.backupOf = document->transaction().origin();
+        extras.maximizedWindows = document->MaximizedWindows();
         session.extras.push_back(std::move(extras));
     }
     return kelmora::WriteSession(*context_.dataFolder, session).settingsWritten;

@@ -3,7 +3,8 @@
 // toolbar (CommandActions), the status bar, files dropped on it, and the session: the settings file and
 // the document backups written when it closes and read when the program starts. The noise maps on the
 // plan windows have their own controller (MapController), and so have their printed pages
-// (PrintController).
+// (PrintController) and the fit, zoom and labels of the plan windows (PlanDisplayController). The
+// status bar's first pane says "レディ" whenever it has nothing else to say.
 #include <QMainWindow>
 #include <filesystem>
 #include <optional>
@@ -19,6 +20,7 @@ namespace kelmora {
 
 class ImportController;
 class MapController;
+class PlanDisplayController;
 class PrintController;
 
 // What the program is started with.
@@ -41,6 +43,7 @@ public:
     QMdiArea& area() { return *area_; }
     const CommandActions& actions() const { return actions_; }
     MapController& maps() { return *maps_; }
+    PlanDisplayController& displays() { return *displays_; }
     PrintController& printing() { return *printing_; }
     ImportController& imports() { return *imports_; }
 
@@ -71,6 +74,7 @@ private:
     DocumentManager* documents_;
     CommandActions actions_;
     MapController* maps_;
+    PlanDisplayController* displays_;
     PrintController* printing_;
     ImportController* imports_;
 };

@@ -39,7 +39,7 @@ bool IsGridMode(int mode) {
 // The plan as the window shows it, without the empty background beyond the picture's lower-right
 // corner (the grid covers the picture).
 QSize ShownPlanSize(const PlanView& view) {
-    const CKelmoraViewData& v = view.viewData();
+    const CKelmoraViewData v = view.shownViewData();
     const double m = EffectiveMagnification(v.zoom);
     const auto side = [](double extent, int shown) {
         if (!std::isfinite(extent)) return shown;
@@ -292,12 +292,15 @@ void MapController::SavePicture() {
     PlanMapState& state = document->noiseMap();
     const CNoise& model = document->transaction().model();
     const NoiseMap* map = state.Map();
+    // The plan as the window shows it, with its display transform and labels.
+    const CKelmoraViewData shown = view->shownViewData();
     PlanMapInputs in{model,
-                     view->viewData(),
+                     shown,
                      view->hasPicture(),
                      ShownPlanSize(*view),
                      state.Menu(kIdleMode).isoLinesChecked,
                      document->mapOutOfDate() ? std::string(kMapOutOfDate) : std::string()};
+    in.labels = view->labels();
     in.isoLineLabels = state.Settings().isoLineLabels;
     in.gridCrosses = state.GridCrossesShown();
     const std::string title =

@@ -1,6 +1,7 @@
 #include "app/PlanView.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,12 +9,13 @@
 #include <QWheelEvent>
 
 #include "app/KelmoraDocument.h"
-#include "app/OffsetDialogs.h"
+#include "dialogs/OffsetDialogs.h"
 #include "platform/raster/BackgroundPicture.h"
 #include "platform/raster/MapPicture.h"
 #include "platform/raster/PlanRasterizer.h"
 #include "propagation/GroundModel.h"
 #include "view/ClickActions.h"
+#include "view/FitView.h"
 #include "view/PlanPointer.h"
 #include "view/PlanScene.h"
 #include "view/PlanWheel.h"
@@ -71,6 +73,8 @@ PlanView::PlanView(KelmoraDocument& document, QWidget* parent) : QWidget(parent)
     setAccessibleName(QString::fromUtf8("平面図"));
     setMinimumSize(100, 80);
     document_.AddView(this);
+    // A dialog opening or closing changes what a click does.
+    connect(&document_, &KelmoraDocument::stateChanged, this, [this] { UpdateCursor(); });
 }
 
 PlanView::~PlanView() {
@@ -134,6 +138,69 @@ void PlanView::ReplaceViewData(const CKelmoraViewData& data) {
     if (otherPicture) LoadPicture();
 }
 
+CKelmoraViewData PlanView::shownViewData() const {
+    return ShownViewData(state_.viewData, state_.display);
+}
+
+void PlanView::SetDisplay(const DisplayTransform& display) {
+    if (display == state_.display) return;
+    state_.display = display;
+    Update(5);
+    emit displayChanged();
+}
+
+void PlanView::FitToWindow() {
+    const EditTransaction& tx = document_.transaction();
+    SetDisplay(FitSite(tx.ModelUnderEdit(), state_.viewData, width(), height(), state_.display));
+}
+
+void PlanView::FitToModelExtent(const ModelExtent& extent) {
+    SetDisplay(FitModelExtent(state_.viewData, extent, width(), height(), state_.display));
+}
+
+void PlanView::FitRecordTo(const ModelExtent& extent) {
+    ReplaceViewData(ViewFittedTo({extent.minX, extent.minY}, {extent.maxX, extent.maxY}, width(), height()));
+    state_.display = {};
+    Update(6);
+    emit displayChanged();
+}
+
+void PlanView::ZoomIn() {
+    DisplayTransform d = state_.display;
+    ZoomDisplayAbout(d, kDisplayZoomStep, {0.5 * width(), 0.5 * height()});
+    SetDisplay(d);
+}
+
+void PlanView::ZoomOut() {
+    DisplayTransform d = state_.display;
+    ZoomDisplayAbout(d, 1.0 / kDisplayZoomStep, {0.5 * width(), 0.5 * height()});
+    SetDisplay(d);
+}
+
+void PlanView::ArmZoomArea() {
+    state_.zoomAreaArmed = true;
+    UpdateCursor();
+    emit statusText(QString::fromUtf8(kZoomAreaPrompt));
+}
+
+QString PlanView::displayScaleText() const {
+    return QString::fromStdString(DisplayScaleText(state_.viewData, state_.display));
+}
+
+void PlanView::SetLabels(const PlanLabels& labels) {
+    if (labels == labels_) return;
+    labels_ = labels;
+    Update(5);
+}
+
+void PlanView::UpdateCursor() {
+    const bool picking = state_.zoomAreaArmed || IsPickingMode(editMode());
+    if (picking && cursor().shape() != Qt::CrossCursor)
+        setCursor(Qt::CrossCursor);
+    else if (!picking && testAttribute(Qt::WA_SetCursor))
+        unsetCursor();
+}
+
 void PlanView::RedrawBase() {
     RasterizeLayer(base_, lists_.base, picture());
 }
@@ -148,6 +215,8 @@ void PlanView::RebuildLayers() {
 
 void PlanView::Update(int hint) {
     const HintEffect effect = EffectOfHint(hint);
+    // Every change of the document's edit mode is followed by a redraw.
+    UpdateCursor();
     if (!layersBuilt_) {
         if (effect.repaint) update();
         return;
@@ -157,13 +226,14 @@ void PlanView::Update(int hint) {
         return;
     }
     const EditTransaction& tx = document_.transaction();
-    PlanSceneInputs inputs{tx.model(), tx.workingCopy(), tx.edit(), state_.viewData, !picture_.isNull()};
+    const CKelmoraViewData shown = shownViewData();
+    PlanSceneInputs inputs{tx.model(), tx.workingCopy(), tx.edit(), shown, !picture_.isNull()};
+    inputs.labels = labels_;
     inputs.importPreview = document_.importPreview();
     // The map goes into the base layer only.
     PlanMapLayers map;
     if (effect.redrawBase)
-        map = document_.noiseMap().Layers(state_.viewData, base_.width(), PlanTextWidth(),
-                                          document_.mapOutOfDate());
+        map = document_.noiseMap().Layers(shown, base_.width(), PlanTextWidth(), document_.mapOutOfDate());
     inputs.mapBeneath = &map.beneath;
     inputs.mapAbove = &map.above;
     inputs.gridCrosses = map.gridCrosses;
@@ -173,11 +243,16 @@ void PlanView::Update(int hint) {
         case ComposeStep::None:
             break;
         case ComposeStep::CopyPictureArea: {
+            // The window's picture-sized area at its client origin, where the display shows it.
             if (composed_.size() != base_.size()) composed_ = base_.copy();
+            const CVertex2D topLeft = ShownFromStored(state_.display, {0.0, 0.0});
+            const CVertex2D bottomRight =
+                ShownFromStored(state_.display, {state_.viewData.imageWidth, state_.viewData.imageHeight});
+            const QRect area = QRectF(QPointF(topLeft.x, topLeft.y), QPointF(bottomRight.x, bottomRight.y))
+                                   .toAlignedRect()
+                                   .intersected(base_.rect());
             QPainter painter(&composed_);
-            painter.drawImage(QPoint(0, 0), base_,
-                              QRect(0, 0, static_cast<int>(state_.viewData.imageWidth),
-                                    static_cast<int>(state_.viewData.imageHeight)));
+            painter.drawImage(area.topLeft(), base_, area);
             break;
         }
         case ComposeStep::CopyBaseAndOverlay:
@@ -237,7 +312,17 @@ void PlanView::focusInEvent(QFocusEvent* event) {
 
 void PlanView::Carry(const GestureEffect& effect) {
     if (!effect.screenInversions.empty()) DrawOnScreen(effect.screenInversions);
-    if (effect.redrawHint != 0) Update(effect.redrawHint);
+    if (effect.zoomArea) {
+        SetDisplay(DisplayAfterZoomArea(state_.display, effect.zoomArea->first, effect.zoomArea->second,
+                                        width(), height()));
+        UpdateCursor();
+        emit statusText(QString::fromUtf8(kReadyText));
+    }
+    if (effect.redrawHint != 0) {
+        Update(effect.redrawHint);
+        // Pan and zoom of the record, or of the display.
+        if (effect.redrawHint == 5) emit displayChanged();
+    }
     if (effect.statusText != nullptr) emit statusText(QString::fromUtf8(effect.statusText));
 }
 
@@ -255,7 +340,8 @@ void PlanView::mouseMoveEvent(QMouseEvent* event) {
     const EditTransaction& tx = document_.transaction();
     std::optional<ClientPoint> tail;
     if (const std::optional<CVector3D> last = PolylineTail(tx.ModelUnderEdit(), tx.edit()))
-        tail = ModelToPixel(state_.viewData, *last);
+        tail = ModelToPixel(shownViewData(), *last);
+    UpdateCursor();
     Carry(OnPlanMouseMove(state_, At(event->position()), editMode(), tail));
 }
 
@@ -270,11 +356,15 @@ void PlanView::mouseReleaseEvent(QMouseEvent* event) {
         if (dialog != nullptr && IsPickingMode(mode)) {
             const EditTransaction& tx = document_.transaction();
             const CNoise& stored = tx.model();
+            const CKelmoraViewData shown = shownViewData();
             OpenDialogPort port(*dialog);
-            const PlanEditContext context{
-                tx.ModelUnderEdit(), tx.edit(), state_.viewData, port, *this, [&stored](const CVector3D& p) {
-                    return GroundHeightAt(stored, p);
-                }};
+            const PlanEditContext context{tx.ModelUnderEdit(),
+                                          tx.edit(),
+                                          shown,
+                                          port,
+                                          *this,
+                                          [&stored](const CVector3D& p) { return GroundHeightAt(stored, p); },
+                                          state_.display};
             ActOnGestureEnd(*effect.ended, context);
         }
         return;
@@ -284,13 +374,26 @@ void PlanView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PlanView::wheelEvent(QWheelEvent* event) {
-    const int notches = event->angleDelta().y() / 120;
-    if (notches == 0) {
+    const QPoint angle = event->angleDelta();
+    if (angle.isNull()) {
         event->ignore();
         return;
     }
-    Carry(OnWheel(state_, notches, At(event->position()), editMode()));
+    const ModifierKeys keys{event->modifiers().testFlag(Qt::ShiftModifier),
+                            event->modifiers().testFlag(Qt::ControlModifier), false};
+    Carry(OnWheel(state_, angle.y() / 120.0, angle.x() / 120.0, At(event->position()), keys));
     event->accept();
+}
+
+void PlanView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && state_.zoomAreaArmed) {
+        Carry(CancelGesture(state_));
+        state_.zoomAreaArmed = false;
+        UpdateCursor();
+        emit statusText(QString::fromUtf8(kReadyText));
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace kelmora

@@ -7,12 +7,19 @@
 // The document's noise map, when shown, is part of the base layer's display list: its bands, iso-lines
 // and their labels under the site drawing — the same list a picture export draws. Its legend stands in
 // a panel beside the plan (MapLegendPanel).
+//
+// What the window shows is its record (viewData: picture, calibration, the record's zoom) under a
+// display transform of its own (DisplayTransform.h): "全体表示", the zoom buttons, Ctrl + wheel and the
+// zoom-to-area drag change only the display transform, so the record saved with the project, and the
+// horizontal grid laid over the window from it, stay as they were.
 #include <QImage>
 #include <QWidget>
 
 #include "view/DisplayList.h"
+#include "view/DisplayTransform.h"
 #include "view/PickingHost.h"
 #include "view/PlanGestures.h"
+#include "view/PlanLabels.h"
 
 namespace kelmora {
 
@@ -26,8 +33,31 @@ public:
     ~PlanView() override;
 
     KelmoraDocument& document() const { return document_; }
+    // The window record: what is saved with the project and what the grids and the size dialog use.
     CKelmoraViewData& viewData() { return state_.viewData; }
     const CKelmoraViewData& viewData() const { return state_.viewData; }
+    // The display transform on top of the record, and the view data the window draws and picks with.
+    const DisplayTransform& display() const { return state_.display; }
+    CKelmoraViewData shownViewData() const;
+    void SetDisplay(const DisplayTransform& display);
+    // "全体表示": the site (without one, the picture) fitted into the window.
+    void FitToWindow();
+    // A model extent (an imported site, say) fitted into the window.
+    void FitToModelExtent(const ModelExtent& extent);
+    // The window of a document that has no record of it yet (one an import makes): a record without
+    // a picture that shows the extent fitted into the window as it is now, with nothing on top.
+    void FitRecordTo(const ModelExtent& extent);
+    // One zoom step in or out about the window's centre.
+    void ZoomIn();
+    void ZoomOut();
+    // "範囲拡大": the next left drag on the plan chooses the area to show (Esc gives up).
+    void ArmZoomArea();
+    bool zoomAreaArmed() const { return state_.zoomAreaArmed; }
+    // The status bar's text for the display scale.
+    QString displayScaleText() const;
+    // The labels the plan draws (the view menu's switches).
+    void SetLabels(const PlanLabels& labels);
+    const PlanLabels& labels() const { return labels_; }
     bool hasPicture() const { return !picture_.isNull(); }
     // The background picture, or null.
     const QImage* picture() const { return picture_.isNull() ? nullptr : &picture_; }
@@ -63,6 +93,8 @@ signals:
     void statusText(const QString& text);
     // A right click with no dialog open: the edit menu at this screen position.
     void editMenuRequested(const QPoint& globalPos);
+    // The display scale or the record's zoom changed (displayScaleText).
+    void displayChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -71,6 +103,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
 private:
@@ -78,10 +111,13 @@ private:
     void RebuildLayers();
     void RedrawBase();
     void Carry(const GestureEffect& effect);
+    // The cross-hair while a click will fill the open dialog or choose the area to show.
+    void UpdateCursor();
     int editMode() const;
 
     KelmoraDocument& document_;
     PlanViewState state_;
+    PlanLabels labels_;
     QImage picture_;
     PlanDisplayList lists_;
     QImage base_;

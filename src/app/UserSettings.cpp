@@ -66,6 +66,11 @@ InitialShow ReadInitialShow() {
     }
 }
 
+void WriteInitialShow(bool maximized) {
+    QSettings settings;
+    settings.setValue(QStringLiteral("Window/show"), maximized ? 3 : 1);
+}
+
 std::optional<ReportAuthor> ReadReportAuthor() {
     const QSettings settings;
     if (!settings.value(kReportAskedKey, false).toBool()) return std::nullopt;

@@ -29,6 +29,8 @@ private:
 // How the main window first shows: the integer "show" of section "Window" (default 1, normal).
 enum class InitialShow { Normal, Maximized, Minimized };
 InitialShow ReadInitialShow();
+// Remembers whether the main window was maximised when the program closed ("show" 3, else 1).
+void WriteInitialShow(bool maximized);
 
 // The company and the author of printed title blocks; none until the user has been asked (an answer
 // left empty counts as asked).

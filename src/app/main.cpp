@@ -22,18 +22,30 @@ void SetIdentity() {
     QCoreApplication::setApplicationVersion(QString::fromUtf8(kelmora::kProgramVersion));
 }
 
-void DescribeCommandLine(QCommandLineParser& parser) {
+// The command line in Japanese: the help and version options are the program's own, since Qt's
+// translations leave the help option's text in English.
+const QCommandLineOption kHelpOption({QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")},
+                                     QString::fromUtf8("このヘルプを表示する。"));
+const QCommandLineOption kVersionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                        QString::fromUtf8("バージョン情報を表示する。"));
+
+// Reads the command line; --help and --version print their text and end the program, a wrong option
+// is told and ends it.
+void ProcessCommandLine(QCommandLineParser& parser, const QCoreApplication& app) {
     parser.setApplicationDescription(QString::fromUtf8("Kelmora: 工場等の騒音予測プログラム"));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    parser.addOption(kHelpOption);
+    parser.addOption(kVersionOption);
     parser.addPositionalArgument(QStringLiteral("project"), QString::fromUtf8("開くプロジェクトファイル"),
                                  QStringLiteral("[project...]"));
+    parser.process(app);
+    if (parser.isSet(kHelpOption)) parser.showHelp(0);
+    if (parser.isSet(kVersionOption)) parser.showVersion();
 }
 
 // --help and --version answer without a display.
 bool AsksOnlyForText(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
+        for (const char* option : {"-h", "--help", "-?", "-v", "--version"})
             if (std::strcmp(argv[i], option) == 0) return true;
     return false;
 }
@@ -46,8 +58,7 @@ int main(int argc, char** argv) {
         SetIdentity();
         kelmora::InstallJapaneseTranslations(app);
         QCommandLineParser parser;
-        DescribeCommandLine(parser);
-        parser.process(app);  // prints and exits
+        ProcessCommandLine(parser, app);  // prints and exits
         return 0;
     }
 
@@ -55,8 +66,7 @@ int main(int argc, char** argv) {
     SetIdentity();
     kelmora::PrepareApplication(app);
     QCommandLineParser parser;
-    DescribeCommandLine(parser);
-    parser.process(app);
+    ProcessCommandLine(parser, app);
 
     kelmora::DialogQuestions questions;
     kelmora::AppContext context;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "calc/BreakdownEstimate.h"
 #include "calc/BreakdownLines.h"
 #include "calc/BreakdownWriter.h"
 #include "calc/OpeningSources.h"
@@ -118,13 +119,21 @@ void CPredictionJob::Run() {
         return;
     }
     BuildOpeningSources(model_);
-    OfferedFile breakdown = OfferOutputFile(*this, host, OutputFile::Breakdown);
+    PredictionSite site(model_);
+    std::optional<std::string> breakdownPath = host.ChooseOutputFile(FileRequestFor(OutputFile::Breakdown));
+    if (breakdownPath && host.AsksAboutLargeBreakdowns()) {
+        // Before writing what may be gigabytes, the size it will have and whether the disk holds it.
+        const BreakdownSizeWarning warning{EstimateBreakdownSize(site, kBreakdownSamplePoints, this),
+                                           SpaceForFile(std::filesystem::path(*breakdownPath))};
+        if (warning.Warranted(settings_.largeBreakdownBytes) && !host.KeepLargeBreakdown(warning))
+            breakdownPath.reset();
+    }
+    OfferedFile breakdown = OpenOutputFile(*this, OutputFile::Breakdown, breakdownPath);
     if (breakdown.openFailed) {
         PostEnd(kJobError);
         return;
     }
     CTextFile* file = breakdown.file.get();
-    PredictionSite site(model_);
     computed_ = 0;
     reused_ = 0;
     // The transfers of this run, and those of the last one where they may be reused.

@@ -4,6 +4,9 @@
 // (one point, a list or a grid) and, for lists and grids, offers and writes the LAeqT and LAmax result
 // files. Everything it needs from a user interface goes through the job's CRunHost.
 //
+// Before a breakdown is written, a host that asks about large ones is told its estimated size when it
+// exceeds a gigabyte or the free space of its disk, and may drop it; the run goes on without it.
+//
 // The points of a list or a grid are computed on several threads; each point's breakdown goes to its
 // own buffer and the buffers are written in point order, so every file is byte for byte the one a run
 // on one thread writes. The cancel flag is tested at every breakdown line and before each point's
@@ -22,6 +25,9 @@ namespace kelmora {
 struct PredictionRunSettings {
     int threads = 0;  // threads computing points; ≤ 0: one per core
     int window = 0;   // finished points held ahead of the one being written; ≤ 0: twice the threads
+    // A breakdown estimated larger than this (or than its disk's space) is asked about first, when the
+    // host asks about large breakdowns (BreakdownEstimate.h).
+    std::uint64_t largeBreakdownBytes = 1'000'000'000;
 };
 
 class CPredictionJob : public CLongJob {

@@ -88,8 +88,11 @@ void WriteMatrixResults(CTextSink& out, ResultLevel level, std::span<const CPred
 }
 
 OfferedFile OfferOutputFile(CLongJob& job, CRunHost& host, OutputFile which) {
+    return OpenOutputFile(job, which, host.ChooseOutputFile(FileRequestFor(which)));
+}
+
+OfferedFile OpenOutputFile(CLongJob& job, OutputFile which, const std::optional<std::string>& path) {
     OfferedFile offered;
-    const std::optional<std::string> path = host.ChooseOutputFile(FileRequestFor(which));
     if (!path) return offered;
     offered.file = CTextFile::Create(*path, &job);
     if (!offered.file) {

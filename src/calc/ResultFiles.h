@@ -42,6 +42,8 @@ struct OfferedFile {
 // Asks the host for `which` file and opens it. When it cannot be opened, the job's error text
 // becomes the file's open error ("出力テキストファイルオープンエラー\n(%s)" and the like).
 OfferedFile OfferOutputFile(CLongJob& job, CRunHost& host, OutputFile which);
+// Opens `which` file at the path chosen for it (none: skipped), as OfferOutputFile does.
+OfferedFile OpenOutputFile(CLongJob& job, OutputFile which, const std::optional<std::string>& path);
 
 // Offers and writes the LAeqT file, then the LAmax file of a run over a list (X Y Z form) or a
 // grid (X Y Z or matrix form as the host answers). False after an open error, which ends the run:

@@ -29,6 +29,8 @@ struct FileRequest {
 // The save dialog of each output file.
 const FileRequest& FileRequestFor(OutputFile file);
 
+struct BreakdownSizeWarning;
+
 class CRunHost {
 public:
     virtual ~CRunHost() = default;
@@ -41,6 +43,13 @@ public:
     virtual bool AskXyzForm(OutputFile file, std::string_view question) = 0;
     // A message box, returning when the user has closed it.
     virtual void ShowMessage(std::string_view text, MessageIcon icon) = 0;
+    // Whether the host asks before a large breakdown is written: the run then estimates the size of a
+    // breakdown chosen (which costs the computation of a few points) and asks KeepLargeBreakdown when
+    // it is over a gigabyte or over the space of its disk. A host that cannot ask keeps what was asked
+    // for, without the estimate.
+    virtual bool AsksAboutLargeBreakdowns() const { return false; }
+    // True to write the large breakdown all the same, false to run without it.
+    virtual bool KeepLargeBreakdown(const BreakdownSizeWarning&) { return true; }
 
     // Called from the job's thread: item `item` (from 1) of `itemCount` is being processed. A host
     // with a window posts it to its own thread.

@@ -7,6 +7,7 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include "dialogs/DialogSupport.h"
 #include "editing/DialogPlacement.h"
 
 namespace kelmora {
@@ -31,7 +32,7 @@ QLineEdit* ChainDialog::Field(int controlId) const {
 }
 
 void ChainDialog::SetControlText(int controlId, const std::string& text) {
-    if (QLineEdit* field = Field(controlId)) field->setText(QString::fromStdString(text));
+    if (QLineEdit* field = Field(controlId)) SetFieldString(field, text);
 }
 
 void ChainDialog::PressButton(int buttonId) {

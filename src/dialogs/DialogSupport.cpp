@@ -103,6 +103,8 @@ std::string FieldString(const QLineEdit* field) {
 
 void SetFieldString(QLineEdit* field, const std::string& text) {
     field->setText(QString::fromStdString(text));
+    // A narrow field shows the start of a long number, not its last digits.
+    field->setCursorPosition(0);
 }
 
 }  // namespace kelmora

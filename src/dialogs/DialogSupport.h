@@ -55,7 +55,8 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// Text of a field in the program's own form (UTF-8) and back.
+// Text of a field in the program's own form (UTF-8) and back; a field shown anew shows the start of its
+// text.
 std::string FieldString(const QLineEdit* field);
 void SetFieldString(QLineEdit* field, const std::string& text);
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -183,6 +184,13 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
             auto* edit = new QLineEdit(this);
             lineEdits_[id] = edit;
             if (field.kind == FieldKind::kNumber) BindField(id, edit);
+            if (field.kind == FieldKind::kText) edit->setMinimumWidth(kMemoFieldMinimumWidth);
+            // Typed, or written by a click on the plan: fields computed from it follow.
+            connect(edit, &QLineEdit::textChanged, this, [this, id] {
+                if (showingForm_) return;
+                FromControls();
+                if (editor_->TextChanged(id)) ToControls();
+            });
             control = edit;
             break;
         }
@@ -261,6 +269,9 @@ QWidget* EditorDialog::BuildRow(const EditorField& field, QFormLayout* form) {
         auto* layout = new QHBoxLayout(holder);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(control);
+        // The label is the buddy of a control in another widget than its own: a screen reader, which
+        // looks for the buddy among the control's siblings, is given the name itself.
+        if (label != nullptr) control->setAccessibleName(label->text());
         auto* hint = new QLabel(Text(field.hint), holder);
         layout->addWidget(hint);
         row.push_back(hint);
@@ -361,10 +372,15 @@ void EditorDialog::FromControls() {
 }
 
 void EditorDialog::ToControls() {
+    // The fields are set one after the other: none is read back meanwhile.
+    const QScopedValueRollback showing(showingForm_, true);
     const EditorForm& form = editor_->form();
     for (const auto& [id, edit] : lineEdits_) {
         const QString text = QString::fromStdString(form.Text(id));
-        if (edit->text() != text) edit->setText(text);
+        if (edit->text() != text) {
+            edit->setText(text);
+            edit->setCursorPosition(0);  // the start of a long number, not its last digits
+        }
     }
     for (const auto& [id, combo] : combos_) {
         const QSignalBlocker block(combo);

@@ -26,6 +26,9 @@ class QWidget;
 
 namespace kelmora {
 
+// The least width of a memo field [px]: room for a sentence whatever the editor's layout.
+inline constexpr int kMemoFieldMinimumWidth = 260;
+
 class EditorDialog : public ChainDialog {
     Q_OBJECT
 
@@ -57,6 +60,7 @@ private:
     void OnSpectrum(int controlId);
 
     std::unique_ptr<ChainEditor> editor_;
+    bool showingForm_ = false;  // the form is being shown: text changes are not the user's
     std::map<int, QLineEdit*> lineEdits_;
     std::map<int, QComboBox*> combos_;
     std::map<int, QButtonGroup*> radios_;

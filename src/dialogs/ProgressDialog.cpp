@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "calc/BreakdownEstimate.h"
 #include "calc/LongJobTexts.h"
 #include "calc/ProgressLine.h"
 
@@ -129,6 +130,21 @@ bool ProgressDialog::AskXyzForm(OutputFile, std::string_view question) {
         },
         Qt::BlockingQueuedConnection);
     return xyz;
+}
+
+bool ProgressDialog::KeepLargeBreakdown(const BreakdownSizeWarning& warning) {
+    bool keep = true;
+    const QString text = QString::fromStdString(LargeBreakdownQuestion(warning));
+    QMetaObject::invokeMethod(
+        this,
+        [&] {
+            keep = questions_.Choose(this, QString::fromUtf8(kProgramCaption), text,
+                                     QString::fromUtf8(kKeepBreakdownButton),
+                                     QString::fromUtf8(kDropBreakdownButton), QMessageBox::Warning);
+            breakdownChosen_ = keep;
+        },
+        Qt::BlockingQueuedConnection);
+    return keep;
 }
 
 void ProgressDialog::ShowMessage(std::string_view text, MessageIcon icon) {

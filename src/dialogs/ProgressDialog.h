@@ -62,6 +62,8 @@ public:
     std::optional<std::string> ChooseOutputFile(const FileRequest& request) override;
     bool AskXyzForm(OutputFile file, std::string_view question) override;
     void ShowMessage(std::string_view text, MessageIcon icon) override;
+    bool AsksAboutLargeBreakdowns() const override { return true; }
+    bool KeepLargeBreakdown(const BreakdownSizeWarning& warning) override;
     void ReportProgress(int item, int itemCount) override;
     void ReportEnd(int code) override;
 

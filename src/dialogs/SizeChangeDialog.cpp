@@ -7,12 +7,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <charconv>
-#include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "dialogs/DialogSupport.h"
+#include "editing/FieldParser.h"
 
 namespace kelmora {
 
@@ -28,22 +26,6 @@ constexpr FieldRow kRows[] = {
     {kSizePositionXId, "画面上の位置 X"},    {kSizePositionYId, "画面上の位置 Y"},
     {kSizeLogicalXId, "論理座標 X"},         {kSizeLogicalYId, "論理座標 Y"},
 };
-
-// A number as typed, in the C locale whatever the user's: surrounding blanks allowed, nothing else.
-std::optional<double> ParseNumber(const QString& text) {
-    const std::string s = text.trimmed().toStdString();
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (s.empty() || error != std::errc() || end != s.data() + s.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-QString NumberText(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return QString::fromLatin1(text);
-}
 
 }  // namespace
 
@@ -87,12 +69,12 @@ SizeChangeDialog::SizeChangeDialog(ChainHost& host, const DialogRequest& request
 }
 
 void SizeChangeDialog::ShowValues(const SizeDialogValues& v) {
-    Field(kSizeOnScreenLengthId)->setText(NumberText(v.onScreenLength));
-    Field(kSizeLogicalLengthId)->setText(NumberText(v.logicalLength));
-    Field(kSizePositionXId)->setText(NumberText(v.positionX));
-    Field(kSizePositionYId)->setText(NumberText(v.positionY));
-    Field(kSizeLogicalXId)->setText(NumberText(v.logicalX));
-    Field(kSizeLogicalYId)->setText(NumberText(v.logicalY));
+    SetFieldString(Field(kSizeOnScreenLengthId), FieldText(v.onScreenLength));
+    SetFieldString(Field(kSizeLogicalLengthId), FieldText(v.logicalLength));
+    SetFieldString(Field(kSizePositionXId), FieldText(v.positionX));
+    SetFieldString(Field(kSizePositionYId), FieldText(v.positionY));
+    SetFieldString(Field(kSizeLogicalXId), FieldText(v.logicalX));
+    SetFieldString(Field(kSizeLogicalYId), FieldText(v.logicalY));
 }
 
 bool SizeChangeDialog::Tell(const std::string& text) {
@@ -106,9 +88,9 @@ std::optional<SizeDialogValues> SizeChangeDialog::ReadFields() {
     int i = 0;
     for (const FieldRow& row : kRows) {
         QLineEdit* field = Field(row.id);
-        const std::optional<double> value = ParseNumber(field->text());
+        const std::optional<double> value = ParseFieldNumber(FieldString(field));
         if (!value) {
-            if (!Tell("数字を入力してください。")) return std::nullopt;
+            if (!Tell(kNotANumberMessage)) return std::nullopt;
             field->setFocus();
             field->selectAll();
             return std::nullopt;
@@ -131,8 +113,8 @@ void SizeChangeDialog::LowerLeft() {
     if (view == nullptr) return;
     SizeDialogValues v;
     SetPositionToPictureLowerLeft(*view, v);
-    Field(kSizePositionXId)->setText(NumberText(v.positionX));
-    Field(kSizePositionYId)->setText(NumberText(v.positionY));
+    SetFieldString(Field(kSizePositionXId), FieldText(v.positionX));
+    SetFieldString(Field(kSizePositionYId), FieldText(v.positionY));
 }
 
 void SizeChangeDialog::Apply() {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -62,6 +63,17 @@ QMessageBox::StandardButton DialogQuestions::Ask(QWidget* parent, const QString&
 void DialogQuestions::Tell(QWidget* parent, const QString& caption, const QString& text,
                            QMessageBox::Icon icon) {
     RunOwnedDialog(new QMessageBox(icon, caption, text, QMessageBox::Ok, parent));
+}
+
+bool DialogQuestions::Choose(QWidget* parent, const QString& caption, const QString& text,
+                             const QString& yesText, const QString& noText, QMessageBox::Icon icon) {
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(yesText, QMessageBox::AcceptRole);
+    QPushButton* no = box.addButton(noText, QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 QString QtFileFilter(std::string_view pipeFilter) {

@@ -35,6 +35,14 @@ public:
     // A message box with "OK".
     virtual void Tell(QWidget* parent, const QString& caption, const QString& text,
                       QMessageBox::Icon icon) = 0;
+    // A choice between two actions, each a button that says what it does: true for `yesText`, false for
+    // `noText` (also Escape). Without buttons of its own, the question is asked as a Yes/No question.
+    virtual bool Choose(QWidget* parent, const QString& caption, const QString& text, const QString& yesText,
+                        const QString& noText, QMessageBox::Icon icon) {
+        (void)yesText;
+        (void)noText;
+        return Ask(parent, caption, text, QMessageBox::Yes | QMessageBox::No, icon) == QMessageBox::Yes;
+    }
 };
 
 // Qt's own file dialogs (not the platform's, so that scripts and screen readers find their fields)
@@ -48,6 +56,8 @@ public:
     QMessageBox::StandardButton Ask(QWidget* parent, const QString& caption, const QString& text,
                                     QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) override;
     void Tell(QWidget* parent, const QString& caption, const QString& text, QMessageBox::Icon icon) override;
+    bool Choose(QWidget* parent, const QString& caption, const QString& text, const QString& yesText,
+                const QString& noText, QMessageBox::Icon icon) override;
 };
 
 // A filter written as "text|pattern|text|pattern||" in Qt's form "text;;text": each entry keeps its

@@ -34,6 +34,10 @@ const std::array<const char*, kThirdOctaveBands>& BandFieldLabels() {
     return kLabels;
 }
 
+int ToolResultDecimals(const BandEditorCaller& caller) {
+    return caller.levelTools ? 1 : 2;
+}
+
 ValidationResult CheckConversionDistance(double distance) {
     return CheckNumberRange(distance, kMinConversionDistance, kLargestDouble, "distance", kDistanceFieldId);
 }
@@ -75,6 +79,13 @@ void BandEditor::ShowBands(const std::array<double, kThirdOctaveBands>& values) 
         bandTexts[i] = FieldText(values[i]);
 }
 
+void BandEditor::ShowToolResult(const std::array<double, kThirdOctaveBands>& values) {
+    // A computed level carries digits nobody measured; the spectrum stores what the fields show.
+    const int decimals = ToolResultDecimals(caller_);
+    for (int i = 0; i < kThirdOctaveBands; ++i)
+        bandTexts[i] = RoundedFieldText(values[i], decimals);
+}
+
 std::optional<UserMessage> BandEditor::Accept(CBand& spectrum) const {
     const auto read = ReadFields();
     if (const auto* refused = std::get_if<UserMessage>(&read)) return *refused;
@@ -105,7 +116,7 @@ std::optional<UserMessage> BandEditor::ApplyAWeighting() {
     CBand band;
     band.third = std::get<Values>(read).bands;
     band.addAWeighting();
-    ShowBands(band.third);
+    ShowToolResult(band.third);
     return std::nullopt;
 }
 
@@ -124,7 +135,7 @@ std::optional<UserMessage> BandEditor::ConvertToPower() {
     CBand band;
     band.third = v.bands;
     band.toPowerFromPointSpl(v.distance, v.q);
-    ShowBands(band.third);
+    ShowToolResult(band.third);
     return std::nullopt;
 }
 

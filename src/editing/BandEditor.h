@@ -37,6 +37,10 @@ const std::array<const char*, kThirdOctaveBands>& BandFieldLabels();
 inline constexpr double kMinConversionDistance = 0.001;  // m
 inline constexpr double kMinConversionQ = 1.0;
 
+// The decimals of the band values the tools write back: a tenth of a decibel for levels, hundredths for
+// absorption coefficients and transmission losses.
+int ToolResultDecimals(const BandEditorCaller& caller);
+
 // The range checks of the conversion's distance and Q, with the framework's range message.
 ValidationResult CheckConversionDistance(double distance);
 ValidationResult CheckConversionQ(double q);
@@ -59,12 +63,12 @@ public:
     std::optional<UserMessage> Accept(CBand& spectrum) const;
     // "←全バンドの値にする": the all-bands value, if in range, into every band field.
     std::optional<UserMessage> SetAllBands();
-    // "A特性補正": the A-weighting added to every band field.
+    // "A特性補正": the A-weighting added to every band field, the results rounded (ToolResultDecimals).
     std::optional<UserMessage> ApplyAWeighting();
     // "OA値表示...": the overall value "%.1f[dB]" titled "オーバーオール値", or the refusal of a field.
     UserMessage OverallValue() const;
     // "音響パワーレベル変換": the fields taken as sound pressure levels at the distance from a point
-    // source of directivity Q, turned into sound power levels.
+    // source of directivity Q, turned into sound power levels (rounded as above).
     std::optional<UserMessage> ConvertToPower();
     // A spectrum taken from the library: its values and title into the fields.
     void TakeSpectrum(const CBand& spectrum);
@@ -88,6 +92,7 @@ private:
     };
     std::variant<Values, UserMessage> ReadFields() const;
     void ShowBands(const std::array<double, kThirdOctaveBands>& values);
+    void ShowToolResult(const std::array<double, kThirdOctaveBands>& values);
 
     BandEditorCaller caller_;
 };

@@ -118,8 +118,16 @@ EditorReply ChainEditor::Changed(int controlId) {
     return {};
 }
 
+bool ChainEditor::TextChanged(int controlId) {
+    return FieldTextChanged(controlId);
+}
+
 EditorReply ChainEditor::Action(int) {
     return {};
+}
+
+bool ChainEditor::FieldTextChanged(int) {
+    return false;
 }
 
 EditorReply ChainEditor::FlagChanged(int) {

@@ -71,6 +71,9 @@ public:
     EditorReply Press(int controlId);
     // The user changed a check box or a choice.
     EditorReply Changed(int controlId);
+    // The text of a field changed (typed, or written by a click on the plan). True when the editor
+    // changed other fields of its form in answer (the dialog then shows them).
+    bool TextChanged(int controlId);
 
     // The reply that refuses a button: the field's or the check's message box.
     static EditorReply Refused(const ValidationIssue& issue);
@@ -92,6 +95,8 @@ protected:
     // The editor's own buttons and check boxes.
     virtual EditorReply Action(int controlId);
     virtual EditorReply FlagChanged(int controlId);
+    // Fields computed from others follow them: true when the form changed.
+    virtual bool FieldTextChanged(int controlId);
     // The polyline the point list edits, or null (also when the item is missing).
     virtual std::vector<CVector3D>* EditedVertices();
 

@@ -112,6 +112,16 @@ std::string FieldText(std::int32_t value) {
     return std::to_string(value);
 }
 
+std::string RoundedFieldText(double value, int decimals) {
+    if (!std::isfinite(value)) return FieldText(value);
+    const double scale = std::pow(10.0, decimals);
+    double rounded = std::round(value * scale) / scale;
+    if (rounded == 0.0) rounded = 0.0;  // no "-0.0"
+    char text[400];                     // room for the fixed form of the largest double
+    const auto end = std::to_chars(text, text + sizeof text, rounded, std::chars_format::fixed, decimals).ptr;
+    return {text, end};
+}
+
 FieldReader& FieldReader::Number(std::string_view text, double low, double high, const char* field,
                                  int controlId, double& value) {
     if (issue_) return *this;

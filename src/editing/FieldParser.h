@@ -29,6 +29,9 @@ std::optional<std::int64_t> ParseFieldInteger(std::string_view text);
 // "-30.2", "1e-07").
 std::string FieldText(double value);
 std::string FieldText(std::int32_t value);
+// A computed value for people: rounded half away from zero to `decimals` places and shown with them
+// ("79.9", "-30.2", "80.0", "0.25"; never "-0.0").
+std::string RoundedFieldText(double value, int decimals);
 
 // Reads fields one after the other in a dialog's order and stops at the first that fails: every
 // later read leaves its target alone. issue() then tells the message and the control to focus.

@@ -2,6 +2,8 @@
 // of an opening in a room or in another opening.
 #include "editing/CurrentItems.h"
 #include "editing/EditorKinds.h"
+#include "editing/FieldParser.h"
+#include "geometry/RectGeometry.h"
 
 namespace kelmora {
 
@@ -177,6 +179,30 @@ protected:
         return OpeningAtLevel(transaction().workingCopy(), transaction().edit(), Depth() - 2);
     }
 
+    // While the area is taken from the rectangle, the greyed area field shows that area, following the
+    // rectangle's fields; the area typed before is kept and comes back when the box is unticked.
+    bool AreaFromRect() const { return form().Value(kAreaFromRectId) != 0; }
+
+    bool ShowAreaOfRectangle() {
+        std::optional<double> v[8];
+        const int ids[8] = {kRectEntryX1Id, kRectEntryY1Id, kRectEntryZ1Id, kRectEntryX2Id,
+                            kRectEntryY2Id, kRectEntryX3Id, kRectEntryY3Id, kRectEntryZ3Id};
+        for (int i = 0; i < 8; ++i)
+            if (!(v[i] = ParseFieldNumber(form().Text(ids[i])))) return false;  // still being typed
+        const RectEntry entry{.x1 = *v[0],
+                              .y1 = *v[1],
+                              .z1 = *v[2],
+                              .x2 = *v[3],
+                              .y2 = *v[4],
+                              .x3 = *v[5],
+                              .y3 = *v[6],
+                              .z3 = *v[7]};
+        const std::string shown = RoundedFieldText(RectArea(CanonicalRoofRect(entry)), 2);
+        if (shown == form().Text(kAreaId)) return false;
+        form().SetText(kAreaId, shown);
+        return true;
+    }
+
     void Load() override {
         const CWindow* opening = Opening();
         if (opening == nullptr) return;
@@ -184,6 +210,8 @@ protected:
         LoadRectEntry(f, RectEntryFromRect(opening->rect));
         f.SetValue(kAreaFromRectId, opening->areaFromRect);
         f.SetNumber(kAreaId, opening->area);
+        typedArea_ = f.Text(kAreaId);
+        if (AreaFromRect()) ShowAreaOfRectangle();
         f.SetSpectrum(kOpeningTlId, opening->tl);
         f.SetSpectrum(kOpeningAbsorptionId, opening->absorption);
         f.SetValue(kBelongsToId, opening->belongsTo);
@@ -200,7 +228,8 @@ protected:
             [&](CWindow& opening) {
                 opening.rect = CanonicalRoofRect(entry);
                 opening.areaFromRect = f.Value(kAreaFromRectId);
-                opening.area = f.Number(kAreaId);
+                // The area shown from the rectangle is not the opening's own: that one stays.
+                if (!opening.areaFromRect) opening.area = f.Number(kAreaId);
                 opening.tl = f.Spectrum(kOpeningTlId);
                 opening.absorption = f.Spectrum(kOpeningAbsorptionId);
                 opening.belongsTo = f.Value(kBelongsToId);
@@ -209,6 +238,22 @@ protected:
                 opening.memo = f.Text(kMemoFieldId);
             },
             [&](const CWindow& opening) { return ValidateOpening(opening, entry); });
+    }
+
+    EditorReply FlagChanged(int controlId) override {
+        if (controlId != kAreaFromRectId) return {};
+        if (AreaFromRect()) {
+            typedArea_ = form().Text(kAreaId);
+            ShowAreaOfRectangle();
+        } else {
+            form().SetText(kAreaId, typedArea_);
+        }
+        return {};
+    }
+
+    bool FieldTextChanged(int controlId) override {
+        if (!AreaFromRect() || controlId == kAreaId) return false;
+        return ShowAreaOfRectangle();
     }
 
     EditorReply Action(int controlId) override {
@@ -222,8 +267,12 @@ protected:
             OpeningHeightsFromSurface(form().Value(kBelongsToId), *room, Containing());
         form().SetNumber(kRectEntryZ1Id, heights.z1);
         form().SetNumber(kRectEntryZ3Id, heights.z3);
+        if (AreaFromRect()) ShowAreaOfRectangle();
         return {};
     }
+
+private:
+    std::string typedArea_;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "model/Validation.h"
 
+#include <cmath>
 #include <cstdio>
 #include <limits>
 
@@ -19,8 +20,20 @@ ValidationIssue Check(const char* message, const char* field, int controlId) {
     return {ValidationKind::kCheck, message, field, controlId};
 }
 
-std::string FormatLimitMessage(const std::string& low, const std::string& high, const char* noun) {
-    return low + " から " + high + " までの" + noun + "を入力してください。";
+// How a range reads: from low to high, or from its one limit up or down (a limit at the end of the
+// number type bounds nothing a user can type).
+std::string RangeWords(bool lowBounds, const std::string& low, bool highBounds, const std::string& high) {
+    if (lowBounds && !highBounds) return low + " 以上";
+    if (highBounds && !lowBounds) return high + " 以下";
+    return low + " から " + high + " まで";
+}
+
+std::string FormatLimitMessage(const std::string& range, const char* noun) {
+    return range + "の" + noun + "を入力してください。";
+}
+
+bool BoundsValues(double limit) {
+    return std::abs(limit) < kLargestFieldValue;
 }
 
 // The first issue of a sequence of checks run in order.
@@ -41,12 +54,22 @@ std::string FormatRangeLimit(double limit) {
     return text;
 }
 
+std::string RangeText(double low, double high) {
+    return RangeWords(BoundsValues(low), FormatRangeLimit(low), BoundsValues(high), FormatRangeLimit(high));
+}
+
+std::string RangeText(std::int32_t low, std::int32_t high) {
+    constexpr std::int32_t kLowest = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kHighest = std::numeric_limits<std::int32_t>::max();
+    return RangeWords(low != kLowest, std::to_string(low), high != kHighest, std::to_string(high));
+}
+
 std::string NumberRangeMessage(double low, double high) {
-    return FormatLimitMessage(FormatRangeLimit(low), FormatRangeLimit(high), "数字");
+    return FormatLimitMessage(RangeText(low, high), "数字");
 }
 
 std::string IntegerRangeMessage(std::int32_t low, std::int32_t high) {
-    return FormatLimitMessage(std::to_string(low), std::to_string(high), "整数");
+    return FormatLimitMessage(RangeText(low, high), "整数");
 }
 
 ValidationResult CheckNumberRange(double value, double low, double high, const char* field, int controlId) {

@@ -92,10 +92,16 @@ inline constexpr IntegerFieldLimits kMaxReflectionsLimits{0, 100};
 // A range limit as the range messages print it: the shortest form of up to 15 significant digits
 // ("100000", "0.5", "-10000", "1.79769313486232e+308").
 std::string FormatRangeLimit(double limit);
-// "%1 から %2 までの数字を入力してください。" with the two limits.
+// "%1 から %2 までの数字を入力してください。" with the two limits. A range bounded on one side only (the
+// other limit the largest double, or its negative) says that one: "%1 以上の数字を入力してください。" or
+// "%1 以下の数字を入力してください。".
 std::string NumberRangeMessage(double low, double high);
-// "%1 から %2 までの整数を入力してください。" with the two limits.
+// "%1 から %2 までの整数を入力してください。" with the two limits; with one limit only (the other the
+// largest or smallest int32) "%1 以上の整数を入力してください。" or "%1 以下の整数を入力してください。".
 std::string IntegerRangeMessage(std::int32_t low, std::int32_t high);
+// The allowed values as the model's value messages say them: "%1 から %2 まで", "%1 以上" or "%1 以下".
+std::string RangeText(double low, double high);
+std::string RangeText(std::int32_t low, std::int32_t high);
 
 // A value outside low..high (limits included; NaN is outside every range) gives the range message.
 ValidationResult CheckNumberRange(double value, double low, double high, const char* field, int controlId);

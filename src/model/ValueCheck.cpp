@@ -35,8 +35,8 @@ public:
         if (!Finite(object, field, v)) return false;
         if (v >= range.low && v <= range.high) return true;
         return Fail(object, field,
-                    object + " の " + field + " が範囲外です: " + Printed(v) + "（" + Printed(range.low) +
-                        " から " + Printed(range.high) + " まで）");
+                    object + " の " + field + " が範囲外です: " + Printed(v) + "（" +
+                        RangeText(range.low, range.high) + "）");
     }
 
     bool InRange(const std::string& object, const std::string& field, std::int32_t v,
@@ -44,7 +44,7 @@ public:
         if (v >= range.low && v <= range.high) return true;
         return Fail(object, field,
                     object + " の " + field + " が範囲外です: " + std::to_string(v) + "（" +
-                        std::to_string(range.low) + " から " + std::to_string(range.high) + " まで）");
+                        RangeText(range.low, range.high) + "）");
     }
 
     bool Point(const std::string& object, const std::string& field, const CVector3D& p) {

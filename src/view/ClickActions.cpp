@@ -130,11 +130,13 @@ void ActOnClick(const PlanEditContext& ctx, const ClickAction& action, ClientPoi
         case ClickKind::PredictionPoint:
             PredictionPointClick(ctx, click, p);
             return;
-        case ClickKind::ClientPosition:
+        case ClickKind::ClientPosition: {
             DrawMark(ctx.host, click);
-            ctx.editor.SetControlText(action.xControl, IntegerText(click.x));
-            ctx.editor.SetControlText(action.yControl, IntegerText(click.y));
+            const ClientPoint stored = StoredPixelFromShown(ctx.display, click);
+            ctx.editor.SetControlText(action.xControl, IntegerText(stored.x));
+            ctx.editor.SetControlText(action.yControl, IntegerText(stored.y));
             return;
+        }
     }
 }
 
@@ -143,7 +145,8 @@ void ActOnDrag(const PlanEditContext& ctx, DragKind kind, ClientPoint start, Cli
         case DragKind::None:
             return;
         case DragKind::OnScreenLength:
-            ctx.editor.SetControlText(kSizeOnScreenLengthId, IntegerText(DragLengthPx(start, end)));
+            ctx.editor.SetControlText(kSizeOnScreenLengthId,
+                                      IntegerText(DragLengthPx(start, end, ctx.display)));
             return;
         case DragKind::VerticalGridLine: {
             ctx.host.RepaintNow();

@@ -78,11 +78,16 @@ double LengthAlongGroundLine(const CPolyline& line, const CVertex2D& p);
 struct PlanEditContext {
     const CNoise& model;  // the model under edit (the working copy)
     const EditState& edit;
+    // The view data the window draws with (ShownViewData): clicks, marks and the snapping reach are in
+    // shown pixels.
     const CKelmoraViewData& viewData;
     EditorPort& editor;
     PlanPickingHost& host;
     // The ground height [m] of the stored model below a plan point.
     std::function<double(const CVector3D&)> groundHeightAt;
+    // The window's display transform: the size dialog's on-screen lengths and positions are those of the
+    // window record, so its values are taken back to stored client pixels through it.
+    DisplayTransform display{};
 };
 
 // Acts on a gesture that its button's release ended: the click actions and drag actions of the open

@@ -39,4 +39,8 @@ EllipsePrimitive InvertedCircle(ClientPoint centre, int radius) {
             RasterOp::Invert};
 }
 
+RectanglePrimitive InvertedRectangle(ClientPoint a, ClientPoint b) {
+    return {a, b, Pen{Rgb{}, 1, PenStyle::Solid}, Brush{}, RasterOp::Invert};
+}
+
 }  // namespace kelmora

@@ -189,5 +189,7 @@ ClientPoint AnchoredTopLeft(ClientPoint at, int anchor, int w, int h);
 PolylinePrimitive InvertedLine(ClientPoint a, ClientPoint b);
 // An inverting hollow circle of the given radius [px] around a point (the mark of a click).
 EllipsePrimitive InvertedCircle(ClientPoint centre, int radius);
+// The inverting one-pixel outline of the rectangle between two corners (the zoom-to-area drag).
+RectanglePrimitive InvertedRectangle(ClientPoint a, ClientPoint b);
 
 }  // namespace kelmora

@@ -11,7 +11,8 @@
 namespace kelmora {
 
 // "線上点オフセット": one distance [m] ≥ 0 from the near end of the snapped line (control 1024
-// "線の近接端点からの距離"); cancelling keeps the nearest point and is the default button.
+// "線の近接端点からの距離"); cancelling keeps the nearest point and is the default button, as the dialog
+// tells ("線の近接点で良い場合は" / "[キャンセル]をクリックしてください").
 inline constexpr const char* kOffsetLengthCaption = "線上点オフセット";
 inline constexpr int kOffsetLengthId = 1024;
 // "オフセット": an X and a Y [m] added to the snapped corner (controls 1006 and 1014 under

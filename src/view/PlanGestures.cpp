@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "view/FitView.h"
 #include "view/ViewTransform.h"
 
 namespace kelmora {
@@ -22,14 +23,20 @@ bool IsRightGesture(int mode) {
     return mode >= 9 && mode <= 16;
 }
 
-// Inverting the rubber band dragStart → dragLast again erases it.
+// The rubber band dragStart → dragLast: the line of a gesture, the rectangle of the zoom-to-area drag.
+Primitive RubberBand(const PlanViewState& view) {
+    if (view.dragMode == kZoomAreaGesture) return InvertedRectangle(view.dragStart, view.dragLast);
+    return InvertedLine(view.dragStart, view.dragLast);
+}
+
+// Inverting the rubber band again erases it.
 void EraseRubberBand(PlanViewState& view, DisplayLayer& out) {
-    if (view.rubberBandShown) out.push_back(InvertedLine(view.dragStart, view.dragLast));
+    if (view.rubberBandShown) out.push_back(RubberBand(view));
     view.rubberBandShown = false;
 }
 
 void ShowRubberBand(PlanViewState& view, DisplayLayer& out) {
-    out.push_back(InvertedLine(view.dragStart, view.dragLast));
+    out.push_back(RubberBand(view));
     view.rubberBandShown = true;
 }
 
@@ -57,7 +64,8 @@ GestureEffect OnButtonDown(PlanViewState& view, MouseButton button, const Modifi
     if (view.dragMode != kNoGesture) return effect;
     // A preview line left standing by mouse moves without a button goes before the gesture starts.
     EraseRubberBand(view, effect.screenInversions);
-    view.dragMode = DragModeFor(button, keys);
+    const bool zoomArea = view.zoomAreaArmed && button == MouseButton::Left;
+    view.dragMode = zoomArea ? kZoomAreaGesture : DragModeFor(button, keys);
     view.dragStart = point;
     view.dragLast = point;
     effect.captureMouse = true;
@@ -73,10 +81,11 @@ GestureEffect OnMouseMove(PlanViewState& view, ClientPoint point, int editMode) 
     const bool navigating = editMode != kSizeDialogEditMode;
     if (navigating && view.dragMode == kPanGesture) {
         if (SquaredPixelDistance(view.dragLast, point) > kPanStepSquaredPx) {
+            // The record's zoom moves by the mouse's way in stored client pixels.
             const CVertex2D shift{static_cast<double>(point.x) - view.dragLast.x,
                                   static_cast<double>(point.y) - view.dragLast.y};
             view.dragLast = point;
-            view.viewData.zoom.origin = view.viewData.zoom.origin + shift;
+            view.viewData.zoom.origin = view.viewData.zoom.origin + (1.0 / view.display.scale) * shift;
             effect.redrawHint = 5;
         }
         return effect;
@@ -87,7 +96,7 @@ GestureEffect OnMouseMove(PlanViewState& view, ClientPoint point, int editMode) 
         if (std::llabs(rise) > kZoomStepPx) {
             view.dragLast = point;
             ZoomAbout(view.viewData.zoom, rise > 0 ? kZoomInFactor : kZoomOutFactor,
-                      ToVertex(view.dragStart));
+                      StoredFromShown(view.display, ToVertex(view.dragStart)));
             effect.redrawHint = 5;
         }
         return effect;
@@ -100,11 +109,18 @@ GestureEffect OnMouseMove(PlanViewState& view, ClientPoint point, int editMode) 
 
 GestureEffect OnButtonUp(PlanViewState& view, MouseButton button, ClientPoint point, int editMode) {
     GestureEffect effect;
-    const bool ownButton =
-        button == MouseButton::Left ? IsLeftGesture(view.dragMode) : IsRightGesture(view.dragMode);
+    const bool zoomArea = view.dragMode == kZoomAreaGesture;
+    const bool ownButton = button == MouseButton::Left ? IsLeftGesture(view.dragMode) || zoomArea
+                                                       : IsRightGesture(view.dragMode);
     if (!ownButton) return effect;
     EraseRubberBand(view, effect.screenInversions);
     effect.releaseMouse = true;
+    if (zoomArea) {
+        effect.zoomArea = std::pair{view.dragStart, point};
+        view.zoomAreaArmed = false;
+        view.dragMode = kNoGesture;
+        return effect;
+    }
     GestureRelease release;
     release.dragMode = view.dragMode;
     release.start = view.dragStart;
@@ -112,6 +128,7 @@ GestureEffect OnButtonUp(PlanViewState& view, MouseButton button, ClientPoint po
     release.isClick = SquaredPixelDistance(view.dragStart, point) < kClickSquaredPx;
     if (release.isClick && release.dragMode == kRestoreGesture && editMode == 0) {
         RestoreZoom(view.viewData.zoom);
+        view.display = {};
         effect.redrawHint = 5;
     }
     effect.ended = release;
@@ -131,6 +148,16 @@ GestureEffect CancelGesture(PlanViewState& view) {
 void RestoreZoom(CDisplay& zoom) {
     zoom.origin = {0.0, 0.0};
     zoom.magnification = 1.0;
+}
+
+DisplayTransform DisplayAfterZoomArea(const DisplayTransform& current, ClientPoint a, ClientPoint b,
+                                      int width, int height) {
+    if (SquaredPixelDistance(a, b) < kClickSquaredPx) {
+        DisplayTransform d = current;
+        ZoomDisplayAbout(d, kDisplayZoomStep, ToVertex(a));
+        return d;
+    }
+    return ZoomToShownRectangle(current, a, b, width, height);
 }
 
 }  // namespace kelmora

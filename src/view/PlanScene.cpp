@@ -191,6 +191,7 @@ DisplayLayer DrawBase(const PlanSceneInputs& in) {
         DrawSource(layer, in.viewData, model.outdoorSources[i], SourceMark::Hollow);
     }
     if (in.edit.editMode != kPredictionMode) DrawModelPredictionPoints(layer, in, model.calcInfo);
+    if (in.labels.any()) DrawPlanLabels(layer, in.viewData, model, in.labels);
     if (in.cornerLabels) DrawCornerLabels(layer, in.viewData);
     if (in.mapAbove != nullptr) layer.insert(layer.end(), in.mapAbove->begin(), in.mapAbove->end());
     return layer;

@@ -6,6 +6,7 @@
 #include "model/ViewRecord.h"
 #include "view/DisplayList.h"
 #include "view/EditState.h"
+#include "view/PlanLabels.h"
 
 namespace kelmora {
 
@@ -25,6 +26,8 @@ struct PlanSceneInputs {
     bool gridCrosses = true;
     // The model coordinates at the picture's corners (off on a printed page, which has its own frame).
     bool cornerLabels = true;
+    // The labels switched on in the view menu.
+    PlanLabels labels{};
     // The objects an import would add, drawn over everything in the overlay while its dialog is open;
     // null otherwise.
     const CNoise* importPreview = nullptr;
@@ -36,8 +39,8 @@ const CNoise& ModelToDraw(const PlanSceneInputs& in);
 // The base layer: the background colour and the picture (left out while a calculation runs, so the
 // layer keeps its previous pixels under the model), the noise map's bands, ground lines with their walls,
 // buildings (roofs, exterior walls, rooms with openings and room sources), outdoor sources, prediction points
-// (not while the prediction dialog shows its own) and the corner labels. The objects under edit are left to
-// the overlay. The map's legend comes last.
+// (not while the prediction dialog shows its own), the labels switched on and the corner labels. The objects
+// under edit are left to the overlay. The map's legend comes last.
 DisplayLayer DrawBase(const PlanSceneInputs& in);
 
 // The overlay over a copy of the base: the import preview when there is one; nothing else while no list

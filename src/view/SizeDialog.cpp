@@ -4,18 +4,12 @@
 #include <cstdio>
 #include <limits>
 
+#include "model/Validation.h"
 #include "view/ViewTransform.h"
 
 namespace kelmora {
 
 namespace {
-
-// The dialog framework's range message, its bounds printed with 15 significant digits.
-std::string RangeMessage(double lo, double hi) {
-    char text[160];
-    std::snprintf(text, sizeof text, "%.15g から %.15g までの数字を入力してください。", lo, hi);
-    return text;
-}
 
 bool Within(double v, double lo, double hi) {
     return v >= lo && v <= hi;
@@ -64,14 +58,12 @@ std::optional<SizeDialogProblem> ValidateSizeDialog(const SizeDialogValues& valu
         {kSizePositionYId, values.positionY, kIntMin, kIntMax},
     };
     for (const Range& r : ranges) {
-        if (!Within(r.value, r.lo, r.hi)) return SizeDialogProblem{r.id, RangeMessage(r.lo, r.hi)};
+        if (!Within(r.value, r.lo, r.hi)) return SizeDialogProblem{r.id, NumberRangeMessage(r.lo, r.hi)};
     }
     // Any number is accepted as a logical coordinate, but not an infinity or NaN, which would carry
     // into the calibration and from there into every coordinate of the plan and the file.
-    if (!std::isfinite(values.logicalX))
-        return SizeDialogProblem{kSizeLogicalXId, "数字を入力してください。"};
-    if (!std::isfinite(values.logicalY))
-        return SizeDialogProblem{kSizeLogicalYId, "数字を入力してください。"};
+    if (!std::isfinite(values.logicalX)) return SizeDialogProblem{kSizeLogicalXId, kNotANumberMessage};
+    if (!std::isfinite(values.logicalY)) return SizeDialogProblem{kSizeLogicalYId, kNotANumberMessage};
     return std::nullopt;
 }
 
@@ -85,6 +77,12 @@ void ApplySizeDialog(CKelmoraViewData& v, const SizeDialogValues& values) {
 
 int DragLengthPx(ClientPoint start, ClientPoint end) {
     return TruncateToPixel(std::sqrt(static_cast<double>(SquaredPixelDistance(start, end))));
+}
+
+int DragLengthPx(ClientPoint start, ClientPoint end, const DisplayTransform& display) {
+    const CVertex2D a = StoredFromShown(display, ToVertex(start));
+    const CVertex2D b = StoredFromShown(display, ToVertex(end));
+    return TruncateToPixel(std::hypot(b.x - a.x, b.y - a.y));
 }
 
 }  // namespace kelmora

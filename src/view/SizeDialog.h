@@ -7,6 +7,7 @@
 
 #include "model/ViewRecord.h"
 #include "view/ClientPoint.h"
+#include "view/DisplayTransform.h"
 
 namespace kelmora {
 
@@ -61,5 +62,8 @@ void ApplySizeDialog(CKelmoraViewData& v, const SizeDialogValues& values);
 // The on-screen length measured by a left drag in the plan while the dialog is open: the distance from
 // the press to the release point, truncated to whole pixels.
 int DragLengthPx(ClientPoint start, ClientPoint end);
+// The same in the window record's client pixels, for a drag between two shown pixels of a window whose
+// display transform scales what it shows.
+int DragLengthPx(ClientPoint start, ClientPoint end, const DisplayTransform& display);
 
 }  // namespace kelmora

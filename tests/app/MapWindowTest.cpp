@@ -163,12 +163,30 @@ TEST_F(MapWindow, ViewMenuHoldsTheMapItemsAfterTheBarItemsOnlyWithADocument) {
     EXPECT_EQ(VisibleItems(menu), (QStringList{Q("ツール バー(&T)"), Q("ステータス バー(&S)")}));
 
     OpenExample();
-    EXPECT_EQ(VisibleItems(menu),
-              (QStringList{Q("ツール バー(&T)"), Q("ステータス バー(&S)"), "-", Q("騒音マップ(&M)"),
-                           Q("等値線(&I)"), Q("凡例(&L)"), "-", Q("等価騒音レベル LAeqT(&E)"),
-                           Q("最大騒音レベル LAmax(&X)"), "-", Q("計算結果ファイルを開く(&R)..."),
-                           Q("差分マップ(&F)..."), Q("鉛直断面(&D)..."), Q("騒音マップを画像で保存(&P)..."),
-                           Q("騒音マップ設定(&O)...")}));
+    EXPECT_EQ(VisibleItems(menu), (QStringList{Q("ツール バー(&T)"),
+                                               Q("ステータス バー(&S)"),
+                                               "-",
+                                               Q("騒音マップ(&M)"),
+                                               Q("等値線(&I)"),
+                                               Q("凡例(&L)"),
+                                               "-",
+                                               Q("等価騒音レベル LAeqT(&E)"),
+                                               Q("最大騒音レベル LAmax(&X)"),
+                                               "-",
+                                               Q("計算結果ファイルを開く(&R)..."),
+                                               Q("差分マップ(&F)..."),
+                                               Q("鉛直断面(&D)..."),
+                                               Q("騒音マップを画像で保存(&P)..."),
+                                               Q("騒音マップ設定(&O)..."),
+                                               "-",
+                                               Q("全体表示(&A)"),
+                                               Q("拡大(&Z)"),
+                                               Q("縮小(&K)"),
+                                               Q("範囲を指定して拡大(&G)"),
+                                               "-",
+                                               Q("予測点のラベル(&B)"),
+                                               Q("音源のメモ(&N)"),
+                                               Q("建物のメモ(&U)")}));
     // Before any map only the result files can be opened.
     const MapActions& a = maps().actions();
     for (QAction* item : {a.showMap, a.isoLines, a.legend, a.laeq, a.lamax, a.section, a.savePicture})

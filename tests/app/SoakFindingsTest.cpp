@@ -107,7 +107,7 @@ TEST_F(SoakFindings, SnappedClickWhoseEditorClosedWhileTheOffsetWasAsked) {
     });
     poll.start(20);
     PlanView* view = doc->views().front();
-    const ClientPoint corner = ModelToPixel(view->viewData(), before.polyline.vertices[0]);
+    const ClientPoint corner = ModelToPixel(view->shownViewData(), before.polyline.vertices[0]);
     QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, QPoint(corner.x, corner.y));
     poll.stop();
 

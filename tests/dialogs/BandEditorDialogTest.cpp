@@ -148,7 +148,7 @@ TEST_F(BandEditorDialogTest, ToolsChangeTheFieldsOrSayWhatIsWrong) {
     EXPECT_EQ(seen[0].caption, "オーバーオール値");
     EXPECT_EQ(seen[0].text, "11.0[dB]");  // the energy sum of the A-weighting table
     EXPECT_EQ(seen[1].caption, "Kelmora");
-    EXPECT_EQ(seen[1].text, "0.001 から 1.79769313486232e+308 までの数字を入力してください。");
+    EXPECT_EQ(seen[1].text, "0.001 以上の数字を入力してください。");
     EXPECT_EQ(seen[1].icon, QMessageBox::Warning);
     EXPECT_EQ(editor.dialog.focusWidget(), editor.Field("距離[m]"));
     EXPECT_EQ(editor.Field("50")->text(), "-30.2");  // the refused conversion changed nothing
@@ -156,7 +156,8 @@ TEST_F(BandEditorDialogTest, ToolsChangeTheFieldsOrSayWhatIsWrong) {
     editor.Field("距離[m]")->setText("10");
     editor.Field("Q値")->setText("1");
     editor.Click("音響パワーレベル変換");
-    EXPECT_EQ(editor.Field("1k")->text(), "31");  // 0 + 20 + 11 − 0
+    EXPECT_EQ(editor.Field("1k")->text(), "31.0");  // 0 + 20 + 11 − 0, to a tenth of a decibel
+    EXPECT_EQ(editor.Field("1k")->cursorPosition(), 0) << "a narrow field shows the start of its number";
 }
 
 TEST_F(BandEditorDialogTest, ALibraryOfThreeSpectraOffersTheChoiceList) {

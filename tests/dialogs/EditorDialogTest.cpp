@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -98,6 +101,7 @@ TEST_F(EditorDialogTest, EveryEditorIsFoundByItsCaptionLabelsAndButtonTexts) {
          {"距離減衰計算の指向係数Q（半自由空間でQ=2）", "1時間あたりの発生回数"},
          {"適用"}},
     };
+    std::map<int, int> memoWidths;
     for (const Expect& e : editors) {
         SCOPED_TRACE(e.mode);
         // An editor window on item 0 of each level of the small site.
@@ -119,7 +123,22 @@ TEST_F(EditorDialogTest, EveryEditorIsFoundByItsCaptionLabelsAndButtonTexts) {
         // Every editor but the ground line's and the building's has the cascade buttons.
         const bool cascade = level != EditLevel::GroundLine && level != EditLevel::Building;
         EXPECT_EQ(ButtonWithText(dialog.get(), "All Cancel") != nullptr, cascade);
+        // A screen reader names every field, also those with a note after them.
+        for (QLineEdit* field : dialog->findChildren<QLineEdit*>()) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(field);
+            ASSERT_NE(accessible, nullptr);
+            EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+                << field->property("controlId").toInt();
+        }
+        dialog->show();
+        if (QLineEdit* memo = Control<QLineEdit>(dialog.get(), kMemoFieldId))
+            memoWidths[e.mode] = memo->width();
     }
+    // Every editor gives its memo room for a sentence, however it lays out its other fields (the
+    // opening editor's and the exterior-wall editor's were about 100 px wide).
+    ASSERT_EQ(memoWidths.size(), 9u);
+    for (const auto& [mode, width] : memoWidths)
+        EXPECT_GE(width, kMemoFieldMinimumWidth) << "mode " << mode;
 }
 
 TEST_F(EditorDialogTest, PlanClicksFillTheRoofEditorUpToTheCommittedModel) {

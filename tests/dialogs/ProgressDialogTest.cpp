@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <thread>
 
 #include "QtTestApplication.h"
+#include "calc/BreakdownEstimate.h"
 
 namespace kelmora {
 namespace {
@@ -41,6 +45,8 @@ public:
     void Run() override {
         CRunHost& h = *host();
         chosen = h.ChooseOutputFile(FileRequestFor(offered)).value_or("");
+        if (largeBreakdown && h.AsksAboutLargeBreakdowns())
+            keptLargeBreakdown = h.KeepLargeBreakdown(*largeBreakdown);
         xyz = h.AskXyzForm(OutputFile::AverageResult, "XYZ?");
         for (int i = 1; i <= items; ++i)
             PostProgress(i, items);
@@ -61,6 +67,8 @@ public:
     bool waitForCancel = false;
     std::string failWith;
     std::string chosen;
+    std::optional<BreakdownSizeWarning> largeBreakdown;  // asked about after the file when set
+    std::optional<bool> keptLargeBreakdown;
     bool xyz = true;
     std::atomic<bool> progressed{false};
 };
@@ -163,6 +171,40 @@ TEST_F(ProgressDialogTest, ErrorsAndStartFailuresEndWithTheirMessage) {
         QSignalSpy firstEnded(&first, &ProgressDialog::ended);
         ASSERT_TRUE(firstEnded.wait(10000));
     }
+}
+
+TEST_F(ProgressDialogTest, ALargeBreakdownIsAskedAboutOnTheWindowsThread) {
+    ScriptedJob job;
+    job.offered = OutputFile::Breakdown;
+    job.largeBreakdown = BreakdownSizeWarning{{1'600'000'000, 121, 3}, 50'000'000'000};
+    ProgressDialog dialog(job, answers);
+    QSignalSpy ended(&dialog, &ProgressDialog::ended);
+    dialog.show();
+    dialog.Start();
+    ASSERT_TRUE(ended.wait(10000));
+    ASSERT_EQ(job.keptLargeBreakdown, false) << "answered No: the run goes on without it";
+    ASSERT_GE(answers.asked.size(), 2);
+    EXPECT_TRUE(
+        answers.asked[1].startsWith(QString::fromUtf8("計算内訳ファイルは約 1.6 GB になる見込みです")));
+}
+
+TEST_F(ProgressDialogTest, TheQuestionsButtonsSayWhatTheyDo) {
+    QStringList buttons;
+    QTimer::singleShot(50, [&buttons] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* button : box->buttons())
+            buttons << button->text();
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == QString::fromUtf8(kDropBreakdownButton)) button->click();
+    });
+    DialogQuestions questions;
+    EXPECT_FALSE(questions.Choose(nullptr, QStringLiteral("Kelmora"), QStringLiteral("?"),
+                                  QString::fromUtf8(kKeepBreakdownButton),
+                                  QString::fromUtf8(kDropBreakdownButton), QMessageBox::Warning));
+    EXPECT_EQ(buttons.size(), 2);
+    EXPECT_TRUE(buttons.contains(QString::fromUtf8("計算内訳を出力する")));
+    EXPECT_TRUE(buttons.contains(QString::fromUtf8("計算内訳なしで計算する")));
 }
 
 }  // namespace

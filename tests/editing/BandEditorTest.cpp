@@ -105,10 +105,8 @@ TEST(BandEditor, EveryFieldMustBeAFiniteNumber) {
         {[](BandEditor& e) { e.bandTexts[20] = "nan"; }, "数字を入力してください。", 1042},
         {[](BandEditor& e) { e.allBandsText = "inf"; }, "数字を入力してください。", 1043},
         // A point source's level 0 m away is infinite; a directivity below 1 means nothing.
-        {[](BandEditor& e) { e.distanceText = "0"; },
-         "0.001 から 1.79769313486232e+308 までの数字を入力してください。", 1044},
-        {[](BandEditor& e) { e.qText = "0.99"; },
-         "1 から 1.79769313486232e+308 までの数字を入力してください。", 1019},
+        {[](BandEditor& e) { e.distanceText = "0"; }, "0.001 以上の数字を入力してください。", 1044},
+        {[](BandEditor& e) { e.qText = "0.99"; }, "1 以上の数字を入力してください。", 1019},
     };
     for (const Case& c : cases) {
         CBand band = CBand::Filled(60.0);
@@ -165,13 +163,37 @@ TEST(BandEditor, OverallValueOfTheFields) {
 TEST(BandEditor, ConversionToSoundPowerUsesDistanceAndQ) {
     BandEditor editor(CBand::Filled(60.0), AveragePower());
     ASSERT_FALSE(editor.ConvertToPower());
-    // 3 m, Q = 2: + 20·log10 3 + 11 − 10·log10 2 = + 17.53 dB.
-    EXPECT_NEAR(FieldValue(editor.bandTexts[0]), 77.53, 0.005);
+    // 3 m, Q = 2: + 20·log10 3 + 11 − 10·log10 2 = + 17.53 dB, shown to a tenth of a decibel.
+    EXPECT_EQ(editor.bandTexts[0], "77.5");
     editor.bandTexts.fill("50");
     editor.distanceText = "10";
     editor.qText = "1";
     ASSERT_FALSE(editor.ConvertToPower());
-    EXPECT_NEAR(FieldValue(editor.bandTexts[20]), 81.0, 1e-9);  // + 20 + 11 − 0
+    EXPECT_EQ(editor.bandTexts[20], "81.0");  // + 20 + 11 − 0
+}
+
+TEST(BandEditor, ToolsWriteBackValuesRoundedForPeople) {
+    // 68.99 dB at 1 m from a source of Q = 1 is 79.9897… dB of power: the field shows 80.0, not
+    // "79.9897000433602" whose start a narrow field cannot show.
+    BandEditor editor(CBand::Filled(68.99), AveragePower());
+    editor.distanceText = "1";
+    editor.qText = "1";
+    ASSERT_FALSE(editor.ConvertToPower());
+    for (const std::string& text : editor.bandTexts)
+        EXPECT_EQ(text, "80.0");
+    editor.bandTexts.fill("0.04");
+    ASSERT_FALSE(editor.ApplyAWeighting());
+    EXPECT_EQ(editor.bandTexts[13], "0.0") << "1 kHz: 0.04 + 0 rounds to zero without a sign";
+    EXPECT_EQ(editor.bandTexts[0], "-30.2");
+    // Absorption and transmission spectra keep hundredths.
+    EXPECT_EQ(ToolResultDecimals(Absorption()), 2);
+    EXPECT_EQ(ToolResultDecimals(BandEditorCallerFor(BandSpectrum::kTransmissionLoss)), 2);
+    EXPECT_EQ(RoundedFieldText(0.125, 2), "0.13");
+    EXPECT_EQ(RoundedFieldText(-0.004, 2), "0.00");
+    // OK stores what the fields show.
+    CBand stored;
+    ASSERT_FALSE(editor.Accept(stored));
+    EXPECT_EQ(stored.third[0], -30.2);
 }
 
 TEST(BandEditor, AppendingNeedsATitleTheLibraryCanHold) {

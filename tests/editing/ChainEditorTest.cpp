@@ -246,6 +246,47 @@ TEST(OpeningEditor, HeightsFromTheSurfaceAndTheStoredRectangle) {
     EXPECT_TRUE(d.Press(1008).message);
 }
 
+TEST(OpeningEditor, AreaTakenFromTheRectangleIsShownInItsGreyedField) {
+    CNoise site = plantest::SmallSite();
+    site.buildings[0].rooms[0].openings[0].area = 7.5;  // a rectangle of 12 m × 2 m
+    site.buildings[0].rooms[0].openings[0].areaFromRect = 0;
+    ChainDriver d(site);
+    d.Start(EditCommand::Buildings);
+    d.Change(0);
+    d.Press(1025);
+    d.Change(0);
+    d.Press(1051);
+    ASSERT_EQ(d.Change(0), kOpeningChangeMode);
+    EditorForm& f = d.editor->form();
+    EXPECT_EQ(f.Text(1040), "7.5");
+
+    d.Choose(1043, 1);  // "矩形から表面積を計算する"
+    d.editor->Changed(1043);
+    EXPECT_FALSE(f.IsEnabled(1040));
+    EXPECT_EQ(f.Text(1040), "24.00");
+    // The rectangle's fields as they are typed (or clicked on the plan): the area follows.
+    d.Type(1056, "52");
+    EXPECT_TRUE(d.editor->TextChanged(1056));
+    EXPECT_EQ(f.Text(1040), "36.00");
+    d.Type(1056, "");
+    EXPECT_FALSE(d.editor->TextChanged(1056)) << "a field being typed leaves the area as it was";
+    EXPECT_EQ(f.Text(1040), "36.00");
+    d.Type(1056, "46");
+    d.editor->TextChanged(1056);
+
+    // Unticked, the area typed before comes back; ticked and stored, the opening keeps it.
+    d.Choose(1043, 0);
+    d.editor->Changed(1043);
+    EXPECT_EQ(f.Text(1040), "7.5");
+    d.Choose(1043, 1);
+    d.editor->Changed(1043);
+    d.Apply();
+    const CWindow& stored = d.working().buildings[0].rooms[0].openings[0];
+    EXPECT_EQ(stored.areaFromRect, 1);
+    EXPECT_EQ(stored.area, 7.5);
+    EXPECT_EQ(EffectiveArea(stored), 24.0);
+}
+
 // The building chain down to a new opening inside the second opening level of the site's room:
 // buildings → building 0 → rooms → room 0 → openings → opening 0 → its openings → opening 0 → its
 // openings → a new opening, typed in. Returns with the new opening's editor open.

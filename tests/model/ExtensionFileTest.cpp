@@ -37,6 +37,7 @@ ProjectExtras EverySection() {
     map.differenceClassesEachSide = 3;
     extras.map = map;
     extras.backupOf = "/home/user/工場/factory.kel";
+    extras.maximizedWindows = {0, 2};
     extras.otherSections["laterSection"] = R"({"a":[1,2,{"b":"c"}]})";
     return extras;
 }
@@ -86,6 +87,10 @@ TEST(ExtensionText, DamagedOrForeignTextIsRefusedWithItsPlace) {
          "/map/userClasses/0/colour"},
         {R"({"format": "kelmora-extension", "version": 1, "map": {"classWidthDb": 1e999}})",
          "JSON の構文エラー"},
+        {R"({"format": "kelmora-extension", "version": 1, "windows": {"maximized": [0, -1]}})",
+         "/windows/maximized/1: 0 以上の整数が必要です"},
+        {R"({"format": "kelmora-extension", "version": 1, "windows": {"maximized": [1.5]}})",
+         "/windows/maximized/0"},
         {R"({"format": "kelmora-extension", "version": 1, "map": {"differenceClassesEachSide": 2.5}})",
          "/map/differenceClassesEachSide"},
     };

@@ -33,6 +33,18 @@ TEST(Validation, RangeMessagesPrintTheLimitsShortly) {
         EXPECT_EQ(FormatRangeLimit(limit), text);
     EXPECT_EQ(NumberRangeMessage(-100, 100), "-100 から 100 までの数字を入力してください。");
     EXPECT_EQ(IntegerRangeMessage(0, 100), "0 から 100 までの整数を入力してください。");
+    // A limit at the end of the number type bounds nothing: the message names the other one alone.
+    constexpr double kMax = std::numeric_limits<double>::max();
+    constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();
+    EXPECT_EQ(NumberRangeMessage(1, kMax), "1 以上の数字を入力してください。");
+    EXPECT_EQ(NumberRangeMessage(-kMax, 0.5), "0.5 以下の数字を入力してください。");
+    EXPECT_EQ(IntegerRangeMessage(1, kIntMax), "1 以上の整数を入力してください。");
+    EXPECT_EQ(IntegerRangeMessage(kIntMin, -1), "-1 以下の整数を入力してください。");
+    EXPECT_EQ(NumberRangeMessage(kIntMin, kIntMax),
+              "-2147483648 から 2147483647 までの数字を入力してください。")
+        << "the size dialog's pixel positions keep both limits";
+    EXPECT_EQ(RangeText(0.0, kMax), "0 以上");
 }
 
 TEST(Validation, RangeChecksIncludeTheLimitsAndRefuseNaN) {
@@ -199,8 +211,7 @@ TEST(Validation, RoomOutlineStoreyAndArea) {
     CRoom computed;
     computed.computeFromShape = 1;
     computed.surfaceArea = 0.5;
-    EXPECT_EQ(ValidateRoom(computed),
-              RangeIssue("1 から 1.79769313486232e+308 までの数字を入力してください。", "surfaceArea", 1040));
+    EXPECT_EQ(ValidateRoom(computed), RangeIssue("1 以上の数字を入力してください。", "surfaceArea", 1040));
 }
 
 TEST(Validation, SourceFieldRanges) {

@@ -72,12 +72,12 @@ TEST(ValueCheck, FirstValueOutOfOrderIsNamed) {
         {[](CNoise& m) { m.buildings[0].walls[0].topZ = -kInf; }, "建物 1 の外壁 1", "topZ",
          "建物 1 の外壁 1 の topZ が有限の数値ではありません: -inf"},
         {[](CNoise& m) { m.buildings[0].rooms[0].surfaceArea = 0.5; }, "建物 1 の室 1", "surfaceArea",
-         "建物 1 の室 1 の surfaceArea が範囲外です: 0.5（1 から 1.79769313486232e+308 まで）"},
+         "建物 1 の室 1 の surfaceArea が範囲外です: 0.5（1 以上）"},
         {[](CNoise& m) {
              m.buildings[0].rooms[0].openings[0].containedOpenings[0].containedOpenings[0].q = 0.5;
          },
          "建物 1 の室 1 の開口部 1-1-1", "q",
-         "建物 1 の室 1 の開口部 1-1-1 の q が範囲外です: 0.5（1 から 1.79769313486232e+308 まで）"},
+         "建物 1 の室 1 の開口部 1-1-1 の q が範囲外です: 0.5（1 以上）"},
         {[](CNoise& m) { m.buildings[0].rooms[0].openings[0].tl.overall = 300.5; },
          "建物 1 の室 1 の開口部 1", "tl OA",
          "建物 1 の室 1 の開口部 1 の tl OA が範囲外です: 300.5（0 から 300 まで）"},
@@ -85,7 +85,7 @@ TEST(ValueCheck, FirstValueOutOfOrderIsNamed) {
          "建物 1 の室 1 の室内音源 2", "powerAverage 1000Hz",
          "建物 1 の室 1 の室内音源 2 の powerAverage 1000Hz が範囲外です: 1e+308（-300 から 300 まで）"},
         {[](CNoise& m) { m.outdoorSources[1].eventsPerHour = -1.0; }, "屋外音源 2", "eventsPerHour",
-         "屋外音源 2 の eventsPerHour が範囲外です: -1（0 から 1.79769313486232e+308 まで）"},
+         "屋外音源 2 の eventsPerHour が範囲外です: -1（0 以上）"},
         {[](CNoise& m) { m.calcInfo.pointList[1].position.x = 10000.5; }, "予測点リスト 2", "position x",
          "予測点リスト 2 の position x が範囲外です: 10000.5（-10000 から 10000 まで）"},
         {[](CNoise& m) { m.calcInfo.gridPoints[1].position.z = kNaN; }, "格子点 2", "position z",

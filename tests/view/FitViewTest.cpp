@@ -3,6 +3,7 @@
 
 #include "view/FitView.h"
 #include "view/ViewTransform.h"
+#include "view/WindowSetUp.h"
 
 namespace kelmora {
 namespace {
@@ -31,6 +32,25 @@ TEST(FitView, TheStretchFillsTheWindowCentredWithItsMargin) {
     const CKelmoraViewData point = ViewFittedTo({5, 5}, {5, 5}, 500, 300);
     EXPECT_NEAR(ModelToClient(point, {105, 5, 0}).x - ModelToClient(point, {5, 5, 0}).x, 500.0, 1e-9);
     EXPECT_NEAR(ModelToClient(point, {5, 5, 0}).x, 250.0, 1e-9);
+}
+
+TEST(FitView, ANewWindowsRecordShowsTheStretchAsTheFitOfTheDisplayShowsIt) {
+    // The import's new window and "全体表示" over a blank window of the same size place the site alike:
+    // one in the record, the other on top of it.
+    CKelmoraViewData blank;
+    blank.imageWidth = 740;
+    blank.imageHeight = 480;
+    ApplyDefaultTransforms(blank);
+    const ModelExtent site{-35.0, 12.5, 410.0, 95.0};
+    const CKelmoraViewData record = ViewFittedTo({site.minX, site.minY}, {site.maxX, site.maxY}, 740, 480);
+    const CKelmoraViewData shown = ShownViewData(blank, FitModelExtent(blank, site, 740, 480));
+    for (const CVector3D p : {CVector3D{-35, 12.5, 0}, CVector3D{410, 95, 0}, CVector3D{100, 50, 0}}) {
+        EXPECT_NEAR(ModelToClient(record, p).x, ModelToClient(shown, p).x, 1e-9);
+        EXPECT_NEAR(ModelToClient(record, p).y, ModelToClient(shown, p).y, 1e-9);
+    }
+    // A site of kilometres too: the record is not held to the display's bounds.
+    const CKelmoraViewData wide = ViewFittedTo({0, 0}, {60000, 100}, 740, 480);
+    EXPECT_NEAR(ModelToClient(wide, {60000, 50, 0}).x - ModelToClient(wide, {0, 50, 0}).x, 700.0, 1e-6);
 }
 
 }  // namespace

@@ -2,35 +2,35 @@
 
 #include <gtest/gtest.h>
 
-#include "view/ViewTransform.h"
+#include <cmath>
+
 #include "view/WindowSetUp.h"
 
 namespace kelmora {
 namespace {
 
-TEST(PlanWheel, ZoomsLikeACtrlDragAboutThePointUnderTheMouse) {
+TEST(PlanWheel, CtrlZoomsTheDisplayTheWheelAloneScrollsItNeitherDuringAGesture) {
     PlanViewState view;
     ApplyDefaultTransforms(view.viewData);
-    const ClientPoint at{200, 100};
-    const CVector3D under = ClientToModel(view.viewData, ToVertex(at));
-    EXPECT_EQ(OnWheel(view, 1, at, 0).redrawHint, 5);
-    // Ten steps of 1 %, each rounded to a thousandth.
-    EXPECT_GT(view.viewData.zoom.magnification, 1.1);
-    EXPECT_LT(view.viewData.zoom.magnification, 1.11);
-    const CVector3D still = ClientToModel(view.viewData, ToVertex(at));
-    EXPECT_NEAR(still.x, under.x, 1e-9);
-    EXPECT_NEAR(still.y, under.y, 1e-9);
+    const CKelmoraViewData record = view.viewData;
+    EXPECT_EQ(OnWheel(view, 1.0, 0.0, {200, 100}, ModifierKeys{false, true, false}).redrawHint, 5);
+    EXPECT_DOUBLE_EQ(view.display.scale, kDisplayZoomStep);
+    const CVertex2D under = StoredFromShown(view.display, {200, 100});
+    EXPECT_NEAR(under.x, 200.0, 1e-9) << "about the mouse";
+    EXPECT_NEAR(under.y, 100.0, 1e-9);
+    OnWheel(view, -0.5, 0.0, {200, 100}, ModifierKeys{false, true, false});
+    EXPECT_NEAR(view.display.scale, std::sqrt(kDisplayZoomStep), 1e-12) << "half a notch of a touchpad";
 
-    for (int i = 0; i < 30; ++i)
-        OnWheel(view, -1, at, 0);
-    EXPECT_DOUBLE_EQ(view.viewData.zoom.magnification, 0.05) << "zooming out stops where the drag stops";
-    EXPECT_EQ(OnWheel(view, -1, at, 0).redrawHint, 0);
+    const DisplayTransform zoomed = view.display;
+    OnWheel(view, 1.0, 0.0, {200, 100}, ModifierKeys{});
+    EXPECT_EQ(view.display.offset, (zoomed.offset + CVertex2D{0.0, kWheelScrollPx}))
+        << "up shows what is above";
+    OnWheel(view, -2.0, 0.0, {200, 100}, ModifierKeys{true, false, false});
+    EXPECT_EQ(view.display.offset, (zoomed.offset + CVertex2D{-2 * kWheelScrollPx, kWheelScrollPx}));
+    EXPECT_EQ(view.viewData, record) << "the wheel never moves the record";
 
-    // Not while the size dialog measures the screen, nor during a gesture.
-    EXPECT_EQ(OnWheel(view, 1, at, kSizeDialogEditMode).redrawHint, 0);
     view.dragMode = kPanGesture;
-    EXPECT_EQ(OnWheel(view, 1, at, 0).redrawHint, 0);
-    EXPECT_DOUBLE_EQ(view.viewData.zoom.magnification, 0.05);
+    EXPECT_EQ(OnWheel(view, 1.0, 0.0, {0, 0}, ModifierKeys{false, true, false}).redrawHint, 0);
 }
 
 }  // namespace

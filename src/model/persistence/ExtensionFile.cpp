@@ -256,9 +256,30 @@ MapSettings MapSettingsFromJson(const Json& json, const std::string& where) {
     return m;
 }
 
+// The window states of a backup: {"maximized": [record index, ...]}.
+Json WindowsToJson(const std::vector<std::int32_t>& maximized) {
+    return Json{{"maximized", maximized}};
+}
+
+std::vector<std::int32_t> WindowsFromJson(const Json& json, const std::string& where) {
+    ObjectAt(json, where);
+    std::vector<std::int32_t> maximized;
+    if (const auto it = json.find("maximized"); it != json.end()) {
+        const std::string list = where + "/maximized";
+        for (std::size_t i = 0; i < ArrayAt(*it, list).size(); ++i) {
+            const Json& index = (*it)[i];
+            if (!index.is_number_integer() || index.get<std::int64_t>() < 0 ||
+                index.get<std::int64_t>() > INT32_MAX)
+                Fail(list + "/" + std::to_string(i), "0 以上の整数が必要です");
+            maximized.push_back(static_cast<std::int32_t>(index.get<std::int64_t>()));
+        }
+    }
+    return maximized;
+}
+
 bool IsKnownSection(const std::string& name) {
     return name == "format" || name == "version" || name == "coordinates" || name == "limits" ||
-           name == "scenarios" || name == "map" || name == "backupOf";
+           name == "scenarios" || name == "map" || name == "backupOf" || name == "windows";
 }
 
 void RemoveQuietly(const fs::path& path) {
@@ -283,6 +304,7 @@ std::string WriteExtensionText(const ProjectExtras& extras) {
     if (!extras.scenarios.empty()) json["scenarios"] = ScenariosToJson(extras.scenarios);
     if (extras.map) json["map"] = MapSettingsToJson(*extras.map);
     if (!extras.backupOf.empty()) json["backupOf"] = extras.backupOf;
+    if (!extras.maximizedWindows.empty()) json["windows"] = WindowsToJson(extras.maximizedWindows);
     for (const auto& [name, text] : extras.otherSections)
         json[name] = Json::parse(text);
     // Invalid UTF-8 in a text (a label read from an odd file) is replaced rather than refused.
@@ -328,6 +350,8 @@ ProjectExtras ReadExtensionText(std::string_view text) {
             extras.map = MapSettingsFromJson(*it, where);
         else if (name == "backupOf")
             extras.backupOf = Text(*it, where);
+        else if (name == "windows")
+            extras.maximizedWindows = WindowsFromJson(*it, where);
         else if (!IsKnownSection(name))
             extras.otherSections[name] = it->dump();
     }

@@ -11,7 +11,8 @@
 //     "limits": [{"scope": "prefix", "text": "B", "laeq": 60.0, "lamax": 70.0}],
 //     "scenarios": [{"name": "...", "adjustments": [{"source": "...", "on": false, "gainDb": 0.0}]}],
 //     "map": {"scheme": "standard", "lowestClassDb": 35.0, ...},
-//     "backupOf": "/home/user/site/factory.kel"
+//     "backupOf": "/home/user/site/factory.kel",
+//     "windows": {"maximized": [0]}
 //   }
 //
 // Every section is optional. Sections this program does not know are kept and written back; a file of

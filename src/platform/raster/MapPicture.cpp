@@ -41,6 +41,7 @@ MapDrawing PlanMapDrawing(const NoiseMap& map, const PlanMapInputs& in) {
     const EditState idle;
     PlanSceneInputs scene{in.model, in.model, idle, in.view, in.hasPicture};
     scene.mapBeneath = &beneath;
+    scene.labels = in.labels;
     scene.gridCrosses = in.gridCrosses;
     MapDrawing drawing{DrawBase(scene), size};
     drawing.layer.push_back(

@@ -10,6 +10,7 @@
 #include "model/Noise.h"
 #include "model/ViewRecord.h"
 #include "view/DisplayList.h"
+#include "view/PlanLabels.h"
 #include "view/noisemap/MapLayer.h"
 #include "view/noisemap/NoiseMap.h"
 #include "view/noisemap/SectionPicture.h"
@@ -34,6 +35,7 @@ struct PlanMapInputs {
     std::string warning;  // shown in red in the legend when not empty
     bool isoLineLabels = true;
     bool gridCrosses = true;  // the grid's points over the map
+    PlanLabels labels{};      // the labels the plan window shows
 };
 
 // The plan as an idle window draws it with the map's bands beneath the model, and a white panel at its
