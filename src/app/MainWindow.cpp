@@ -63,6 +63,15 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     Refresh();
 }
 
+MainWindow::~MainWindow() {
+    // Taken down while it still shows plan windows, the window area announces that they go; by then
+    // this window's members are gone, so neither it nor its controllers may hear of it.
+    for (QObject* listener : std::initializer_list<QObject*>{this, maps_, printing_, imports_}) {
+        disconnect(area_, nullptr, listener, nullptr);
+        disconnect(documents_, nullptr, listener, nullptr);
+    }
+}
+
 void MainWindow::Connect() {
     DocumentManager& docs = *documents_;
     const CommandActions& a = actions_;
@@ -86,7 +95,7 @@ void MainWindow::Connect() {
         {a.outdoorSources, EditCommand::OutdoorSources}, {a.prediction, EditCommand::Prediction},
         {a.sizeChange, EditCommand::SizeChange},         {a.picture, EditCommand::ChangePicture}};
     for (const auto& [action, command] : commands)
-        connect(action, &QAction::triggered, this, [this, command] { RunEditCommand(command); });
+        connect(action, &QAction::triggered, this, [this, command = command] { RunEditCommand(command); });
 
     connect(a.undo, &QAction::triggered, this, [&docs] {
         if (KelmoraDocument* d = docs.activeDocument()) d->Undo();

@@ -39,6 +39,7 @@ class MainWindow : public QMainWindow {
 
 public:
     explicit MainWindow(AppContext& context);
+    ~MainWindow() override;
 
     DocumentManager& documents() { return *documents_; }
     QMdiArea& area() { return *area_; }
