@@ -23,6 +23,7 @@
 #include "QtTestApplication.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowTest.h"
+#include "app/PathsController.h"
 #include "app/PlanView.h"
 #include "app/ResultsController.h"
 #include "calc/FakeRunHost.h"
@@ -257,6 +258,12 @@ TEST_F(ResultsWindowTest, DoubleClickOpensThePointAndLimitsMarkThePlan) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->selectedPoint(), 2);
     EXPECT_GT(w->contributionsTable().rowCount(), 0);
+
+    // Its paths on the plan, from the window's button; the window keeps the keyboard.
+    ButtonOf(*w, "伝搬経路を表示")->click();
+    ASSERT_NE(window->paths().pathsWindow(*doc), nullptr);
+    ASSERT_NE(doc->shownPaths(), nullptr);
+    EXPECT_EQ(doc->shownPaths()->pointIndex, 2u);
 
     // 42 dB for the points whose label starts with "No.1", nothing for the others.
     ButtonOf(*w, "行を追加")->click();

@@ -40,11 +40,13 @@
 #include "app/PathsController.h"
 #include "app/PathsWindow.h"
 #include "app/PlanView.h"
+#include "app/ResultsController.h"
 #include "app/SectionWindow.h"
 #include "app/StartUp.h"
 #include "dialogs/BandListDialog.h"
 #include "dialogs/ChainListDialog.h"
 #include "dialogs/ProgressDialog.h"
+#include "dialogs/ResultsWindow.h"
 #include "editing/EditorFields.h"
 #include "editing/EditorKinds.h"
 #include "editing/PredictionEditor.h"
@@ -514,6 +516,20 @@ void ShootPredictionAndSection(Session& s, DriverQuestions& questions, const QSt
     c.ShootOver(QStringLiteral("plan-vertical-grid"), s.window(), {});
 }
 
+void ShootResults(Session& s) {
+    // The points of the last run (the vertical section's grid) with the contributions of its first.
+    ResultsController& results = s.window().results();
+    results.Open(s.document(), 0);
+    ResultsWindow* window = results.window(s.document());
+    if (window == nullptr || !WaitUntil([&] { return window->isVisible(); }))
+        Fail(QStringLiteral("no results window after the run"));
+    window->resize(900, 640);
+    QCoreApplication::processEvents();
+    s.camera().Shoot(QStringLiteral("results-window"), *window);
+    window->close();
+    QCoreApplication::processEvents();
+}
+
 void ShootAbout(Session& s, const QString& programFolder) {
     AboutBox box(programFolder, &s.window());
     box.show();
@@ -595,6 +611,7 @@ int Run(int argc, char** argv) {
     stage("noise map", [&] { ShootNoiseMap(session, questions, results); });
     stage("paths", [&] { ShootPaths(session); });
     stage("prediction and section", [&] { ShootPredictionAndSection(session, questions, work.path()); });
+    stage("results", [&] { ShootResults(session); });
     stage("about box", [&] { ShootAbout(session, work.path()); });
     camera.WriteCaptions();
     std::printf("kelmora-screenshots: %d pictures in %s\n", camera.count(), output.toLocal8Bit().constData());
