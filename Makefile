@@ -5,9 +5,11 @@ JOBS ?= $(shell nproc)
 # Seconds each fuzzer runs in `make test`; hours all of them share in `make fuzz`.
 FUZZ_SECONDS ?= 20
 HOURS ?= 1
+# The soak of the desktop program under the sanitizers in `make test`, from a fixed seed.
+SOAK_DURATION ?= 2m
 export SAN_BUILD JOBS
 
-.PHONY: deps configure build demo run test fuzz check-deps format check-format clean
+.PHONY: deps configure build demo run test fuzz soak check-deps format check-format clean
 
 deps:
 	@if [ "$$(id -u)" -eq 0 ] || command -v sudo >/dev/null; then ./scripts/install-deps.sh; fi
@@ -28,16 +30,22 @@ run: build
 
 # The format first (it takes a second), then the programs of `make demo` and `make run` with their
 # tests and the fuzzers; the guard against packages missing from scripts/install-deps.sh; every test;
-# each fuzzer for FUZZ_SECONDS.
+# each fuzzer for FUZZ_SECONDS; the desktop program soaked under the sanitizers for SOAK_DURATION.
 test: deps check-format build
 	./scripts/fuzz.sh --build
+	./scripts/soak.sh --build
 	./scripts/check-deps.sh $(BUILD) $(SAN_BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	./scripts/fuzz.sh $(FUZZ_SECONDS)
+	./scripts/soak.sh $(SOAK_DURATION) 1
 
 # Long fuzzing: the fuzzers share HOURS of wall time, JOBS at a time.
 fuzz: deps
 	./scripts/fuzz.sh --hours $(HOURS)
+
+# Long soaks of the desktop program under the sanitizers, from a fresh seed.
+soak: deps
+	./scripts/soak.sh $(HOURS)
 
 check-deps:
 	./scripts/check-deps.sh $(BUILD) $(wildcard $(SAN_BUILD))

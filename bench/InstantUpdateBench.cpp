@@ -1,4 +1,5 @@
-// The desktop program's re-prediction after a power edit on a 50 × 50 map over the example (2,601
+// The desktop program's re-prediction after a power edit, and after a source switched off in the results
+// window, on a 50 × 50 map over the example (2,601
 // points, laid as BM_ExampleMap lays them): from the committed edit to the map rebuilt — the points'
 // levels from the last run's transfers, the map's grid taken, its bands and iso-lines built, the plan's
 // map layer drawn and the out-of-date check. The window's own painting of the layer is not counted.
@@ -15,6 +16,7 @@
 
 #include "app/RunTransfers.h"
 #include "calc/PredictionRun.h"
+#include "calc/ResultsStudy.h"
 #include "model/persistence/ProjectFile.h"
 #include "propagation/GroundModel.h"
 #include "view/noisemap/NoiseMap.h"
@@ -104,6 +106,41 @@ void BM_PowerEditToMap(benchmark::State& state) {
     state.counters["user_sources"] = static_cast<double>(transfers.store().sources.size());
 }
 BENCHMARK(BM_PowerEditToMap)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The results window's what-if on the same map: from a source switched off (or on again) to the map
+// rebuilt — every point's levels after the change from the transfers, the table's rows, the map's grid
+// taken, its bands and iso-lines built, the plan's map layer drawn. The model is not touched.
+void BM_SourceOffToMap(benchmark::State& state) {
+    std::optional<CNoise> model = ExampleMap(state, 50);
+    if (!model) return;
+    model->maxReflections = 0;
+    RunTransfers transfers;
+    QuietHost host;
+    CPredictionJob job(*model, {2, 0}, &transfers.store());
+    job.RunHere(host);
+    transfers.RunEnded(*model);
+    CResultsStudy study;
+    if (!study.Reset(*model, &transfers.store(), {})) {
+        state.SkipWithError("no results");
+        return;
+    }
+    PlanMapState map;
+    map.TakeRunResults(*model);
+    CKelmoraViewData view;
+    view.imageWidth = 1200;
+    view.imageHeight = 800;
+    bool on = false;
+    for (auto _ : state) {
+        study.SetSourceOn(0, on);
+        on = !on;
+        map.TakeStudyResults(study.variant(), *model);
+        const NoiseMap* built = map.Map();
+        benchmark::DoNotOptimize(DrawPlanMap(*built, view, true));
+        benchmark::DoNotOptimize(map.IsOutOfDate(*model));
+    }
+    state.counters["points"] = static_cast<double>(model->calcInfo.gridPoints.size());
+}
+BENCHMARK(BM_SourceOffToMap)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelmora

@@ -19,6 +19,7 @@
 #include "app/PlanDisplayController.h"
 #include "app/PlanView.h"
 #include "app/PrintController.h"
+#include "app/ResultsController.h"
 #include "app/UserSettings.h"
 #include "app/WindowPlacement.h"
 #include "model/persistence/SessionFiles.h"
@@ -42,6 +43,16 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
         new PrintController(*this, *actions_.fileMenu, actions_.saveAs, *documents_, *context_.questions);
     imports_ = new ImportController(*this, *documents_, *context_.questions);
     paths_ = new PathsController(*this, *documents_);
+    results_ = new ResultsController(*this, *actions_.viewMenu, *documents_, *context_.questions);
+    // The results window's point (and source) shown with its paths; the keyboard stays in its table.
+    connect(results_, &ResultsController::pathsRequested, this,
+            [this](KelmoraDocument* document, int point, int source) {
+                if (document == nullptr || point < 0) return;
+                std::optional<std::size_t> userSource;
+                if (source >= 0) userSource = static_cast<std::size_t>(source);
+                paths_->ShowPathsOfPoint(*document, static_cast<std::size_t>(point), userSource,
+                                         PathsFocus::Keep);
+            });
     // A status tip cleared by the mouse leaving a menu item, or a prompt timed out, leaves "レディ".
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty()) statusBar()->showMessage(QString::fromUtf8(kReadyText));
@@ -50,6 +61,15 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     resize(1100, 760);
     Connect();
     Refresh();
+}
+
+MainWindow::~MainWindow() {
+    // Taken down while it still shows plan windows, the window area announces that they go; by then
+    // this window's members are gone, so neither it nor its controllers may hear of it.
+    for (QObject* listener : std::initializer_list<QObject*>{this, maps_, printing_, imports_}) {
+        disconnect(area_, nullptr, listener, nullptr);
+        disconnect(documents_, nullptr, listener, nullptr);
+    }
 }
 
 void MainWindow::Connect() {
@@ -75,7 +95,7 @@ void MainWindow::Connect() {
         {a.outdoorSources, EditCommand::OutdoorSources}, {a.prediction, EditCommand::Prediction},
         {a.sizeChange, EditCommand::SizeChange},         {a.picture, EditCommand::ChangePicture}};
     for (const auto& [action, command] : commands)
-        connect(action, &QAction::triggered, this, [this, command] { RunEditCommand(command); });
+        connect(action, &QAction::triggered, this, [this, command = command] { RunEditCommand(command); });
 
     connect(a.undo, &QAction::triggered, this, [&docs] {
         if (KelmoraDocument* d = docs.activeDocument()) d->Undo();

@@ -23,6 +23,7 @@ class MapController;
 class PathsController;
 class PlanDisplayController;
 class PrintController;
+class ResultsController;
 
 // What the program is started with.
 struct AppContext {
@@ -38,6 +39,7 @@ class MainWindow : public QMainWindow {
 
 public:
     explicit MainWindow(AppContext& context);
+    ~MainWindow() override;
 
     DocumentManager& documents() { return *documents_; }
     QMdiArea& area() { return *area_; }
@@ -48,6 +50,7 @@ public:
     ImportController& imports() { return *imports_; }
     // The paths of a prediction point on the plan and in the window "伝搬経路".
     PathsController& paths() { return *paths_; }
+    ResultsController& results() { return *results_; }
 
     // Start-up: reads the settings file of the data folder; when it counts, moves the window to its
     // stored place (kept on the screen) and reopens the backups it lists.
@@ -80,6 +83,7 @@ private:
     PrintController* printing_;
     ImportController* imports_;
     PathsController* paths_;
+    ResultsController* results_;
 };
 
 }  // namespace kelmora

@@ -5,7 +5,10 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QWheelEvent>
+#include <optional>
+#include <span>
 
 #include "app/KelmoraDocument.h"
 #include "dialogs/OffsetDialogs.h"
@@ -44,6 +47,28 @@ constexpr QColor kBackgroundColour(240, 248, 255);
 
 // How far from a prediction point's mark a double click still picks it [px].
 constexpr double kPointPickRadius = 8.0;
+
+// The dialog a click on the plan feeds, for as long as it stays open. A snapped click asks for its
+// offset in a modal dialog of its own, and the editor may close meanwhile (a screen reader reaches its
+// キャンセル past the modal dialog): the click's point then goes nowhere, neither into a dialog that has
+// gone nor, through its "追加", into the item its cancel has just restored.
+class OpenDialogPort : public EditorPort {
+public:
+    explicit OpenDialogPort(ChainDialog& dialog) : dialog_(&dialog) {}
+
+    void SetControlText(int controlId, const std::string& text) override {
+        if (Open()) dialog_->SetControlText(controlId, text);
+    }
+    void PressButton(int buttonId) override {
+        if (Open()) dialog_->PressButton(buttonId);
+    }
+    bool IsButtonEnabled(int buttonId) const override { return Open() && dialog_->IsButtonEnabled(buttonId); }
+
+private:
+    bool Open() const { return !dialog_.isNull() && dialog_->isVisible(); }
+
+    QPointer<ChainDialog> dialog_;
+};
 
 }  // namespace
 
@@ -342,10 +367,11 @@ void PlanView::mouseReleaseEvent(QMouseEvent* event) {
             const EditTransaction& tx = document_.transaction();
             const CNoise& stored = tx.model();
             const CKelmoraViewData shown = shownViewData();
+            OpenDialogPort port(*dialog);
             const PlanEditContext context{tx.ModelUnderEdit(),
                                           tx.edit(),
                                           shown,
-                                          *dialog,
+                                          port,
                                           *this,
                                           [&stored](const CVector3D& p) { return GroundHeightAt(stored, p); },
                                           state_.display};

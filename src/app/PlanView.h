@@ -94,7 +94,8 @@ signals:
     // A right click with no dialog open: the edit menu at this screen position.
     void editMenuRequested(const QPoint& globalPos);
     // A double click with no dialog open on (within a few pixels of) the prediction point of index
-    // `pointIndex` (PredictionPoints order), with the keys held: with Alt, its paths are shown.
+    // `pointIndex` (PredictionPoints order), with the keys held: with Alt its paths are shown, without
+    // it the results window opens on it after a run.
     void predictionPointDoubleClicked(int pointIndex, Qt::KeyboardModifiers modifiers);
     // The display scale or the record's zoom changed (displayScaleText).
     void displayChanged();

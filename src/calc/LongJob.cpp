@@ -15,6 +15,7 @@ CLongJob::~CLongJob() {
 void CLongJob::Prepare(CRunHost& host) {
     host_ = &host;
     cancelRequested_.store(0);
+    committing_.store(false);
     {
         std::lock_guard lock(errorMutex_);
         errorReported_ = false;

@@ -63,9 +63,17 @@ public:
 
     // Safe from any thread.
     void RequestCancel() { cancelRequested_.store(1, std::memory_order_relaxed); }
-    bool cancelRequested() const { return cancelRequested_.load(std::memory_order_relaxed) != 0; }
+    bool cancelRequested() const {
+        return cancelRequested_.load(std::memory_order_relaxed) != 0 &&
+               !committing_.load(std::memory_order_relaxed);
+    }
     // Raises JobCancelled when a cancel was requested.
     void ThrowIfCancelled() const;
+    // From here on the job runs to its end: a cancel request is no longer heard, and PostEnd reports
+    // the body's own end. A job calls this before it replaces the first of several output files, so
+    // that a late interrupt cannot leave some replaced and others not, nor report a cancel of files
+    // already written.
+    void BeginCommit() { committing_.store(true, std::memory_order_relaxed); }
 
     // The text of the final error message.
     std::string errorText() const;
@@ -89,6 +97,7 @@ private:
     CRunHost* host_ = nullptr;
     std::atomic<std::int16_t> state_{0};
     std::atomic<std::int32_t> cancelRequested_{0};
+    std::atomic<bool> committing_{false};
     mutable std::mutex errorMutex_;
     bool errorReported_ = false;
     std::string errorText_;

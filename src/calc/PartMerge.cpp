@@ -161,8 +161,11 @@ void CMergeJob::Run() {
                 throw PartFileError(part.path.string() + ": パートファイルを読めません (" + e.reason() + ")");
             }
         }
+        // Every byte is written: the breakdown and the result files are replaced together.
+        BeginCommit();
         breakdown.file->Close();
     }
+    BeginCommit();
     if (!WriteResultFiles(*this, host, calcInfo_)) {
         PostEnd(kJobError);
         return;

@@ -17,5 +17,6 @@ void AddClusterCommand(CLI::App& app, int& exitCode);
 bool CloseStandardOutput();
 void AddMapCommand(CLI::App& app, int& exitCode);
 void AddImportCommand(CLI::App& app, int& exitCode);
+void AddContributionsCommand(CLI::App& app, int& exitCode);
 
 }  // namespace kelmora::cli

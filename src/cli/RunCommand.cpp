@@ -11,6 +11,11 @@
 // reused is told on stderr. A cache that cannot be used is ignored with a warning. A FILE that is no
 // cache (nor missing, nor empty) is never replaced: the run is refused before it computes anything.
 //
+// With --limits the printed levels carry the exceedance of the limits kept in the project's extension
+// file (LimitCheck.h): a list or a grid is then always printed as a table. With --scenario NAME (and
+// --cache FILE) the levels of a what-if scenario kept in the extension file are computed from the
+// transfers of the cache, without tracing a path (ResultsCommands.cpp).
+//
 // With --shard K/N --part FILE the run computes one block of the points into a part file for
 // `kelmora-calc merge` (ShardCommand.h).
 #include <cstdio>
@@ -25,6 +30,7 @@
 #include "cli/CommandProject.h"
 #include "cli/Commands.h"
 #include "cli/PointLevels.h"
+#include "cli/ResultsCommands.h"
 #include "cli/ShardCommand.h"
 #include "model/persistence/ProjectFile.h"
 
@@ -37,6 +43,8 @@ struct RunOptions {
     int threads = 0;  // 0: one per core
     ShardChoices shard;
     std::string cache;  // transfer cache file; empty: none
+    bool limits = false;
+    std::string scenario;  // empty: the project as it is
 };
 
 // The transfers of the cache file that the run of `model` can use, into `store`: none, without a word,
@@ -82,31 +90,42 @@ int RunPrediction(const RunOptions& opt) {
     std::optional<ProjectDocument> project = ReadCommandProject(opt.project);
     if (!project) return 1;
     ProjectDocument& doc = *project;
+    std::optional<LevelLimits> limits;
+    if (opt.limits) {
+        limits = ReadCommandLimits(opt.project);
+        if (!limits) return 1;
+    }
     if (opt.cache.empty()) {
         CPredictionJob job(doc.model, {opt.threads, 0});
         const int status = RunJobFromCommandLine(job, opt.choices);
         if (status != 0) return status;
-        return PrintPointLevels(doc.model.calcInfo, opt.choices) ? 0 : 1;
+        return PrintPointLevels(doc.model.calcInfo, opt.choices, limits ? &*limits : nullptr) ? 0 : 1;
     }
     CTransferStore store;
-    if (!ReadCacheFor(opt.cache, doc.model, store)) return 1;
-    CPredictionJob job(doc.model, {opt.threads, 0}, &store);
-    const int status = RunJobFromCommandLine(job, opt.choices);
+    const int status = RunWithTransferCache(doc.model, opt.cache, opt.threads, opt.choices, store);
+    if (status != 0) return status;
+    return PrintPointLevels(doc.model.calcInfo, opt.choices, limits ? &*limits : nullptr) ? 0 : 1;
+}
+
+}  // namespace
+
+int RunWithTransferCache(CNoise& model, const std::string& cache, int threads, const CliRunChoices& choices,
+                         CTransferStore& store) {
+    if (!ReadCacheFor(cache, model, store)) return 1;
+    CPredictionJob job(model, {threads, 0}, &store);
+    const int status = RunJobFromCommandLine(job, choices);
     if (status != 0) return status;
     const TransferCounts counts = job.transferCounts();
     std::fprintf(stderr, "転送: 計算 %lld 組, 再利用 %lld 組\n", static_cast<long long>(counts.computed),
                  static_cast<long long>(counts.reused));
-    int result = PrintPointLevels(doc.model.calcInfo, opt.choices) ? 0 : 1;
     try {
-        WriteTransferCache(opt.cache, store);
+        WriteTransferCache(cache, store);
     } catch (const TransferCacheError& e) {
-        std::fprintf(stderr, "転送キャッシュ %s を書けません (%s)\n", opt.cache.c_str(), e.what());
-        result = 1;
+        std::fprintf(stderr, "転送キャッシュ %s を書けません (%s)\n", cache.c_str(), e.what());
+        return 1;
     }
-    return result;
+    return 0;
 }
-
-}  // namespace
 
 void AddRunCommand(CLI::App& app, int& exitCode) {
     auto opt = std::make_shared<RunOptions>();
@@ -117,8 +136,20 @@ void AddRunCommand(CLI::App& app, int& exitCode) {
     cmd->add_option("--threads", opt->threads, "threads computing points (default: one per core)")
         ->check(CLI::Range(1, 1024));
     cmd->add_option("--cache", opt->cache, "transfer cache file: read if present, written at the end");
+    cmd->add_flag("--limits", opt->limits, "print the exceedance of the limits kept beside the project");
+    cmd->add_option("--scenario", opt->scenario,
+                    "levels of a what-if scenario kept beside the project, from the transfers of --cache");
     AddShardOptions(*cmd, opt->shard);
     cmd->callback([opt, &exitCode] {
+        if (!opt->scenario.empty()) {
+            if (opt->cache.empty() || ShardRequested(opt->shard)) {
+                std::fprintf(stderr, "--scenario には --cache が必要で、--shard とは一緒に使えません\n");
+                exitCode = 1;
+                return;
+            }
+            exitCode = RunScenario(opt->project, opt->cache, opt->scenario, opt->choices, opt->limits);
+            return;
+        }
         if (ShardRequested(opt->shard) && !opt->cache.empty()) {
             std::fprintf(stderr, "--cache は --shard と一緒には使えません\n");
             exitCode = 1;

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     kelmora::cli::AddClusterCommand(app, exitCode);
     kelmora::cli::AddMapCommand(app, exitCode);
     kelmora::cli::AddImportCommand(app, exitCode);
+    kelmora::cli::AddContributionsCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

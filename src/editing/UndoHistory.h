@@ -130,6 +130,8 @@ public:
     bool AtCleanState() const { return clean_ == position_; }
 
     std::size_t steps() const { return steps_.size(); }
+    // True while undo leads back to the contents as loaded: no step has gone for the bounds.
+    bool KeepsEveryStep() const { return base_ == 0; }
     // Memory of the kept copies (each shared copy counted once).
     std::size_t bytes() const;
     std::size_t maxSteps() const { return maxSteps_; }

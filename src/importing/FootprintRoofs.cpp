@@ -262,8 +262,10 @@ void CoverWithStrips(const FootprintRings& rings, double angle, RoofCover& cover
             const double y0 = worst->y0, y1 = worst->y1, middle = 0.5 * (y0 + y1);
             excess -= worst->excess;
             *worst = MakeStrip(polygon, bounds, y0, middle);
+            excess += worst->excess;
+            // The new strip may move the others: `worst` is not used after it.
             strips.push_back(MakeStrip(polygon, bounds, middle, y1));
-            excess += worst->excess + strips.back().excess;
+            excess += strips.back().excess;
         }
     } catch (const std::exception&) {
         // Rings the polygon library cannot intersect: the whole footprint's bounding rectangle.

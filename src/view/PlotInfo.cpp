@@ -7,6 +7,10 @@ namespace kelmora {
 void CPlotInfo::Draw(DisplayLayer& target, ClientPoint at) const {
     const int s = size;
     if (s <= 0 || shape < 0 || shape > 6) return;
+    // A point far beyond any window (the plan zoomed far in, or an item at a huge coordinate, clamped to
+    // the pixel range) has no mark to show, and its corners would not fit the pixel range.
+    constexpr int kFar = 1 << 28;
+    if (at.x > kFar || at.x < -kFar || at.y > kFar || at.y < -kFar || s > kFar) return;
     const int x = at.x;
     const int y = at.y;
     const Pen pen{color, width, PenStyle::Solid};

@@ -186,7 +186,9 @@ TEST_F(MapWindow, ViewMenuHoldsTheMapItemsAfterTheBarItemsOnlyWithADocument) {
                                                "-",
                                                Q("予測点のラベル(&B)"),
                                                Q("音源のメモ(&N)"),
-                                               Q("建物のメモ(&U)")}));
+                                               Q("建物のメモ(&U)"),
+                                               "-",
+                                               Q("予測結果一覧(&T)...")}));
     // Before any map only the result files can be opened.
     const MapActions& a = maps().actions();
     for (QAction* item : {a.showMap, a.isoLines, a.legend, a.laeq, a.lamax, a.section, a.savePicture})

@@ -49,6 +49,29 @@ TEST(LongJob, NormalEndAfterCancelRequestReportsCancel) {
     EXPECT_EQ(job.state(), kJobCancelled);
 }
 
+// Once a job replaces its output files it runs to its end: a cancel that comes then, or came just
+// before, neither stops the writing nor reports a cancel of files that were written; the next run
+// hears cancels again.
+TEST(LongJob, ACommittingJobIgnoresCancelUntilItsNextRun) {
+    FakeRunHost host;
+    int run = 0;
+    ScriptedJob job([&run](ScriptedJob& j) {
+        j.RequestCancel();
+        if (++run == 1) {
+            j.BeginCommit();
+            EXPECT_NO_THROW(j.ThrowIfCancelled());
+            j.RequestCancel();
+            EXPECT_TRUE(j.PostEnd(kJobNormalEnd));
+        } else {
+            j.ThrowIfCancelled();
+            ADD_FAILURE() << "the second run did not hear its cancel";
+        }
+    });
+    job.RunHere(host);
+    job.RunHere(host);
+    EXPECT_EQ(host.ends, (std::vector<int>{kJobNormalEnd, kJobCancelled}));
+}
+
 TEST(LongJob, EscapingExceptionsStillEndTheRun) {
     const struct {
         std::function<void(ScriptedJob&)> body;

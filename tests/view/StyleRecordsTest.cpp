@@ -202,6 +202,9 @@ TEST(PlotInfo, PredictionPointPlusAndMarkersThatDrawNothing) {
     CPlotInfo{0, 0, kRed, 0, 1}.Draw(layer, {1, 1});
     CPlotInfo{7, 5, kRed, 0, 1}.Draw(layer, {1, 1});
     CPlotInfo{-1, 5, kRed, 0, 1}.Draw(layer, {1, 1});
+    // Far beyond any window: the corners would not fit the pixel range.
+    CPlotInfo{0, 6, kRed, 0, 1}.Draw(layer, {2147483647, 1});
+    CPlotInfo{6, 7, kRed, 0, 1}.Draw(layer, {1, -2147483647 - 1});
     EXPECT_TRUE(layer.empty());
 }
 

@@ -7,6 +7,7 @@
 
 #include "model/persistence/Archive.h"
 #include "view/EditState.h"
+#include "view/ViewTransform.h"
 #include "view/noisemap/BuildingMask.h"
 #include "view/noisemap/DifferenceMap.h"
 #include "view/noisemap/MapStyle.h"
@@ -41,6 +42,11 @@ void PlanMapState::TakeRunResults(const CNoise& model, bool again) {
     if (keep) return;
     showing_ = MapQuantity::LAeqT;
     shown_ = true;
+}
+
+void PlanMapState::TakeStudyResults(const CNoise& study, const CNoise& current) {
+    TakeRunResults(study, true);
+    fingerprint_ = ModelFingerprint(current);
 }
 
 void PlanMapState::TakeResultFile(LevelGrid grid, MapQuantity quantity, const CNoise& model) {
@@ -131,6 +137,20 @@ PlanMapLayers PlanMapState::Layers(const CKelmoraViewData& view, int clientWidth
                                    bool) {
     PlanMapLayers layers;
     layers.gridCrosses = GridCrossesShown();
+    for (const PointMark& mark : marks_) {
+        const ClientPoint at = ModelToPixel(view, mark.position);
+        const Rgb colour = mark.exceeded ? Rgb{220, 30, 30} : Rgb{20, 160, 60};
+        layers.above.push_back(EllipsePrimitive{at.x - 5, at.y - 5, at.x + 6, at.y + 6, Pen{Rgb{0, 0, 0}, 1},
+                                                SolidBrush(colour)});
+        TextPrimitive label;
+        label.at = {at.x + 8, at.y};
+        label.anchor = 3;
+        label.text = mark.text;
+        label.font.heightPx = 13;
+        label.textColor = colour;
+        label.halo = true;
+        layers.above.push_back(std::move(label));
+    }
     if (!Shown()) return layers;
     const NoiseMap* map = Map();
     const LabelFrame frame{0.0, 0.0, static_cast<double>(clientWidth), INFINITY};

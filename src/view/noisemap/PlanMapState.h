@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/MapSettings.h"
 #include "model/Noise.h"
@@ -43,6 +44,14 @@ struct PlanMapLayers {
     bool gridCrosses = true;  // whether the plan draws the grid's points (PlanSceneInputs::gridCrosses)
 };
 
+// A prediction point marked over the plan against its limits: a green dot when its levels meet them, a
+// red one when they exceed one, with its level beside it.
+struct PointMark {
+    CVector3D position;
+    std::string text;
+    bool exceeded = false;
+};
+
 class PlanMapState {
 public:
     // The levels of a grid run: the LAeqT and LAmax results of the model's grid points. The map is
@@ -50,6 +59,10 @@ public:
     // the model's points are no grid. `again`: the same grid's results predicted anew after an edit; a
     // map of the last run keeps the level shown and whether it is shown.
     void TakeRunResults(const CNoise& model, bool again = false);
+    // The levels of a what-if study of the last grid run: the grid results of `study` (a copy of
+    // `current` with other powers, its points re-predicted) shown as the run's map is, and the map still
+    // counted as up to date for the unchanged `current`.
+    void TakeStudyResults(const CNoise& study, const CNoise& current);
     // A result file opened onto the plan: the one level it holds (LAeqT when its header does not say).
     void TakeResultFile(LevelGrid grid, MapQuantity quantity, const CNoise& model);
     // The difference A − B of two results of the same grid (DifferenceGrid), each named for the
@@ -65,6 +78,11 @@ public:
     bool IsDifference() const { return difference_; }
     // True for the map of a run's results (not of a result file).
     bool FromRun() const { return fromRun_; }
+
+    // The points marked against their limits over the plan, whether a map is shown or not (none: no
+    // marks).
+    void SetPointMarks(std::vector<PointMark> marks) { marks_ = std::move(marks); }
+    const std::vector<PointMark>& PointMarks() const { return marks_; }
 
     // Menu toggles.
     void SetShown(bool on) { shown_ = on; }
@@ -127,6 +145,7 @@ private:
     std::vector<CBuilding> buildings_;  // those the footprints were made of
     MapMultiPolygon footprints_;
     std::optional<NoiseMap> cache_;
+    std::vector<PointMark> marks_;
 };
 
 }  // namespace kelmora
