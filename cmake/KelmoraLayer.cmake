@@ -11,6 +11,14 @@ function(kelmora_layer name dir)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
+# Precompiles the headers named for the target's files (KELMORA_PCH): the large ones most of its files
+# include, GoogleTest, Qt's widgets or CLI11.
+function(kelmora_precompile_headers target)
+  if(KELMORA_PCH)
+    target_precompile_headers(${target} PRIVATE ${ARGN})
+  endif()
+endfunction()
+
 # The tests' own code is compiled without optimisation: it runs for seconds, while optimising it would take
 # more time than all the tests run. The code under test keeps the optimisation of the programs.
 set(KELMORA_TEST_OPTIMIZE "-O0" CACHE STRING "Optimisation of the test executables' own code")
@@ -24,6 +32,7 @@ function(kelmora_layer_tests name dir)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_options(${name} PRIVATE ${KELMORA_TEST_OPTIMIZE})
+  kelmora_precompile_headers(${name} <gtest/gtest.h>)
   if(KELMORA_LTO)
     target_link_options(${name} PRIVATE -fno-lto)
   endif()
