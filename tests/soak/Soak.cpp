@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string>
 #include <thread>
 
 #include <sys/resource.h>
@@ -244,6 +245,14 @@ void Soak::InstallFailureReports() {
         for (;;) {
             std::this_thread::sleep_for(std::chrono::seconds(5));
             if (NowMs() - g_progressMs.load() > 180000) {
+                // Where every thread waits, for the log, when a debugger is at hand.
+                if (std::system("command -v gdb >/dev/null 2>&1") == 0) {
+                    const std::string stacks = "gdb -batch -p " + std::to_string(::getpid()) +
+                                               " -ex 'thread apply all bt' 1>&2 2>/dev/null";
+                    std::fprintf(stderr, "soak: the stacks of the waiting program:\n");
+                    std::fflush(stderr);
+                    [[maybe_unused]] const int shown = std::system(stacks.c_str());
+                }
                 WriteReport("no step for three minutes: the program hangs");
                 std::_Exit(3);
             }
