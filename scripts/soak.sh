@@ -8,8 +8,8 @@
 # DURATION is in hours (a fraction too: 0.5) or carries its unit: 90s, 2m, 4h. The seeds run one after
 # the other from SEED (default: taken from the clock), each for at most SOAK_SEED_SECONDS (default 900).
 # The first finding ends the soak with status 1; its seed, its step, the command that replays it and the
-# run's log (in $SAN_BUILD/soak/) are printed. With SOAK_UNIT_TESTS=1 the unit tests of editing/,
-# dialogs/ and app/ run first in the same build.
+# run's log (in $SAN_BUILD/soak/) are printed. SOAK_SKIP names actions to leave out (comma separated).
+# With SOAK_UNIT_TESTS=1 the unit tests of editing/, dialogs/ and app/ run first in the same build.
 #
 # The soak runs in the sanitizer build folder (SAN_BUILD, default build-san; scripts/sanitizer-build.sh
 # sets it up), where only the soak (and the three test executables when they run) are built for it.
@@ -63,7 +63,7 @@ while [ "$(date +%s)" -lt "$end" ]; do
     if [ "$seconds" -lt 5 ]; then break; fi
     log="$logs/seed-$seed.log"
     echo "soak: seed $seed for $seconds s"
-    if ! "$SAN_BUILD/tests/soak/kelmora-soak" --seed "$seed" --seconds "$seconds" >"$log" 2>&1; then
+    if ! "$SAN_BUILD/tests/soak/kelmora-soak" --seed "$seed" --seconds "$seconds" ${SOAK_SKIP:+--skip "$SOAK_SKIP"} >"$log" 2>&1; then
         grep -v '^libpng' "$log" | tail -n 60 >&2
         echo "soak: FINDING with seed $seed (log: $log); replay with" >&2
         echo "  QT_QPA_PLATFORM=offscreen $SAN_BUILD/tests/soak/kelmora-soak --seed $seed --steps N --verbose" >&2
