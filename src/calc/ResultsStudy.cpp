@@ -138,22 +138,8 @@ std::vector<RankedShare> CResultsStudy::Contributions(std::size_t point, bool af
 std::string CResultsStudy::PointsText(char separator, const std::vector<std::size_t>& order) const {
     const std::string sep(1, separator);
     std::string out;
-    const char* headers[] = {"予測点",
-                             "X[m]",
-                             "Y[m]",
-                             "Z[m]",
-                             "LAeqT[dB]",
-                             "LAmax[dB]",
-                             "規制値LAeqT[dB]",
-                             "規制値LAmax[dB]",
-                             "超過LAeqT[dB]",
-                             "超過LAmax[dB]",
-                             "変更後LAeqT[dB]",
-                             "差LAeqT[dB]",
-                             "変更後LAmax[dB]",
-                             "差LAmax[dB]"};
-    for (std::size_t h = 0; h < std::size(headers); ++h)
-        out += (h == 0 ? "" : sep) + headers[h];
+    for (std::size_t h = 0; h < kPointsTableHeaders.size(); ++h)
+        out += (h == 0 ? "" : sep) + kPointsTableHeaders[h];
     out += "\n";
     std::vector<std::size_t> rows = order;
     if (rows.empty()) {

@@ -4,6 +4,7 @@
 // point, and a what-if study — sources switched off or lowered and raised by some decibels — whose
 // levels at every point are computed from the run's transfers at once (ScenarioModel.h), shown
 // before, after and as the difference. Nothing here changes the document's model.
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -31,6 +32,22 @@ struct PointRow {
 
 // The difference after − before of two levels as they are printed (to 0.1 dB), "0.0" for none.
 std::string DifferenceText(double after, double before);
+
+// The columns of the points table, as the window shows them and as PointsText writes them.
+inline constexpr std::array<const char*, 14> kPointsTableHeaders = {"予測点",
+                                                                    "X[m]",
+                                                                    "Y[m]",
+                                                                    "Z[m]",
+                                                                    "LAeqT[dB]",
+                                                                    "LAmax[dB]",
+                                                                    "規制値LAeqT[dB]",
+                                                                    "規制値LAmax[dB]",
+                                                                    "超過LAeqT[dB]",
+                                                                    "超過LAmax[dB]",
+                                                                    "変更後LAeqT[dB]",
+                                                                    "差LAeqT[dB]",
+                                                                    "変更後LAmax[dB]",
+                                                                    "差LAmax[dB]"};
 
 class CResultsStudy {
 public:

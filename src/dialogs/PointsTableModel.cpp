@@ -8,21 +8,6 @@
 namespace kelmora {
 namespace {
 
-constexpr std::array<const char*, 14> kHeaders = {"予測点",
-                                                  "X[m]",
-                                                  "Y[m]",
-                                                  "Z[m]",
-                                                  "LAeqT[dB]",
-                                                  "LAmax[dB]",
-                                                  "規制値LAeqT[dB]",
-                                                  "規制値LAmax[dB]",
-                                                  "超過LAeqT[dB]",
-                                                  "超過LAmax[dB]",
-                                                  "変更後LAeqT[dB]",
-                                                  "差LAeqT[dB]",
-                                                  "変更後LAmax[dB]",
-                                                  "差LAmax[dB]"};
-
 QString U(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
 }
@@ -88,7 +73,7 @@ int PointsTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int PointsTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(kHeaders.size());
+    return parent.isValid() ? 0 : static_cast<int>(kPointsTableHeaders.size());
 }
 
 QVariant PointsTableModel::data(const QModelIndex& index, int role) const {
@@ -117,9 +102,9 @@ QVariant PointsTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant PointsTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        section >= static_cast<int>(kHeaders.size()))
+        section >= static_cast<int>(kPointsTableHeaders.size()))
         return QAbstractTableModel::headerData(section, orientation, role);
-    return QString::fromUtf8(kHeaders[static_cast<std::size_t>(section)]);
+    return QString::fromUtf8(kPointsTableHeaders[static_cast<std::size_t>(section)]);
 }
 
 void PointsTableModel::Refresh() {
