@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <array>
@@ -83,11 +84,18 @@ PageSetupDialog::PageSetupDialog(const QString& title, Target target, const Page
     preview_->setVisible(file && static_cast<bool>(hooks_.preview));
     form->setRowVisible(dpi_, file);
     connect(preview_, &QPushButton::clicked, this, [this] {
-        if (hooks_.preview) hooks_.preview(this->setup(), this);
+        if (!hooks_.preview || asking_) return;
+        const QScopedValueRollback asking(asking_, true);
+        hooks_.preview(this->setup(), this);
     });
     connect(change, &QPushButton::clicked, this, [this] {
-        if (!hooks_.changeAuthor) return;
-        if (const std::optional<ReportAuthor> a = hooks_.changeAuthor(this)) {
+        if (!hooks_.changeAuthor || asking_) return;
+        std::optional<ReportAuthor> a;
+        {
+            const QScopedValueRollback asking(asking_, true);
+            a = hooks_.changeAuthor(this);
+        }
+        if (a) {
             author_ = *a;
             ShowAuthor();
         }
@@ -114,6 +122,13 @@ PageSetup PageSetupDialog::setup() const {
 
 int PageSetupDialog::dpi() const {
     return dpi_->value();
+}
+
+void PageSetupDialog::done(int result) {
+    // The page stays open while its preview or its author question is: OK there would print from
+    // beneath a dialog still waiting for its answer.
+    if (asking_) return;
+    QDialog::done(result);
 }
 
 void PageSetupDialog::ShowAuthor() {

@@ -52,6 +52,9 @@ public:
     QLabel* fitNote() const { return fitNote_; }
     QPushButton* previewButton() const { return preview_; }
 
+    // Ignored while the preview or the author question opened from the page is open.
+    void done(int result) override;
+
 private:
     void Recheck();
     void ShowAuthor();
@@ -67,6 +70,7 @@ private:
     QLabel* authorName_;
     QLabel* fitNote_;
     QPushButton* preview_;
+    bool asking_ = false;  // the preview or the author question is open
 };
 
 // The dialog that asks once for the company and the author shown in title blocks.

@@ -18,14 +18,17 @@ inline CVertex2D ToVertex(const ClientPoint& p) {
     return {static_cast<double>(p.x), static_cast<double>(p.y)};
 }
 
-// One pixel coordinate from a computed one: truncated toward zero. Values beyond the int range are
-// clamped to it (a point that far is off every screen) and NaN gives 0, so no conversion is undefined.
+// The largest pixel coordinate a computed position is given: far off every screen, yet small enough
+// that a difference of two pixels or a pixel widened by a line's half width stays within int.
+inline constexpr int kPixelLimit = 1 << 29;
+
+// One pixel coordinate from a computed one: truncated toward zero. Values beyond ±kPixelLimit are
+// clamped to it (a point that far is off every screen) and NaN gives 0, so no conversion or later
+// pixel arithmetic is undefined.
 inline int TruncateToPixel(double v) {
     if (std::isnan(v)) return 0;
-    constexpr double lo = std::numeric_limits<int>::min();
-    constexpr double hi = std::numeric_limits<int>::max();
-    if (v <= lo) return std::numeric_limits<int>::min();
-    if (v >= hi) return std::numeric_limits<int>::max();
+    if (v <= -kPixelLimit) return -kPixelLimit;
+    if (v >= kPixelLimit) return kPixelLimit;
     return static_cast<int>(v);
 }
 

@@ -15,18 +15,9 @@
 #include <string>
 #include <vector>
 
-namespace kelmora::testing {
+#include "QtTestApplication.h"
 
-inline QApplication& TestApplication() {
-    static int argc = 1;
-    static char name[] = "dialogs_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
+namespace kelmora::testing {
 
 // The field whose buddy label reads exactly `label`.
 inline QLineEdit* FieldLabelled(QWidget* dialog, const char* label) {

@@ -17,16 +17,19 @@
 #include <vector>
 
 #include "AccessibleActions.h"
+#include "DialogTestSupport.h"
 #include "QtTestApplication.h"
 #include "dialogs/BandEditorDialog.h"
 #include "dialogs/ChainRunner.h"
 #include "dialogs/DialogSupport.h"
 #include "dialogs/EditorDialog.h"
+#include "dialogs/PageSetupDialog.h"
 #include "view/PlanTestModel.h"
 
 namespace kelmora {
 namespace {
 
+using testing::ButtonNamed;
 using testing::ChainRunner;
 using testing::PressAccessibly;
 
@@ -189,6 +192,40 @@ TEST_F(NestedDialogLifetime, AnEditorClosedWhileItsBandEditorShowsAMessageTakesB
             SCOPED_TRACE(std::string(editor.button) + ", " + Name(closing));
             CloseEditorOverBandEditor(editor, closing, true);
         }
+    }
+}
+
+// The page set-up asks for the author, or shows its preview, in a dialog of its own. Its OK and
+// キャンセル pressed beneath that dialog do nothing: the page would otherwise print from under a
+// question still waiting for its answer. Once the question is answered, OK finishes the page.
+TEST(PageSetupQuestions, ThePageStaysOpenWhileItsOwnQuestionIs) {
+    testing::TestApplication();
+    for (const char* asking : {"変更(&H)...", "プレビュー(&V)..."}) {
+        SCOPED_TRACE(asking);
+        int finished = 0;
+        PageSetupDialog* page = nullptr;
+        const auto pressBeneath = [&] {
+            for (const char* button : {"OK", "キャンセル"})
+                PressAccessibly(ButtonNamed(page, button));
+            EXPECT_TRUE(page->isVisible());
+            EXPECT_EQ(finished, 0);
+        };
+        PageSetupDialog::Hooks hooks;
+        hooks.preview = [&](const PageSetup&, QWidget*) { pressBeneath(); };
+        hooks.changeAuthor = [&](QWidget*) -> std::optional<ReportAuthor> {
+            pressBeneath();
+            return ReportAuthor{QStringLiteral("K"), QStringLiteral("A")};
+        };
+        PageSetupDialog dialog(QStringLiteral("PDF"), PageSetupDialog::Target::File, PageSetup{}, 300, {},
+                               std::move(hooks));
+        page = &dialog;
+        QObject::connect(&dialog, &QDialog::finished, [&] { ++finished; });
+        dialog.open();
+        ButtonNamed(&dialog, asking)->click();
+        EXPECT_TRUE(dialog.isVisible());
+        ButtonNamed(&dialog, "OK")->click();
+        EXPECT_EQ(finished, 1);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
 }
 

@@ -68,6 +68,20 @@ TEST(LineInfo, WideAxisSegmentsBecomeRectangles) {
     }
 }
 
+// A wide line whose ends lie far off the screen (a deep zoom) is widened around clamped pixels: the bar
+// keeps its width there instead of wrapping round the int range.
+TEST(LineInfo, WideSegmentsFarOffTheScreenKeepTheirWidth) {
+    const ClientPoint far{TruncateToPixel(1e15), TruncateToPixel(-1e15)};
+    DisplayLayer layer;
+    Line(kBlue, 6).DrawSegment(layer, far, {far.x, 0});
+    Line(kBlue, 6).DrawSegment(layer, {0, far.y}, far);
+    ASSERT_EQ(layer.size(), 2u);
+    const auto& vertical = std::get<RectanglePrimitive>(layer[0]);
+    EXPECT_EQ(vertical.corner2.x - vertical.corner1.x, 6);
+    const auto& horizontal = std::get<RectanglePrimitive>(layer[1]);
+    EXPECT_EQ(horizontal.corner2.y - horizontal.corner1.y, 6);
+}
+
 TEST(LineInfo, WideSlantedSegmentIsAQuadrilateralFramedOnePixel) {
     DisplayLayer layer;
     // Direction (3, 4)/5: offset (0.8·2, −0.6·2) truncated to (1, −1).

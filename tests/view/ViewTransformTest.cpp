@@ -171,9 +171,9 @@ TEST(ViewTransform, PolylinePixelsAreTruncatedTowardZero) {
     line.vertices = {{-0.54, 59.22, 0}, {10.19, 0.13, 3}, {1e12, -1e12, 0}};
     const auto px = PolylineToClient(v, line);
     ASSERT_EQ(px.size(), 3u);
-    EXPECT_EQ(px[0], (ClientPoint{-2, 3}));             // (−2.7, 3.9)
-    EXPECT_EQ(px[1], (ClientPoint{50, 299}));           // (50.95, 299.35)
-    EXPECT_EQ(px[2], (ClientPoint{INT_MAX, INT_MAX}));  // far off the screen: clamped, not undefined
+    EXPECT_EQ(px[0], (ClientPoint{-2, 3}));                     // (−2.7, 3.9)
+    EXPECT_EQ(px[1], (ClientPoint{50, 299}));                   // (50.95, 299.35)
+    EXPECT_EQ(px[2], (ClientPoint{kPixelLimit, kPixelLimit}));  // far off the screen: clamped, not undefined
 }
 
 }  // namespace
