@@ -30,14 +30,18 @@ run: build
 
 # The format first (it takes a second), then the programs of `make demo` and `make run` with their
 # tests and the fuzzers; the guard against packages missing from scripts/install-deps.sh; every test;
-# each fuzzer for FUZZ_SECONDS; the desktop program soaked under the sanitizers for SOAK_DURATION.
+# then side by side, each on a core of its own: the desktop program soaked under the sanitizers for
+# SOAK_DURATION, and each fuzzer for FUZZ_SECONDS, one after the other (its report follows the soak's).
 test: deps check-format build
 	./scripts/fuzz.sh --build
 	./scripts/soak.sh --build
 	./scripts/check-deps.sh $(BUILD) $(SAN_BUILD)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	./scripts/fuzz.sh $(FUZZ_SECONDS)
-	SOAK_SKIP=print ./scripts/soak.sh $(SOAK_DURATION) 1
+	@mkdir -p $(SAN_BUILD)/fuzz; export SAN_BUILT=1; \
+	JOBS=1 ./scripts/fuzz.sh $(FUZZ_SECONDS) >$(SAN_BUILD)/fuzz/make-test.log 2>&1 & fuzz=$$!; \
+	./scripts/soak.sh $(SOAK_DURATION) 1; soak=$$?; \
+	wait $$fuzz; fuzz=$$?; cat $(SAN_BUILD)/fuzz/make-test.log; \
+	test $$soak -eq 0 && test $$fuzz -eq 0
 
 # Long fuzzing: the fuzzers share HOURS of wall time, JOBS at a time.
 fuzz: deps

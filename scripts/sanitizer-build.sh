@@ -21,6 +21,9 @@ if [ $# -eq 0 ]; then
     echo "usage: $0 TARGET..." >&2
     exit 2
 fi
+# SAN_BUILT=1: the caller has built what it runs (two checks side by side must not both run ninja in
+# the one folder).
+if [ "${SAN_BUILT:-0}" = 1 ]; then exit 0; fi
 if [ ! -f "$SAN_BUILD/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S . -B "$SAN_BUILD" -G Ninja -DKELMORA_SANITIZE=ON -DKELMORA_BENCH=OFF \
         -DKELMORA_MANUAL=OFF -DCMAKE_BUILD_TYPE=Sanitize

@@ -153,16 +153,6 @@ void PrintBandAreas(const NoiseMap& map) {
     }
 }
 
-void WriteBytes(const fs::path& path, const QByteArray& bytes) {
-    if (bytes.isEmpty()) throw std::runtime_error("画像を作れません: " + path.string());
-    try {
-        SaveFileBytes(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                      static_cast<std::size_t>(bytes.size())));
-    } catch (const ProjectFileError& e) {
-        throw std::runtime_error("ファイルを書き込めません: " + e.reason());
-    }
-}
-
 int RunMap(const MapOptions& opt) {
     const fs::path out(opt.output);
     const std::optional<OutputForm> form = FormOfOutput(out, opt.page);
@@ -252,8 +242,10 @@ int RunMap(const MapOptions& opt) {
             }
             const std::string title =
                 map.legend.heading + (map.legend.subheading.empty() ? "" : " " + map.legend.subheading);
-            WriteBytes(out, *form == OutputForm::Png ? EncodePng(RenderDrawing(drawing, picture))
-                                                     : RenderSvg(drawing, title, picture));
+            WriteRenderedBytes(out,
+                               *form == OutputForm::Png ? EncodePng(RenderDrawing(drawing, picture))
+                                                        : RenderSvg(drawing, title, picture),
+                               "画像を作れません");
         }
         std::printf("%s: %s%s, %d × %d 点%s\n", opt.output.c_str(), QuantityName(quantity),
                     difference ? " の差" : "", map.grid.columns, map.grid.rows,

@@ -31,8 +31,10 @@ std::string UserSetting(const char* key) {
     return settings.value(QString::fromLatin1(key)).toString().toStdString();
 }
 
-void WriteBytes(const fs::path& path, const QByteArray& bytes) {
-    if (bytes.isEmpty()) throw std::runtime_error("ページを作れません: " + path.string());
+}  // namespace
+
+void WriteRenderedBytes(const fs::path& path, const QByteArray& bytes, const std::string& nothingMade) {
+    if (bytes.isEmpty()) throw std::runtime_error(nothingMade + ": " + path.string());
     try {
         SaveFileBytes(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                       static_cast<std::size_t>(bytes.size())));
@@ -40,8 +42,6 @@ void WriteBytes(const fs::path& path, const QByteArray& bytes) {
         throw std::runtime_error("ファイルを書き込めません: " + e.reason());
     }
 }
-
-}  // namespace
 
 void AddMapLayoutOptions(CLI::App& command, MapLayoutOptions& options) {
     command.add_option(
@@ -120,10 +120,11 @@ void WritePage(const fs::path& output, const PageSetup& setup, const MapLayoutOp
         std::fprintf(stderr, "%s では地図の一部が枠に入りません (用紙 %s)\n",
                      ScaleText(printout.map.placement.scale).c_str(), PageName(setup).c_str());
     if (Lowercase(output.extension().string()) == ".png") {
-        WriteBytes(output, EncodePng(RenderPageImage(printout, 0, options.dpi)));
+        WriteRenderedBytes(output, EncodePng(RenderPageImage(printout, 0, options.dpi)),
+                           "ページを作れません");
         return;
     }
-    WriteBytes(output, RenderPdf(printout));
+    WriteRenderedBytes(output, RenderPdf(printout), "ページを作れません");
 }
 
 }  // namespace kelmora::cli

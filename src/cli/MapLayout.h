@@ -14,6 +14,7 @@
 #include "view/noisemap/NoiseMap.h"
 #include "view/noisemap/PageLayout.h"
 
+class QByteArray;
 class QImage;
 
 namespace kelmora::cli {
@@ -29,6 +30,12 @@ struct MapLayoutOptions {
 };
 
 void AddMapLayoutOptions(CLI::App& command, MapLayoutOptions& options);
+
+// Replaces the file at `path` with a rendered picture or page, safely. Throws std::runtime_error:
+// "`nothingMade`: path" when the rendering gave no bytes, or the reason the file cannot be written
+// (the previous file stays).
+void WriteRenderedBytes(const std::filesystem::path& path, const QByteArray& bytes,
+                        const std::string& nothingMade);
 
 // True when the output is a page: a .pdf, or a layout asked for.
 bool WantsPage(const MapLayoutOptions& options, const std::filesystem::path& output);

@@ -18,6 +18,7 @@
 #include "QtTestApplication.h"
 #include "app/DataFolder.h"
 #include "app/MainWindow.h"
+#include "app/MainWindowTest.h"
 #include "app/PlanView.h"
 #include "app/ScriptedQuestions.h"
 #include "model/persistence/SessionFiles.h"
@@ -25,12 +26,9 @@
 namespace kelmora {
 namespace {
 
-namespace fs = std::filesystem;
+using testing::FileBytes;
 
-std::string FileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+namespace fs = std::filesystem;
 
 // The model as a project file stores it (without the results and sources of a run).
 std::vector<std::uint8_t> StoredBytes(const CNoise& model) {

@@ -6,14 +6,28 @@
 
 #include <unistd.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "QtTestApplication.h"
 #include "app/MainWindow.h"
 #include "app/ScriptedQuestions.h"
 
 namespace kelmora::testing {
+
+// A text of the program's (UTF-8) as Qt shows it.
+inline QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The bytes of a file the program wrote.
+inline std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:

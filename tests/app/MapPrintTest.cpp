@@ -37,11 +37,9 @@
 namespace kelmora {
 namespace {
 
-namespace fs = std::filesystem;
+using testing::Q;
 
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+namespace fs = std::filesystem;
 
 // The text of a PDF as pdftotext reads it, in compatibility-normalised form (the face draws 音 and
 // the radical ⾳ with one glyph).

@@ -35,11 +35,10 @@
 namespace kelmora {
 namespace {
 
-namespace fs = std::filesystem;
+using testing::FileBytes;
+using testing::Q;
 
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+namespace fs = std::filesystem;
 
 // The items of a menu as a person sees them: visible ones only, "-" for a separator.
 QStringList VisibleItems(const QMenu& menu) {
@@ -79,11 +78,6 @@ int IsoLinePaths(const DisplayLayer& layer) {
         const auto* path = std::get_if<PathPrimitive>(&p);
         return path != nullptr && !path->closed && path->pen.color == kIsoLineColour;
     }));
-}
-
-std::string FileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The example's result file with every level raised by `dB` and every X moved by `dx` [m].

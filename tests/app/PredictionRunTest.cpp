@@ -22,12 +22,9 @@
 namespace kelmora {
 namespace {
 
-namespace fs = std::filesystem;
+using testing::FileBytes;
 
-std::string FileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+namespace fs = std::filesystem;
 
 QString Utf8(const char* text) {
     return QString::fromUtf8(text);

@@ -78,4 +78,18 @@ public:
     void Run() override {}
 };
 
+// Cancels the job when the run (or a block of it) turns to item `at`.
+class CancellingHost : public FakeRunHost {
+public:
+    CancellingHost(CLongJob& job, int at) : job_(job), at_(at) {}
+    void ReportProgress(int item, int itemCount) override {
+        FakeRunHost::ReportProgress(item, itemCount);
+        if (item == at_) job_.RequestCancel();
+    }
+
+private:
+    CLongJob& job_;
+    int at_;
+};
+
 }  // namespace kelmora

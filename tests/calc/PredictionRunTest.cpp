@@ -356,20 +356,6 @@ TEST_F(PredictionRunTest, GridFilesAreTheSameBytesWithAnyNumberOfThreads) {
     }
 }
 
-// Cancels when the run turns to point `at`.
-class CancellingHost : public FakeRunHost {
-public:
-    CancellingHost(CLongJob& job, int at) : job_(job), at_(at) {}
-    void ReportProgress(int item, int itemCount) override {
-        FakeRunHost::ReportProgress(item, itemCount);
-        if (item == at_) job_.RequestCancel();
-    }
-
-private:
-    CLongJob& job_;
-    int at_;
-};
-
 TEST_F(PredictionRunTest, CancelStopsWithinThePointBeingComputed) {
     for (int threads : {1, 2}) {
         SCOPED_TRACE(threads);

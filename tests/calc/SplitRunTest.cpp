@@ -240,20 +240,6 @@ TEST_F(SplitRunTest, MergeRefusesPartsThatDoNotMakeTheWholeRun) {
     EXPECT_TRUE(Refusals(site, withBreakdown, Expect(site, false)).empty());
 }
 
-// Cancels when the block turns to its point `at`.
-class CancellingHost : public FakeRunHost {
-public:
-    CancellingHost(CLongJob& job, int at) : job_(job), at_(at) {}
-    void ReportProgress(int item, int itemCount) override {
-        FakeRunHost::ReportProgress(item, itemCount);
-        if (item == at_) job_.RequestCancel();
-    }
-
-private:
-    CLongJob& job_;
-    int at_;
-};
-
 // The parts are checked, then their names change before the merge copies them: renamed, removed and
 // replaced by another file. The merge copies from the files it checked and writes the whole run.
 // A part changed in its place after the check fails the merge, which then keeps the files of the

@@ -40,6 +40,14 @@ struct Options {
     double timeoutSeconds = 60.0;
 };
 
+// A process id that no longer runs: a child that has ended and been waited for.
+inline pid_t EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
 inline std::string Slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

@@ -10,31 +10,12 @@
 #include <functional>
 #include <string>
 
+#include "CaptureStream.h"
+
 namespace kelmora::cli {
 namespace {
 
-// A stream that collects what is written to it.
-class Capture {
-public:
-    Capture() : file_(open_memstream(&data_, &size_)) {}
-    ~Capture() {
-        std::fclose(file_);
-        std::free(data_);
-    }
-    Capture(const Capture&) = delete;
-    Capture& operator=(const Capture&) = delete;
-
-    std::FILE* file() const { return file_; }
-    std::string text() {
-        std::fflush(file_);
-        return std::string(data_, size_);
-    }
-
-private:
-    char* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* file_;
-};
+using testing::Capture;
 
 class IdleJob : public CLongJob {
 public:

@@ -21,32 +21,14 @@
 #include "calc/ShardRun.h"
 #include "cli/cluster/Subprocess.h"
 
+#include "CaptureStream.h"
+
 namespace kelmora::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A stream that collects what is written to it.
-class Capture {
-public:
-    Capture() : file_(open_memstream(&data_, &size_)) {}
-    ~Capture() {
-        std::fclose(file_);
-        std::free(data_);
-    }
-    Capture(const Capture&) = delete;
-    Capture& operator=(const Capture&) = delete;
-    std::FILE* file() const { return file_; }
-    std::string text() {
-        std::fflush(file_);
-        return std::string(data_, size_);
-    }
-
-private:
-    char* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* file_;
-};
+using testing::Capture;
 
 // A scheduler whose queue the test moves along. Submitted array tasks wait in the queue until the
 // test lets them go.

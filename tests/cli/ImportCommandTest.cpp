@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "CalcProcess.h"
 #include "importing/ImportFixtures.h"
 #include "model/persistence/ExtensionFile.h"
 #include "model/persistence/ProjectFile.h"
@@ -27,20 +28,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
+// What one run of the command printed, and its exit status.
+struct ImportOutcome {
     int status = -1;
     std::string out;
     std::string err;
 };
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing::Slurp;
 
 class ImportCommand : public ::testing::Test {
 protected:
-    Outcome Calc(const std::vector<std::string>& args) {
+    ImportOutcome Calc(const std::vector<std::string>& args) {
         const fs::path out = folder_ / "stdout", err = folder_ / "stderr";
         const pid_t child = ::fork();
         if (child == 0) {
@@ -58,8 +57,8 @@ protected:
         }
         int status = 0;
         ::waitpid(child, &status, 0);
-        Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Slurp(out),
-                        Slurp(err)};
+        ImportOutcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Slurp(out),
+                              Slurp(err)};
         fs::remove(out);
         fs::remove(err);
         return outcome;
@@ -136,7 +135,7 @@ protected:
 
 TEST_F(ImportCommand, ImportedDrawingPredictsAsTheSiteEnteredByHand) {
     WritePlant();
-    const Outcome imported =
+    const ImportOutcome imported =
         Calc({"import", At("site.kel"), At("plant.dxf"), "--mapping", At("map.json"), "--new"});
     ASSERT_EQ(imported.status, 0) << imported.err;
     EXPECT_NE(imported.out.find("建物 1 (屋上 1), 地表線 0, 遮音壁 1, 屋外音源 1, 予測点 2"),
@@ -148,13 +147,13 @@ TEST_F(ImportCommand, ImportedDrawingPredictsAsTheSiteEnteredByHand) {
     ProjectDocument byHand = NewProjectDocument();
     byHand.model = PlantByHand();
     testing::WriteText(folder_ / "hand.json", ProjectJsonText(byHand));
-    const Outcome loaded = Calc({"load", At("hand.json"), "-o", At("hand.kel")});
+    const ImportOutcome loaded = Calc({"load", At("hand.json"), "-o", At("hand.kel")});
     ASSERT_EQ(loaded.status, 0) << loaded.err;
     EXPECT_EQ(ReadProjectFile(At("site.kel")).model, ReadProjectFile(At("hand.kel")).model);
 
-    const Outcome a =
+    const ImportOutcome a =
         Calc({"run", At("site.kel"), "--laeq", At("a.txt"), "--lamax", At("amax.txt"), "--quiet"});
-    const Outcome b =
+    const ImportOutcome b =
         Calc({"run", At("hand.kel"), "--laeq", At("b.txt"), "--lamax", At("bmax.txt"), "--quiet"});
     ASSERT_EQ(a.status, 0) << a.err;
     ASSERT_EQ(b.status, 0) << b.err;
@@ -172,7 +171,8 @@ TEST_F(ImportCommand, ImportedDrawingPredictsAsTheSiteEnteredByHand) {
     EXPECT_FALSE(fs::exists(folder_ / "hand.kel.kelx"));
 
     // Imported again into the project: the objects are added at the same place.
-    const Outcome again = Calc({"import", At("site.kel"), At("plant.dxf"), "--mapping", At("map.json")});
+    const ImportOutcome again =
+        Calc({"import", At("site.kel"), At("plant.dxf"), "--mapping", At("map.json")});
     ASSERT_EQ(again.status, 0) << again.err;
     const CNoise twice = ReadProjectFile(At("site.kel")).model;
     ASSERT_EQ(twice.buildings.size(), 2u);
@@ -194,7 +194,7 @@ TEST_F(ImportCommand, MapOfAnImportedProjectLandsAtTheDrawingsPlace) {
             calc.gridPoints.push_back(CPredictivePoint({10.0 * c, 10.0 * r, 1.5}));
     SaveProjectFile(At("site.kel"), doc);
     ASSERT_EQ(Calc({"run", At("site.kel"), "--laeq", At("grid.txt"), "--quiet"}).status, 0);
-    const Outcome map = Calc({"map", At("site.kel"), "--results", At("grid.txt"), "-o", At("map.tif")});
+    const ImportOutcome map = Calc({"map", At("site.kel"), "--results", At("grid.txt"), "-o", At("map.tif")});
     ASSERT_EQ(map.status, 0) << map.err;
 
     GDALAllRegister();
@@ -226,7 +226,7 @@ TEST_F(ImportCommand, MapOfAnImportedProjectLandsAtTheDrawingsPlace) {
 
 TEST_F(ImportCommand, ListsTheLayersToWriteAMappingFrom) {
     WritePlant();
-    const Outcome list = Calc({"import", "--list", At("plant.dxf")});
+    const ImportOutcome list = Calc({"import", "--list", At("plant.dxf")});
     ASSERT_EQ(list.status, 0) << list.err;
     EXPECT_NE(list.out.find("図面の単位: $INSUNITS 4 (mm)"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("レイヤ BLDG: 閉じた線, 1 件"), std::string::npos) << list.out;
@@ -259,14 +259,14 @@ TEST_F(ImportCommand, BadInputLeavesTheProjectAsItWas) {
     for (const Case& c : cases) {
         std::vector<std::string> args{"import", At("site.kel")};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        const Outcome refused = Calc(args);
+        const ImportOutcome refused = Calc(args);
         EXPECT_EQ(refused.status, 1) << c.says;
         EXPECT_NE(refused.err.find(c.says), std::string::npos) << refused.err;
         EXPECT_EQ(Slurp(folder_ / "site.kel"), project) << c.says;
         EXPECT_EQ(Slurp(folder_ / "site.kel.kelx"), extension) << c.says;
     }
     // --new never writes over a project.
-    const Outcome over =
+    const ImportOutcome over =
         Calc({"import", At("site.kel"), At("plant.dxf"), "--mapping", At("map.json"), "--new"});
     EXPECT_EQ(over.status, 1);
     EXPECT_EQ(Slurp(folder_ / "site.kel"), project);

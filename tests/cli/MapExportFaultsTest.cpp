@@ -16,6 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::CalcProcess;
+using testing::EndedProcess;
 using testing::Outcome;
 using testing::Slurp;
 using testing::WriteBytes;
@@ -27,13 +28,6 @@ std::string Signature(const std::string& name) {
     if (name.ends_with(".png")) return "\x89PNG";
     if (name.ends_with(".svg")) return "<?xml";
     return "{";
-}
-
-pid_t EndedProcess() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
 }
 
 class MapExportFaults : public CalcProcess {

@@ -21,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::CalcProcess;
+using testing::EndedProcess;
 using testing::Options;
 using testing::Outcome;
 using testing::Slurp;
@@ -36,14 +37,6 @@ void ListAmongBuildings(CNoise& m, int points, int reflections) {
     m.calcInfo.mode = kPointListMode;
     for (int i = 0; i < points; ++i)
         m.calcInfo.pointList.emplace_back(CVector3D{-8.0 + 0.5 * i, 0.5 * (i % 5) - 1.0, 1.5});
-}
-
-// A process id that no longer runs: a child that has ended and been waited for.
-pid_t EndedProcess() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
 }
 
 class ShardMergeFaults : public CalcProcess {

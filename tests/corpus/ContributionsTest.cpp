@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ExampleSample.h"
 #include "RandomSite.h"
 #include "calc/FakeRunHost.h"
 #include "calc/PredictionRun.h"
@@ -24,11 +25,8 @@ namespace kelmora {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using corpus::ExampleGridSample;
+using corpus::Slurp;
 
 struct ResultTexts {
     std::string laeq;
@@ -60,25 +58,13 @@ ResultTexts FilesOf(const CNoise& model) {
     return {laeq.bytes(), lamax.bytes()};
 }
 
-CNoise ExampleGridSample() {
-    std::ifstream in(KELMORA_EXAMPLE_JSON, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    CNoise model = ParseProjectJson(text).model;
-    model.calcInfo.mode = kHorizontalGridMode;
-    std::vector<CPredictivePoint> sample;
-    for (std::size_t i = 0; i < model.calcInfo.gridPoints.size(); i += 10)
-        sample.push_back(model.calcInfo.gridPoints[i]);
-    model.calcInfo.gridPoints = sample;
-    return model;
-}
-
 struct Site {
     std::string name;
     CNoise model;
 };
 
 std::vector<Site> Sites() {
-    std::vector<Site> sites{{"example", ExampleGridSample()}};
+    std::vector<Site> sites{{"example", ExampleGridSample(10)}};
     for (const std::uint64_t seed : {3u, 11u, 29u})
         sites.push_back({"random " + std::to_string(seed), corpus::RandomSite(seed)});
     return sites;

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "ExampleSample.h"
 #include "RandomSite.h"
 #include "calc/FakeRunHost.h"
 #include "calc/OpeningSources.h"
@@ -37,11 +38,8 @@ namespace kelmora {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using corpus::ExampleGridSample;
+using corpus::Slurp;
 
 struct RunOutput {
     std::string laeq;
@@ -91,19 +89,6 @@ std::vector<std::uint64_t> InstantBits(CNoise model, const CTransferStore& store
     return bits;
 }
 
-// The bundled example in grid mode over every eighth point of its grid.
-CNoise ExampleGridSample() {
-    std::ifstream in(KELMORA_EXAMPLE_JSON, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    CNoise model = ParseProjectJson(text).model;
-    model.calcInfo.mode = kHorizontalGridMode;
-    std::vector<CPredictivePoint> sample;
-    for (std::size_t i = 0; i < model.calcInfo.gridPoints.size(); i += 8)
-        sample.push_back(model.calcInfo.gridPoints[i]);
-    model.calcInfo.gridPoints = sample;
-    return model;
-}
-
 CSound& FirstRoomSource(CNoise& model) {
     for (CBuilding& b : model.buildings) {
         for (CRoom& r : b.rooms) {
@@ -144,7 +129,7 @@ std::int64_t PairsWithChangedScenes(CNoise a, CNoise b) {
 }
 
 TEST(TransferReuse, ExampleEditsReuseWhatStillHolds) {
-    const CNoise original = ExampleGridSample();
+    const CNoise original = ExampleGridSample(8);
     CTransferStore store;
     const RunOutput full = RunWhole(original, &store);
     const std::int64_t pairs = full.counts.computed;

@@ -10,6 +10,7 @@
 #include "QtTestApplication.h"
 #include "dialogs/BandEditorDialog.h"
 #include "dialogs/ChainRunner.h"
+#include "dialogs/ControlIds.h"
 #include "dialogs/DialogSupport.h"
 #include "model/persistence/ProjectFile.h"
 #include "model/persistence/ProjectJson.h"
@@ -18,19 +19,9 @@ namespace kelmora {
 namespace {
 
 using testing::ChainRunner;
-
-void Click(QWidget* dialog, int id) {
-    auto* button =
-        qobject_cast<QAbstractButton*>(dialog->findChild<QWidget*>(QStringLiteral("control%1").arg(id)));
-    ASSERT_NE(button, nullptr) << id;
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-void Type(QWidget* dialog, int id, const char* text) {
-    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("control%1").arg(id));
-    ASSERT_NE(field, nullptr) << id;
-    field->setText(QString::fromUtf8(text));
-}
+using testing::Click;
+using testing::Control;
+using testing::Type;
 
 // Works the band editor that the next spectrum button opens: every band set to `value`, then OK.
 class BandEditorAnswer {

@@ -17,6 +17,7 @@
 
 #include "QtTestApplication.h"
 #include "dialogs/ChainRunner.h"
+#include "dialogs/ControlIds.h"
 #include "dialogs/PlanClicks.h"
 #include "view/PlanTestModel.h"
 
@@ -24,30 +25,16 @@ namespace kelmora {
 namespace {
 
 using testing::ChainRunner;
+using testing::Click;
+using testing::Control;
 using testing::MessageBoxAnswer;
 using testing::PlanClicks;
-
-template <typename W = QWidget>
-W* Control(QWidget* dialog, int id) {
-    return dialog->findChild<W*>(QStringLiteral("control%1").arg(id));
-}
+using testing::Type;
 
 QPushButton* ButtonWithText(QWidget* dialog, const char* text) {
     for (QPushButton* button : dialog->findChildren<QPushButton*>())
         if (button->text() == QString::fromUtf8(text)) return button;
     return nullptr;
-}
-
-void Click(QWidget* dialog, int id) {
-    QAbstractButton* button = Control<QAbstractButton>(dialog, id);
-    ASSERT_NE(button, nullptr) << id;
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-void Type(QWidget* dialog, int id, const char* text) {
-    QLineEdit* edit = Control<QLineEdit>(dialog, id);
-    ASSERT_NE(edit, nullptr) << id;
-    edit->setText(QString::fromUtf8(text));
 }
 
 QString TextOf(QWidget* dialog, int id) {

@@ -70,7 +70,7 @@ const char* Name(Closing c) {
     return "";
 }
 
-QAbstractButton* ButtonWithText(QWidget* dialog, const char* text) {
+QAbstractButton* AnyButtonWithText(QWidget* dialog, const char* text) {
     for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
         if (button->text() == QString::fromUtf8(text)) return button;
     return nullptr;
@@ -115,7 +115,7 @@ protected:
         runner->OpenEditor(editor.mode);
         QPointer<ChainDialog> dialog = runner->dialog;
         ASSERT_TRUE(dialog && dialog->isVisible());
-        QAbstractButton* spectrum = ButtonWithText(dialog, editor.button);
+        QAbstractButton* spectrum = AnyButtonWithText(dialog, editor.button);
         ASSERT_NE(spectrum, nullptr) << editor.button;
         ASSERT_TRUE(spectrum->isEnabled()) << editor.button;
         const int listMode = ModesOf(*LevelOfMode(editor.mode)).list;
@@ -126,10 +126,10 @@ protected:
             ASSERT_TRUE(dialog);
             switch (closing) {
                 case Closing::AccessibleCancel:
-                    PressAccessibly(ButtonWithText(dialog, "キャンセル"));
+                    PressAccessibly(AnyButtonWithText(dialog, "キャンセル"));
                     break;
                 case Closing::AccessibleAllCancel:
-                    PressAccessibly(ButtonWithText(dialog, "All Cancel"));
+                    PressAccessibly(AnyButtonWithText(dialog, "All Cancel"));
                     break;
                 case Closing::ChainCancel:
                     dialog->PressButton(kCancelButtonId);
@@ -143,7 +143,7 @@ protected:
             // A band the band editor refuses on its OK: its message box opens over it.
             WhenModal(IsBandEditor, [](QWidget* band) {
                 band->findChildren<QLineEdit*>().front()->setText(QStringLiteral("not a number"));
-                ButtonWithText(band, "OK")->click();
+                AnyButtonWithText(band, "OK")->click();
             });
             WhenModal(IsMessageOverBandEditor, close);
         } else {

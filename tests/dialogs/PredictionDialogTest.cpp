@@ -14,30 +14,17 @@
 
 #include "QtTestApplication.h"
 #include "dialogs/ChainRunner.h"
+#include "dialogs/ControlIds.h"
 #include "view/PlanTestModel.h"
 
 namespace kelmora {
 namespace {
 
 using testing::ChainRunner;
+using testing::Click;
+using testing::Control;
 using testing::MessageBoxAnswer;
-
-template <typename W = QWidget>
-W* Control(QWidget* dialog, int id) {
-    return dialog->findChild<W*>(QStringLiteral("control%1").arg(id));
-}
-
-void Click(QWidget* dialog, int id) {
-    QAbstractButton* button = Control<QAbstractButton>(dialog, id);
-    ASSERT_NE(button, nullptr) << id;
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-void Type(QWidget* dialog, int id, const char* text) {
-    QLineEdit* edit = Control<QLineEdit>(dialog, id);
-    ASSERT_NE(edit, nullptr) << id;
-    edit->setText(QString::fromUtf8(text));
-}
+using testing::Type;
 
 void TypePoint(QWidget* dialog, const char* x, const char* y, const char* z) {
     Type(dialog, kPredictionPointXId, x);

@@ -15,7 +15,7 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 using testing::SampleModel;
 
-constexpr ScreenPoint kCentre{500, 400};
+constexpr ScreenPoint kListCentre{500, 400};
 
 // The row `row` goes to its editor, and the editor opens the list `subListMode` of its parts.
 void Enter(EditTransaction& tx, int row, int subListMode) {
@@ -33,14 +33,14 @@ EditTransaction ListOpen(EditLevel level, int depth = 0, const CNoise& site = Sa
     switch (level) {
         case EditLevel::GroundLine:
         case EditLevel::Wall:
-            tx.StartChain(EditCommand::GroundLines, kCentre);
+            tx.StartChain(EditCommand::GroundLines, kListCentre);
             if (level == EditLevel::Wall) Enter(tx, 0, kWallListMode);
             break;
         case EditLevel::OutdoorSource:
-            tx.StartChain(EditCommand::OutdoorSources, kCentre);
+            tx.StartChain(EditCommand::OutdoorSources, kListCentre);
             break;
         default:
-            tx.StartChain(EditCommand::Buildings, kCentre);
+            tx.StartChain(EditCommand::Buildings, kListCentre);
             if (level == EditLevel::Building) break;
             if (level != EditLevel::Opening && level != EditLevel::RoomSource) {
                 Enter(tx, 0, ModesOf(level).list);
@@ -276,7 +276,7 @@ TEST(ChainList, ANestedListsCancelRestoresTheEnclosingItemAsItsEditorOpenedTheLi
     const CNoise site = SampleModel();
     EditTransaction tx;
     tx.Load(site, "", false);
-    tx.StartChain(EditCommand::Buildings, kCentre);
+    tx.StartChain(EditCommand::Buildings, kListCentre);
     tx.ListClosed(ListExit::Change, 0);
     tx.ResumeChain();
     // The building editor stores a change of its own before it opens the roof list.
@@ -479,7 +479,7 @@ TEST(ChainList, ShiftedCopyOfTheSelectedGroundLineGoesToTheEditorAsAnAddition) {
     CNoise empty;
     EditTransaction none;
     none.Load(empty, "", false);
-    none.StartChain(EditCommand::GroundLines, kCentre);
+    none.StartChain(EditCommand::GroundLines, kListCentre);
     ChainList nothing(none);
     nothing.Open();
     EXPECT_FALSE(nothing.IsButtonEnabled(kShiftedCopyButtonId));

@@ -12,7 +12,7 @@ namespace {
 
 using plantest::SmallSite;
 
-constexpr ScreenPoint kCentre{400, 300};
+constexpr ScreenPoint kUndoCentre{400, 300};
 
 // Runs the queued continuations of a chain at once, as the window side does.
 void Follow(EditTransaction& tx, const ChainStep& step) {
@@ -22,7 +22,7 @@ void Follow(EditTransaction& tx, const ChainStep& step) {
 // The outermost list of `command` opened, `edit` made to the working copy, the list closed with OK.
 template <typename Edit>
 ChainStep CommitChain(EditTransaction& tx, EditCommand command, Edit edit) {
-    Follow(tx, tx.StartChain(command, kCentre));
+    Follow(tx, tx.StartChain(command, kUndoCentre));
     edit(tx.workingCopy());
     return tx.ListClosed(ListExit::Ok);
 }
@@ -59,12 +59,12 @@ TEST(UndoHistory, EveryKindOfCommittedStepUndoesToTheStateBeforeAndRedoesToTheSt
     took(CommitChain(tx, EditCommand::OutdoorSources,
                      [](CNoise& m) { m.outdoorSources[0].powerAverage.fill(91); }),
          "屋外音源情報の変更", {5});
-    tx.BeginPrediction(kCentre);
+    tx.BeginPrediction(kUndoCentre);
     tx.workingCopy().temperature = 5;
     tx.workingCopy().calcInfo.pointList.pop_back();
     took(tx.PredictionClosed(PredictionExit::Ok), "予測条件の変更", {5});
     // "予測計算開始...": committed, and the run writes its levels into the model before it ends.
-    tx.BeginPrediction(kCentre);
+    tx.BeginPrediction(kUndoCentre);
     tx.workingCopy().maxReflections = 1;
     const ChainStep start = tx.PredictionClosed(PredictionExit::StartCalculation);
     ASSERT_TRUE(start.startCalculation);
@@ -77,7 +77,7 @@ TEST(UndoHistory, EveryKindOfCommittedStepUndoesToTheStateBeforeAndRedoesToTheSt
     placed.coordinates = SiteCoordinates{6677, "", 100.0, 200.0};
     took(tx.CommitChange("インポート", imported, placed), "インポート", {5});
     // The size dialog's "適用" and the background picture change window 7's view data.
-    tx.BeginSizeChange(kCentre);
+    tx.BeginSizeChange(kUndoCentre);
     CKelmoraViewData before = window;
     window.calibration.magnification = 2.5;
     took(tx.CommitViewChange(kSizeChangeStepName, 7, before, window, {5}), "サイズ変更", {5});
@@ -119,7 +119,7 @@ TEST(UndoHistory, EveryKindOfCommittedStepUndoesToTheStateBeforeAndRedoesToTheSt
 TEST(UndoHistory, LevelsOfARunComeBackWithTheStepAfterItNotWithTheRunsOwnCommit) {
     EditTransaction tx;
     tx.Load(SmallSite(), "/work/site.kel", false);
-    tx.BeginPrediction(kCentre);
+    tx.BeginPrediction(kUndoCentre);
     tx.workingCopy().maxReflections = 1;
     tx.PredictionClosed(PredictionExit::StartCalculation);
     const CNoise committed = tx.model();
@@ -204,7 +204,7 @@ TEST(UndoHistory, RefusedWhileADialogIsOpenOrACalculationRuns) {
     CommitChain(tx, EditCommand::Buildings, [](CNoise& m) { m.buildings.pop_back(); });
     const CNoise committed = tx.model();
 
-    Follow(tx, tx.StartChain(EditCommand::Buildings, kCentre));
+    Follow(tx, tx.StartChain(EditCommand::Buildings, kUndoCentre));
     Follow(tx, tx.ListClosed(ListExit::Change, 0));
     ASSERT_EQ(tx.editMode(), kBuildingChangeMode);
     EXPECT_FALSE(tx.CanUndo());
@@ -216,10 +216,10 @@ TEST(UndoHistory, RefusedWhileADialogIsOpenOrACalculationRuns) {
     tx.ListClosed(ListExit::Cancel);
     EXPECT_TRUE(tx.CanUndo());
 
-    tx.BeginSizeChange(kCentre);
+    tx.BeginSizeChange(kUndoCentre);
     EXPECT_TRUE(tx.Undo().Empty());
     tx.SizeDialogClosed();
-    tx.BeginPrediction(kCentre);
+    tx.BeginPrediction(kUndoCentre);
     tx.PredictionClosed(PredictionExit::StartCalculation);
     ASSERT_EQ(tx.editMode(), kCalculationMode);
     EXPECT_TRUE(tx.Undo().Empty());

@@ -23,7 +23,7 @@ TEST(TextCodec, EveryUtf8LengthAtItsBoundaries) {
         {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},  // DBFF DFFF
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << static_cast<int>(c.utf16[0]));
+        SCOPED_TRACE(::testing::Message() << std::hex << static_cast<int>(c.utf16[0]));
         EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8);
         EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
         // Between other characters, the sequence takes exactly its own bytes.

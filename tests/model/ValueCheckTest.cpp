@@ -16,7 +16,7 @@ namespace {
 
 // The sample model of the file tests, with its ground absorption (octaves 0.1, 1.1, … there) made one
 // that the band editor accepts.
-CNoise SampleModel() {
+CNoise AcceptedSampleModel() {
     CNoise model = testing::SampleModel();
     for (int i = 0; i < kOctaveBands; ++i)
         model.groundLines[0].absorptionRight.octave[i] = 0.1 * (i + 1);
@@ -27,10 +27,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 TEST(ValueCheck, ModelsMadeInTheDialogsPass) {
-    EXPECT_FALSE(FindValueProblem(SampleModel()));
+    EXPECT_FALSE(FindValueProblem(AcceptedSampleModel()));
     EXPECT_FALSE(FindValueProblem(CNoise{}));
     // Every limit is accepted; generated grid points may lie beyond the coordinate fields' range.
-    CNoise edges = SampleModel();
+    CNoise edges = AcceptedSampleModel();
     edges.targetTime = kTargetTimeLimits.low;
     edges.effectiveDistance = kEffectiveDistanceLimits.high;
     edges.maxReflections = kMaxReflectionsLimits.high;
@@ -94,7 +94,7 @@ TEST(ValueCheck, FirstValueOutOfOrderIsNamed) {
          "予測点設定 の rowDivisions が範囲外です: 0（1 から 1000 まで）"},
     };
     for (const Case& c : cases) {
-        CNoise model = SampleModel();
+        CNoise model = AcceptedSampleModel();
         c.plant(model);
         const std::optional<ValueProblem> problem = FindValueProblem(model);
         ASSERT_TRUE(problem) << c.message;
@@ -103,7 +103,7 @@ TEST(ValueCheck, FirstValueOutOfOrderIsNamed) {
         EXPECT_EQ(problem->message, c.message);
     }
     // The walk follows the file: the ground lines come before the conditions.
-    CNoise both = SampleModel();
+    CNoise both = AcceptedSampleModel();
     both.temperature = 60.0;
     both.groundLines[0].walls[0].offsetHorizontal = -101.0;
     EXPECT_EQ(FindValueProblem(both)->object, "地表線 1 の壁・法肩 1");

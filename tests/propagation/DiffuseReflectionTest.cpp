@@ -10,9 +10,6 @@
 namespace kelmora {
 namespace {
 
-constexpr int k100Hz = 3;
-constexpr int k1kHz = 13;
-
 TEST(SubdivideFace, CellsNoLargerThanAskedInGridOrder) {
     const CFaceGrid grid = SubdivideFace({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}}, 5.0);
     EXPECT_EQ(grid.countA, 2);

@@ -27,6 +27,10 @@ inline ::testing::AssertionResult Near(const CVector3D& actual, const CVector3D&
 
 // Sides A..D that diffract.
 using SideMask = std::array<std::int32_t, 4>;
+// Indexes of the 1/3-octave bands the tests read: 100 Hz and 1 kHz.
+inline constexpr int k100Hz = 3;
+inline constexpr int k1kHz = 13;
+
 inline constexpr SideMask kTopOnly{1, 0, 0, 0};
 inline constexpr SideMask kAllSides{1, 1, 1, 1};
 inline constexpr SideMask kNoSide{0, 0, 0, 0};

@@ -8,8 +8,6 @@
 namespace kelmora {
 namespace {
 
-constexpr int k1kHz = 13;
-
 TEST(AbsorptionTowards, SideFacingThePointAndLeftOnThePlane) {
     CRectObstacle wall = Barrier(0.0, 5.0);  // left side faces +x
     wall.absorptionLeft = CBand::Filled(0.3);

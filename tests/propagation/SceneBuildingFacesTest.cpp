@@ -19,8 +19,8 @@ using fixtures::FlatRoof;
 using fixtures::SamePoint;
 using fixtures::Spectrum;
 
-const CVector3D kS{0.0, 0.0, 1.5};
-const CVector3D kR{100.0, 0.0, 1.5};
+using fixtures::kR;
+using fixtures::kS;
 
 Scene FacesOf(const CBuilding& building, const CVector3D& s = kS, const CVector3D& r = kR) {
     Scene scene;

@@ -16,6 +16,10 @@
 
 namespace kelmora::fixtures {
 
+// The source and the receiver of the scene tests: 100 m apart along x, 1.5 m above the plan.
+inline const CVector3D kS{0.0, 0.0, 1.5};
+inline const CVector3D kR{100.0, 0.0, 1.5};
+
 // An absorption (or transmission-loss) spectrum with every band at `value`.
 inline CBand Spectrum(double value) {
     return CBand::Filled(value);

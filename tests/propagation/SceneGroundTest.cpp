@@ -18,8 +18,8 @@ using fixtures::GroundLine;
 using fixtures::SamePoint;
 using fixtures::Spectrum;
 
-const CVector3D kS{0.0, 0.0, 1.5};
-const CVector3D kR{100.0, 0.0, 1.5};
+using fixtures::kR;
+using fixtures::kS;
 
 // Two northward ground lines: x = 0 at height 0 and x = 30 rising northwards, 10 m high at y = 0.
 std::vector<CGroundLine> TwoLines() {

@@ -18,8 +18,8 @@ using fixtures::SamePoint;
 using fixtures::Spectrum;
 using fixtures::Wall;
 
-const CVector3D kS{0.0, 0.0, 1.5};
-const CVector3D kR{100.0, 0.0, 1.5};
+using fixtures::kR;
+using fixtures::kS;
 
 Scene FacesOf(const CWall& wall, const CGroundLine& line) {
     Scene scene;

@@ -2,6 +2,7 @@
 
 #include <variant>
 
+#include "view/InvertedLines.h"
 #include "view/PlanGestures.h"
 #include "view/ViewTransform.h"
 #include "view/WindowSetUp.h"
@@ -18,17 +19,6 @@ PlanViewState BlankView() {
     PlanViewState view;
     ApplyDefaultTransforms(view.viewData);
     return view;
-}
-
-// The inverted lines of an effect as (from, to) pairs.
-std::vector<std::pair<ClientPoint, ClientPoint>> Lines(const GestureEffect& e) {
-    std::vector<std::pair<ClientPoint, ClientPoint>> out;
-    for (const Primitive& p : e.screenInversions) {
-        const auto& line = std::get<PolylinePrimitive>(p);
-        EXPECT_EQ(line.op, RasterOp::Invert);
-        out.emplace_back(line.points.front(), line.points.back());
-    }
-    return out;
 }
 
 TEST(PlanGestures, ButtonsAndKeysChooseTheGestureCode) {
@@ -101,11 +91,12 @@ TEST(PlanGestures, OtherDragsFollowTheMouseWithARubberBand) {
     PlanViewState view = BlankView();
     OnButtonDown(view, MouseButton::Left, kNone, {10, 10});
     using Line = std::pair<ClientPoint, ClientPoint>;
-    EXPECT_EQ(Lines(OnMouseMove(view, {20, 10}, 4)), (std::vector<Line>{{{10, 10}, {20, 10}}}));
-    EXPECT_EQ(Lines(OnMouseMove(view, {30, 15}, 4)),
+    EXPECT_EQ(plantest::InvertedLines(OnMouseMove(view, {20, 10}, 4)),
+              (std::vector<Line>{{{10, 10}, {20, 10}}}));
+    EXPECT_EQ(plantest::InvertedLines(OnMouseMove(view, {30, 15}, 4)),
               (std::vector<Line>{{{10, 10}, {20, 10}}, {{10, 10}, {30, 15}}}));
     const GestureEffect up = OnButtonUp(view, MouseButton::Left, {31, 15}, 4);
-    EXPECT_EQ(Lines(up), (std::vector<Line>{{{10, 10}, {30, 15}}}));
+    EXPECT_EQ(plantest::InvertedLines(up), (std::vector<Line>{{{10, 10}, {30, 15}}}));
     ASSERT_TRUE(up.ended);
     EXPECT_EQ(up.ended->dragMode, 1);
     EXPECT_EQ(up.ended->start, (ClientPoint{10, 10}));
@@ -183,7 +174,7 @@ TEST(PlanGestures, CancelErasesTheRubberBandAndFreesTheMouse) {
     OnMouseMove(view, {25, 5}, 16);
     const GestureEffect e = CancelGesture(view);
     EXPECT_TRUE(e.releaseMouse);
-    EXPECT_EQ(Lines(e).size(), 1u);
+    EXPECT_EQ(plantest::InvertedLines(e).size(), 1u);
     EXPECT_EQ(view.dragMode, kNoGesture);
     EXPECT_FALSE(CancelGesture(view).releaseMouse);
 }
@@ -195,7 +186,7 @@ TEST(PlanGestures, PressErasesAStandingPreviewLine) {
     view.rubberBandShown = true;
     const GestureEffect e = OnButtonDown(view, MouseButton::Left, kNone, {41, 44});
     using Line = std::pair<ClientPoint, ClientPoint>;
-    EXPECT_EQ(Lines(e), (std::vector<Line>{{{3, 4}, {40, 44}}}));
+    EXPECT_EQ(plantest::InvertedLines(e), (std::vector<Line>{{{3, 4}, {40, 44}}}));
     EXPECT_FALSE(view.rubberBandShown);
     EXPECT_EQ(view.dragStart, (ClientPoint{41, 44}));
 }

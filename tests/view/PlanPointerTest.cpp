@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "view/InvertedLines.h"
 #include "view/PlanPointer.h"
 #include "view/PlanTestModel.h"
 #include "view/ViewTransform.h"
@@ -9,17 +10,7 @@
 namespace kelmora {
 namespace {
 
-using Line = std::pair<ClientPoint, ClientPoint>;
-
-std::vector<Line> Lines(const GestureEffect& e) {
-    std::vector<Line> out;
-    for (const Primitive& p : e.screenInversions) {
-        const auto& line = std::get<PolylinePrimitive>(p);
-        EXPECT_EQ(line.op, RasterOp::Invert);
-        out.emplace_back(line.points.front(), line.points.back());
-    }
-    return out;
-}
+using Line = plantest::InvertedLine;
 
 TEST(PlanPointer, PickingModesAreTheDialogsThatTakeCoordinates) {
     const std::set<int> picking{2, 4, 5, 7, 8, 13, 14, 16, 17, 19, 20, 22, 23, 25, 26, 28, 29, 30};
@@ -59,17 +50,17 @@ TEST(PlanPointer, PreviewLineRunsFromTheLastVertexToTheMouse) {
     const ClientPoint from = ModelToPixel(v, *tail);  // (150, 150)
 
     PlanViewState view;
-    EXPECT_EQ(Lines(OnPlanMouseMove(view, {200, 100}, edit.editMode, from)),
+    EXPECT_EQ(plantest::InvertedLines(OnPlanMouseMove(view, {200, 100}, edit.editMode, from)),
               (std::vector<Line>{{from, {200, 100}}}));
     // The next move erases the old line first.
-    EXPECT_EQ(Lines(OnPlanMouseMove(view, {210, 90}, edit.editMode, from)),
+    EXPECT_EQ(plantest::InvertedLines(OnPlanMouseMove(view, {210, 90}, edit.editMode, from)),
               (std::vector<Line>{{from, {200, 100}}, {from, {210, 90}}}));
     // After a repaint there is nothing left to erase.
     ScreenRepainted(view);
-    EXPECT_EQ(Lines(OnPlanMouseMove(view, {220, 80}, edit.editMode, from)),
+    EXPECT_EQ(plantest::InvertedLines(OnPlanMouseMove(view, {220, 80}, edit.editMode, from)),
               (std::vector<Line>{{from, {220, 80}}}));
     // The press of the next click erases it.
-    EXPECT_EQ(Lines(OnButtonDown(view, MouseButton::Left, {}, {220, 80})),
+    EXPECT_EQ(plantest::InvertedLines(OnButtonDown(view, MouseButton::Left, {}, {220, 80})),
               (std::vector<Line>{{from, {220, 80}}}));
 }
 

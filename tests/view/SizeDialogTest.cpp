@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "view/PlanTestModel.h"
 #include "view/SizeDialog.h"
 #include "view/ViewTransform.h"
 #include "view/WindowSetUp.h"
@@ -10,11 +11,7 @@
 namespace kelmora {
 namespace {
 
-CKelmoraViewData BlankWindow() {
-    CKelmoraViewData v;
-    ApplyDefaultTransforms(v);
-    return v;
-}
+using plantest::BlankWindow;
 
 TEST(SizeDialog, OpeningReadsThePictureWidthAndTheOriginOnScreen) {
     CKelmoraViewData v = BlankWindow();

@@ -4,18 +4,14 @@
 #include <cmath>
 #include <random>
 
+#include "view/PlanTestModel.h"
 #include "view/ViewTransform.h"
 #include "view/WindowSetUp.h"
 
 namespace kelmora {
 namespace {
 
-// The blank 500 × 300 window of a new project: 5 px per metre, model origin at the lower-left corner.
-CKelmoraViewData BlankWindow() {
-    CKelmoraViewData v;
-    ApplyDefaultTransforms(v);
-    return v;
-}
+using plantest::BlankWindow;
 
 TEST(ViewTransform, BlankWindowPlacesTheSiteOverThePicture) {
     const CKelmoraViewData v = BlankWindow();

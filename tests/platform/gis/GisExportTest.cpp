@@ -14,6 +14,7 @@
 #include <memory>
 #include <random>
 
+#include "platform/gis/GdalDataset.h"
 #include "platform/gis/GisExport.h"
 #include "platform/gis/ReplaceFile.h"
 
@@ -22,10 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct DatasetCloser {
-    void operator()(GDALDataset* d) const { GDALClose(GDALDataset::ToHandle(d)); }
-};
-using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
+using gistest::Dataset;
 
 Dataset Open(const fs::path& path, unsigned flags) {
     GDALAllRegister();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 
+#include "platform/gis/GdalDataset.h"
 #include "platform/gis/GisExport.h"
 
 namespace kelmora {
@@ -17,10 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct DatasetCloser {
-    void operator()(GDALDataset* d) const { GDALClose(GDALDataset::ToHandle(d)); }
-};
-using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
+using gistest::Dataset;
 
 class Folder {
 public:

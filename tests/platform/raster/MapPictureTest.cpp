@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "model/persistence/ProjectJson.h"
+#include "platform/raster/ExampleProject.h"
 #include "platform/raster/MapPicture.h"
 #include "view/PointPathsDrawing.h"
 #include "view/ViewTransform.h"
@@ -18,12 +19,7 @@
 namespace kelmora {
 namespace {
 
-ProjectDocument ExampleProject() {
-    std::ifstream in(std::string(KELMORA_SOURCE_DIR) + "/examples/factory.json");
-    std::stringstream text;
-    text << in.rdbuf();
-    return ParseProjectJson(text.str());
-}
+using rastertest::ExampleProject;
 
 // The example's LAeqT over its 10 × 10 horizontal grid, as a run wrote it (CP932, CR LF).
 NoiseMap ExampleMap(const ProjectDocument& doc) {

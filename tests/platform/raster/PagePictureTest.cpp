@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "model/persistence/ProjectJson.h"
+#include "platform/raster/ExampleProject.h"
 #include "platform/raster/PagePicture.h"
 #include "view/noisemap/MapStyle.h"
 #include "view/noisemap/ResultFile.h"
@@ -17,12 +18,7 @@
 namespace kelmora {
 namespace {
 
-ProjectDocument ExampleProject() {
-    std::ifstream in(std::string(KELMORA_SOURCE_DIR) + "/examples/factory.json");
-    std::stringstream text;
-    text << in.rdbuf();
-    return ParseProjectJson(text.str());
-}
+using rastertest::ExampleProject;
 
 class ExamplePage : public ::testing::Test {
 protected:
