@@ -22,10 +22,18 @@ endfunction()
 # The tests' own code is compiled without optimisation: it runs for seconds, while optimising it would take
 # more time than all the tests run. The code under test keeps the optimisation of the programs.
 set(KELMORA_TEST_OPTIMIZE "-O0" CACHE STRING "Optimisation of the test executables' own code")
-# The test files of an executable are compiled eight to a unit: GoogleTest's and the project's headers
-# are then instantiated once per unit, which halves the time the tests take to compile. Helpers in a
-# test file's unnamed namespace must therefore have names of their own within their executable.
-option(KELMORA_UNITY_TESTS "Compile the test files of each test executable several to a unit" ON)
+# The test files of an executable, and the files of the code around the engine, are compiled eight to a
+# unit: GoogleTest's, Qt's and the project's headers are then instantiated once per unit, which halves
+# the time the tests take to compile and saves a third of the rest. Helpers in a file's unnamed
+# namespace must therefore have names of their own within their target. The engine's files are
+# compiled one by one: what the engine computes never depends on which files share a unit. Off, a
+# developer's edit of one file compiles that file alone.
+option(KELMORA_UNITY "Compile the tests and the code around the engine several files to a unit" ON)
+function(kelmora_unity_build)
+  if(KELMORA_UNITY)
+    set_target_properties(${ARGN} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  endif()
+endfunction()
 
 # One GoogleTest executable per layer, built from every .cpp in its test folder. Each test fails after
 # two minutes instead of hanging (a worker that never ends, a wait that is never woken).
@@ -37,9 +45,7 @@ function(kelmora_layer_tests name dir)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_options(${name} PRIVATE ${KELMORA_TEST_OPTIMIZE})
   kelmora_precompile_headers(${name} <gtest/gtest.h>)
-  if(KELMORA_UNITY_TESTS)
-    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
-  endif()
+  kelmora_unity_build(${name})
   if(KELMORA_LTO)
     target_link_options(${name} PRIVATE -fno-lto)
   endif()

@@ -26,14 +26,6 @@ QString TipOf(QString text) {
     return text.trimmed();
 }
 
-QAction* MakeAction(QObject* parent, const char* text, const char* prompt, const QKeySequence& keys = {}) {
-    auto* action = new QAction(QString::fromUtf8(text), parent);
-    action->setStatusTip(QString::fromUtf8(prompt));
-    if (!keys.isEmpty()) action->setShortcut(keys);
-    action->setToolTip(TipOf(action->text()));
-    return action;
-}
-
 // ---- Import ----------------------------------------------------------------------------------------
 
 // "インポート..." after the save commands of the file menu, and after "上書き保存" on the toolbar.
@@ -57,6 +49,15 @@ void RefreshImportAction(const CommandActions& a, const KelmoraDocument* active)
 }
 
 }  // namespace
+
+QAction* MakeAction(QObject* parent, std::string_view text, std::string_view prompt,
+                    const QKeySequence& keys) {
+    auto* action = new QAction(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), parent);
+    action->setStatusTip(QString::fromUtf8(prompt.data(), static_cast<qsizetype>(prompt.size())));
+    if (!keys.isEmpty()) action->setShortcut(keys);
+    action->setToolTip(TipOf(action->text()));
+    return action;
+}
 
 CommandActions CommandActions::Create(QMainWindow& window) {
     CommandActions a;

@@ -6,9 +6,11 @@
 // commands. The edit commands are enabled exactly while the active document has no dialog open and no
 // calculation running. The edit menu starts with "元に戻す" and "やり直し", which name the step they
 // take back or make again.
+#include <QKeySequence>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <string_view>
 
 class QAction;
 class QActionGroup;
@@ -19,6 +21,11 @@ class QToolBar;
 namespace kelmora {
 
 class KelmoraDocument;
+
+// A command of a menu or the toolbar: its text (with its mnemonic), the prompt the status bar shows,
+// its shortcut, and the toolbar's tip (the text without its mnemonic and dots).
+QAction* MakeAction(QObject* parent, std::string_view text, std::string_view prompt,
+                    const QKeySequence& keys = {});
 
 struct CommandActions {
     // File

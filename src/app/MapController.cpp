@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/CommandActions.h"
 #include "app/DocumentManager.h"
 #include "app/MapPictureFile.h"
 #include "app/PlanView.h"
@@ -25,9 +26,8 @@ namespace kelmora {
 
 namespace {
 
-QAction* MakeItem(QObject* owner, std::string_view text, std::string_view prompt, bool checkable) {
-    auto* action = new QAction(QString::fromUtf8(text), owner);
-    action->setStatusTip(QString::fromUtf8(prompt));
+QAction* MakeMapItem(QObject* owner, std::string_view text, std::string_view prompt, bool checkable) {
+    QAction* action = MakeAction(owner, text, prompt);
     action->setCheckable(checkable);
     return action;
 }
@@ -55,19 +55,19 @@ MapController::MapController(QMainWindow& window, QMdiArea& area, QMenu& viewMen
                              UserQuestions& questions)
     : QObject(&window), window_(window), documents_(documents), questions_(questions) {
     MapActions& a = actions_;
-    a.showMap = MakeItem(this, kMenuShowMap, kPromptShowMap, true);
-    a.isoLines = MakeItem(this, kMenuShowIsoLines, kPromptShowIsoLines, true);
-    a.legend = MakeItem(this, kMenuShowLegend, kPromptShowLegend, true);
-    a.laeq = MakeItem(this, kMenuShowLAeqT, kPromptShowLAeqT, true);
-    a.lamax = MakeItem(this, kMenuShowLAmax, kPromptShowLAmax, true);
+    a.showMap = MakeMapItem(this, kMenuShowMap, kPromptShowMap, true);
+    a.isoLines = MakeMapItem(this, kMenuShowIsoLines, kPromptShowIsoLines, true);
+    a.legend = MakeMapItem(this, kMenuShowLegend, kPromptShowLegend, true);
+    a.laeq = MakeMapItem(this, kMenuShowLAeqT, kPromptShowLAeqT, true);
+    a.lamax = MakeMapItem(this, kMenuShowLAmax, kPromptShowLAmax, true);
     auto* levels = new QActionGroup(this);
     levels->addAction(a.laeq);
     levels->addAction(a.lamax);
-    a.openResultFile = MakeItem(this, kMenuOpenResultFile, kPromptOpenResultFile, false);
-    a.differenceMap = MakeItem(this, kMenuDifferenceMap, kPromptDifferenceMap, false);
-    a.section = MakeItem(this, kMenuShowSection, kPromptShowSection, false);
-    a.savePicture = MakeItem(this, kMenuSaveMapPicture, kPromptSaveMapPicture, false);
-    a.settings = MakeItem(this, kMenuMapSettings, kPromptMapSettings, false);
+    a.openResultFile = MakeMapItem(this, kMenuOpenResultFile, kPromptOpenResultFile, false);
+    a.differenceMap = MakeMapItem(this, kMenuDifferenceMap, kPromptDifferenceMap, false);
+    a.section = MakeMapItem(this, kMenuShowSection, kPromptShowSection, false);
+    a.savePicture = MakeMapItem(this, kMenuSaveMapPicture, kPromptSaveMapPicture, false);
+    a.settings = MakeMapItem(this, kMenuMapSettings, kPromptMapSettings, false);
 
     a.separators.push_back(viewMenu.addSeparator());
     for (QAction* item : {a.showMap, a.isoLines, a.legend})

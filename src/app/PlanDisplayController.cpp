@@ -5,11 +5,11 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/CommandActions.h"
 #include "app/DocumentManager.h"
 #include "app/Icons.h"
 #include "app/PlanView.h"
@@ -17,16 +17,6 @@
 namespace kelmora {
 
 namespace {
-
-QAction* MakeItem(QObject* owner, const char* text, const char* prompt, const QKeySequence& keys = {}) {
-    auto* action = new QAction(QString::fromUtf8(text), owner);
-    action->setStatusTip(QString::fromUtf8(prompt));
-    if (!keys.isEmpty()) action->setShortcut(keys);
-    QString tip = action->text();
-    tip.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
-    action->setToolTip(tip);
-    return action;
-}
 
 const QString kPointLabelsKey = QStringLiteral("Plan/pointLabels");
 const QString kSourceMemosKey = QStringLiteral("Plan/sourceMemos");
@@ -39,18 +29,21 @@ PlanDisplayController::PlanDisplayController(QMainWindow& window, QMdiArea& area
                                              DocumentManager& documents)
     : QObject(&window), area_(area), documents_(documents) {
     PlanDisplayActions& a = actions_;
-    a.fit = MakeItem(this, "全体表示(&A)", "敷地全体をウィンドウに合わせて表示します",
-                     QKeySequence(QStringLiteral("Ctrl+0")));
+    a.fit = MakeAction(this, "全体表示(&A)", "敷地全体をウィンドウに合わせて表示します",
+                       QKeySequence(QStringLiteral("Ctrl+0")));
     a.fit->setIcon(PaintedIcon(ToolIcon::FitWindow));
-    a.zoomIn = MakeItem(this, "拡大(&Z)", "表示を拡大します (Ctrl＋マウスホイール)", QKeySequence::ZoomIn);
+    a.zoomIn = MakeAction(this, "拡大(&Z)", "表示を拡大します (Ctrl＋マウスホイール)", QKeySequence::ZoomIn);
     a.zoomIn->setIcon(PaintedIcon(ToolIcon::ZoomIn));
-    a.zoomOut = MakeItem(this, "縮小(&K)", "表示を縮小します (Ctrl＋マウスホイール)", QKeySequence::ZoomOut);
+    a.zoomOut =
+        MakeAction(this, "縮小(&K)", "表示を縮小します (Ctrl＋マウスホイール)", QKeySequence::ZoomOut);
     a.zoomOut->setIcon(PaintedIcon(ToolIcon::ZoomOut));
-    a.zoomArea = MakeItem(this, "範囲を指定して拡大(&G)", "マウスドラッグで指定した範囲を拡大して表示します");
+    a.zoomArea =
+        MakeAction(this, "範囲を指定して拡大(&G)", "マウスドラッグで指定した範囲を拡大して表示します");
     a.zoomArea->setIcon(PaintedIcon(ToolIcon::ZoomArea));
-    a.pointLabels = MakeItem(this, "予測点のラベル(&B)", "予測点のラベル (番号) の表示/非表示を切り替えます");
-    a.sourceMemos = MakeItem(this, "音源のメモ(&N)", "音源のメモの表示/非表示を切り替えます");
-    a.buildingMemos = MakeItem(this, "建物のメモ(&U)", "建物のメモの表示/非表示を切り替えます");
+    a.pointLabels =
+        MakeAction(this, "予測点のラベル(&B)", "予測点のラベル (番号) の表示/非表示を切り替えます");
+    a.sourceMemos = MakeAction(this, "音源のメモ(&N)", "音源のメモの表示/非表示を切り替えます");
+    a.buildingMemos = MakeAction(this, "建物のメモ(&U)", "建物のメモの表示/非表示を切り替えます");
     const QSettings settings;
     for (const auto& [item, key] :
          {std::pair{a.pointLabels, kPointLabelsKey}, std::pair{a.sourceMemos, kSourceMemosKey},

@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <span>
 
+#include "app/CommandActions.h"
 #include "app/DocumentManager.h"
 #include "app/PlanView.h"
 #include "app/UserSettings.h"
@@ -22,12 +23,6 @@
 namespace kelmora {
 
 namespace {
-
-QAction* MakeItem(QObject* owner, std::string_view text, std::string_view prompt) {
-    auto* action = new QAction(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), owner);
-    action->setStatusTip(QString::fromUtf8(prompt.data(), static_cast<qsizetype>(prompt.size())));
-    return action;
-}
 
 QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -43,9 +38,9 @@ std::string ProjectName(const KelmoraDocument& document) {
 PrintController::PrintController(QMainWindow& window, QMenu& fileMenu, QAction* after,
                                  DocumentManager& documents, UserQuestions& questions)
     : QObject(&window), window_(window), documents_(documents), questions_(questions) {
-    print_ = MakeItem(this, kMenuPrint, kPromptPrint);
+    print_ = MakeAction(this, kMenuPrint, kPromptPrint);
     print_->setShortcut(QKeySequence::Print);
-    pdf_ = MakeItem(this, kMenuExportPdf, kPromptExportPdf);
+    pdf_ = MakeAction(this, kMenuExportPdf, kPromptExportPdf);
     // After the save commands, in a group of their own.
     const QList<QAction*> items = fileMenu.actions();
     const qsizetype at = items.indexOf(after);

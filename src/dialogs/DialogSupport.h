@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string_view>
 
 #include "model/UserMessage.h"
 
@@ -14,6 +15,11 @@ class QLineEdit;
 class QLabel;
 
 namespace kelmora {
+
+// A text of the program's (UTF-8) as Qt shows it.
+inline QString QtText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // Marks a control with its identifier, which the plain classes name in their messages.
 void SetControlId(QWidget* control, int id);

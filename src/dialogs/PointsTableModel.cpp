@@ -4,13 +4,10 @@
 #include <array>
 
 #include "calc/PrintfFormat.h"
+#include "dialogs/DialogSupport.h"
 
 namespace kelmora {
 namespace {
-
-QString U(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
 
 // What a cell shows and the number it sorts by (an empty cell below every number).
 struct Cell {
@@ -19,7 +16,7 @@ struct Cell {
 };
 
 Cell Level(double value, const char* format = "%.1f") {
-    return {U(Format(format, {value})), value};
+    return {QtText(Format(format, {value})), value};
 }
 
 Cell Limit(const std::optional<double>& limit) {
@@ -28,13 +25,13 @@ Cell Limit(const std::optional<double>& limit) {
 
 Cell Over(double level, const std::optional<double>& limit) {
     if (!limit) return {QString(), -1e300};
-    return {U(ExceedanceText(level, limit)), Exceedance(level, *limit)};
+    return {QtText(ExceedanceText(level, limit)), Exceedance(level, *limit)};
 }
 
 Cell CellOf(const PointRow& r, int column) {
     switch (column) {
         case 0:
-            return {U(r.label), U(r.label)};
+            return {QtText(r.label), QtText(r.label)};
         case 1:
             return Level(r.position.x, "%.3f");
         case 2:
@@ -56,11 +53,11 @@ Cell CellOf(const PointRow& r, int column) {
         case 10:
             return Level(r.laeqAfter);
         case 11:
-            return {U(DifferenceText(r.laeqAfter, r.laeq)), r.laeqAfter - r.laeq};
+            return {QtText(DifferenceText(r.laeqAfter, r.laeq)), r.laeqAfter - r.laeq};
         case 12:
             return Level(r.lamaxAfter);
         case 13:
-            return {U(DifferenceText(r.lamaxAfter, r.lamax)), r.lamaxAfter - r.lamax};
+            return {QtText(DifferenceText(r.lamaxAfter, r.lamax)), r.lamaxAfter - r.lamax};
         default:
             return {};
     }

@@ -22,6 +22,7 @@
 
 #include "calc/PrintfFormat.h"
 #include "calc/TextOutput.h"
+#include "dialogs/DialogSupport.h"
 #include "dialogs/PointsTableModel.h"
 #include "dialogs/UserQuestions.h"
 
@@ -42,18 +43,14 @@ public:
     }
 };
 
-QString U(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-
 QTableWidgetItem* Text(const std::string& text) {
-    auto* item = new QTableWidgetItem(U(text));
+    auto* item = new QTableWidgetItem(QtText(text));
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
     return item;
 }
 
 QTableWidgetItem* Number(double value, const char* format = "%.1f") {
-    auto* item = new NumberItem(U(Format(format, {value})), value);
+    auto* item = new NumberItem(QtText(Format(format, {value})), value);
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
     return item;
 }
@@ -227,7 +224,7 @@ ResultsWindow::ResultsWindow(CResultsStudy& study, UserQuestions& questions, QWi
         const int i = savedScenarios_->currentIndex();
         if (i < 0 || i >= static_cast<int>(scenarios_.size())) return;
         const std::vector<std::string> unknown = study_.Load(scenarios_[static_cast<std::size_t>(i)]);
-        scenarioName_->setText(U(scenarios_[static_cast<std::size_t>(i)].name));
+        scenarioName_->setText(QtText(scenarios_[static_cast<std::size_t>(i)].name));
         FillSources();
         FillPoints();
         emit studyChanged();
@@ -235,7 +232,7 @@ ResultsWindow::ResultsWindow(CResultsStudy& study, UserQuestions& questions, QWi
             std::string names;
             for (const std::string& n : unknown)
                 names += (names.empty() ? "" : "、") + n;
-            Tell(U("シナリオの音源 " + names + " はこのプロジェクトにありません。"));
+            Tell(QtText("シナリオの音源 " + names + " はこのプロジェクトにありません。"));
         }
     });
     connect(addLimit, &QPushButton::clicked, this, [this] {
@@ -260,7 +257,7 @@ void ResultsWindow::Reload(const Scenarios& scenarios) {
     scenarios_ = scenarios;
     savedScenarios_->clear();
     for (const Scenario& s : scenarios_)
-        savedScenarios_->addItem(U(s.name));
+        savedScenarios_->addItem(QtText(s.name));
     status_->setText(study_.HasResults()
                          ? QString::fromUtf8("予測点 %1 点、音源 %2 個")
                                .arg(study_.rows().size())
@@ -377,9 +374,9 @@ void ResultsWindow::FillLimits() {
             scope->addItem(QString::fromUtf8(LimitScopeWord(s)));
         scope->setCurrentIndex(static_cast<int>(l.scope));
         limits_->setCellWidget(i, 0, scope);
-        limits_->setItem(i, 1, new QTableWidgetItem(U(l.text)));
-        limits_->setItem(i, 2, new QTableWidgetItem(l.laeq ? U(Format("%g", {*l.laeq})) : QString()));
-        limits_->setItem(i, 3, new QTableWidgetItem(l.lamax ? U(Format("%g", {*l.lamax})) : QString()));
+        limits_->setItem(i, 1, new QTableWidgetItem(QtText(l.text)));
+        limits_->setItem(i, 2, new QTableWidgetItem(l.laeq ? QtText(Format("%g", {*l.laeq})) : QString()));
+        limits_->setItem(i, 3, new QTableWidgetItem(l.lamax ? QtText(Format("%g", {*l.lamax})) : QString()));
     }
 }
 
@@ -396,7 +393,7 @@ void ResultsWindow::ApplyLimits() {
             ParseLimitRow(scope != nullptr ? scope->currentIndex() : 0, text(1), text(2), text(3), problem);
         if (!limit) {
             limits_->setCurrentCell(row, 2);
-            Tell(U(Format("%d行目: ", {row + 1}) + problem));
+            Tell(QtText(Format("%d行目: ", {row + 1}) + problem));
             return;
         }
         limits.push_back(*limit);
@@ -409,13 +406,13 @@ void ResultsWindow::CopyPoints() {
     for (int row = 0; row < pointsOrder_->rowCount(); ++row)
         order.push_back(
             static_cast<std::size_t>(pointsOrder_->index(row, 0).data(PointsTableModel::kPointRole).toInt()));
-    QApplication::clipboard()->setText(U(study_.PointsText('\t', order)));
+    QApplication::clipboard()->setText(QtText(study_.PointsText('\t', order)));
 }
 
 bool ResultsWindow::ExportCsv(const std::string& path) {
     std::unique_ptr<CTextFile> file = CTextFile::Create(path, nullptr);
     if (!file) {
-        Tell(U("出力テキストファイルオープンエラー\n(" + path + ")"));
+        Tell(QtText("出力テキストファイルオープンエラー\n(" + path + ")"));
         return false;
     }
     try {
@@ -424,7 +421,7 @@ bool ResultsWindow::ExportCsv(const std::string& path) {
         file->Write(bytes);
         file->Close();
     } catch (const TextFileWriteError& e) {
-        Tell(U(std::string(e.what()) + "\n(" + path + ")"));
+        Tell(QtText(std::string(e.what()) + "\n(" + path + ")"));
         return false;
     }
     return true;

@@ -22,7 +22,6 @@ constexpr int kTopMargin = 40;       // px: the axis title and the labels of hig
 constexpr int kBottomMargin = 48;    // px: distance labels and the axis title
 constexpr int kTickLength = 5;       // px
 constexpr int kNodeRadius = 4;       // px
-constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kAxisColour{0, 0, 0};
 constexpr Rgb kGroundFill{222, 205, 170};
 constexpr Rgb kGroundLine{119, 17, 0};

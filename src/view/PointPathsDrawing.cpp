@@ -10,7 +10,6 @@
 namespace kelmora {
 namespace {
 
-constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kOutlineColour{0, 0, 0};
 constexpr int kMaxLineWidth = 8;        // px, a path of all the energy
 constexpr int kNodeRadius = 4;          // px, the nodes of the selected path

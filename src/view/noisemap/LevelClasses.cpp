@@ -12,8 +12,6 @@ namespace kelmora {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-constexpr double kLowestLimit = -200.0;  // dB
-constexpr double kHighestLimit = 300.0;  // dB
 constexpr std::size_t kMostDifferenceClassesEachSide = 20;
 constexpr double kLargestDifference = 100.0;  // dB
 // The legend shows limits to a tenth of a decibel: narrower classes would share their texts, and a
@@ -43,7 +41,8 @@ LevelClasses EvenClasses(double from, double step, std::size_t count) {
     LevelClasses classes;
     for (std::size_t i = 0; i < count; ++i)
         classes.limits.push_back(from + static_cast<double>(i) * step);
-    if (count > 0 && (classes.limits.front() < kLowestLimit || classes.limits.back() > kHighestLimit)) {
+    if (count > 0 &&
+        (classes.limits.front() < kLowestClassLimit || classes.limits.back() > kHighestClassLimit)) {
         throw NoiseMapError("等級の範囲は -200 dB から 300 dB までにしてください");
     }
     return classes;

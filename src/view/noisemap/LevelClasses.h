@@ -7,6 +7,10 @@
 
 namespace kelmora {
 
+// The range a class limit of a map may take.
+inline constexpr double kLowestClassLimit = -200.0;  // dB
+inline constexpr double kHighestClassLimit = 300.0;  // dB
+
 struct LevelClasses {
     std::vector<double> limits;  // dB, strictly ascending
     bool signedLabels = false;   // a difference map: "+2" and "−2" in the legend

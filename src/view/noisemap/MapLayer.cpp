@@ -18,7 +18,6 @@ constexpr int kLeastWrapWidth = 120;   // px
 constexpr Rgb kLegendFrame{128, 128, 128};
 constexpr Rgb kLegendText{0, 0, 0};
 constexpr Rgb kLegendWarning{200, 0, 0};
-constexpr Rgb kWhite{255, 255, 255};
 
 std::vector<CVertex2D> ToPixels(const auto& points, const MapToPixels& toPixels) {
     std::vector<CVertex2D> out;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "view/noisemap/LevelClasses.h"
 #include "view/noisemap/LevelGrid.h"
 
 namespace kelmora {
@@ -9,8 +10,6 @@ namespace kelmora {
 namespace {
 
 constexpr std::size_t kMostUserClasses = 30;
-constexpr double kLowestLimit = -200.0;  // dB
-constexpr double kHighestLimit = 300.0;  // dB
 
 Rgb RgbOf(std::uint32_t rgb) {
     return Rgb{static_cast<std::uint8_t>((rgb >> 16) & 0xFF), static_cast<std::uint8_t>((rgb >> 8) & 0xFF),
@@ -26,7 +25,7 @@ std::optional<std::string> UserClassesProblem(const std::vector<MapClassColour>&
         return "ユーザー定義の等級は 1 から 30 までにしてください";
     for (std::size_t i = 0; i < classes.size(); ++i) {
         const double lower = classes[i].lowerDb;
-        if (!std::isfinite(lower) || lower < kLowestLimit || lower > kHighestLimit)
+        if (!std::isfinite(lower) || lower < kLowestClassLimit || lower > kHighestClassLimit)
             return "ユーザー定義の等級の下限は -200 dB から 300 dB までにしてください";
         if (i > 0 && !(lower > classes[i - 1].lowerDb))
             return "ユーザー定義の等級の下限は低い順に、同じ値を重ねずに並べてください";

@@ -14,8 +14,6 @@ namespace kelmora {
 
 namespace {
 
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kWhite{255, 255, 255};
 constexpr int kTextHeight = 15;       // units: 3 mm
 constexpr int kHeadingHeight = 20;    // units: 4 mm
 constexpr int kSmallTextHeight = 12;  // units: 2.4 mm

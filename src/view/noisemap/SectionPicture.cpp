@@ -16,7 +16,6 @@ constexpr int kTopMargin = 30;     // px: room for the height axis title
 constexpr int kBottomMargin = 52;  // px: distance labels and the axis title
 constexpr int kLegendGap = 24;     // px between the plot and the legend
 constexpr int kTickLength = 5;     // px
-constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kAxisColour{0, 0, 0};
 constexpr Rgb kGroundFill{222, 205, 170};
 
