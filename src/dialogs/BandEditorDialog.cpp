@@ -166,6 +166,7 @@ void BandEditorDialog::ShowFields() {
 }
 
 void BandEditorDialog::Act(const std::function<std::optional<UserMessage>()>& action) {
+    if (AsksQuestion(this)) return;
     ReadControls();
     const std::optional<UserMessage> message = action();
     ShowFields();
@@ -173,6 +174,7 @@ void BandEditorDialog::Act(const std::function<std::optional<UserMessage>()>& ac
 }
 
 void BandEditorDialog::accept() {
+    if (AsksQuestion(this)) return;
     ReadControls();
     CBand edited = spectrum_;
     if (const std::optional<UserMessage> refused = editor_.Accept(edited)) {
@@ -184,6 +186,7 @@ void BandEditorDialog::accept() {
 }
 
 void BandEditorDialog::SelectFromLibrary() {
+    if (AsksQuestion(this)) return;
     const QString path =
         ChooseFile(this, {QString::fromUtf8("バンド情報一覧を読み込むcsvファイルを指定してください"),
                           QString::fromUtf8("csvファイル(*.csv)"),
@@ -211,6 +214,7 @@ void BandEditorDialog::SelectFromLibrary() {
 }
 
 void BandEditorDialog::AppendToLibrary() {
+    if (AsksQuestion(this)) return;
     ReadControls();
     const std::variant<CBand, UserMessage> toAppend = editor_.SpectrumToAppend();
     if (const auto* refused = std::get_if<UserMessage>(&toAppend)) {

@@ -13,6 +13,7 @@ namespace kelmora {
 namespace {
 
 constexpr const char* kControlIdProperty = "controlId";
+constexpr const char* kOpenQuestionsProperty = "kelmoraOpenQuestions";
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
@@ -43,10 +44,24 @@ QWidget* FindControl(QWidget* dialog, int id) {
 
 std::optional<int> RunOwnedDialog(QDialog* dialog) {
     const QPointer<QDialog> guard(dialog);
+    // The owner counts its open questions (several when one was opened beneath another by a screen
+    // reader); a destroyed owner has nothing left to count.
+    const QPointer<QWidget> owner(dialog->parentWidget());
+    const auto count = [&owner](int change) {
+        if (owner)
+            owner->setProperty(kOpenQuestionsProperty,
+                               owner->property(kOpenQuestionsProperty).toInt() + change);
+    };
+    count(+1);
     const int result = dialog->exec();
+    count(-1);
     if (guard.isNull()) return std::nullopt;
     delete dialog;
     return result;
+}
+
+bool AsksQuestion(const QWidget* dialog) {
+    return dialog->property(kOpenQuestionsProperty).toInt() > 0;
 }
 
 bool ShowUserMessage(QWidget* dialog, const UserMessage& message) {

@@ -33,6 +33,12 @@ QWidget* FindControl(QWidget* dialog, int id);
 // dialog went that way: the caller must then return at once, touching nothing of the owner.
 std::optional<int> RunOwnedDialog(QDialog* dialog);
 
+// True while a question the dialog opened through RunOwnedDialog (a message box, a file dialog, a
+// choice) waits for its answer. The dialog's own commands do nothing meanwhile: a screen reader can
+// press them beneath the question, and they would open a question beneath the first or act on what
+// the first is still asking about.
+bool AsksQuestion(const QWidget* dialog);
+
 // Shows the message as a modal message box over the dialog (RunOwnedDialog), then gives the focus to
 // the control the message names (selecting the text of a field). False when the dialog was destroyed
 // while the message was shown: the caller must return at once.

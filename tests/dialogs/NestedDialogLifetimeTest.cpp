@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -198,7 +199,7 @@ TEST_F(NestedDialogLifetime, AnEditorClosedWhileItsBandEditorShowsAMessageTakesB
 // The page set-up asks for the author, or shows its preview, in a dialog of its own. Its OK and
 // キャンセル pressed beneath that dialog do nothing: the page would otherwise print from under a
 // question still waiting for its answer. Once the question is answered, OK finishes the page.
-TEST(PageSetupQuestions, ThePageStaysOpenWhileItsOwnQuestionIs) {
+TEST(OwnQuestions, ThePageStaysOpenWhileItsOwnQuestionIs) {
     testing::TestApplication();
     for (const char* asking : {"変更(&H)...", "プレビュー(&V)..."}) {
         SCOPED_TRACE(asking);
@@ -227,6 +228,37 @@ TEST(PageSetupQuestions, ThePageStaysOpenWhileItsOwnQuestionIs) {
         EXPECT_EQ(finished, 1);
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
+}
+
+// The band editor's commands pressed beneath its own file dialog do nothing (no message box opens
+// beneath the file dialog, the editor stays open); once the file dialog is answered they work again.
+TEST(OwnQuestions, TheBandEditorWaitsForItsOwnFileDialog) {
+    testing::TestApplication();
+    bool accepted = false;
+    QPointer<BandEditorDialog> band =
+        BandEditorDialog::Open(nullptr, CBand::Filled(10.0), BandSpectrum::kTransmissionLoss,
+                               [&](const CBand&) { accepted = true; });
+    bool pressedBeneath = false;
+    WhenModal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+              [&](QWidget* files) {
+                  for (const char* button : {"OK", "OA値表示...", "A特性補正", "ファイル情報に追加する..."})
+                      PressAccessibly(AnyButtonWithText(band, button));
+                  QTimer::singleShot(300, [&, files] {
+                      QWidget* top = QApplication::activeModalWidget();
+                      EXPECT_EQ(top, files);
+                      if (top != files) qobject_cast<QDialog*>(top)->reject();
+                      EXPECT_TRUE(band && band->isVisible());
+                      EXPECT_FALSE(accepted);
+                      pressedBeneath = true;
+                      qobject_cast<QDialog*>(files)->reject();
+                  });
+              });
+    AnyButtonWithText(band, "ファイル情報から選択する...")->click();
+    EXPECT_TRUE(pressedBeneath);
+    ASSERT_TRUE(band);
+    ButtonNamed(band, "OK")->click();
+    EXPECT_TRUE(accepted);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace
