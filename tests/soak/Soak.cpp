@@ -339,6 +339,8 @@ int Soak::Run() {
 void Soak::Tick() {
     // Only inside a nested event loop that a step is held in; the top-level loop is Run's.
     const int level = QThread::currentThread()->loopLevel();
+    // The loops above this one have returned.
+    fewerWindowsSince_.erase(fewerWindowsSince_.upper_bound(level), fewerWindowsSince_.end());
     if (level == 0 || busyLevels_.count(level) != 0) return;
     Step(level);
 }
@@ -401,10 +403,18 @@ void Soak::Step(int level) {
     if (stopping_ && level == 0) return;
     Scene scene = Observe(level);
     // Inside a nested loop only while as many windows that run one are up: with fewer, the window of
-    // this loop has closed and the loop is about to return, before a person could do anything more.
-    // A chain's own dialogs may stand above it meanwhile (a cancelled editor's list comes back over
-    // the offset dialog of a click), and are used there as anywhere.
-    if (level > 0 && (scene.free() || scene.loopWindows < level)) return;
+    // this loop has usually just closed and the loop is about to return, before a person could do
+    // anything more. A chain's own dialogs may stand above it meanwhile (a cancelled editor's list
+    // comes back over the offset dialog of a click), and are used there as anywhere. When it is the
+    // window of a loop beneath that closed (a menu, closed by the dialog a screen reader opened from
+    // it), this loop stays: after a second with fewer windows, its level is used like any other.
+    if (level > 0 && scene.free()) return;
+    if (level > 0 && scene.loopWindows < level) {
+        const auto since = fewerWindowsSince_.try_emplace(level, Clock::now()).first->second;
+        if (Clock::now() - since < std::chrono::seconds(1)) return;
+    } else {
+        fewerWindowsSince_.erase(level);
+    }
     busyLevels_.insert(level);
     ++step_;
     g_step = step_;

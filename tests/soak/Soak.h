@@ -149,6 +149,8 @@ private:
     std::mt19937_64 rng_;
     std::int64_t step_ = 0;
     std::set<int> busyLevels_;
+    // Since when each nested level has had fewer windows up than loops running (see Step).
+    std::map<int, std::chrono::steady_clock::time_point> fewerWindowsSince_;
     bool stopping_ = false;
     // Timers that run the steps of nested loops: a timer does not fire again while its own step runs,
     // so each level of nesting needs another.
