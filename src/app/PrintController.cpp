@@ -104,14 +104,17 @@ PageSetupDialog::Hooks PrintController::Hooks() const {
         const std::optional<PagePrintout> printout = document ? PrintoutOf(*document, setup) : std::nullopt;
         if (!printout) return;
         QPrinter printer(QPrinter::HighResolution);
-        std::unique_ptr<QPrintPreviewDialog> preview(MakePreview(printer, *printout, parent));
-        preview->exec();
+        RunOwnedDialog(MakePreview(printer, *printout, parent));
     };
     hooks.changeAuthor = [](QWidget* parent) -> std::optional<ReportAuthor> {
-        ReportAuthorDialog dialog(ReadReportAuthor().value_or(ReportAuthor{}), parent);
-        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        StoreReportAuthor(dialog.author());
-        return dialog.author();
+        auto* dialog = new ReportAuthorDialog(ReadReportAuthor().value_or(ReportAuthor{}), parent);
+        // The author is read before the dialog goes (RunOwnedDialog deletes it).
+        ReportAuthor author;
+        QObject::connect(dialog, &QDialog::accepted, dialog,
+                         [dialog, &author] { author = dialog->author(); });
+        if (RunOwnedDialog(dialog) != QDialog::Accepted) return std::nullopt;
+        StoreReportAuthor(author);
+        return author;
     };
     return hooks;
 }
@@ -183,8 +186,7 @@ QPrintPreviewDialog* PrintController::MakePreview(QPrinter& printer, const PageP
 
 void PrintController::PrintPages(const PagePrintout& printout) {
     QPrinter printer(QPrinter::HighResolution);
-    std::unique_ptr<QPrintPreviewDialog> preview(MakePreview(printer, printout, &window_));
-    preview->exec();
+    RunOwnedDialog(MakePreview(printer, printout, &window_));
 }
 
 void PrintController::WriteFile(const PagePrintout& printout, int dpi) {

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <array>
@@ -83,19 +82,14 @@ PageSetupDialog::PageSetupDialog(const QString& title, Target target, const Page
     const bool file = target == Target::File;
     preview_->setVisible(file && static_cast<bool>(hooks_.preview));
     form->setRowVisible(dpi_, file);
+    // The preview and the author question run over this dialog (RunOwnedDialog), which counts them.
     connect(preview_, &QPushButton::clicked, this, [this] {
-        if (!hooks_.preview || asking_) return;
-        const QScopedValueRollback asking(asking_, true);
-        hooks_.preview(this->setup(), this);
+        if (hooks_.preview && !AsksQuestion(this)) hooks_.preview(this->setup(), this);
     });
     connect(change, &QPushButton::clicked, this, [this] {
-        if (!hooks_.changeAuthor || asking_) return;
-        std::optional<ReportAuthor> a;
-        {
-            const QScopedValueRollback asking(asking_, true);
-            a = hooks_.changeAuthor(this);
-        }
-        if (a) {
+        if (!hooks_.changeAuthor || AsksQuestion(this)) return;
+        // None also when this dialog went meanwhile: nothing of it is touched then.
+        if (const std::optional<ReportAuthor> a = hooks_.changeAuthor(this)) {
             author_ = *a;
             ShowAuthor();
         }
@@ -127,7 +121,7 @@ int PageSetupDialog::dpi() const {
 void PageSetupDialog::done(int result) {
     // The page stays open while its preview or its author question is: OK there would print from
     // beneath a dialog still waiting for its answer.
-    if (asking_) return;
+    if (AsksQuestion(this)) return;
     QDialog::done(result);
 }
 

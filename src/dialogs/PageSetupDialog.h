@@ -29,7 +29,8 @@ class PageSetupDialog : public QDialog {
 
 public:
     // `fits` answers whether the map fits its frame with a setup; `preview` shows the pages of one;
-    // `changeAuthor` asks for the company and the author again (none when cancelled).
+    // `changeAuthor` asks for the company and the author again (none when cancelled). The two open
+    // their dialogs over the page's (the parent given) through RunOwnedDialog.
     struct Hooks {
         std::function<bool(const PageSetup&)> fits;
         std::function<void(const PageSetup&, QWidget* parent)> preview;
@@ -70,7 +71,6 @@ private:
     QLabel* authorName_;
     QLabel* fitNote_;
     QPushButton* preview_;
-    bool asking_ = false;  // the preview or the author question is open
 };
 
 // The dialog that asks once for the company and the author shown in title blocks.

@@ -208,13 +208,26 @@ TEST(OwnQuestions, ThePageStaysOpenWhileItsOwnQuestionIs) {
         const auto pressBeneath = [&] {
             for (const char* button : {"OK", "キャンセル"})
                 PressAccessibly(ButtonNamed(page, button));
-            EXPECT_TRUE(page->isVisible());
-            EXPECT_EQ(finished, 0);
+        };
+        // Each hook's dialog, run over the page as the program runs it; OK and キャンセル of the page are
+        // pressed while it is up, then it is answered.
+        const auto ask = [&](QWidget* parent) {
+            auto* question = new QMessageBox(QMessageBox::Question, QStringLiteral("?"), QStringLiteral("?"),
+                                             QMessageBox::Ok, parent);
+            QTimer::singleShot(0, question, [&, question] {
+                pressBeneath();
+                QTimer::singleShot(300, question, [&, question] {
+                    EXPECT_TRUE(page->isVisible());
+                    EXPECT_EQ(finished, 0);
+                    question->accept();
+                });
+            });
+            return RunOwnedDialog(question);
         };
         PageSetupDialog::Hooks hooks;
-        hooks.preview = [&](const PageSetup&, QWidget*) { pressBeneath(); };
-        hooks.changeAuthor = [&](QWidget*) -> std::optional<ReportAuthor> {
-            pressBeneath();
+        hooks.preview = [&](const PageSetup&, QWidget* parent) { ask(parent); };
+        hooks.changeAuthor = [&](QWidget* parent) -> std::optional<ReportAuthor> {
+            if (!ask(parent)) return std::nullopt;
             return ReportAuthor{QStringLiteral("K"), QStringLiteral("A")};
         };
         PageSetupDialog dialog(QStringLiteral("PDF"), PageSetupDialog::Target::File, PageSetup{}, 300, {},
