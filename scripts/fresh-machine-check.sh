@@ -110,6 +110,10 @@ mount_root sysfs /sys
 mount_root devtmpfs /dev
 mount_root tmpfs /dev/shm
 mount_root tmpfs /run
+# The control groups as the machine has them, which a booted Debian system mounts and slurmd needs.
+mkdir -p "$ROOT/sys/fs/cgroup"
+mount --rbind /sys/fs/cgroup "$ROOT/sys/fs/cgroup"
+MOUNTS="$ROOT/sys/fs/cgroup $MOUNTS"
 
 git clone --quiet --no-hardlinks "$SOURCE" "$ROOT/root/kelmora"
 
