@@ -26,6 +26,7 @@
 namespace kelmora {
 namespace {
 
+using testing::CountPixels;
 using testing::FileBytes;
 
 namespace fs = std::filesystem;
@@ -35,14 +36,6 @@ std::vector<std::uint8_t> StoredBytes(const CNoise& model) {
     ProjectDocument doc;
     doc.model = model;
     return WriteProject(doc);
-}
-
-int CountPixels(const QImage& image, QRgb colour) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF)) ++n;
-    return n;
 }
 
 class DesktopSession : public ::testing::Test {
@@ -108,10 +101,10 @@ TEST_F(DesktopSession, ExampleIsDrawnPredictedLikeTheCommandLineAndRestoredAfter
     // The plan: sky background, brown terrain, green roofs, red sources and points.
     const QImage& shown = doc->views()[0]->shownImage();
     ASSERT_FALSE(shown.isNull());
-    EXPECT_GT(CountPixels(shown, qRgb(240, 248, 255)), 1000);
-    EXPECT_GT(CountPixels(shown, qRgb(119, 17, 0)), 50);
-    EXPECT_GT(CountPixels(shown, qRgb(0, 255, 0)), 200);
-    EXPECT_GT(CountPixels(shown, qRgb(255, 0, 0)), 30);
+    EXPECT_GT(CountPixels(shown, {qRgb(240, 248, 255)}), 1000);
+    EXPECT_GT(CountPixels(shown, {qRgb(119, 17, 0)}), 50);
+    EXPECT_GT(CountPixels(shown, {qRgb(0, 255, 0)}), 200);
+    EXPECT_GT(CountPixels(shown, {qRgb(255, 0, 0)}), 30);
     for (QAction* command : {window->actions().groundLines, window->actions().prediction})
         EXPECT_TRUE(command->isEnabled());
 

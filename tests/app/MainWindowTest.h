@@ -9,8 +9,11 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
+
+#include <QImage>
 
 #include "QtTestApplication.h"
 #include "app/MainWindow.h"
@@ -27,6 +30,15 @@ inline QString Q(std::string_view text) {
 inline std::string FileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// How many pixels of the picture are in one of the (opaque) colours.
+inline int CountPixels(const QImage& image, const std::set<QRgb>& colours) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += colours.count(image.pixel(x, y) | 0xFF000000u) > 0 ? 1 : 0;
+    return n;
 }
 
 class MainWindowTest : public ::testing::Test {

@@ -35,6 +35,7 @@
 namespace kelmora {
 namespace {
 
+using testing::CountPixels;
 using testing::FileBytes;
 using testing::Q;
 
@@ -53,14 +54,6 @@ std::set<QRgb> SchemeColours(const ColourScheme& scheme) {
     for (const std::optional<Rgb>& c : scheme.classColours)
         if (c) colours.insert(qRgb(c->r, c->g, c->b));
     return colours;
-}
-
-int CountPixels(const QImage& image, const std::set<QRgb>& colours) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += colours.count(image.pixel(x, y) | 0xFF000000u) > 0 ? 1 : 0;
-    return n;
 }
 
 // Filled areas of the base layer in one of the scheme's colours: the map's bands.
