@@ -18,6 +18,8 @@ namespace {
 
 // Footprints of less area are no footprints [m²].
 constexpr double kLeastFootprintArea = 1e-6;
+constexpr const char* kTopNotAboveGround = "地盤高に比べて高さが小さすぎるか、大きすぎます";
+constexpr const char* kHeightOutOfRange = "地盤高と高さが大きすぎます";
 
 // The number a field holds: its whole text, blanks around it allowed, read in the C locale.
 std::optional<double> NumberIn(const std::optional<std::string>& text) {
@@ -190,6 +192,10 @@ private:
         const std::optional<double> height = Value(m.height, f, plan.height, highest - *ground, why);
         if (!height) return Skip(f, "高さがありません: " + why);
         if (!(*height > 0.0)) return Skip(f, "高さが 0 以下です");
+        // A huge ground level swallows the height (or their sum overflows): the walls would have no
+        // height, which no editor accepts.
+        const double top = *ground + *height;
+        if (!std::isfinite(top) || !(top > *ground)) return Skip(f, kTopNotAboveGround);
         std::string memo = Label(f, plan.label);
         if (memo.empty()) memo = Name(f);
         BuildingMade made = BuildingOverFootprints(footprints, *ground, *height, memo);
@@ -279,6 +285,10 @@ private:
                 continue;
             }
             const CVector3D at{p.x, p.y, *ground + *height};
+            if (!std::isfinite(at.z)) {
+                Skip(f, kHeightOutOfRange);
+                continue;
+            }
             report_.extent.Add(at.x, at.y);
             if (source) {
                 out_.additions.outdoorSources.push_back(SourceAt(at, spectrum, Label(f, plan.label)));

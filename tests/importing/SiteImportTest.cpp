@@ -248,6 +248,39 @@ TEST(SiteImport, FeaturesThatMakeNothingAreSkippedWithTheirReason) {
     EXPECT_NE(text.find("自己交差を直した建物 (1 件)"), std::string::npos) << text;
 }
 
+// A ground level so high that the height is lost in it, or that the sum overflows: no building with
+// walls of no height, no point at infinity.
+TEST(SiteImport, HeightsLostInAHugeGroundLevelAreSkipped) {
+    ScratchFolder folder;
+    DxfDrawing dxf(6);
+    dxf.Polyline("B", {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true).Point("P", {5, 5, 0});
+    dxf.Save(folder / "b.dxf");
+    ImportMapping m;
+    m.layers = {DefaultLayerMapping("B", ImportKind::Building), DefaultLayerMapping("P", ImportKind::Point)};
+    m.layers[0].height = ValueSource::Constant(5.0);
+    m.layers[1].height = ValueSource::Constant(1.2);
+    for (const double ground : {1e300, 1e17, -1e300}) {
+        m.layers[0].ground = m.layers[1].ground = ValueSource::Constant(ground);
+        const ImportOutcome out = Import(folder / "b.dxf", m);
+        EXPECT_EQ(out.report.buildings, 0) << ground;
+        ASSERT_EQ(out.report.skipped.size(), 1u) << ground;
+        EXPECT_EQ(out.report.skipped[0].reason, "地盤高に比べて高さが小さすぎるか、大きすぎます");
+    }
+    m.layers[0].ground = m.layers[1].ground = ValueSource::Constant(1.7e308);
+    m.layers[0].height = m.layers[1].height = ValueSource::Constant(1e308);
+    const ImportOutcome out = Import(folder / "b.dxf", m);
+    EXPECT_EQ(out.report.buildings + out.report.points, 0);
+    std::vector<std::string> reasons;
+    for (const SkippedFeatures& s : out.report.skipped)
+        reasons.push_back(s.reason);
+    EXPECT_EQ(reasons, (std::vector<std::string>{"地盤高に比べて高さが小さすぎるか、大きすぎます",
+                                                 "地盤高と高さが大きすぎます"}));
+    // An ordinary height over a high plateau still makes its building.
+    m.layers[0].ground = ValueSource::Constant(3000.0);
+    m.layers[0].height = ValueSource::Constant(5.0);
+    EXPECT_EQ(Import(folder / "b.dxf", m).report.buildings, 1);
+}
+
 TEST(SiteImport, LayersInAnotherCoordinateSystemAreTransformed) {
     ScratchFolder folder;
     {
